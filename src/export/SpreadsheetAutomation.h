@@ -1,0 +1,36 @@
+// The spreadsheet automation server as the export drives it ("Excel.Application"): exactly the
+// members the export calls, each named after the automation member it stands for. Rows and
+// columns count from 1. Failing calls raise EOleException. Standard C++ only.
+#pragma once
+
+#include "platform/ComObject.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ISpreadsheetApplication {
+public:
+    virtual ~ISpreadsheetApplication() = default;
+
+    // "WorkBooks", then "Add": a new workbook with one sheet, which becomes the active one.
+    virtual void AddWorkbook() = 0;
+    // "activesheet", "columns"(column), "columnwidth" := width (in characters of the standard font).
+    virtual void SetColumnWidth(int32_t column, int32_t width) = 0;
+    // "cells"(row, column), "NumberFormatLocal" := format (the export passes only "@").
+    virtual void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) = 0;
+    // "cells"(row, column), "value" := text.
+    virtual void SetCellValue(int32_t row, int32_t column, const std::u16string& text) = 0;
+    // "activeworkbook", "SaveAs"(path).
+    virtual void SaveActiveWorkbookAs(const std::u16string& path) = 0;
+    // "quit".
+    virtual void Quit() = 0;
+};
+
+class ISpreadsheetAutomation {
+public:
+    virtual ~ISpreadsheetAutomation() = default;
+    // Creates the automation object by its programmatic identifier ("Excel.Application").
+    // Raises EOleException when no server can be created.
+    virtual std::unique_ptr<ISpreadsheetApplication> CreateApplication() = 0;
+};

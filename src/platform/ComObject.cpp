@@ -1,0 +1,131 @@
+#include "platform/ComObject.h"
+
+namespace {
+
+[[noreturn]] void ThrowTypeMismatch() {
+    throw EOleException(u"Type mismatch", hresult::kTypeMismatch);
+}
+
+} // namespace
+
+EOleException::EOleException(std::u16string message, int32_t code)
+    : std::runtime_error(Utf16ToUtf8(message)), m_message(std::move(message)), m_code(code) {}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        char32_t c = 0;
+        if (b < 0x80) {
+            c = b;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        bool valid = true;
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                valid = false;
+                break;
+            }
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        i += extra + 1;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+bool Variant::asBoolean() const {
+    if (auto v = std::get_if<bool>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+double Variant::asNumber() const {
+    if (auto v = std::get_if<double>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+OleDate Variant::asDateTime() const {
+    if (auto v = std::get_if<OleDate>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+const std::u16string& Variant::asText() const {
+    if (auto v = std::get_if<std::u16string>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+const Variant::Array& Variant::asArray() const {
+    if (auto v = std::get_if<Array>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+const Variant::Object& Variant::asObject() const {
+    if (auto v = std::get_if<Object>(&m_value))
+        return *v;
+    ThrowTypeMismatch();
+}
+
+std::u16string IDispatchObject::DefaultValueText() {
+    ThrowTypeMismatch();
+}
