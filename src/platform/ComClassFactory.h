@@ -48,3 +48,9 @@ private:
     IRegistry& m_registry;
     std::map<std::string, Loader> m_loaders;
 };
+
+// What a component file's self-registration does: records the file as the in-process server of
+// the classes it implements (for ours, the session class clsid). A file that is not one of our
+// components registers nothing. Raises RegistryError when the registry cannot be written.
+void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& componentFile,
+                           const std::u16string& clsid);

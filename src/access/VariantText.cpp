@@ -1,0 +1,68 @@
+#include "access/VariantText.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <cmath>
+
+namespace {
+
+QString DateTimeText(double oleDate, const QLocale& locale) {
+    // Whole days count from 1899-12-30; the fraction is the time of day, also for dates
+    // before the epoch (-1.25 is 1899-12-29 06:00).
+    double days = std::trunc(oleDate);
+    double fraction = std::fabs(oleDate - days);
+    qint64 ms = std::llround(fraction * 86400000.0);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        days += oleDate < 0 ? -1 : 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+    const QString timeText = locale.toString(time, QStringLiteral("H:mm:ss"));
+    if (days == 0)
+        return timeText;
+    const QString dateText = locale.toString(date, QLocale::ShortFormat);
+    if (ms == 0)
+        return dateText;
+    return dateText + QLatin1Char(' ') + timeText;
+}
+
+QString NumberText(double value, const QLocale& locale) {
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'g', 15);
+}
+
+} // namespace
+
+QString VariantToText(const Variant& value, const QLocale& locale) {
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+        return {};
+    case Variant::Kind::Boolean:
+        return value.asBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case Variant::Kind::Number:
+        return NumberText(value.asNumber(), locale);
+    case Variant::Kind::DateTime:
+        return DateTimeText(value.asDateTime().value, locale);
+    case Variant::Kind::Text:
+        return QString::fromStdU16String(value.asText());
+    case Variant::Kind::Array:
+        throw EOleException(u"Could not convert variant of type (Array) into type (String)", hresult::kTypeMismatch);
+    case Variant::Kind::Object:
+        if (!value.asObject())
+            return {};
+        return QString::fromStdU16String(value.asObject()->DefaultValueText());
+    }
+    return {};
+}
+
+QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale) {
+    QStringList texts;
+    for (const auto& element : value.asArray())
+        texts << VariantToText(element, locale);
+    return texts;
+}

@@ -1,0 +1,24 @@
+// Conversion of automation values to the text the user sees: text unchanged, whole numbers in
+// decimal, other numbers with at most 15 significant digits and the locale's decimal separator,
+// date-times in the locale's short date and a H:mm:ss time (the date alone at midnight, the time
+// alone on the zero date), an object as its default value. An array cannot be converted.
+#pragma once
+
+#include "platform/ComObject.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+QString VariantToText(const Variant& value, const QLocale& locale = QLocale());
+
+// Each element of an array value converted to text; a value that is not an array raises a
+// type-mismatch EOleException, and so does an element that is itself an array.
+QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale = QLocale());
+
+inline QString ToQString(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+inline std::u16string ToU16(const QString& text) {
+    return text.toStdU16String();
+}

@@ -1,0 +1,74 @@
+#include "platform/ComClassFactory.h"
+
+#include "platform/Registry.h"
+
+#include <fstream>
+
+namespace {
+
+constexpr char kComponentHeader[] = "Verdanix component";
+
+[[noreturn]] void ThrowClassNotRegistered() {
+    throw EOleException(u"Class not registered", hresult::kClassNotRegistered);
+}
+
+std::string TrimLine(std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::u16string PortableComClassFactory::InprocServerKey(const std::u16string& clsid) {
+    return u"SOFTWARE\\Classes\\CLSID\\" + clsid + u"\\InprocServer32";
+}
+
+std::string PortableComClassFactory::ComponentKind(const std::filesystem::path& componentFile) {
+    std::ifstream in(componentFile, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line) || TrimLine(line) != kComponentHeader)
+        return {};
+    while (std::getline(in, line)) {
+        line = TrimLine(line);
+        if (line.rfind("Server=", 0) == 0)
+            return line.substr(7);
+    }
+    return {};
+}
+
+void PortableComClassFactory::WriteComponentFile(const std::filesystem::path& componentFile, const std::string& kind) {
+    std::ofstream out(componentFile, std::ios::binary | std::ios::trunc);
+    out << kComponentHeader << "\nServer=" << kind << "\n";
+    if (!out.flush())
+        throw EOleException(u"Cannot write the component file " + componentFile.u16string(), hresult::kFail);
+}
+
+std::shared_ptr<IDispatchObject> PortableComClassFactory::CreateByClass(const std::u16string& clsid) {
+    auto key = m_registry.OpenKey(InprocServerKey(clsid));
+    if (!key)
+        ThrowClassNotRegistered();
+    const auto server = key->ReadString(u"");
+    key.reset();
+    if (!server || server->empty())
+        ThrowClassNotRegistered();
+    const std::filesystem::path file(*server);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        ThrowClassNotRegistered();
+    const auto loader = m_loaders.find(ComponentKind(file));
+    if (loader == m_loaders.end())
+        ThrowClassNotRegistered();
+    auto object = loader->second(file);
+    if (!object)
+        ThrowClassNotRegistered();
+    return object;
+}
+
+void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& componentFile,
+                           const std::u16string& clsid) {
+    if (PortableComClassFactory::ComponentKind(componentFile).empty())
+        return;
+    auto key = registry.CreateKey(PortableComClassFactory::InprocServerKey(clsid));
+    key->WriteString(u"", componentFile.u16string());
+}

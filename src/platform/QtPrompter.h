@@ -1,0 +1,22 @@
+// The Qt back end of IPrompter: real message boxes and file dialogs.
+#pragma once
+
+#include "platform/Prompter.h"
+
+class QWidget;
+
+class QtPrompter : public IPrompter {
+public:
+    explicit QtPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
+    std::optional<QString> OpenFileName(const QString& filter) override;
+    std::optional<QString> SaveFileName(const QString& filter) override;
+
+    // "Name|*.ext|Other|*.x" as Qt writes it: "Name (*.ext);;Other (*.x)".
+    static QString QtFilter(const QString& filter);
+
+private:
+    QWidget* m_parent;
+};

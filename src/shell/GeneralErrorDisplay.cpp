@@ -1,0 +1,51 @@
+#include "shell/GeneralErrorDisplay.h"
+
+#include "platform/ComObject.h"
+#include "platform/ProfileFile.h"
+#include "shell/AppText.h"
+
+QString ErrorDisplayText(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + QLatin1Char('.');
+    return message;
+}
+
+QString ExceptionMessage(const std::exception& error) {
+    if (const auto* ole = dynamic_cast<const EOleException*>(&error))
+        return QString::fromStdU16String(ole->message());
+    if (const auto* ini = dynamic_cast<const ProfileWriteError*>(&error))
+        return ini->message();
+    return QString::fromUtf8(error.what());
+}
+
+void ShowCurrentException(IPrompter& prompter) {
+    QString message;
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        message = ExceptionMessage(error);
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    prompter.MessageBox(kAppTitle, ErrorDisplayText(message), IPrompter::Icon::Error, IPrompter::Buttons::Ok);
+}
+
+void RunGuarded(IPrompter& prompter, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (...) {
+        ShowCurrentException(prompter);
+    }
+}
+
+VerdanixApplication::VerdanixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VerdanixApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        if (m_prompter)
+            ShowCurrentException(*m_prompter);
+        return false;
+    }
+}

@@ -1,0 +1,150 @@
+#include "shell/dominointerface.h"
+
+#include "platform/ComClassFactory.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "shell/AppText.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <filesystem>
+
+using namespace dominointerface;
+
+namespace {
+
+std::unique_ptr<IRegistryKey> Open(IRegistry& registry, const QString& key) {
+    return registry.OpenKey(key.toStdU16String());
+}
+
+QString MarkMissing(const QString& dir) {
+    if (!dir.isEmpty() && QFileInfo(dir).isDir())
+        return dir;
+    return dir + kDirectoryMissing;
+}
+
+// Reads a directory value of key; absent when the key does not open.
+QString DirectoryQuery(IRegistry& registry, const QString& key, const QString& value, const QString& absent) {
+    auto opened = Open(registry, key);
+    if (!opened)
+        return absent;
+    const QString dir = QString::fromStdU16String(opened->ReadString(value.toStdU16String()).value_or(u""));
+    return MarkMissing(dir);
+}
+
+bool IsFile(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+} // namespace
+
+bool IsNotesInstalled(IRegistry& registry) {
+    return Open(registry, kNotesKey) != nullptr;
+}
+
+bool IsDominoInstalled(IRegistry& registry) {
+    return Open(registry, kDominoKey) != nullptr;
+}
+
+QString GetNotesPath(IRegistry& registry) {
+    return DirectoryQuery(registry, kNotesKey, QStringLiteral("Path"), QString());
+}
+
+QString GetDominoPath(IRegistry& registry) {
+    return DirectoryQuery(registry, kDominoKey, QStringLiteral("Path"), kDominoNotInstalled);
+}
+
+QString GetDominoDataPath(IRegistry& registry) {
+    return DirectoryQuery(registry, kDominoKey, QStringLiteral("DataPath"), kDominoNotInstalled);
+}
+
+QString ComponentFilePath(const QString& dir) {
+    return dir + QDir::separator() + kComponentFileName;
+}
+
+bool RegisterDominoObjects(IRegistry& registry, IPrompter& prompter, const QString& dir) {
+    const QString file = ComponentFilePath(dir);
+    if (auto key = Open(registry, kSessionClassKey)) {
+        const auto current = key->ReadString(u"").value_or(u"");
+        if (IsFile(file) && current != file.toStdU16String()) {
+            try {
+                key->WriteString(u"", file.toStdU16String());
+            } catch (const RegistryError&) {
+                // Same as a key that cannot be written to on Windows: registration is left as it was.
+            }
+        }
+        return true;
+    }
+    std::error_code ec;
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return true;
+    std::filesystem::current_path(dir.toStdU16String(), ec);
+    if (!ec)
+        RegisterComponentFile(registry, prompter, file);
+    return true;
+}
+
+void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QString& file) {
+    if (!IsFile(file)) {
+        ShowMessage(prompter, QStringLiteral("找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!") +
+                                  kContactSupplier);
+        return;
+    }
+    try {
+        SelfRegisterComponent(registry, file.toStdU16String(), u"{29131539-2EED-1069-BF5D-00DD011186B7}");
+    } catch (const std::exception&) {
+        ShowMessage(prompter, QStringLiteral("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
+                                  kContactSupplier);
+    }
+}
+
+QString GetLocalHostName() {
+    QString name = QString::fromStdString(platform::LocalHostName());
+    for (auto& c : name) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return name;
+}
+
+bool IsIntegerText(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    int base = 10;
+    if (i < n && (text[i] == QLatin1Char('$') || text[i] == QLatin1Char('x') || text[i] == QLatin1Char('X'))) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text[i] == QLatin1Char('0') &&
+               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= n)
+        return false;
+    const qint64 limit = negative ? 2147483648LL : 2147483647LL;
+    qint64 value = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        int digit;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            return false;
+        value = value * base + digit;
+        if (value > limit)
+            return false;
+    }
+    return true;
+}

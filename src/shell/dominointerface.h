@@ -1,0 +1,43 @@
+// Questions about the machine: is a Notes client or Domino server installed, where are its
+// directories, this computer's host name; the one-time registration of the Domino Objects class
+// to the installation's component file; and the integer test the export uses.
+#pragma once
+
+#include <QString>
+
+class IRegistry;
+class IPrompter;
+
+namespace dominointerface {
+
+inline const QString kDirectoryMissing = QStringLiteral("(找不到该目录)");
+inline const QString kDominoNotInstalled = QStringLiteral("没有安装Domino");
+inline const QString kNotesKey = QStringLiteral("\\Software\\Lotus\\Notes");
+inline const QString kDominoKey = QStringLiteral("\\Software\\Lotus\\Domino");
+inline const QString kSessionClassKey =
+    QStringLiteral("\\SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32");
+inline const QString kComponentFileName = QStringLiteral("nlsxbe.dll");
+
+} // namespace dominointerface
+
+bool IsNotesInstalled(IRegistry& registry);
+bool IsDominoInstalled(IRegistry& registry);
+// Program and data directories; a value that names no existing directory comes back with
+// "(找不到该目录)" appended. Absent key: empty text (Notes), "没有安装Domino" (Domino).
+QString GetNotesPath(IRegistry& registry);
+QString GetDominoPath(IRegistry& registry);
+QString GetDominoDataPath(IRegistry& registry);
+
+// The component file of installation directory dir (dir used unchanged).
+QString ComponentFilePath(const QString& dir);
+// Points the Domino Objects class at dir's component file; always true.
+bool RegisterDominoObjects(IRegistry& registry, IPrompter& prompter, const QString& dir);
+// Has the component file register itself, reporting a missing file or a failure to register.
+void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QString& file);
+
+// This computer's host name in upper case (ASCII letters only); empty when it has none.
+QString GetLocalHostName();
+
+// True when the whole text is a signed 32-bit integer: leading blanks, an optional sign, then
+// decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or "0X".
+bool IsIntegerText(const QString& text);

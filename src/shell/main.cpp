@@ -1,0 +1,332 @@
+#include "shell/main.h"
+
+#include "access/settings.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "shell/AppText.h"
+#include "shell/FormRunner.h"
+#include "shell/GeneralErrorDisplay.h"
+#include "shell/Icons.h"
+#include "shell/ListView.h"
+#include "shell/about.h"
+#include "shell/dominointerface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kStatusPanel0 = QStringLiteral("Verdanix Domino 数据浏览与导出");
+
+QFont WindowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Microsoft YaHei")});
+    font.setPixelSize(11);
+    return font;
+}
+
+QFrame* Panel(const QString& name, QWidget* parent, bool lowered) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    if (lowered)
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return panel;
+}
+
+} // namespace
+
+SplitterPanel::SplitterPanel(QWidget* parent) : QFrame(parent) {
+    setMouseTracking(true);
+    setCursor(Qt::SplitHCursor);
+}
+
+void SplitterPanel::mouseMoveEvent(QMouseEvent* event) {
+    emit mouseMoved(static_cast<int>(event->position().x()));
+}
+
+TfrmMain::TfrmMain(MainEnvironment env, QWidget* parent) : QMainWindow(parent), m_env(std::move(env)) {
+    setObjectName(QStringLiteral("frmMain"));
+    CreateComponents();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
+
+std::function<void()> TfrmMain::Guarded(void (TfrmMain::*handler)()) {
+    return [this, handler] { RunGuarded(*m_env.prompter, [this, handler] { (this->*handler)(); }); };
+}
+
+QAction* TfrmMain::CreateAction(const QString& name, const QString& caption, int image, void (TfrmMain::*handler)()) {
+    auto* action = new QAction(m_imageList1->image(image), caption, findChild<QObject*>(QStringLiteral("ActionList1")));
+    action->setObjectName(name);
+    action->setProperty("ImageIndex", image);
+    connect(action, &QAction::triggered, this, Guarded(handler));
+    return action;
+}
+
+QAction* TfrmMain::CreateMenuItem(QMenu* menu, const QString& name, QAction* action) {
+    // A menu item takes its action's caption and image and runs it, as an action link does.
+    auto* item = menu->addAction(action->icon(), action->text());
+    item->setObjectName(name);
+    item->setProperty("ImageIndex", action->property("ImageIndex"));
+    connect(item, &QAction::triggered, action, &QAction::trigger);
+    return item;
+}
+
+QToolButton* TfrmMain::CreateButton(const QString& name, const QString& caption, int image, const QString& hint,
+                                    void (TfrmMain::*handler)()) {
+    auto* toolBar = findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+    auto* button = new QToolButton(toolBar);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setIcon(m_imageList1->image(image));
+    button->setProperty("ImageIndex", image);
+    button->setToolTip(hint);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(67, 36);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    toolBar->addWidget(button);
+    connect(button, &QToolButton::clicked, this, Guarded(handler));
+    return button;
+}
+
+void TfrmMain::CreateComponents() {
+    setWindowTitle(kAppTitle);
+    setFont(WindowFont());
+    resize(846, 524);
+
+    m_imageList1 = new ImageList(QStringLiteral("ImageList1"), DrawToolImages(), this);
+    m_imageList2 = new ImageList(QStringLiteral("ImageList2"), DrawListImages(), this);
+    auto* actionList = new QObject(this);
+    actionList->setObjectName(QStringLiteral("ActionList1"));
+
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    setCentralWidget(central);
+
+    QFrame* panel1 = Panel(QStringLiteral("Panel1"), central, false);
+    panel1->setFixedHeight(49);
+    auto* panel1Layout = new QHBoxLayout(panel1);
+    panel1Layout->setContentsMargins(2, 2, 2, 2);
+    auto* toolBar = new QToolBar(panel1);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setStyleSheet(QStringLiteral("QToolBar { border: none; }"));
+    panel1Layout->addWidget(toolBar);
+    outer->addWidget(panel1);
+
+    auto* middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    m_panel2 = Panel(QStringLiteral("Panel2"), central, true);
+    m_panel2->setFixedWidth(225);
+    auto* panel2Layout = new QVBoxLayout(m_panel2);
+    panel2Layout->setContentsMargins(1, 1, 1, 1);
+    m_tree = new QTreeWidget(m_panel2);
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setIndentation(19);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setProperty("Tag", 0);
+    panel2Layout->addWidget(m_tree);
+    middle->addWidget(m_panel2);
+
+    auto* panel4 = new SplitterPanel(central);
+    panel4->setObjectName(QStringLiteral("Panel4"));
+    panel4->setFixedWidth(3);
+    middle->addWidget(panel4);
+
+    QFrame* panel3 = Panel(QStringLiteral("Panel3"), central, true);
+    auto* panel3Layout = new QVBoxLayout(panel3);
+    panel3Layout->setContentsMargins(1, 1, 1, 1);
+    m_list = new ListView(m_imageList2, panel3);
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setFrameShape(QFrame::NoFrame);
+    QPalette listPalette = m_list->palette();
+    listPalette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Window));
+    m_list->reportView()->setPalette(listPalette);
+    m_list->iconView()->setPalette(listPalette);
+    panel3Layout->addWidget(m_list);
+    middle->addWidget(panel3, 1);
+    outer->addLayout(middle, 1);
+
+    QFrame* panel5 = Panel(QStringLiteral("Panel5"), central, true);
+    panel5->setFixedHeight(32);
+    auto* panel5Layout = new QHBoxLayout(panel5);
+    panel5Layout->setContentsMargins(1, 1, 1, 1);
+    auto* statusBar = new QStatusBar(panel5);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setSizeGripEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        m_status[i] = new QLabel(statusBar);
+        m_status[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        m_status[i]->setFixedWidth(250);
+        m_status[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar->addWidget(m_status[i]);
+    }
+    m_status[0]->setText(kStatusPanel0);
+    panel5Layout->addWidget(statusBar);
+    outer->addWidget(panel5);
+
+    // Actions, menus, toolbar.
+    QAction* exitsystem = CreateAction(QStringLiteral("exitsystem"), QStringLiteral("退出系统"), 1,
+                                       &TfrmMain::exitsystemExecute);
+    QAction* openserver = CreateAction(QStringLiteral("openserver"), QStringLiteral("连接服务器"), 4,
+                                       &TfrmMain::openserverExecute);
+    QAction* openfile = CreateAction(QStringLiteral("openfile"), QStringLiteral("打开文件"), 3,
+                                     &TfrmMain::openfileExecute);
+    QAction* exportAction = CreateAction(QStringLiteral("export"), QStringLiteral("导出数据"), 2,
+                                         &TfrmMain::exportExecute);
+    QAction* inportdata = CreateAction(QStringLiteral("inportdata"), QStringLiteral("导入数据"), 0,
+                                       &TfrmMain::inportdataExecute);
+    QAction* about = CreateAction(QStringLiteral("about"), QStringLiteral("关于"), 5, &TfrmMain::aboutExecute);
+
+    QMenuBar* menuBar = this->menuBar();
+    menuBar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* n1 = menuBar->addMenu(QStringLiteral("文   件"));
+    n1->setObjectName(QStringLiteral("N1"));
+    CreateMenuItem(n1, QStringLiteral("N2"), openfile);
+    CreateMenuItem(n1, QStringLiteral("N3"), openserver);
+    CreateMenuItem(n1, QStringLiteral("N6"), exitsystem);
+    QMenu* n4 = menuBar->addMenu(QStringLiteral("工   具"));
+    n4->setObjectName(QStringLiteral("N4"));
+    CreateMenuItem(n4, QStringLiteral("ACCESS1"), exportAction);
+    CreateMenuItem(n4, QStringLiteral("ACCESS2"), inportdata);
+    QMenu* n5 = menuBar->addMenu(QStringLiteral("关  于"));
+    n5->setObjectName(QStringLiteral("N5"));
+    CreateMenuItem(n5, QStringLiteral("N7"), about);
+
+    CreateButton(QStringLiteral("ToolButton1"), openserver->text(), 4, QStringLiteral("连接Domino服务器"),
+                 &TfrmMain::openserverExecute);
+    CreateButton(QStringLiteral("ToolButton2"), openfile->text(), 3, QStringLiteral("打开独立的NSF文件"),
+                 &TfrmMain::openfileExecute);
+    CreateButton(QStringLiteral("ToolButton4"), exportAction->text(), 2,
+                 QStringLiteral("导出数据到Excel文件，并导出附件和RTF域图片"), &TfrmMain::exportExecute);
+    CreateButton(QStringLiteral("ToolButton11"), QStringLiteral("文档详情"), 10,
+                 QStringLiteral("查看选中文档的所有域和值"), &TfrmMain::ToolButton11Click);
+    CreateButton(QStringLiteral("ToolButton7"), QStringLiteral("首页"), 8, QString(), &TfrmMain::ToolButton7Click);
+    CreateButton(QStringLiteral("ToolButton8"), QStringLiteral("上一页"), 6, QString(), &TfrmMain::ToolButton8Click);
+    CreateButton(QStringLiteral("ToolButton9"), QStringLiteral("下一页"), 7, QString(), &TfrmMain::ToolButton9Click);
+    CreateButton(QStringLiteral("ToolButton10"), QStringLiteral("尾页"), 9, QString(), &TfrmMain::ToolButton10Click);
+    CreateButton(QStringLiteral("ToolButton5"), about->text(), 5, QString(), &TfrmMain::aboutExecute);
+    CreateButton(QStringLiteral("ToolButton6"), exitsystem->text(), 1, QString(), &TfrmMain::exitsystemExecute);
+
+    connect(panel4, &SplitterPanel::mouseMoved, this,
+            [this](int x) { RunGuarded(*m_env.prompter, [this, x] { Panel4MouseMove(x); }); });
+    connect(m_tree, &QTreeWidget::itemClicked, this, Guarded(&TfrmMain::TreeView1Click));
+    connect(m_list, &ListView::doubleClicked, this, Guarded(&TfrmMain::ListView1DblClick));
+}
+
+void TfrmMain::FormCreate() {
+    splitterX = 0;
+    docCount = 0;
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    RunGuarded(*m_env.prompter, [this] { FormShow(); });
+}
+
+void TfrmMain::FormShow() {
+    IRegistry& registry = *m_env.registry;
+    const bool notes = IsNotesInstalled(registry);
+    const bool domino = IsDominoInstalled(registry);
+    if (!notes && !domino) {
+        ShowMessage(*m_env.prompter,
+                    QStringLiteral("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
+                                   "请安装Domino环境后再运行本系统!"));
+        if (m_env.terminate)
+            m_env.terminate();
+        return;
+    }
+    LoadSettings();
+    QString installDir;
+    if (IsNotesInstalled(registry))
+        installDir = GetNotesPath(registry);
+    if (IsDominoInstalled(registry))
+        installDir = GetDominoPath(registry);
+    RegisterDominoObjects(registry, *m_env.prompter, installDir);
+    session = std::make_unique<TNotesSession>(*m_env.comFactory);
+    database = std::make_unique<TNotesDatabase>();
+}
+
+void TfrmMain::FormDestroy() {
+    session.reset();
+    database.reset();
+}
+
+void TfrmMain::LoadSettings() {
+    const auto settings = ::LoadSettings(SettingsFilePath(m_env.exeDir), m_env.hostName);
+    serverName = settings.serverName;
+    userName = settings.userName;
+    password = settings.password;
+}
+
+void TfrmMain::SaveSettings() {
+    ::SaveSettings(SettingsFilePath(m_env.exeDir), {serverName, userName, password});
+}
+
+void TfrmMain::exitsystemExecute() {
+    const auto answer = m_env.prompter->MessageBox(QStringLiteral("确认"), QStringLiteral("您要退出Verdanix么?"),
+                                                   IPrompter::Icon::None, IPrompter::Buttons::OkCancel);
+    if (answer == IPrompter::Answer::Ok && m_env.terminate)
+        m_env.terminate();
+}
+
+void TfrmMain::inportdataExecute() {
+    ShowMessage(*m_env.prompter, QStringLiteral("对不起，该功能暂时尚未提供!"));
+}
+
+void TfrmMain::aboutExecute() {
+    TfrmAbout about(m_env.openUrl, this);
+    m_env.forms->Run(about);
+}
+
+void TfrmMain::Panel4MouseMove(int x) {
+    if (m_env.leftButtonDown && m_env.leftButtonDown()) {
+        // Keep both panes usable: the tree never collapses and never pushes the list out.
+        const int maxWidth = std::max(kTreeMinWidth, width() - kListMinWidth);
+        const int wanted = m_panel2->width() + x - splitterX;
+        m_panel2->setFixedWidth(std::clamp(wanted, kTreeMinWidth, maxWidth));
+    }
+    splitterX = x;
+}
+
+int TfrmMain::treeTag() const {
+    return m_tree->property("Tag").toInt();
+}
+
+void TfrmMain::setTreeTag(int tag) {
+    m_tree->setProperty("Tag", tag);
+}
+
+QString TfrmMain::statusPanelText(int panel) const {
+    return m_status[panel]->text();
+}
+
+void TfrmMain::setStatusPanelText(int panel, const QString& text) {
+    m_status[panel]->setText(text);
+}

@@ -1,0 +1,129 @@
+// The main window: menus, toolbar, database tree, document list, status bar; the start-up
+// sequence; and the handlers of every command. Handlers stay thin: they read the window's state,
+// call the function that does the work, and show its result.
+#pragma once
+
+#include "access/Domino_TLB.h"
+
+#include <QFrame>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class IComClassFactory;
+class IFormRunner;
+class IPrompter;
+class IRegistry;
+class ImageList;
+class ListView;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// What the main window needs from outside; the program passes the real ones, tests their own.
+struct MainEnvironment {
+    IRegistry* registry = nullptr;
+    IPrompter* prompter = nullptr;
+    IComClassFactory* comFactory = nullptr;
+    IFormRunner* forms = nullptr;
+    QString exeDir;                                  // where system.ini lives
+    std::function<void()> terminate;                 // ends the message loop
+    std::function<bool()> leftButtonDown;            // state of the left mouse button
+    std::function<void(const QString&)> openUrl;     // the shell's "open" of a web address
+    std::function<QString()> hostName;               // GetLocalHostName
+};
+
+// The splitter between tree and list: reports every mouse move in its own coordinates.
+class SplitterPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit SplitterPanel(QWidget* parent = nullptr);
+signals:
+    void mouseMoved(int x);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kTreeMinWidth = 80;
+    static constexpr int kListMinWidth = 120;
+
+    explicit TfrmMain(MainEnvironment env, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Window events.
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+
+    // Commands.
+    void exitsystemExecute();
+    void openserverExecute();
+    void openfileExecute();
+    void exportExecute();
+    void inportdataExecute();
+    void aboutExecute();
+    void Panel4MouseMove(int x);
+    void TreeView1Click();
+    void ListView1DblClick();
+    void ToolButton11Click();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton9Click();
+    void ToolButton10Click();
+
+    void ConnectServer();
+    void LoadSettings();
+    void SaveSettings();
+
+    // The tree mode kept in TreeView1's Tag: 0 nothing opened, 1 server, 2 file.
+    int treeTag() const;
+    void setTreeTag(int tag);
+    QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+
+    // State, in the order the window declares it after its components.
+    int32_t splitterX = 0;
+    std::unique_ptr<TNotesSession> session;
+    int32_t pageStart = 0;
+    std::unique_ptr<TNotesDatabase> database;
+    QString viewName;
+    int32_t docCount = 0;
+    QString serverName;
+    QString userName;
+    QString password;
+    QString dataPath;
+    QString dbPath;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateComponents();
+    QAction* CreateAction(const QString& name, const QString& caption, int image, void (TfrmMain::*handler)());
+    QAction* CreateMenuItem(QMenu* menu, const QString& name, QAction* action);
+    QToolButton* CreateButton(const QString& name, const QString& caption, int image, const QString& hint,
+                              void (TfrmMain::*handler)());
+    // Connects a signal to a handler whose errors reach the general error display.
+    std::function<void()> Guarded(void (TfrmMain::*handler)());
+
+    MainEnvironment m_env;
+    bool m_shown = false;
+
+    ImageList* m_imageList1 = nullptr;
+    ImageList* m_imageList2 = nullptr;
+    QFrame* m_panel2 = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    ListView* m_list = nullptr;
+    QLabel* m_status[2] = {nullptr, nullptr};
+};
