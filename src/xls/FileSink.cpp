@@ -1,0 +1,101 @@
+#include "xls/FileSink.h"
+
+#include "xls/XlsError.h"
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <system_error>
+
+namespace xls {
+
+namespace {
+
+std::FILE* OpenNew(const std::filesystem::path& path) {
+    // "x": fail instead of reusing a file that exists.
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wbx");
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+std::string Reason(int error) {
+    return std::generic_category().message(error);
+}
+
+} // namespace
+
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+FileSink::FileSink(std::filesystem::path target) : m_target(std::move(target)) {
+    const std::filesystem::path folder = m_target.parent_path();
+    const auto seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                      reinterpret_cast<uintptr_t>(this);
+    int error = 0;
+    for (uint64_t attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path name = m_target.filename();
+        name += "." + std::to_string((seed + attempt * 7919) % 1000000007) + ".tmp";
+        m_temporary = folder / name;
+        errno = 0;
+        m_file = OpenNew(m_temporary);
+        if (m_file != nullptr)
+            break;
+        error = errno;
+        if (error != EEXIST)
+            break;
+    }
+    if (m_file == nullptr)
+        throw Error(Error::Code::Io,
+                    "Cannot write the workbook " + PathText(m_target) + ": " + Reason(error == 0 ? EIO : error));
+    // Our own buffer is large; stdio's would only add a copy.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+}
+
+FileSink::~FileSink() {
+    discard();
+}
+
+void FileSink::discard() noexcept {
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_temporary.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(m_temporary, ignored);
+        m_temporary.clear();
+    }
+}
+
+void FileSink::fail(int error) const {
+    throw Error(Error::Code::Io,
+                "Cannot write the workbook " + PathText(m_target) + ": " + Reason(error == 0 ? EIO : error));
+}
+
+void FileSink::drain(const uint8_t* data, size_t size) {
+    if (m_file == nullptr)
+        fail(EBADF);
+    errno = 0;
+    if (std::fwrite(data, 1, size, m_file) != size)
+        fail(errno);
+}
+
+void FileSink::commit() {
+    flush();
+    std::FILE* file = m_file;
+    m_file = nullptr;
+    errno = 0;
+    if (std::fclose(file) != 0)
+        fail(errno);
+    std::error_code ec;
+    std::filesystem::rename(m_temporary, m_target, ec);
+    if (ec)
+        throw Error(Error::Code::Io, "Cannot save the workbook " + PathText(m_target) + ": " + ec.message());
+    m_temporary.clear();
+}
+
+} // namespace xls

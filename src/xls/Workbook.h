@@ -1,0 +1,65 @@
+// A workbook of one worksheet holding text cells, written as an Excel 97-2003 file (BIFF8 in a
+// compound file). Standard C++ only.
+//
+//     xls::Workbook book;
+//     book.setColumnWidth(0, 40);          // 40 characters of the standard font
+//     book.setTextFormat(0, 1);            // cell B1 gets the number format "@"
+//     book.setText(0, 1, u"123");
+//     book.save("out.xls");
+//
+// Rows and columns count from 0 (at most 65,536 rows and 256 columns). Cells are kept compactly
+// (8 bytes each plus the distinct texts) and written in one sequential pass when saved.
+// Errors are xls::Error; their messages count rows and columns from 1.
+#pragma once
+
+#include "xls/ByteSink.h"
+#include "xls/Sheet.h"
+#include "xls/Sst.h"
+#include "xls/XlsError.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+namespace xls {
+
+// Widest column, in characters.
+constexpr double kMaxColumnWidth = 255;
+
+class Workbook {
+public:
+    Workbook();
+    ~Workbook();
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    // Sets a cell's text. Texts longer than 32,767 UTF-16 units are cut to that length; an empty
+    // text leaves the cell without a value (its format stays), as a spreadsheet program does.
+    // Raises Error (RowLimit, ColumnLimit) for a cell outside the worksheet.
+    void setText(uint32_t row, uint32_t column, std::u16string_view text);
+    // Gives a cell the number format "@" (text), or back the default format.
+    void setTextFormat(uint32_t row, uint32_t column, bool text = true);
+    // Sets a column's width in characters of the standard font (0 hides it; at most 255).
+    void setColumnWidth(uint32_t column, double characters);
+
+    // Writes the whole file to out (and flushes it).
+    void write(ByteSink& out) const;
+    // Writes the file to a temporary file beside path and renames it to path, replacing a file
+    // that is there. On failure nothing is left at path that was not there before.
+    void save(const std::filesystem::path& path) const;
+
+    uint32_t distinctTexts() const noexcept { return m_strings.size(); }
+    // Bytes held for cells and texts.
+    size_t memoryUsage() const noexcept { return m_strings.memoryUsage() + m_sheet.memoryUsage(); }
+
+    // The column width unit of the file: 1/256 of the digit width, including the cell padding.
+    static uint16_t ColumnWidthUnits(double characters);
+
+private:
+    static void checkCell(uint32_t row, uint32_t column);
+
+    StringTable m_strings;
+    Sheet m_sheet;
+};
+
+} // namespace xls

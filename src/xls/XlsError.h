@@ -1,0 +1,29 @@
+// The error type of the workbook writer: a UTF-8 message for the user and a code for callers
+// that react to the kind of failure.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace xls {
+
+class Error : public std::runtime_error {
+public:
+    enum class Code {
+        RowLimit,          // row index past the last row of a worksheet
+        ColumnLimit,       // column index past the last column of a worksheet
+        ColumnWidth,       // column width outside what a column can have
+        UnsupportedFormat, // a number format the writer does not write
+        TooLarge,          // the workbook stream would not fit the file format
+        Io,                // the file could not be written
+    };
+
+    Error(Code code, const std::string& message) : std::runtime_error(message), m_code(code) {}
+
+    Code code() const noexcept { return m_code; }
+
+private:
+    Code m_code;
+};
+
+} // namespace xls

@@ -1,0 +1,118 @@
+#include "xls/XlsSpreadsheetAutomation.h"
+
+#include "xls/Workbook.h"
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// The number formats the application understands: text, and the default one (by its English
+// and its Chinese local name).
+constexpr std::u16string_view kTextFormat = u"@";
+constexpr std::u16string_view kGeneralFormat = u"General";
+constexpr std::u16string_view kGeneralFormatLocal = u"G/通用格式";
+
+[[noreturn]] void Raise(const std::string& message, int32_t code) {
+    throw EOleException(Utf8ToUtf16(message), code);
+}
+
+int32_t CodeOf(const xls::Error& error) {
+    switch (error.code()) {
+    case xls::Error::Code::RowLimit:
+    case xls::Error::Code::ColumnLimit:
+    case xls::Error::Code::ColumnWidth:
+        return hresult::kBadIndex;
+    default:
+        return hresult::kFail;
+    }
+}
+
+// Runs a writer call, raising its failures as automation errors.
+template <typename Call> void Translate(Call&& call) {
+    try {
+        call();
+    } catch (const xls::Error& error) {
+        Raise(error.what(), CodeOf(error));
+    } catch (const std::bad_alloc&) {
+        Raise("Not enough memory for the workbook", hresult::kFail);
+    }
+}
+
+class XlsSpreadsheetApplication : public ISpreadsheetApplication {
+public:
+    void AddWorkbook() override {
+        checkRunning();
+        m_workbook = std::make_unique<xls::Workbook>();
+    }
+
+    void SetColumnWidth(int32_t column, int32_t width) override {
+        xls::Workbook& book = activeWorkbook();
+        checkColumn(column);
+        Translate([&] { book.setColumnWidth(static_cast<uint32_t>(column - 1), width); });
+    }
+
+    void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
+        xls::Workbook& book = activeWorkbook();
+        checkCell(row, column);
+        bool text = false;
+        if (format == kTextFormat)
+            text = true;
+        else if (format != kGeneralFormat && format != kGeneralFormatLocal)
+            Raise("Number format \"" + Utf16ToUtf8(format) + "\" is not supported (only \"@\" and \"General\")",
+                  hresult::kFail);
+        Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+    }
+
+    void SetCellValue(int32_t row, int32_t column, const std::u16string& text) override {
+        xls::Workbook& book = activeWorkbook();
+        checkCell(row, column);
+        Translate([&] { book.setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+    }
+
+    void SaveActiveWorkbookAs(const std::u16string& path) override {
+        xls::Workbook& book = activeWorkbook();
+        if (path.empty())
+            Raise("No file name to save the workbook under", hresult::kFail);
+        Translate([&] { book.save(std::filesystem::path(path)); });
+    }
+
+    void Quit() override {
+        m_workbook.reset();
+        m_quit = true;
+    }
+
+private:
+    void checkRunning() const {
+        if (m_quit)
+            Raise("The spreadsheet application has quit", hresult::kFail);
+    }
+
+    xls::Workbook& activeWorkbook() const {
+        checkRunning();
+        if (!m_workbook)
+            Raise("No workbook is open", hresult::kFail);
+        return *m_workbook;
+    }
+
+    // Indexes below 1 are refused here; the writer checks the upper limits.
+    static void checkColumn(int32_t column) {
+        if (column < 1)
+            Raise("Column " + std::to_string(column) + " is before the first column of a worksheet (1)",
+                  hresult::kBadIndex);
+    }
+    static void checkCell(int32_t row, int32_t column) {
+        if (row < 1)
+            Raise("Row " + std::to_string(row) + " is before the first row of a worksheet (1)", hresult::kBadIndex);
+        checkColumn(column);
+    }
+
+    std::unique_ptr<xls::Workbook> m_workbook;
+    bool m_quit = false;
+};
+
+} // namespace
+
+std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication() {
+    return std::make_unique<XlsSpreadsheetApplication>();
+}

@@ -1,0 +1,13 @@
+// The portable spreadsheet automation back end: an "application" whose workbook is an
+// xls::Workbook, saved as an Excel 97-2003 file. Rows and columns count from 1 as in the
+// automation interface; every failure is raised as EOleException with the writer's message.
+#pragma once
+
+#include "export/SpreadsheetAutomation.h"
+
+#include <memory>
+
+class XlsSpreadsheetAutomation : public ISpreadsheetAutomation {
+public:
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override;
+};
