@@ -142,8 +142,7 @@ public:
     void Connect();
     void Initialize(const std::u16string& password);
     void InitializeUsingNotesUserName(const std::u16string& userName, const std::u16string& password);
-    std::shared_ptr<IDatabase> GetDatabase(const std::u16string& server, const std::u16string& path,
-                                           bool createOnFail);
+    std::shared_ptr<IDatabase> GetDatabase(const std::u16string& server, const std::u16string& path, bool createOnFail);
     Variant Evaluate(const std::u16string& formula, const Variant& document);
     std::shared_ptr<IDXLExporter> CreateDXLExporter();
 

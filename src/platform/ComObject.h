@@ -12,13 +12,13 @@
 
 // HRESULTs the program meets or raises itself.
 namespace hresult {
-constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154);  // REGDB_E_CLASSNOTREG
-constexpr int32_t kInvalidClassString = static_cast<int32_t>(0x800401F3);  // CO_E_CLASSSTRING
-constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);         // E_NOINTERFACE
-constexpr int32_t kPointer = static_cast<int32_t>(0x80004003);             // E_POINTER
-constexpr int32_t kFail = static_cast<int32_t>(0x80004005);                // E_FAIL
-constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);        // DISP_E_TYPEMISMATCH
-constexpr int32_t kBadIndex = static_cast<int32_t>(0x8002000B);            // DISP_E_BADINDEX
+constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154); // REGDB_E_CLASSNOTREG
+constexpr int32_t kInvalidClassString = static_cast<int32_t>(0x800401F3); // CO_E_CLASSSTRING
+constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);        // E_NOINTERFACE
+constexpr int32_t kPointer = static_cast<int32_t>(0x80004003);            // E_POINTER
+constexpr int32_t kFail = static_cast<int32_t>(0x80004005);               // E_FAIL
+constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);       // DISP_E_TYPEMISMATCH
+constexpr int32_t kBadIndex = static_cast<int32_t>(0x8002000B);           // DISP_E_BADINDEX
 } // namespace hresult
 
 // The error a failing automation call raises: the server's description and its code.

@@ -14,7 +14,7 @@ namespace {
 
 struct ProfileText {
     QStringList lines;
-    bool legacyEncoding = false;   // GB18030 rather than UTF-8
+    bool legacyEncoding = false; // GB18030 rather than UTF-8
     QString newline = QStringLiteral("\n");
 };
 

@@ -22,7 +22,7 @@ bool EqualNoCase(const std::u16string& a, const std::u16string& b) {
 }
 
 std::map<std::u16string, std::u16string>::iterator FindValue(std::map<std::u16string, std::u16string>& values,
-                                                              const std::u16string& name) {
+                                                             const std::u16string& name) {
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (EqualNoCase(it->first, name))
             return it;

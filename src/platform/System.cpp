@@ -1,9 +1,9 @@
 #include "platform/System.h"
 
 #ifdef _WIN32
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 #else
 #include <fcntl.h>
 #include <netdb.h>
@@ -67,8 +67,8 @@ bool IsFileLockedExclusive(const std::filesystem::path& file) {
     if (!std::filesystem::exists(file, ec))
         return false;
 #ifdef _WIN32
-    HANDLE handle = CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return true;
     CloseHandle(handle);

@@ -11,5 +11,4 @@ inline void ShowMessage(IPrompter& prompter, const QString& text) {
 }
 
 // Follows the two messages of a failed component registration.
-inline const QString kContactSupplier =
-    QStringLiteral("请与软件供应商联系：Verdanix 技术支持，support@verdanix.com。");
+inline const QString kContactSupplier = QStringLiteral("请与软件供应商联系：Verdanix 技术支持，support@verdanix.com。");

@@ -1,8 +1,6 @@
 // Commands whose work is not built yet: each does nothing, as a command with nothing to work on.
 #include "shell/main.h"
 
-void TfrmMain::openserverExecute() {}
-void TfrmMain::ConnectServer() {}
 void TfrmMain::openfileExecute() {}
 void TfrmMain::exportExecute() {}
 void TfrmMain::TreeView1Click() {}

@@ -8,6 +8,7 @@
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/Icons.h"
 #include "shell/ListView.h"
+#include "shell/WaitMsg.h"
 #include "shell/about.h"
 #include "shell/dominointerface.h"
 
@@ -60,6 +61,7 @@ void SplitterPanel::mouseMoveEvent(QMouseEvent* event) {
 TfrmMain::TfrmMain(MainEnvironment env, QWidget* parent) : QMainWindow(parent), m_env(std::move(env)) {
     setObjectName(QStringLiteral("frmMain"));
     CreateComponents();
+    SetWaitMsgAnchor(this);
     FormCreate();
 }
 
@@ -189,16 +191,16 @@ void TfrmMain::CreateComponents() {
     outer->addWidget(panel5);
 
     // Actions, menus, toolbar.
-    QAction* exitsystem = CreateAction(QStringLiteral("exitsystem"), QStringLiteral("退出系统"), 1,
-                                       &TfrmMain::exitsystemExecute);
-    QAction* openserver = CreateAction(QStringLiteral("openserver"), QStringLiteral("连接服务器"), 4,
-                                       &TfrmMain::openserverExecute);
-    QAction* openfile = CreateAction(QStringLiteral("openfile"), QStringLiteral("打开文件"), 3,
-                                     &TfrmMain::openfileExecute);
-    QAction* exportAction = CreateAction(QStringLiteral("export"), QStringLiteral("导出数据"), 2,
-                                         &TfrmMain::exportExecute);
-    QAction* inportdata = CreateAction(QStringLiteral("inportdata"), QStringLiteral("导入数据"), 0,
-                                       &TfrmMain::inportdataExecute);
+    QAction* exitsystem =
+        CreateAction(QStringLiteral("exitsystem"), QStringLiteral("退出系统"), 1, &TfrmMain::exitsystemExecute);
+    QAction* openserver =
+        CreateAction(QStringLiteral("openserver"), QStringLiteral("连接服务器"), 4, &TfrmMain::openserverExecute);
+    QAction* openfile =
+        CreateAction(QStringLiteral("openfile"), QStringLiteral("打开文件"), 3, &TfrmMain::openfileExecute);
+    QAction* exportAction =
+        CreateAction(QStringLiteral("export"), QStringLiteral("导出数据"), 2, &TfrmMain::exportExecute);
+    QAction* inportdata =
+        CreateAction(QStringLiteral("inportdata"), QStringLiteral("导入数据"), 0, &TfrmMain::inportdataExecute);
     QAction* about = CreateAction(QStringLiteral("about"), QStringLiteral("关于"), 5, &TfrmMain::aboutExecute);
 
     QMenuBar* menuBar = this->menuBar();

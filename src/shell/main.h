@@ -33,11 +33,11 @@ struct MainEnvironment {
     IPrompter* prompter = nullptr;
     IComClassFactory* comFactory = nullptr;
     IFormRunner* forms = nullptr;
-    QString exeDir;                                  // where system.ini lives
-    std::function<void()> terminate;                 // ends the message loop
-    std::function<bool()> leftButtonDown;            // state of the left mouse button
-    std::function<void(const QString&)> openUrl;     // the shell's "open" of a web address
-    std::function<QString()> hostName;               // GetLocalHostName
+    QString exeDir;                              // where system.ini lives
+    std::function<void()> terminate;             // ends the message loop
+    std::function<bool()> leftButtonDown;        // state of the left mouse button
+    std::function<void(const QString&)> openUrl; // the shell's "open" of a web address
+    std::function<QString()> hostName;           // GetLocalHostName
 };
 
 // The splitter between tree and list: reports every mouse move in its own coordinates.

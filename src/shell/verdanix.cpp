@@ -37,10 +37,9 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
     if (!HasDisplay()) {
-        std::fprintf(stderr,
-                     "verdanix: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                     "To run it without a screen and look at it, use scripts/screenshot.sh, which starts\n"
-                     "the program under Xvfb on the demo installation and saves a screenshot.\n");
+        std::fprintf(stderr, "verdanix: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                             "To run it without a screen and look at it, use scripts/screenshot.sh, which starts\n"
+                             "the program under Xvfb on the demo installation and saves a screenshot.\n");
         return 2;
     }
 

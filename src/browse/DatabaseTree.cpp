@@ -1,0 +1,105 @@
+#include "browse/DatabaseTree.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSet>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr char kUpdateDepth[] = "verdanixUpdateDepth";
+
+bool IsDatabaseName(const QString& name) {
+    if (name.size() < 3)
+        return false;
+    return name.right(3).compare(QLatin1String("NSF"), Qt::CaseInsensitive) == 0;
+}
+
+QString DirectoryWithSeparator(QString directory) {
+    while (directory.size() > 1 && (directory.endsWith(QLatin1Char('/')) || directory.endsWith(QLatin1Char('\\'))))
+        directory.chop(1);
+    if (!directory.endsWith(QLatin1Char('/')))
+        directory += QLatin1Char('/');
+    return directory;
+}
+
+void Walk(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases,
+          QSet<QString>& ancestors) {
+    TreeUpdate update(tree);
+    if (directory.isEmpty())
+        return;
+    const QString base = DirectoryWithSeparator(directory);
+    const QString canonical = QFileInfo(base).canonicalFilePath();
+    if (canonical.isEmpty())
+        return;
+    ancestors.insert(canonical);
+    QDirIterator entries(base, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo info = entries.fileInfo();
+        const QString name = info.fileName();
+        if (name.startsWith(QLatin1Char('.')))
+            continue;
+        if (info.isDir()) {
+            QTreeWidgetItem* folder = AddTreeNode(tree, parent, name, tree_node::kFolderImage, tree_node::kFolderImage);
+            const QString path = base + name;
+            // A link that leads back up the tree would make the walk endless.
+            if (!ancestors.contains(QFileInfo(path).canonicalFilePath()))
+                Walk(tree, path, folder, withDatabases, ancestors);
+        } else if (withDatabases && IsDatabaseName(name)) {
+            AddTreeNode(tree, parent, name, tree_node::kDatabaseImage, tree_node::kDatabaseImage);
+        }
+    }
+    ancestors.remove(canonical);
+}
+
+} // namespace
+
+QTreeWidgetItem* AddTreeNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text, int imageIndex,
+                             int selectedIndex) {
+    auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setData(0, tree_node::kImageIndexRole, imageIndex);
+    node->setData(0, tree_node::kSelectedIndexRole, selectedIndex);
+    if (parent)
+        parent->addChild(node);
+    else
+        tree->addTopLevelItem(node);
+    return node;
+}
+
+int NodeLevel(const QTreeWidgetItem* node) {
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+TreeUpdate::TreeUpdate(QTreeWidget* tree) : m_tree(tree) {
+    const int depth = m_tree->property(kUpdateDepth).toInt();
+    if (depth == 0)
+        m_tree->setUpdatesEnabled(false);
+    m_tree->setProperty(kUpdateDepth, depth + 1);
+}
+
+TreeUpdate::~TreeUpdate() {
+    const int depth = m_tree->property(kUpdateDepth).toInt() - 1;
+    m_tree->setProperty(kUpdateDepth, depth);
+    if (depth == 0)
+        m_tree->setUpdatesEnabled(true);
+}
+
+void AddFolderNodes(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases) {
+    QSet<QString> ancestors;
+    Walk(tree, directory, parent, withDatabases, ancestors);
+}
+
+QString NodePath(const QTreeWidgetItem* node, QString tail) {
+    while (node && node->parent()) {
+        if (node->childCount() > 0)
+            tail = node->text(0) + QLatin1Char('\\') + tail;
+        else
+            tail = node->text(0);
+        node = node->parent();
+    }
+    return tail;
+}

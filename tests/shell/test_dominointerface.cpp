@@ -1,0 +1,138 @@
+#include "platform/ComClassFactory.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "shell/dominointerface.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const std::u16string kClassKey = u"SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32";
+
+void SetValue(MemoryRegistry& registry, const std::u16string& key, const std::u16string& name, const QString& value) {
+    registry.CreateKey(key)->WriteString(name, value.toStdU16String());
+}
+
+// Restores the working directory the registration may change.
+struct KeepCurrentDir {
+    std::filesystem::path saved = std::filesystem::current_path();
+    ~KeepCurrentDir() { std::filesystem::current_path(saved); }
+};
+
+} // namespace
+
+TEST(InstallationProbe, DirectoryResultsForPresentAbsentAndDeniedKeys) {
+    QTemporaryDir dir;
+    const QString gone = dir.filePath("deleted");
+    MemoryRegistry registry;
+
+    EXPECT_FALSE(IsNotesInstalled(registry));
+    EXPECT_FALSE(IsDominoInstalled(registry));
+    EXPECT_EQ(GetNotesPath(registry), "");
+    EXPECT_EQ(GetDominoPath(registry), "没有安装Domino");
+    EXPECT_EQ(GetDominoDataPath(registry), "没有安装Domino");
+
+    registry.CreateKey(u"Software\\Lotus\\Notes");
+    EXPECT_TRUE(IsNotesInstalled(registry));
+    EXPECT_EQ(GetNotesPath(registry), "(找不到该目录)") << "key without a Path value";
+    EXPECT_EQ(GetDominoDataPath(registry), "没有安装Domino") << "only the Notes client";
+
+    SetValue(registry, u"Software\\Lotus\\Domino", u"Path", dir.path());
+    SetValue(registry, u"Software\\Lotus\\Domino", u"DataPath", gone);
+    EXPECT_TRUE(IsDominoInstalled(registry));
+    EXPECT_EQ(GetDominoPath(registry), dir.path());
+    EXPECT_EQ(GetDominoDataPath(registry), gone + "(找不到该目录)");
+
+    registry.deniedKeys[u"Software\\Lotus\\Domino"] = true;
+    EXPECT_FALSE(IsDominoInstalled(registry)) << "a key that refuses all access counts as absent";
+    EXPECT_EQ(GetDominoDataPath(registry), "没有安装Domino");
+}
+
+TEST(ComponentRegistration, RewritesTheClassKeyOnlyWhenItDiffers) {
+    QTemporaryDir dir;
+    const QString file = ComponentFilePath(dir.path());
+    PortableComClassFactory::WriteComponentFile(file.toStdString(), "LocalDominoStore");
+    RecordingPrompter prompter;
+
+    struct Case {
+        const char* name;
+        QString stored;
+        QString expected;
+    } cases[] = {
+        {"equal value is left alone", file, file},
+        {"other letter case is rewritten", file.toUpper(), file},
+        {"another installation is re-pointed", "/elsewhere/nlsxbe.dll", file},
+    };
+    for (const auto& c : cases) {
+        MemoryRegistry registry;
+        SetValue(registry, kClassKey, u"", c.stored);
+        EXPECT_TRUE(RegisterDominoObjects(registry, prompter, dir.path()));
+        EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kClassKey)->ReadString(u"")), c.expected) << c.name;
+    }
+
+    MemoryRegistry missingFile;
+    SetValue(missingFile, kClassKey, u"", "/old/nlsxbe.dll");
+    RegisterDominoObjects(missingFile, prompter, dir.filePath("nowhere"));
+    EXPECT_EQ(*missingFile.OpenKey(kClassKey)->ReadString(u""), u"/old/nlsxbe.dll") << "F does not exist";
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST(ComponentRegistration, AbsentKeySelfRegistersFromTheInstallationDirectory) {
+    KeepCurrentDir keep;
+    QTemporaryDir dir;
+    const QString file = ComponentFilePath(dir.path());
+    RecordingPrompter prompter;
+
+    MemoryRegistry noComponent;
+    RegisterDominoObjects(noComponent, prompter, dir.path());
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_TRUE(
+        prompter.messages[0].text.startsWith("找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!"));
+    EXPECT_EQ(prompter.messages[0].caption, "VerdanixV3.2");
+
+    PortableComClassFactory::WriteComponentFile(file.toStdString(), "LocalDominoStore");
+    MemoryRegistry registry;
+    RegisterDominoObjects(registry, prompter, dir.path());
+    ASSERT_TRUE(registry.OpenKey(kClassKey));
+    EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kClassKey)->ReadString(u"")), file);
+    EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+
+    MemoryRegistry missingDir;
+    prompter.messages.clear();
+    RegisterDominoObjects(missingDir, prompter, dir.path() + "(找不到该目录)");
+    EXPECT_TRUE(prompter.messages.empty()) << "a directory that does not exist registers nothing, silently";
+}
+
+TEST(ComponentRegistration, FailureToRegisterShowsTheSecondMessage) {
+    KeepCurrentDir keep;
+    QTemporaryDir dir;
+    const QString file = ComponentFilePath(dir.path());
+    PortableComClassFactory::WriteComponentFile(file.toStdString(), "LocalDominoStore");
+    // A registry file in a folder that cannot be written.
+    FileRegistry registry(std::filesystem::path(dir.filePath("no/such/dir/registry.reg").toStdString()));
+    RecordingPrompter prompter;
+    RegisterComponentFile(registry, prompter, file);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_TRUE(prompter.messages[0].text.startsWith("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，"));
+}
+
+TEST(IsIntegerText, AcceptsExactlyWholeThirtyTwoBitIntegers) {
+    const char* accepted[] = {"0012", "   12",     "+7",   "-2147483648", "2147483647", "$1F",
+                              "x1f",  "X7FFFFFFF", "0x10", "-$80000000",  "0"};
+    const char* rejected[] = {"12 ", "",  "   ", "1.5", "2147483648", "-2147483649", "$",   "0x",
+                              "+",   "-", "1e3", "abc", "$1G",        "\t12",        "１２"};
+    for (const char* text : accepted)
+        EXPECT_TRUE(IsIntegerText(QString::fromUtf8(text))) << text;
+    for (const char* text : rejected)
+        EXPECT_FALSE(IsIntegerText(QString::fromUtf8(text))) << text;
+}
+
+TEST(LocalHostName, IsUpperCaseAndNeverFails) {
+    const QString name = GetLocalHostName();
+    EXPECT_EQ(name, name.toUpper());
+}
