@@ -4,6 +4,10 @@
 
 #include <fstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr char kComponentHeader[] = "Verdanix component";
@@ -67,8 +71,22 @@ std::shared_ptr<IDispatchObject> PortableComClassFactory::CreateByClass(const st
 
 void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& componentFile,
                            const std::u16string& clsid) {
+#ifdef _WIN32
+    // A real in-process server registers itself through its DllRegisterServer entry point.
+    if (PortableComClassFactory::ComponentKind(componentFile).empty()) {
+        HMODULE module = LoadLibraryW(componentFile.wstring().c_str());
+        if (!module)
+            throw EOleException(u"Cannot load " + componentFile.u16string(), hresult::kFail);
+        using RegisterFn = HRESULT(__stdcall*)();
+        if (auto fn = reinterpret_cast<RegisterFn>(GetProcAddress(module, "DllRegisterServer")))
+            fn();
+        FreeLibrary(module);
+        return;
+    }
+#else
     if (PortableComClassFactory::ComponentKind(componentFile).empty())
         return;
+#endif
     auto key = registry.CreateKey(PortableComClassFactory::InprocServerKey(clsid));
     key->WriteString(u"", componentFile.u16string());
 }
