@@ -1,0 +1,613 @@
+#include "store/LocalStore.h"
+
+#include "store/Dxl.h"
+#include "store/Formula.h"
+#include "store/NsfFile.h"
+#include "store/Password.h"
+#include "store/RichText.h"
+
+#include <QFile>
+#include <QString>
+
+#include <fstream>
+#include <map>
+#include <new>
+
+namespace store {
+
+namespace {
+
+[[noreturn]] void Raise(const std::u16string& text, int32_t code = notes_code::kNotesError) {
+    throw EOleException(text, code);
+}
+
+// Runs f, turning the store's internal failures into the errors the server raises.
+template <class F> auto Guarded(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const EOleException&) {
+        throw;
+    } catch (const sql::Error& e) {
+        if (e.isNotADatabase())
+            Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+        Raise(u"Unable to read the database: " + Utf8ToUtf16(e.what()));
+    } catch (const CorruptData&) {
+        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+    } catch (const FormulaError& e) {
+        Raise(u"Formula error: " + Utf8ToUtf16(e.what()));
+    } catch (const std::bad_alloc&) {
+        Raise(u"Insufficient memory", hresult::kFail);
+    }
+}
+
+std::u16string Trim(std::u16string_view s) {
+    while (!s.empty() && s.front() <= u' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() <= u' ')
+        s.remove_suffix(1);
+    return std::u16string(s);
+}
+
+// An open database file shared by the objects that come from it.
+struct DbFile {
+    sql::Connection db;
+    std::vector<ViewDef> views;
+    std::string replicaId;
+    sql::Statement entryAt;    // view entry and note header at a position
+    sql::Statement lastEntry;  // number of entries of a view
+    sql::Statement positionOf; // position of a note in a view
+    sql::Statement noteByUnid;
+
+    explicit DbFile(sql::Connection connection) : db(std::move(connection)) {
+        views = LoadViews(db);
+        auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
+        if (meta.step())
+            replicaId = meta.text(0);
+        entryAt = db.prepare("SELECT e.note_id, e.columns, n.unid, n.form, n.created, n.modified FROM view_entries e "
+                             "JOIN notes n ON n.note_id = e.note_id WHERE e.view_id = ? AND e.position = ?");
+        lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
+        positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
+        noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
+    }
+};
+
+class StoreDocument;
+
+class StoreEmbeddedObject : public IEmbeddedObject {
+public:
+    StoreEmbeddedObject(std::shared_ptr<DbFile> file, FileData data)
+        : m_file(std::move(file)), m_data(std::move(data)) {}
+
+    std::u16string DefaultValueText() override { return m_data.name; }
+    std::u16string Name() override { return m_data.name; }
+
+    void ExtractFile(const std::u16string& path) override {
+        const std::string bytes = Guarded([&] { return LoadFileBytes(m_file->db, m_data.fileId); });
+        QFile out(QString::fromStdU16String(path));
+        if (path.empty() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            Raise(u"Unable to write file " + path + u": " + out.errorString().toStdU16String(), hresult::kFail);
+        const qint64 written = out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        const bool flushed = out.flush();
+        if (written != static_cast<qint64>(bytes.size()) || !flushed) {
+            const std::u16string reason = out.errorString().toStdU16String();
+            out.close();
+            Raise(u"Unable to write file " + path + u": " + reason, hresult::kFail);
+        }
+        out.close();
+    }
+
+private:
+    std::shared_ptr<DbFile> m_file;
+    FileData m_data;
+};
+
+class StoreDocument : public IDocument, public std::enable_shared_from_this<StoreDocument> {
+public:
+    StoreDocument(std::shared_ptr<DbFile> file, NoteData header) : m_file(std::move(file)), m_note(std::move(header)) {}
+
+    // A document reached through a view: its place there and its column values.
+    void setViewEntry(int64_t viewId, int64_t position, std::string columns) {
+        m_viewId = viewId;
+        m_position = position;
+        m_columns = std::move(columns);
+    }
+
+    const std::shared_ptr<DbFile>& file() const { return m_file; }
+    int64_t noteId() const { return m_note.noteId; }
+    int64_t viewId() const { return m_viewId; }
+    int64_t position() const { return m_position; }
+
+    const NoteData& note() {
+        if (!m_loaded) {
+            Guarded([&] { LoadNoteBody(m_file->db, m_note); });
+            m_loaded = true;
+        }
+        return m_note;
+    }
+
+    std::u16string UniversalID() override { return m_note.unid; }
+
+    Variant ColumnValues() override {
+        if (m_viewId == 0)
+            return {};
+        return Guarded([&] {
+            Variant::Array values;
+            for (const auto& column : DecodeColumns(m_columns))
+                values.push_back(ToVariant(column));
+            return Variant(std::move(values));
+        });
+    }
+
+    Variant Items() override;
+    bool HasEmbedded() override { return !note().files.empty(); }
+
+    std::shared_ptr<IEmbeddedObject> GetAttachment(const std::u16string& fileName) override {
+        for (const auto& file : note().files)
+            if (file.kind == file_kind::kAttachment && EqualsIgnoreCase(file.name, fileName))
+                return std::make_shared<StoreEmbeddedObject>(m_file, file);
+        return nullptr;
+    }
+
+    std::shared_ptr<IItem> GetFirstItem(const std::u16string& name) override;
+
+    Variant GetItemValue(const std::u16string& name) override {
+        const ItemData* item = note().findItem(name);
+        if (!item)
+            return ToVariantArray({});
+        if (item->type == 1)
+            return Guarded([&] { return Variant(Variant::Array{Variant(RichTextPlainText(item->richText))}); });
+        return ToVariantArray(item->values);
+    }
+
+    // Embedded objects a rich-text item refers to, in its order.
+    std::vector<std::shared_ptr<IEmbeddedObject>> embeddedObjects(const ItemData& item) {
+        std::vector<std::shared_ptr<IEmbeddedObject>> objects;
+        const auto refs = Guarded([&] { return RichTextFileRefs(item.richText); });
+        for (const auto& ref : refs)
+            for (const auto& file : note().files)
+                if (EqualsIgnoreCase(file.name, ref.name)) {
+                    objects.push_back(std::make_shared<StoreEmbeddedObject>(m_file, file));
+                    break;
+                }
+        return objects;
+    }
+
+private:
+    std::shared_ptr<DbFile> m_file;
+    NoteData m_note;
+    bool m_loaded = false;
+    int64_t m_viewId = 0;
+    int64_t m_position = 0;
+    std::string m_columns;
+};
+
+class StoreItem : public IItem2 {
+public:
+    StoreItem(std::shared_ptr<StoreDocument> doc, size_t index) : m_doc(std::move(doc)), m_index(index) {}
+    std::u16string DefaultValueText() override { return Name(); }
+    std::u16string Name() override { return data().name; }
+    int32_t Type() override { return data().type; }
+
+private:
+    const ItemData& data() { return m_doc->note().items.at(m_index); }
+    std::shared_ptr<StoreDocument> m_doc;
+    size_t m_index;
+};
+
+class StoreRichTextItem : public IRichTextItem {
+public:
+    StoreRichTextItem(std::shared_ptr<StoreDocument> doc, size_t index) : m_doc(std::move(doc)), m_index(index) {}
+    std::u16string DefaultValueText() override { return Name(); }
+    std::u16string Name() override { return data().name; }
+    int32_t Type() override { return data().type; }
+
+    Variant EmbeddedObjects() override {
+        const auto objects = m_doc->embeddedObjects(data());
+        if (objects.empty())
+            return {}; // the server gives no array when the item holds no objects
+        Variant::Array array;
+        for (const auto& object : objects)
+            array.emplace_back(std::static_pointer_cast<IDispatchObject>(object));
+        return Variant(std::move(array));
+    }
+
+    std::shared_ptr<IEmbeddedObject> GetEmbeddedObject(const std::u16string& name) override {
+        for (const auto& object : m_doc->embeddedObjects(data()))
+            if (EqualsIgnoreCase(object->Name(), name))
+                return object;
+        return nullptr;
+    }
+
+    std::u16string GetFormattedText(bool stripTabs, int32_t lineLength) override {
+        return Guarded([&] { return RichTextFormattedText(data().richText, stripTabs, lineLength); });
+    }
+
+private:
+    const ItemData& data() { return m_doc->note().items.at(m_index); }
+    std::shared_ptr<StoreDocument> m_doc;
+    size_t m_index;
+};
+
+std::shared_ptr<IItem> MakeItem(const std::shared_ptr<StoreDocument>& doc, size_t index) {
+    if (doc->note().items[index].type == 1)
+        return std::make_shared<StoreRichTextItem>(doc, index);
+    return std::make_shared<StoreItem>(doc, index);
+}
+
+std::shared_ptr<IItem> StoreDocument::GetFirstItem(const std::u16string& name) {
+    const auto& items = note().items;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (EqualsIgnoreCase(items[i].name, name))
+            return MakeItem(shared_from_this(), i);
+    return nullptr;
+}
+
+Variant StoreDocument::Items() {
+    // Items keep their document alive.
+    const auto self = shared_from_this();
+    Variant::Array items;
+    for (size_t i = 0; i < note().items.size(); ++i)
+        items.emplace_back(std::static_pointer_cast<IDispatchObject>(MakeItem(self, i)));
+    return Variant(std::move(items));
+}
+
+class StoreEntryCollection : public IViewEntryCollection {
+public:
+    StoreEntryCollection(std::shared_ptr<DbFile> file, int64_t viewId) : m_file(std::move(file)), m_viewId(viewId) {}
+
+    // Counted afresh on every call, so that a view that grows is followed.
+    int32_t Count() override {
+        return Guarded([&] {
+            auto& stmt = m_file->lastEntry;
+            stmt.bind(1, m_viewId);
+            const int64_t count = stmt.step() ? stmt.int64(0) : 0;
+            stmt.reset();
+            return static_cast<int32_t>(count);
+        });
+    }
+
+private:
+    std::shared_ptr<DbFile> m_file;
+    int64_t m_viewId;
+};
+
+class StoreView : public IView {
+public:
+    StoreView(std::shared_ptr<DbFile> file, const ViewDef& def) : m_file(std::move(file)), m_def(def) {}
+
+    std::u16string DefaultValueText() override { return m_def.name; }
+    std::u16string Name() override { return m_def.name; }
+    int32_t ColumnCount() override { return static_cast<int32_t>(m_def.columns.size()); }
+
+    Variant ColumnNames() override {
+        Variant::Array titles;
+        for (const auto& column : m_def.columns)
+            titles.emplace_back(column.title);
+        return Variant(std::move(titles));
+    }
+
+    std::shared_ptr<IViewEntryCollection> AllEntries() override {
+        return std::make_shared<StoreEntryCollection>(m_file, m_def.viewId);
+    }
+
+    std::shared_ptr<IDocument> GetNthDocument(int32_t n) override {
+        if (n < 1)
+            return nullptr;
+        return Guarded([&] { return documentAt(n); });
+    }
+
+    std::shared_ptr<IDocument> GetNextDocument(const std::shared_ptr<IDocument>& doc) override {
+        const auto current = std::dynamic_pointer_cast<StoreDocument>(doc);
+        if (!current || current->file() != m_file)
+            Raise(u"The document does not belong to this view's database", notes_code::kNotesError);
+        return Guarded([&]() -> std::shared_ptr<IDocument> {
+            int64_t position = current->viewId() == m_def.viewId ? current->position() : 0;
+            if (position == 0 || !entryHolds(position, current->noteId())) {
+                // The index changed since the document was fetched, or it came from elsewhere.
+                auto& stmt = m_file->positionOf;
+                stmt.bind(1, current->noteId()).bind(2, m_def.viewId);
+                position = stmt.step() ? stmt.int64(0) : 0;
+                stmt.reset();
+                if (position == 0)
+                    Raise(u"Entry not found in index", notes_code::kNotesError);
+            }
+            return documentAt(position + 1);
+        });
+    }
+
+private:
+    bool entryHolds(int64_t position, int64_t noteId) {
+        auto& stmt = m_file->entryAt;
+        stmt.bind(1, m_def.viewId).bind(2, position);
+        const bool holds = stmt.step() && stmt.int64(0) == noteId;
+        stmt.reset();
+        return holds;
+    }
+
+    std::shared_ptr<IDocument> documentAt(int64_t position) {
+        auto& stmt = m_file->entryAt;
+        stmt.bind(1, m_def.viewId).bind(2, position);
+        if (!stmt.step()) {
+            stmt.reset();
+            return nullptr;
+        }
+        NoteData header;
+        header.noteId = stmt.int64(0);
+        std::string columns = stmt.text(1);
+        header.unid = Utf8ToUtf16(stmt.bytes(2));
+        header.form = Utf8ToUtf16(stmt.bytes(3));
+        header.created = stmt.real(4);
+        header.modified = stmt.real(5);
+        stmt.reset();
+        auto doc = std::make_shared<StoreDocument>(m_file, std::move(header));
+        doc->setViewEntry(m_def.viewId, position, std::move(columns));
+        return doc;
+    }
+
+    std::shared_ptr<DbFile> m_file;
+    ViewDef m_def;
+};
+
+bool MatchesViewName(const ViewDef& view, const std::u16string& wanted) {
+    if (EqualsIgnoreCase(Trim(view.name), wanted))
+        return true;
+    size_t start = 0;
+    while (start <= view.alias.size()) {
+        size_t end = view.alias.find(u'|', start);
+        if (end == std::u16string::npos)
+            end = view.alias.size();
+        const auto alias = Trim(std::u16string_view(view.alias).substr(start, end - start));
+        if (!alias.empty() && EqualsIgnoreCase(alias, wanted))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+class StoreDatabase : public IDatabase {
+public:
+    explicit StoreDatabase(std::shared_ptr<DbFile> file) : m_file(std::move(file)) {}
+
+    Variant Views() override {
+        Variant::Array views;
+        for (const auto& def : m_file->views)
+            views.emplace_back(std::static_pointer_cast<IDispatchObject>(std::make_shared<StoreView>(m_file, def)));
+        return Variant(std::move(views));
+    }
+
+    std::shared_ptr<IView> GetView(const std::u16string& name) override {
+        const std::u16string wanted = Trim(name);
+        for (const auto& def : m_file->views)
+            if (MatchesViewName(def, wanted))
+                return std::make_shared<StoreView>(m_file, def);
+        Raise(u"Unable to find view: " + name, notes_code::kNoSuchView);
+    }
+
+    std::shared_ptr<IDocument> GetDocumentByUNID(const std::u16string& unid) override {
+        if (!IsValidUnid(unid))
+            Raise(notes_text::kInvalidUnid, notes_code::kBadUnid);
+        std::u16string upper = unid;
+        for (auto& c : upper)
+            if (c >= u'a' && c <= u'f')
+                c = static_cast<char16_t>(c - u'a' + u'A');
+        return Guarded([&] {
+            auto& stmt = m_file->noteByUnid;
+            stmt.bind(1, Utf16ToUtf8(upper));
+            if (!stmt.step()) {
+                stmt.reset();
+                Raise(notes_text::kInvalidUnid, notes_code::kBadUnid);
+            }
+            NoteData header;
+            header.noteId = stmt.int64(0);
+            header.unid = Utf8ToUtf16(stmt.bytes(1));
+            header.form = Utf8ToUtf16(stmt.bytes(2));
+            header.created = stmt.real(3);
+            header.modified = stmt.real(4);
+            stmt.reset();
+            return std::make_shared<StoreDocument>(m_file, std::move(header));
+        });
+    }
+
+private:
+    std::shared_ptr<DbFile> m_file;
+};
+
+std::shared_ptr<StoreDocument> AsDocument(const Variant& value) {
+    if (value.kind() == Variant::Kind::Object)
+        if (auto doc = std::dynamic_pointer_cast<StoreDocument>(value.asObject()))
+            return doc;
+    Raise(u"A document of this server is required", hresult::kTypeMismatch);
+}
+
+class StoreDxlExporter : public IDXLExporter {
+public:
+    void SetConvertNotesBitmapsToGIF(bool value) override { m_convert = value; }
+
+    std::u16string Export(const Variant& what) override {
+        const auto doc = AsDocument(what);
+        const NoteData& note = doc->note();
+        return Guarded([&] {
+            DxlOptions options;
+            options.convertNotesBitmapsToGif = m_convert;
+            options.replicaId = doc->file()->replicaId;
+            const auto file = doc->file();
+            return Utf8ToUtf16(DocumentToDxl(
+                note, [&](const FileData& f) { return LoadFileBytes(file->db, f.fileId); }, options));
+        });
+    }
+
+private:
+    bool m_convert = false;
+};
+
+std::shared_ptr<DbFile> OpenDb(const std::filesystem::path& path) {
+    try {
+        return Guarded([&] { return std::make_shared<DbFile>(OpenDatabaseFile(path)); });
+    } catch (const OpenError& e) {
+        if (e.reason() == OpenError::Reason::Missing)
+            Raise(notes_text::kFileDoesNotExist, notes_code::kFileNotFound);
+        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+    }
+}
+
+// Is path (absolute, normalised) inside dir?
+bool IsInside(const std::filesystem::path& path, const std::filesystem::path& dir) {
+    const auto relative = path.lexically_relative(dir);
+    if (relative.empty())
+        return false;
+    const auto first = *relative.begin();
+    return first != ".." && first != ".";
+}
+
+class StoreSession : public ISession {
+public:
+    explicit StoreSession(Installation installation) : m_installation(std::move(installation)) {}
+
+    void Initialize(const std::u16string&) override {
+        // The installation keeps no ID file: local use needs no password.
+        m_state = State::Local;
+    }
+
+    void InitializeUsingNotesUserName(const std::u16string& userName, const std::u16string& password) override {
+        m_state = State::None;
+        const std::u16string name = Trim(userName);
+        if (name.empty())
+            Raise(u"Anonymous access to this server is not allowed", notes_code::kNoAccess);
+        std::shared_ptr<DbFile> directory;
+        try {
+            directory = OpenDb(m_installation.dataDir / std::filesystem::path(m_installation.directoryFile));
+        } catch (const EOleException& e) {
+            Raise(u"Unable to open the Domino Directory: " + e.message(), e.code());
+        }
+        const auto hashes = Guarded([&] { return PasswordsOf(*directory, name); });
+        if (hashes.empty())
+            Raise(u"The user " + name + u" is not listed in the Domino Directory", notes_code::kNoAccess);
+        if (hashes.size() > 1)
+            Raise(u"The name " + name + u" matches more than one person in the Domino Directory",
+                  notes_code::kNoAccess);
+        if (!VerifyPassword(password, hashes.front()))
+            Raise(u"Wrong password. (Passwords are case sensitive - be sure to use correct upper and lower case.)",
+                  notes_code::kNoAccess);
+        m_state = State::Server;
+    }
+
+    std::shared_ptr<IDatabase> GetDatabase(const std::u16string& server, const std::u16string& path, bool) override {
+        if (m_state == State::None)
+            Raise(notes_text::kNotInitialized);
+        const std::u16string serverName = Trim(server);
+        const bool remote = !serverName.empty();
+        if (remote && !IsOwnServer(serverName))
+            Raise(notes_text::kServerNotResponding);
+        std::u16string text = Trim(path);
+        for (auto& c : text)
+            if (c == u'\\')
+                c = u'/';
+        if (text.empty())
+            Raise(notes_text::kFileDoesNotExist, notes_code::kFileNotFound);
+        std::filesystem::path file(text);
+        if (file.is_relative())
+            file = m_installation.dataDir / file;
+        file = file.lexically_normal();
+        if (remote && !IsInside(file, m_installation.dataDir.lexically_normal()))
+            Raise(notes_text::kNotAuthorized, notes_code::kNoAccess);
+        return std::make_shared<StoreDatabase>(OpenDb(file));
+    }
+
+    Variant Evaluate(const std::u16string& formula, const Variant& document) override {
+        const auto doc = AsDocument(document);
+        const NoteData& note = doc->note();
+        return Guarded([&] { return ToVariantArray(Formula(formula).evaluate(note)); });
+    }
+
+    std::shared_ptr<IDXLExporter> CreateDXLExporter() override { return std::make_shared<StoreDxlExporter>(); }
+
+private:
+    enum class State { None, Local, Server };
+
+    bool IsOwnServer(const std::u16string& name) const {
+        return EqualsIgnoreCase(AbbreviateName(name), AbbreviateName(m_installation.serverName));
+    }
+
+    // Password hashes of the Person documents whose full or short name is name.
+    static std::vector<std::u16string> PasswordsOf(DbFile& directory, const std::u16string& name) {
+        std::vector<std::u16string> hashes;
+        const std::u16string abbreviated = AbbreviateName(name);
+        auto people = directory.db.prepare("SELECT note_id FROM notes WHERE form = 'Person' ORDER BY note_id");
+        while (people.step()) {
+            const auto person = LoadNote(directory.db, people.int64(0));
+            if (!person)
+                continue;
+            bool match = false;
+            for (const auto* itemName : {u"FullName", u"ShortName"})
+                if (const ItemData* item = person->findItem(itemName))
+                    for (const auto& value : item->values)
+                        if (auto text = std::get_if<std::u16string>(&value))
+                            match = match || EqualsIgnoreCase(*text, name) ||
+                                    EqualsIgnoreCase(AbbreviateName(*text), abbreviated);
+            if (!match)
+                continue;
+            const ItemData* password = person->findItem(u"HTTPPassword");
+            hashes.push_back(password && !password->values.empty() &&
+                                     std::holds_alternative<std::u16string>(password->values.front())
+                                 ? std::get<std::u16string>(password->values.front())
+                                 : std::u16string());
+        }
+        return hashes;
+    }
+
+    Installation m_installation;
+    State m_state = State::None;
+};
+
+std::u16string IniValue(const std::map<std::u16string, std::u16string>& values, const std::u16string& key) {
+    const auto it = values.find(FoldCase(key));
+    return it == values.end() ? std::u16string() : it->second;
+}
+
+} // namespace
+
+Installation ReadInstallation(const std::filesystem::path& programDir) {
+    std::ifstream in(programDir / "notes.ini", std::ios::binary);
+    if (!in)
+        Raise(u"Unable to find notes.ini in " + programDir.u16string(), hresult::kFail);
+    std::map<std::u16string, std::u16string> values;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const auto eq = line.find('=');
+        if (eq == std::string::npos || line[0] == ';' || line[0] == '[')
+            continue;
+        values[FoldCase(Trim(Utf8ToUtf16(line.substr(0, eq))))] = Trim(Utf8ToUtf16(line.substr(eq + 1)));
+    }
+    Installation installation;
+    installation.programDir = programDir;
+    const std::u16string directory = IniValue(values, u"Directory");
+    if (directory.empty())
+        Raise(u"notes.ini names no data directory (Directory=)", hresult::kFail);
+    installation.dataDir = std::filesystem::path(directory);
+    if (installation.dataDir.is_relative())
+        installation.dataDir = programDir / installation.dataDir;
+    installation.serverName = IniValue(values, u"ServerName");
+    const std::u16string names = IniValue(values, u"Names");
+    if (!names.empty()) {
+        // The first directory listed; ".nsf" may be left out.
+        std::u16string first = Trim(names.substr(0, names.find(u',')));
+        if (first.size() < 4 || !EqualsIgnoreCase(first.substr(first.size() - 4), u".nsf"))
+            first += u".nsf";
+        installation.directoryFile = first;
+    }
+    return installation;
+}
+
+std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir) {
+    return std::make_shared<StoreSession>(ReadInstallation(programDir));
+}
+
+void RegisterLocalStore(PortableComClassFactory& factory) {
+    factory.RegisterLoader(kComponentKind, [](const std::filesystem::path& componentFile) {
+        return std::static_pointer_cast<IDispatchObject>(CreateSession(componentFile.parent_path()));
+    });
+}
+
+} // namespace store

@@ -1,0 +1,57 @@
+// The local Domino store: an embedded Domino Objects server over the store's SQLite database
+// files. It serves the installation whose program folder holds the component file nlsxbe.dll and
+// notes.ini ("Directory=" the data folder, "ServerName=" the server's hierarchical name).
+#pragma once
+
+#include "access/Domino_TLB.h"
+#include "platform/ComClassFactory.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace store {
+
+// The component kind the store's component file names.
+inline constexpr char kComponentKind[] = "LocalDominoStore";
+
+// Back-end error codes, as COM codes: 0x8004 in the high word.
+namespace notes_code {
+constexpr int32_t kNotesError = static_cast<int32_t>(0x80040FA0);         // 4000, wraps a lower-level text
+constexpr int32_t kFileNotFound = static_cast<int32_t>(0x80040FA3);       // 4003
+constexpr int32_t kNoSuchView = static_cast<int32_t>(0x80040FC7);         // 4039
+constexpr int32_t kDatabaseOpenFailed = static_cast<int32_t>(0x80040FCB); // 4043
+constexpr int32_t kNoAccess = static_cast<int32_t>(0x80040FDC);           // 4060
+constexpr int32_t kBadUnid = static_cast<int32_t>(0x80040FFB);            // 4091
+} // namespace notes_code
+
+// Texts of the errors callers may show.
+namespace notes_text {
+inline constexpr char16_t kFileDoesNotExist[] = u"File does not exist";
+inline constexpr char16_t kNotADatabase[] = u"File is not a database";
+inline constexpr char16_t kInvalidUnid[] = u"Invalid universal id";
+inline constexpr char16_t kServerNotResponding[] =
+    u"The server is not responding. The server may be down or you may be experiencing network problems. Contact "
+    u"your system administrator if this problem persists.";
+inline constexpr char16_t kNotInitialized[] = u"The session has not been initialized";
+inline constexpr char16_t kNotAuthorized[] = u"You are not authorized to access that database";
+} // namespace notes_text
+
+// Where an installation keeps its data, as its notes.ini says.
+struct Installation {
+    std::filesystem::path programDir;
+    std::filesystem::path dataDir;
+    std::u16string serverName;
+    std::u16string directoryFile = u"names.nsf"; // the Domino Directory, relative to dataDir
+};
+
+// Reads programDir/notes.ini; raises EOleException when it is missing or names no data folder.
+Installation ReadInstallation(const std::filesystem::path& programDir);
+
+// A new session for the installation in programDir.
+std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir);
+
+// Lets factory start the store for component files of kind kComponentKind.
+void RegisterLocalStore(PortableComClassFactory& factory);
+
+} // namespace store

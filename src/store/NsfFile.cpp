@@ -1,0 +1,522 @@
+#include "store/NsfFile.h"
+
+#include "store/RichText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+namespace store {
+
+namespace {
+
+constexpr char kSchema[] = R"SQL(
+CREATE TABLE meta(
+    key TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+) WITHOUT ROWID;
+CREATE TABLE notes(
+    note_id INTEGER PRIMARY KEY,
+    unid TEXT NOT NULL UNIQUE,
+    form TEXT NOT NULL DEFAULT '',
+    created REAL NOT NULL,
+    modified REAL NOT NULL
+);
+CREATE TABLE items(
+    note_id INTEGER NOT NULL,
+    seq INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    flags INTEGER NOT NULL DEFAULT 0,
+    value BLOB NOT NULL,
+    PRIMARY KEY(note_id, seq)
+) WITHOUT ROWID;
+CREATE TABLE files(
+    file_id INTEGER PRIMARY KEY,
+    note_id INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    kind INTEGER NOT NULL,
+    class TEXT NOT NULL DEFAULT '',
+    created REAL NOT NULL,
+    modified REAL NOT NULL,
+    size INTEGER NOT NULL,
+    data BLOB NOT NULL
+);
+CREATE INDEX files_by_note ON files(note_id, file_id);
+CREATE TABLE views(
+    view_id INTEGER PRIMARY KEY,
+    name TEXT NOT NULL,
+    alias TEXT NOT NULL DEFAULT '',
+    selection TEXT NOT NULL
+);
+CREATE TABLE view_columns(
+    view_id INTEGER NOT NULL,
+    seq INTEGER NOT NULL,
+    title TEXT NOT NULL,
+    item TEXT NOT NULL DEFAULT '',
+    formula TEXT NOT NULL DEFAULT '',
+    sort INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY(view_id, seq)
+) WITHOUT ROWID;
+CREATE TABLE view_entries(
+    view_id INTEGER NOT NULL,
+    position INTEGER NOT NULL,
+    note_id INTEGER NOT NULL,
+    sort_key BLOB NOT NULL,
+    columns BLOB NOT NULL,
+    PRIMARY KEY(view_id, position)
+) WITHOUT ROWID;
+CREATE UNIQUE INDEX view_entries_by_key ON view_entries(view_id, sort_key);
+CREATE INDEX view_entries_by_note ON view_entries(note_id, view_id);
+)SQL";
+
+std::string Utf8(const std::u16string& s) {
+    return Utf16ToUtf8(s);
+}
+std::u16string Utf16(std::string_view s) {
+    return Utf8ToUtf16(s);
+}
+
+[[noreturn]] void NotADatabase(const std::string& detail) {
+    throw OpenError(OpenError::Reason::NotADatabase, detail);
+}
+
+// Sort-key pieces: each column's piece is prefix-free, so byte order of whole keys is the order
+// of their columns in turn; a descending column's piece is inverted.
+void AppendNumberKey(std::string& key, char tag, double value) {
+    uint64_t bits;
+    if (value == 0)
+        value = 0; // -0 sorts with 0
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = (bits & 0x8000000000000000ull) ? ~bits : bits ^ 0x8000000000000000ull;
+    key += tag;
+    for (int i = 7; i >= 0; --i)
+        key += static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+void AppendColumnKey(std::string& key, const ValueList& values, bool descending) {
+    const size_t start = key.size();
+    const Scalar* first = values.empty() ? nullptr : &values.front();
+    if (!first || (std::holds_alternative<std::u16string>(*first) && std::get<std::u16string>(*first).empty())) {
+        key += '\x01';
+    } else if (auto number = std::get_if<double>(first)) {
+        AppendNumberKey(key, '\x02', *number);
+    } else if (auto date = std::get_if<OleDate>(first)) {
+        AppendNumberKey(key, '\x03', date->value);
+    } else {
+        key += '\x04';
+        for (char c : Utf16ToUtf8(FoldCase(std::get<std::u16string>(*first)))) {
+            key += c;
+            if (c == '\0')
+                key += '\xFF';
+        }
+        key += '\0';
+        key += '\0';
+    }
+    if (descending)
+        for (size_t i = start; i < key.size(); ++i)
+            key[i] = static_cast<char>(~key[i]);
+}
+
+void AppendNoteIdKey(std::string& key, int64_t noteId) {
+    for (int i = 7; i >= 0; --i)
+        key += static_cast<char>((static_cast<uint64_t>(noteId) >> (8 * i)) & 0xFF);
+}
+
+ValueList ItemColumnValues(const NoteData& note, const std::u16string& name) {
+    const ItemData* item = note.findItem(name);
+    if (!item) {
+        if (EqualsIgnoreCase(name, u"Form"))
+            return {Scalar(note.form)};
+        return {};
+    }
+    if (item->type == 1)
+        return {Scalar(RichTextPlainText(item->richText))};
+    return item->values;
+}
+
+} // namespace
+
+sql::Connection OpenDatabaseFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (ec || !std::filesystem::exists(status))
+        throw OpenError(OpenError::Reason::Missing, "no such file");
+    if (!std::filesystem::is_regular_file(status))
+        NotADatabase("not a regular file");
+    {
+        // SQLite treats an empty file as an empty database; the store does not.
+        std::ifstream in(file, std::ios::binary);
+        char header[16] = {};
+        if (!in.read(header, sizeof header) || std::memcmp(header, "SQLite format 3\0", 16) != 0)
+            NotADatabase("not an SQLite file");
+    }
+    try {
+        sql::Connection db(file, sql::Connection::Mode::ReadOnly);
+        {
+            auto stmt = db.prepare("PRAGMA application_id");
+            if (!stmt.step() || stmt.int64(0) != kApplicationId)
+                NotADatabase("not a store database");
+        }
+        std::string format, version;
+        auto stmt = db.prepare("SELECT key, value FROM meta WHERE key IN ('format', 'version')");
+        while (stmt.step()) {
+            if (stmt.text(0) == "format")
+                format = stmt.text(1);
+            else
+                version = stmt.text(1);
+        }
+        if (format != kFormatName || version != std::to_string(kFormatVersion))
+            NotADatabase("unknown format or version");
+        LoadViews(db); // the design must be readable
+        return db;
+    } catch (const sql::Error& e) {
+        NotADatabase(e.what());
+    } catch (const FormulaError& e) {
+        NotADatabase(e.what());
+    }
+}
+
+std::vector<ViewDef> LoadViews(const sql::Connection& db) {
+    std::vector<ViewDef> views;
+    auto stmt = db.prepare("SELECT view_id, name, alias, selection FROM views ORDER BY view_id");
+    while (stmt.step()) {
+        ViewDef view;
+        view.viewId = stmt.int64(0);
+        view.name = Utf16(stmt.bytes(1));
+        view.alias = Utf16(stmt.bytes(2));
+        view.selection = Utf16(stmt.bytes(3));
+        views.push_back(std::move(view));
+    }
+    auto columns = db.prepare("SELECT view_id, title, item, formula, sort FROM view_columns ORDER BY view_id, seq");
+    while (columns.step()) {
+        const int64_t viewId = columns.int64(0);
+        auto view = std::find_if(views.begin(), views.end(), [&](const ViewDef& v) { return v.viewId == viewId; });
+        if (view == views.end())
+            continue;
+        ColumnDef column;
+        column.title = Utf16(columns.bytes(1));
+        column.item = Utf16(columns.bytes(2));
+        column.formula = Utf16(columns.bytes(3));
+        column.sort = static_cast<int>(columns.int64(4));
+        view->columns.push_back(std::move(column));
+    }
+    return views;
+}
+
+void LoadNoteBody(const sql::Connection& db, NoteData& note) {
+    note.items.clear();
+    note.files.clear();
+    auto items = db.prepare("SELECT name, type, flags, value FROM items WHERE note_id = ? ORDER BY seq");
+    items.bind(1, note.noteId);
+    while (items.step()) {
+        ItemData item;
+        item.name = Utf16(items.bytes(0));
+        item.type = static_cast<int32_t>(items.int64(1));
+        item.flags = static_cast<uint32_t>(items.int64(2));
+        if (item.type == 1)
+            item.richText = items.text(3);
+        else
+            item.values = DecodeValues(items.bytes(3));
+        note.items.push_back(std::move(item));
+    }
+    auto files = db.prepare(
+        "SELECT file_id, name, kind, class, created, modified, size FROM files WHERE note_id = ? ORDER BY file_id");
+    files.bind(1, note.noteId);
+    while (files.step()) {
+        FileData file;
+        file.fileId = files.int64(0);
+        file.name = Utf16(files.bytes(1));
+        file.kind = static_cast<int32_t>(files.int64(2));
+        file.objectClass = Utf16(files.bytes(3));
+        file.created = files.real(4);
+        file.modified = files.real(5);
+        file.size = files.int64(6);
+        note.files.push_back(std::move(file));
+    }
+}
+
+std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {
+    auto stmt = db.prepare("SELECT unid, form, created, modified FROM notes WHERE note_id = ?");
+    stmt.bind(1, noteId);
+    if (!stmt.step())
+        return std::nullopt;
+    NoteData note;
+    note.noteId = noteId;
+    note.unid = Utf16(stmt.bytes(0));
+    note.form = Utf16(stmt.bytes(1));
+    note.created = stmt.real(2);
+    note.modified = stmt.real(3);
+    LoadNoteBody(db, note);
+    return note;
+}
+
+std::string LoadFileBytes(const sql::Connection& db, int64_t fileId) {
+    auto stmt = db.prepare("SELECT data FROM files WHERE file_id = ?");
+    stmt.bind(1, fileId);
+    if (!stmt.step())
+        throw CorruptData("file object missing");
+    return stmt.text(0);
+}
+
+ViewIndexer::ViewIndexer(ViewDef def) : m_def(std::move(def)) {
+    if (!m_def.selection.empty())
+        m_selection.emplace(m_def.selection);
+    for (const auto& column : m_def.columns) {
+        if (column.item.empty() && !column.formula.empty())
+            m_columnFormulas.emplace_back(std::in_place, column.formula);
+        else
+            m_columnFormulas.emplace_back();
+    }
+}
+
+std::optional<ViewEntry> ViewIndexer::entryFor(const NoteData& note) const {
+    if (m_selection && !m_selection->selects(note))
+        return std::nullopt;
+    std::vector<ValueList> columns;
+    columns.reserve(m_def.columns.size());
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        if (m_columnFormulas[i]) {
+            try {
+                columns.push_back(m_columnFormulas[i]->evaluate(note, true));
+            } catch (const FormulaError&) {
+                columns.emplace_back();
+            }
+        } else {
+            columns.push_back(ItemColumnValues(note, m_def.columns[i].item));
+        }
+    }
+    ViewEntry entry;
+    for (size_t i = 0; i < m_def.columns.size(); ++i)
+        if (m_def.columns[i].sort != sort_order::kNone)
+            AppendColumnKey(entry.sortKey, columns[i], m_def.columns[i].sort == sort_order::kDescending);
+    AppendNoteIdKey(entry.sortKey, note.noteId);
+    entry.noteId = note.noteId;
+    entry.columns = EncodeColumns(columns);
+    return entry;
+}
+
+struct DatabaseWriter::ViewState {
+    explicit ViewState(ViewDef def) : indexer(std::move(def)) {}
+    ViewIndexer indexer;
+    std::vector<ViewEntry> pending;
+};
+
+DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)) {
+    m_db.exec("PRAGMA cache_size = -65536");
+    m_transaction = std::make_unique<sql::Transaction>(m_db);
+    m_insertNote = m_db.prepare("INSERT INTO notes(unid, form, created, modified) VALUES(?, ?, ?, ?)");
+    m_insertItem = m_db.prepare("INSERT INTO items(note_id, seq, name, type, flags, value) VALUES(?, ?, ?, ?, ?, ?)");
+    m_insertFile = m_db.prepare(
+        "INSERT INTO files(note_id, name, kind, class, created, modified, size, data) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+}
+
+DatabaseWriter::~DatabaseWriter() {
+    // Statements go before the transaction rolls back and the connection closes.
+    m_insertNote = {};
+    m_insertItem = {};
+    m_insertFile = {};
+    m_transaction.reset();
+}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::path& file, const std::u16string& title) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        std::filesystem::remove(std::filesystem::path(file) += suffix, ec);
+    sql::Connection db(file, sql::Connection::Mode::Create);
+    db.exec("PRAGMA journal_mode = DELETE");
+    db.exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
+    db.exec(("PRAGMA user_version = " + std::to_string(kFormatVersion)).c_str());
+    {
+        sql::Transaction transaction(db);
+        db.exec(kSchema);
+        auto meta = db.prepare("INSERT INTO meta(key, value) VALUES(?, ?)");
+        meta.bind(1, std::string_view("format")).bind(2, std::string_view(kFormatName)).run();
+        meta.bind(1, std::string_view("version")).bind(2, std::to_string(kFormatVersion)).run();
+        meta.bind(1, std::string_view("title")).bind(2, Utf8(title)).run();
+        meta.bind(1, std::string_view("replicaid")).bind(2, Utf8(NewUnid().substr(0, 16))).run();
+        meta = {};
+        transaction.commit();
+    }
+    return std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
+}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::filesystem::path& file) {
+    OpenDatabaseFile(file); // checks that it is a store database
+    sql::Connection db(file, sql::Connection::Mode::ReadWrite);
+    auto writer = std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
+    for (auto& view : LoadViews(writer->m_db))
+        writer->m_views.push_back(std::make_unique<ViewState>(std::move(view)));
+    return writer;
+}
+
+int64_t DatabaseWriter::addView(const ViewDef& def) {
+    if (m_committed)
+        throw std::logic_error("the database has been committed");
+    auto state = std::make_unique<ViewState>(def); // parses the formulas first
+    auto insert = m_db.prepare("INSERT INTO views(name, alias, selection) VALUES(?, ?, ?)");
+    insert.bind(1, Utf8(def.name)).bind(2, Utf8(def.alias)).bind(3, Utf8(def.selection)).run();
+    const int64_t viewId = m_db.lastInsertRowId();
+    auto column =
+        m_db.prepare("INSERT INTO view_columns(view_id, seq, title, item, formula, sort) VALUES(?, ?, ?, ?, ?, ?)");
+    int64_t seq = 0;
+    for (const auto& c : def.columns)
+        column.bind(1, viewId)
+            .bind(2, ++seq)
+            .bind(3, Utf8(c.title))
+            .bind(4, Utf8(c.item))
+            .bind(5, Utf8(c.formula))
+            .bind(6, static_cast<int64_t>(c.sort))
+            .run();
+    ViewDef stored = def;
+    stored.viewId = viewId;
+    state = std::make_unique<ViewState>(std::move(stored));
+    // Notes already in the database go into the new view's index.
+    auto notes = m_db.prepare("SELECT note_id FROM notes ORDER BY note_id");
+    while (notes.step())
+        if (auto note = LoadNote(m_db, notes.int64(0)))
+            if (auto entry = state->indexer.entryFor(*note))
+                state->pending.push_back(std::move(*entry));
+    m_views.push_back(std::move(state));
+    return viewId;
+}
+
+std::u16string DatabaseWriter::addNote(NoteData note) {
+    if (m_committed)
+        throw std::logic_error("the database has been committed");
+    if (note.unid.empty())
+        note.unid = NewUnid();
+    if (!IsValidUnid(note.unid))
+        throw std::runtime_error("invalid universal ID " + Utf8(note.unid));
+    for (auto& c : note.unid)
+        if (c >= u'a' && c <= u'f')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    const double now = OleNow();
+    if (note.created == 0)
+        note.created = now;
+    if (note.modified == 0)
+        note.modified = note.created;
+    if (!note.form.empty() && !note.findItem(u"Form")) {
+        ItemData form;
+        form.name = u"Form";
+        form.type = 1280;
+        form.flags = item_flag::kSummary;
+        form.values = {Scalar(note.form)};
+        note.items.insert(note.items.begin(), std::move(form));
+    }
+    // Every file object has its $FILE item naming it.
+    for (const auto& file : note.files) {
+        const bool named = std::any_of(note.items.begin(), note.items.end(), [&](const ItemData& item) {
+            return item.type == 1084 && !item.values.empty() && item.values.front() == Scalar(file.name);
+        });
+        if (!named) {
+            ItemData item;
+            item.name = u"$FILE";
+            item.type = 1084;
+            item.flags = item_flag::kSummary;
+            item.values = {Scalar(file.name)};
+            note.items.push_back(std::move(item));
+        }
+    }
+    m_insertNote.bind(1, Utf8(note.unid)).bind(2, Utf8(note.form)).bind(3, note.created).bind(4, note.modified).run();
+    note.noteId = m_db.lastInsertRowId();
+    int64_t seq = 0;
+    for (const auto& item : note.items) {
+        m_insertItem.bind(1, note.noteId).bind(2, ++seq).bind(3, Utf8(item.name)).bind(4, int64_t{item.type});
+        m_insertItem.bind(5, int64_t{item.flags});
+        if (item.type == 1)
+            m_insertItem.bindBlob(6, item.richText);
+        else
+            m_insertItem.bindBlob(6, EncodeValues(item.values));
+        m_insertItem.run();
+    }
+    for (auto& file : note.files) {
+        if (file.created == 0)
+            file.created = note.created;
+        if (file.modified == 0)
+            file.modified = file.created;
+        file.size = static_cast<int64_t>(file.bytes.size());
+        m_insertFile.bind(1, note.noteId)
+            .bind(2, Utf8(file.name))
+            .bind(3, int64_t{file.kind})
+            .bind(4, Utf8(file.objectClass))
+            .bind(5, file.created)
+            .bind(6, file.modified)
+            .bind(7, file.size)
+            .bindBlob(8, file.bytes)
+            .run();
+        file.fileId = m_db.lastInsertRowId();
+    }
+    for (auto& view : m_views)
+        if (auto entry = view->indexer.entryFor(note))
+            view->pending.push_back(std::move(*entry));
+    return note.unid;
+}
+
+// Merges the pending entries into the stored index. Entries before the first new key keep their
+// positions; the tail from there on is rewritten in merged order.
+void DatabaseWriter::mergeIndex(ViewState& view) {
+    if (view.pending.empty())
+        return;
+    auto& pending = view.pending;
+    std::sort(pending.begin(), pending.end(),
+              [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
+    const int64_t viewId = view.indexer.def().viewId;
+
+    int64_t firstPosition = 1;
+    {
+        auto last = m_db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
+        last.bind(1, viewId);
+        if (last.step() && !last.isNull(0))
+            firstPosition = last.int64(0) + 1;
+        auto after = m_db.prepare(
+            "SELECT position FROM view_entries WHERE view_id = ? AND sort_key > ? ORDER BY sort_key LIMIT 1");
+        after.bind(1, viewId).bindBlob(2, pending.front().sortKey);
+        if (after.step())
+            firstPosition = after.int64(0);
+    }
+    std::vector<ViewEntry> tail;
+    {
+        auto read = m_db.prepare("SELECT note_id, sort_key, columns FROM view_entries WHERE view_id = ? AND position "
+                                 ">= ? ORDER BY position");
+        read.bind(1, viewId).bind(2, firstPosition);
+        while (read.step())
+            tail.push_back(ViewEntry{read.text(1), read.int64(0), read.text(2)});
+        auto erase = m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position >= ?");
+        erase.bind(1, viewId).bind(2, firstPosition).run();
+    }
+    std::vector<ViewEntry> merged;
+    merged.reserve(tail.size() + pending.size());
+    std::merge(std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()),
+               std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.end()),
+               std::back_inserter(merged),
+               [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
+    auto insert =
+        m_db.prepare("INSERT INTO view_entries(view_id, position, note_id, sort_key, columns) VALUES(?, ?, ?, ?, ?)");
+    int64_t position = firstPosition;
+    for (const auto& entry : merged)
+        insert.bind(1, viewId)
+            .bind(2, position++)
+            .bind(3, entry.noteId)
+            .bindBlob(4, entry.sortKey)
+            .bindBlob(5, entry.columns)
+            .run();
+    pending.clear();
+}
+
+void DatabaseWriter::commit() {
+    if (m_committed)
+        return;
+    for (auto& view : m_views)
+        mergeIndex(*view);
+    m_insertNote = {};
+    m_insertItem = {};
+    m_insertFile = {};
+    m_transaction->commit();
+    m_committed = true;
+}
+
+} // namespace store

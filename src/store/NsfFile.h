@@ -1,0 +1,100 @@
+// A store database file: an SQLite database in the store's own schema (see README.md in this
+// folder). Opening and checking a file, reading notes and views, and writing databases.
+#pragma once
+
+#include "store/Formula.h"
+#include "store/Note.h"
+#include "store/Sqlite.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace store {
+
+// Raised when a file is missing, not a database, or not one of the store's.
+class OpenError : public std::runtime_error {
+public:
+    enum class Reason { Missing, NotADatabase };
+    OpenError(Reason reason, const std::string& detail) : std::runtime_error(detail), m_reason(reason) {}
+    Reason reason() const noexcept { return m_reason; }
+
+private:
+    Reason m_reason;
+};
+
+inline constexpr int32_t kApplicationId = 0x56584E53; // "VXNS"
+inline constexpr char kFormatName[] = "verdanix-nsf";
+inline constexpr int kFormatVersion = 1;
+
+// Opens a store database read-only and checks that it is one: an SQLite file with the store's
+// application id, format name and version, and readable view design. Raises OpenError.
+sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
+
+// Reads the views' design in database order.
+std::vector<ViewDef> LoadViews(const sql::Connection& db);
+// Reads a note's items and file descriptions (without file bytes) into note, whose noteId is set.
+void LoadNoteBody(const sql::Connection& db, NoteData& note);
+// Reads a note by id with its header; nothing when there is no such note.
+std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
+// The bytes of a stored file.
+std::string LoadFileBytes(const sql::Connection& db, int64_t fileId);
+
+// A view's entry for one note: its place in the order and its column values.
+struct ViewEntry {
+    std::string sortKey; // byte order = view order; ends with the note id, so keys are unique
+    int64_t noteId = 0;
+    std::string columns; // EncodeColumns of the column values
+};
+
+// A view's design compiled for building index entries.
+class ViewIndexer {
+public:
+    explicit ViewIndexer(ViewDef def);
+    const ViewDef& def() const { return m_def; }
+    // The note's entry, or nothing when the selection does not select it.
+    std::optional<ViewEntry> entryFor(const NoteData& note) const;
+
+private:
+    ViewDef m_def;
+    std::optional<Formula> m_selection;
+    std::vector<std::optional<Formula>> m_columnFormulas;
+};
+
+// Writes a database: creates a new file or adds to an existing one, in one transaction. View
+// indexes are brought up to date on commit, so that every view lists every selected note in
+// order. Raises std::runtime_error (sql::Error, FormulaError) on failure; nothing is written
+// unless commit() succeeds.
+class DatabaseWriter {
+public:
+    // A new database file; an existing file of that name is replaced.
+    static std::unique_ptr<DatabaseWriter> Create(const std::filesystem::path& file, const std::u16string& title);
+    // An existing store database.
+    static std::unique_ptr<DatabaseWriter> Open(const std::filesystem::path& file);
+    ~DatabaseWriter();
+
+    // Adds a view; its selection and column formulas must parse. Returns its id.
+    int64_t addView(const ViewDef& view);
+    // Adds a note (items in order, files with their bytes). An empty unid gets a new one; a zero
+    // created or modified time becomes now. A "Form" item is added from note.form when missing.
+    // Returns the note's universal ID.
+    std::u16string addNote(NoteData note);
+    // Brings the view indexes up to date and commits; the writer accepts nothing afterwards.
+    void commit();
+
+private:
+    struct ViewState;
+    explicit DatabaseWriter(sql::Connection db);
+    void mergeIndex(ViewState& view);
+
+    sql::Connection m_db;
+    std::unique_ptr<sql::Transaction> m_transaction;
+    std::vector<std::unique_ptr<ViewState>> m_views;
+    sql::Statement m_insertNote, m_insertItem, m_insertFile;
+    bool m_committed = false;
+};
+
+} // namespace store

@@ -1,0 +1,227 @@
+#include "store/RichText.h"
+
+#include "platform/ComObject.h"
+#include "store/Note.h"
+
+#include <QByteArray>
+#include <QXmlStreamReader>
+
+namespace store {
+
+namespace {
+
+// Elements whose content is not text of the paragraph.
+bool IsOpaque(QStringView name) {
+    return name == u"picture" || name == u"attachmentref" || name == u"objectref" || name == u"imageref" ||
+           name == u"pardef" || name == u"computedtext" || name == u"button" || name == u"caption";
+}
+
+// Paragraphs of a fragment, line breaks as "\n".
+std::vector<std::u16string> Paragraphs(std::string_view fragment) {
+    std::vector<std::u16string> paragraphs;
+    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
+    int parDepth = 0;
+    int opaqueDepth = 0;
+    std::u16string current;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (opaqueDepth > 0 || IsOpaque(xml.name())) {
+                ++opaqueDepth;
+            } else if (xml.name() == u"par") {
+                if (parDepth++ == 0)
+                    current.clear();
+            } else if (parDepth > 0 && xml.name() == u"break") {
+                current += u'\n';
+            } else if (parDepth > 0 && xml.name() == u"tab") {
+                current += u'\t';
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            if (opaqueDepth > 0) {
+                --opaqueDepth;
+            } else if (xml.name() == u"par" && parDepth > 0 && --parDepth == 0) {
+                paragraphs.push_back(current);
+            }
+            break;
+        case QXmlStreamReader::Characters:
+            if (parDepth > 0 && opaqueDepth == 0)
+                current += xml.text().toString().toStdU16String();
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError())
+        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
+    return paragraphs;
+}
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == 0x3000;
+}
+
+void WrapLine(std::u16string_view line, size_t width, std::u16string& out, bool& firstLine) {
+    auto pushLine = [&](std::u16string_view text) {
+        if (!firstLine)
+            out += u"\r\n";
+        out += text;
+        firstLine = false;
+    };
+    std::u16string current;
+    size_t i = 0;
+    bool startOfLine = true;
+    while (i < line.size()) {
+        size_t spaceStart = i;
+        while (i < line.size() && IsBlank(line[i]))
+            ++i;
+        const std::u16string_view space = line.substr(spaceStart, i - spaceStart);
+        const size_t wordStart = i;
+        while (i < line.size() && !IsBlank(line[i]))
+            ++i;
+        const std::u16string_view word = line.substr(wordStart, i - wordStart);
+        if (startOfLine) {
+            current += space;
+            current += word;
+            startOfLine = false;
+        } else if (current.size() + space.size() + word.size() <= width) {
+            current += space;
+            current += word;
+        } else {
+            pushLine(current);
+            current.assign(word);
+        }
+    }
+    pushLine(current);
+}
+
+} // namespace
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            // Control characters other than tab, line feed and carriage return are not XML.
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+                break;
+            out += c;
+        }
+    }
+    return out;
+}
+
+void RichTextBuilder::addParagraph(std::u16string_view text) {
+    m_body += "<par def='1'>";
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(u'\n', start);
+        m_body += XmlEscape(Utf16ToUtf8(text.substr(start, end == std::u16string_view::npos ? end : end - start)));
+        if (end == std::u16string_view::npos)
+            break;
+        m_body += "<break/>";
+        start = end + 1;
+    }
+    m_body += "</par>\n";
+}
+
+void RichTextBuilder::addPicture(std::string_view format, std::string_view bytes, int width, int height) {
+    const QByteArray b64 = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())).toBase64();
+    m_body += "<par def='1'><picture width='" + std::to_string(width) + "px' height='" + std::to_string(height) +
+              "px'><" + std::string(format) + ">" + b64.toStdString() + "</" + std::string(format) +
+              "></picture></par>\n";
+}
+
+void RichTextBuilder::addAttachmentRef(std::u16string_view name) {
+    const std::string escaped = XmlEscape(Utf16ToUtf8(name));
+    m_body += "<par def='1'><attachmentref name='" + escaped + "' displayname='" + escaped + "'/></par>\n";
+}
+
+void RichTextBuilder::addObjectRef(std::u16string_view name, std::u16string_view objectClass) {
+    const std::string escaped = XmlEscape(Utf16ToUtf8(name));
+    m_body += "<par def='1'><objectref name='" + escaped + "' displayname='" + escaped + "' class='" +
+              XmlEscape(Utf16ToUtf8(objectClass)) + "'/></par>\n";
+}
+
+std::string RichTextBuilder::fragment() const {
+    return "<richtext>\n<pardef id='1'/>\n" + m_body + "</richtext>";
+}
+
+std::u16string RichTextPlainText(std::string_view fragment) {
+    std::u16string out;
+    bool first = true;
+    for (const auto& paragraph : Paragraphs(fragment)) {
+        if (!first)
+            out += u"\r\n";
+        first = false;
+        for (char16_t c : paragraph) {
+            if (c == u'\n')
+                out += u"\r\n";
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::u16string RichTextFormattedText(std::string_view fragment, bool stripTabs, int32_t lineLength) {
+    const size_t width = lineLength <= 0 ? 80 : static_cast<size_t>(lineLength);
+    std::u16string out;
+    bool firstLine = true;
+    for (auto paragraph : Paragraphs(fragment)) {
+        if (stripTabs)
+            for (auto& c : paragraph)
+                if (c == u'\t')
+                    c = u' ';
+        size_t start = 0;
+        for (;;) {
+            const size_t end = paragraph.find(u'\n', start);
+            const std::u16string_view line =
+                std::u16string_view(paragraph).substr(start, end == std::u16string::npos ? end : end - start);
+            WrapLine(line, width, out, firstLine);
+            if (end == std::u16string::npos)
+                break;
+            start = end + 1;
+        }
+    }
+    return out;
+}
+
+std::vector<RichTextRef> RichTextFileRefs(std::string_view fragment) {
+    std::vector<RichTextRef> refs;
+    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const bool object = xml.name() == u"objectref";
+        if (!object && xml.name() != u"attachmentref")
+            continue;
+        const std::u16string name = xml.attributes().value(QLatin1StringView("name")).toString().toStdU16String();
+        bool seen = name.empty();
+        for (const auto& ref : refs)
+            seen = seen || EqualsIgnoreCase(ref.name, name);
+        if (!seen)
+            refs.push_back({name, object});
+    }
+    if (xml.hasError())
+        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
+    return refs;
+}
+
+} // namespace store
