@@ -7,14 +7,30 @@
 #include <string>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 namespace xls {
 
 namespace {
 
+// Creates a file that must not exist yet (never reuses someone else's file).
 std::FILE* OpenNew(const std::filesystem::path& path) {
-    // "x": fail instead of reusing a file that exists.
 #ifdef _WIN32
-    return _wfopen(path.c_str(), L"wbx");
+    // Older C runtimes don't know fopen's "x" mode: create exclusively, then wrap.
+    const int fd = _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = _wfdopen(fd, L"wb");
+    if (file == nullptr) {
+        const int error = errno;
+        _close(fd);
+        errno = error;
+    }
+    return file;
 #else
     return std::fopen(path.c_str(), "wbx");
 #endif

@@ -45,7 +45,8 @@ public:
         const uint8_t header[4] = {static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
                                    static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8)};
         m_out.write(header, 4);
-        m_out.write(data, size);
+        if (size > 0)
+            m_out.write(data, size);
     }
     void record(uint16_t type) { record(type, nullptr, 0); }
 
