@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Starts Verdanix under Xvfb on the demo installation and saves a screenshot.
-#   scripts/screenshot.sh [out.png] [seconds to wait]
-# Set VERDANIX_SCREENSHOT_ACTION to a command run (with DISPLAY set) before the shot, for
-# example to press keys with xdotool.
+#   scripts/screenshot.sh [out.png] [what]
+# what: main (the main window after start-up, the default), connected (after logging on with
+# the connect dialog as the demo fills it), progress (the progress window over the main window),
+# blocking (the same while the user-interface thread is busy, as during a slow log-on).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
-wait="${2:-4}"
+what="${2:-main}"
 [ -x "$BUILD/bin/verdanix" ] || { ensure_packages; configure_and_build "$BUILD"; }
 make_demo
 display=":$((90 + RANDOM % 9))"
@@ -14,12 +15,27 @@ Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 sleep 1
-DISPLAY="$display" "$BUILD/bin/verdanix" &
+export DISPLAY="$display"
+if [ "$what" = progress ] || [ "$what" = blocking ]; then
+    "$BUILD/bin/uishot" "$what" &
+else
+    "$BUILD/bin/verdanix" &
+fi
 app=$!
-sleep "$wait"
-if [ -n "${VERDANIX_SCREENSHOT_ACTION:-}" ]; then
-    DISPLAY="$display" bash -c "$VERDANIX_SCREENSHOT_ACTION"
+sleep 3
+if [ "$what" = connected ]; then
+    # The toolbar's first button, then Tab to the confirm button of the connect dialog.
+    win=$(xdotool search --name '^VerdanixV3.2$' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool mousemove $((X + 40)) $((Y + 45)) click 1
+    sleep 1.5
+    xdotool key Tab Tab Tab space
     sleep 2
+    # Select the server node and expand the whole tree.
+    xdotool mousemove $((X + 80)) $((Y + 76)) click 1
+    sleep 0.5
+    xdotool key asterisk
+    sleep 1
 fi
 DISPLAY="$display" import -window root "$out"
 echo "saved $out"

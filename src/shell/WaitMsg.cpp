@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -46,6 +47,14 @@ void ShowCentred(TMsgFrm* window) {
         window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
     window->show();
     window->raise();
+    // A new window can only be painted once the window system has mapped it. The operations
+    // that open this window keep the thread busy without returning to the event loop, so wait
+    // here (briefly, without user input) for the window to appear; the explicit repaints that
+    // follow then reach the screen at once.
+    QElapsedTimer waited;
+    waited.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     RepaintPanel();
 }
 

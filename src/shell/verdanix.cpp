@@ -1,18 +1,11 @@
 // Program entry: the application object, the platform back ends, the main window.
-#include "platform/ComClassFactory.h"
-#include "platform/QtPrompter.h"
-#include "platform/Registry.h"
 #include "shell/AppText.h"
-#include "shell/FormRunner.h"
 #include "shell/GeneralErrorDisplay.h"
-#include "shell/dominointerface.h"
+#include "shell/ProgramEnvironment.h"
 #include "shell/main.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStyle>
-#include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,27 +38,10 @@ int main(int argc, char** argv) {
 
     VerdanixApplication app(argc, argv);
     app.setApplicationName(kAppTitle);
+    ProgramEnvironment program;
 
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    auto registry = CreateSystemRegistry(exeDir.toStdU16String());
-    PortableComClassFactory comFactory(*registry);
-    QtPrompter prompter;
-    QtFormRunner forms;
-
-    MainEnvironment env;
-    env.registry = registry.get();
-    env.prompter = &prompter;
-    env.comFactory = &comFactory;
-    env.forms = &forms;
-    env.exeDir = exeDir;
-    env.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
-    env.leftButtonDown = [] { return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton); };
-    env.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
-    env.hostName = [] { return GetLocalHostName(); };
-
-    TfrmMain frmMain(env);
-    prompter.setParent(&frmMain);
-    app.setPrompter(&prompter);
+    TfrmMain frmMain(program.environment());
+    program.setMainWindow(&frmMain);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
     frmMain.showMaximized();

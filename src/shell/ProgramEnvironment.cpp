@@ -1,0 +1,51 @@
+#include "shell/ProgramEnvironment.h"
+
+#include "platform/ComClassFactory.h"
+#include "platform/QtPrompter.h"
+#include "platform/Registry.h"
+#include "shell/FormRunner.h"
+#include "shell/GeneralErrorDisplay.h"
+#include "shell/dominointerface.h"
+#include "store/LocalStore.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QUrl>
+
+struct ProgramEnvironment::Parts {
+    QString exeDir = QCoreApplication::applicationDirPath();
+    std::unique_ptr<IRegistry> registry = CreateSystemRegistry(exeDir.toStdU16String());
+    PortableComClassFactory comFactory{*registry};
+    QtPrompter prompter;
+    QtFormRunner forms;
+};
+
+ProgramEnvironment::ProgramEnvironment() : m_parts(std::make_unique<Parts>()) {
+    store::RegisterLocalStore(m_parts->comFactory);
+    if (auto* app = dynamic_cast<VerdanixApplication*>(QCoreApplication::instance()))
+        app->setPrompter(&m_parts->prompter);
+}
+
+ProgramEnvironment::~ProgramEnvironment() {
+    if (auto* app = dynamic_cast<VerdanixApplication*>(QCoreApplication::instance()))
+        app->setPrompter(nullptr);
+}
+
+MainEnvironment ProgramEnvironment::environment() {
+    MainEnvironment env;
+    env.registry = m_parts->registry.get();
+    env.prompter = &m_parts->prompter;
+    env.comFactory = &m_parts->comFactory;
+    env.forms = &m_parts->forms;
+    env.exeDir = m_parts->exeDir;
+    env.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    env.leftButtonDown = [] { return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton); };
+    env.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    env.hostName = [] { return GetLocalHostName(); };
+    return env;
+}
+
+void ProgramEnvironment::setMainWindow(QWidget* window) {
+    m_parts->prompter.setParent(window);
+}
