@@ -1,0 +1,176 @@
+#include "support/MainWindowFixture.h"
+#include "support/StoreInstallation.h"
+
+#include "access/selserver.h"
+#include "shell/GeneralErrorDisplay.h"
+#include "shell/ListView.h"
+#include "shell/WaitMsg.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// Fills the connect dialog and confirms it; records what the dialog showed when it opened.
+std::function<int(QDialog&)> Confirm(QString server, QString user, QString pwd, QStringList* shown = nullptr) {
+    return [=](QDialog& form) {
+        auto& dialog = dynamic_cast<Tfrmselserver&>(form);
+        if (shown)
+            *shown = {dialog.Edit1->text(), dialog.Edit2->text(), dialog.Edit3->text()};
+        dialog.Edit1->setText(server);
+        dialog.Edit2->setText(user);
+        dialog.Edit3->setText(pwd);
+        dialog.Button1Click();
+        return dialog.result();
+    };
+}
+
+QStringList TopLevelTexts(QTreeWidget* tree) {
+    QStringList texts;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(0);
+    return texts;
+}
+
+QStringList ChildTexts(QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    texts.sort();
+    return texts;
+}
+
+struct Connecting : ::testing::Test {
+    StoreInstallation install;
+    MainWindowFixture fx;
+    std::unique_ptr<TfrmMain> main;
+    QTreeWidget* tree = nullptr;
+
+    void SetUp() override {
+        store::RegisterLocalStore(fx.factory);
+        QDir(install.dataDir).mkpath("mail/empty");
+        QFile(install.dataDir + "/mail/zhang.nsf").open(QIODevice::WriteOnly);
+    }
+    void Start() {
+        main = fx.CreateMain();
+        main->FormShow();
+        tree = main->findChild<QTreeWidget*>("TreeView1");
+    }
+    void TearDown() override {
+        CloseWaitMsg();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QString IniPath() const { return fx.exeDir.filePath("system.ini"); }
+};
+
+} // namespace
+
+TEST_F(Connecting, SuccessStoresTheTrimmedValuesAndShowsTheDataFolder) {
+    install.Register(fx.registry);
+    Start();
+    fx.forms.scripts = {Confirm(" Test01/Org ", "\twangfang ", " s3cret ")};
+    main->openserverExecute();
+
+    EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
+    EXPECT_EQ(ReadAll(IniPath()), "[domino]\nserver=Test01/Org\nusername=wangfang\npwd=s3cret\n");
+    EXPECT_EQ(main->treeTag(), 1);
+    EXPECT_EQ(main->dataPath, install.dataDir);
+    ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(" + install.dataDir + ")"});
+    QTreeWidgetItem* server = tree->topLevelItem(0);
+    EXPECT_EQ(ChildTexts(server), QStringList({"mail", "names.nsf"}));
+    EXPECT_FALSE(CurrentWaitMsg()) << "the progress window is closed";
+}
+
+TEST_F(Connecting, FailedLogOnShowsOneMessageAndChangesNoFile) {
+    install.Register(fx.registry);
+    Start();
+    QStringList shownSecond;
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "wrong"), [&](QDialog& form) {
+                            auto& dialog = dynamic_cast<Tfrmselserver&>(form);
+                            shownSecond = {dialog.Edit1->text(), dialog.Edit2->text(), dialog.Edit3->text()};
+                            return QDialog::Rejected;
+                        }};
+    main->openserverExecute();
+    EXPECT_EQ(fx.prompter.texts(), QStringList{"连接服务器失败!"});
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_EQ(main->findChild<ListView*>("ListView1")->itemCount(), 0);
+    EXPECT_FALSE(CurrentWaitMsg());
+
+    main->openserverExecute();
+    EXPECT_EQ(shownSecond, QStringList({"Test01/Org", "wangfang", "wrong"})) << "the values just tried";
+}
+
+TEST_F(Connecting, UnknownUserAndMissingComponentFailTheSameWay) {
+    install.Register(fx.registry);
+    Start();
+    fx.forms.scripts = {Confirm("Test01/Org", "nobody", "s3cret")};
+    main->openserverExecute();
+    QFile::remove(install.programDir + "/nlsxbe.dll");
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    main->openserverExecute();
+    EXPECT_EQ(fx.prompter.texts(), QStringList({"连接服务器失败!", "连接服务器失败!"}));
+    EXPECT_FALSE(QFile::exists(IniPath()));
+}
+
+TEST_F(Connecting, UnwritableSettingsFileEndsTheCommandThroughTheGeneralErrorDisplay) {
+    install.Register(fx.registry);
+    QFile ini(IniPath());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[domino]\nserver=Old\n");
+    ini.close();
+    QFile::setPermissions(IniPath(), QFileDevice::ReadOwner);
+    Start();
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    RunGuarded(fx.prompter, [&] { main->openserverExecute(); });
+    ASSERT_EQ(fx.prompter.messages.size(), 1u);
+    EXPECT_EQ(fx.prompter.messages[0].text, "Unable to write to " + IniPath() + ".");
+    EXPECT_EQ(fx.prompter.messages[0].icon, IPrompter::Icon::Error);
+    EXPECT_FALSE(CurrentWaitMsg());
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_EQ(ReadAll(IniPath()), "[domino]\nserver=Old\n");
+    EXPECT_TRUE(main->session->IsBound()) << "the session stays logged on";
+}
+
+TEST_F(Connecting, OnlyANotesClientGivesAServerNodeWithoutChildren) {
+    auto notes = fx.registry.CreateKey(u"Software\\Lotus\\Notes");
+    notes->WriteString(u"Path", install.programDir.toStdU16String());
+    Start();
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    main->openserverExecute();
+    EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
+    ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(没有安装Domino)"});
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0);
+    EXPECT_TRUE(QFile::exists(IniPath()));
+}
+
+TEST_F(Connecting, SecondConnectionReleasesTheFirstSessionAndRebuildsTheTree) {
+    install.Register(fx.registry);
+    Start();
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret"), Confirm("Other/Org", "王芳/Org", "s3cret")};
+    main->openserverExecute();
+    const ISession* first = main->session->DefaultInterface().get();
+    main->openserverExecute();
+    EXPECT_NE(main->session->DefaultInterface().get(), first);
+    EXPECT_EQ(TopLevelTexts(tree), QStringList{"Other/Org(" + install.dataDir + ")"});
+    EXPECT_TRUE(ReadAll(IniPath()).contains("username=王芳/Org"));
+}
+
+TEST_F(Connecting, CancelKeepsTheTreeButEntersServerMode) {
+    install.Register(fx.registry);
+    Start();
+    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    main->openserverExecute();
+    main->setTreeTag(2);
+    main->openserverExecute();
+    EXPECT_EQ(main->treeTag(), 1);
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(fx.forms.shown, QStringList({"frmselserver", "frmselserver"}));
+}
