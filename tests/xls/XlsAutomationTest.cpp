@@ -115,19 +115,6 @@ TEST_F(XlsAutomationTest, FailuresAreOleErrors) {
     EXPECT_NE(raised([&] { m_app->AddWorkbook(); }).message().find(u"quit"), std::u16string::npos);
 }
 
-TEST_F(XlsAutomationTest, NewWorkbookStartsEmpty) {
-    m_app->AddWorkbook();
-    m_app->SetCellValue(1, 1, u"old");
-    m_app->AddWorkbook();
-    m_app->SetCellValue(3, 3, u"new");
-    const std::u16string file = path("second.xls");
-    m_app->SaveActiveWorkbookAs(file);
-    size_t cells = 0;
-    for (const Record& r : sheetRecords(file))
-        cells += r.type == 0x00FD;
-    EXPECT_EQ(cells, 1u);
-}
-
 // The test doubles the export's tests use: creation failing, calls recorded, one call failing.
 TEST(XlsSpreadsheetTestDoubles, FailAndRecord) {
     using namespace spreadsheettest;

@@ -351,12 +351,6 @@ TEST(XlsWorkbook, LimitsAreErrors) {
     }
 }
 
-TEST(XlsWorkbook, ColumnWidthUnits) {
-    const std::pair<double, uint16_t> cases[] = {{40, 10422}, {14, 3766}, {1, 438}, {0, 0}, {255, 65462}, {8.43, 2340}};
-    for (const auto& [characters, units] : cases)
-        EXPECT_EQ(xls::Workbook::ColumnWidthUnits(characters), units) << characters;
-}
-
 TEST(XlsWorkbook, MillionShortCellsStayCompact) {
     xls::Workbook book;
     char16_t text[16];
