@@ -78,7 +78,8 @@ void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& com
         if (!module)
             throw EOleException(u"Cannot load " + componentFile.u16string(), hresult::kFail);
         using RegisterFn = HRESULT(__stdcall*)();
-        if (auto fn = reinterpret_cast<RegisterFn>(GetProcAddress(module, "DllRegisterServer")))
+        if (auto fn =
+                reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer"))))
             fn();
         FreeLibrary(module);
         return;

@@ -1,10 +1,14 @@
+#ifdef _WIN32
+// Windows Sockets must come before anything that includes windows.h.
+#include <winsock2.h>
+
+#include <windows.h>
+#include <ws2tcpip.h>
+#endif
+
 #include "platform/System.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <netdb.h>
 #include <sys/file.h>
