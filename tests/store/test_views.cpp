@@ -1,0 +1,287 @@
+// View design, order, selection, the stored index as documents are added, walking a view, and
+// column values.
+#include "StoreFixture.h"
+
+#include "store/Formula.h"
+
+using namespace storetest;
+using store::sort_order::kAscending;
+using store::sort_order::kDescending;
+
+namespace {
+
+class ViewTest : public StoreTest {
+protected:
+    // The values of column 0 of every document, walking with GetNthDocument(1) and GetNextDocument.
+    static std::vector<std::u16string> Walk(IView& view) {
+        std::vector<std::u16string> out;
+        for (auto doc = view.GetNthDocument(1); doc; doc = view.GetNextDocument(doc)) {
+            const Variant v = doc->ColumnValues().asArray().at(0);
+            out.push_back(v.kind() == Variant::Kind::Number ? Utf8ToUtf16(std::to_string(int(v.asNumber())))
+                                                            : v.asText());
+        }
+        return out;
+    }
+
+    static store::NoteData Doc(std::u16string name, double amount, std::u16string form = u"Memo") {
+        return Note(std::move(form), {Text(u"Name", {std::move(name)}), store::ItemData(Numbers(u"Amount", {amount}))});
+    }
+};
+
+TEST_F(ViewTest, ViewsInDatabaseOrderWithHiddenOnesAndLookupByNameOrAlias) {
+    makeDb("a.nsf",
+           {View(u"By Name", u"SELECT @All", {Col(u"Name", u"Name")}, u"ByName|Names"),
+            View(u"($All)", u"SELECT @All", {}), View(u"Sales\\2024", u"SELECT @All", {}),
+            View(u"客户列表", u"SELECT @All", {}, u"Customers")},
+           {});
+    auto db = openLocal("a.nsf");
+    EXPECT_EQ(Texts(db->Views()), (std::vector<std::u16string>{u"By Name", u"($All)", u"Sales\\2024", u"客户列表"}));
+    for (const std::u16string name : {u"By Name", u"by name", u"BYNAME", u"names", u"($all)", u"sales\\2024"})
+        EXPECT_NO_THROW(EXPECT_TRUE(db->GetView(name))) << Utf16ToUtf8(name);
+    EXPECT_EQ(db->GetView(u"customers")->Name(), u"客户列表");
+    EXPECT_EQ(db->GetView(u"names")->Name(), u"By Name");
+    int32_t code = 0;
+    EXPECT_FALSE(ErrorOf([&] { db->GetView(u"Nope"); }, &code).empty());
+    EXPECT_EQ(code, store::notes_code::kNoSuchView);
+    EXPECT_FALSE(ErrorOf([&] { db->GetView(u"ByName|Names"); }).empty());
+}
+
+TEST_F(ViewTest, OrderFollowsSortedColumnsElseCreation) {
+    std::vector<store::NoteData> notes;
+    for (auto [name, amount] : std::vector<std::pair<std::u16string, double>>{
+             {u"delta", 4}, {u"Alpha", 1}, {u"charlie", 3}, {u"bravo", 2}, {u"alpha", 5}, {u"", 0}})
+        notes.push_back(Doc(name, amount));
+    makeDb("a.nsf",
+           {View(u"Creation", u"SELECT @All", {Col(u"Name", u"Name")}),
+            View(u"Name up", u"SELECT @All", {Col(u"Name", u"Name", kAscending)}),
+            View(u"Name down", u"SELECT @All", {Col(u"Name", u"Name", kDescending)}),
+            View(u"Amount down", u"SELECT @All", {Col(u"Amount", u"Amount", kDescending), Col(u"Name", u"Name")})},
+           std::move(notes));
+    auto db = openLocal("a.nsf");
+    using V = std::vector<std::u16string>;
+    EXPECT_EQ(Walk(*db->GetView(u"Creation")), (V{u"delta", u"Alpha", u"charlie", u"bravo", u"alpha", u""}));
+    // Letter case is ignored; equal keys keep creation order; empty values come first.
+    EXPECT_EQ(Walk(*db->GetView(u"Name up")), (V{u"", u"Alpha", u"alpha", u"bravo", u"charlie", u"delta"}));
+    EXPECT_EQ(Walk(*db->GetView(u"Name down")), (V{u"delta", u"charlie", u"bravo", u"Alpha", u"alpha", u""}));
+    EXPECT_EQ(Walk(*db->GetView(u"Amount down")), (V{u"5", u"4", u"3", u"2", u"1", u"0"}));
+}
+
+TEST_F(ViewTest, MixedValueKindsAndNegativeNumbersSort) {
+    makeDb("a.nsf", {View(u"V", u"SELECT @All", {Col(u"X", u"X", kAscending)})},
+           {Note(u"F", {Numbers(u"X", {2.5})}), Note(u"F", {Numbers(u"X", {-10})}), Note(u"F", {Text(u"X", {u"b"})}),
+            Note(u"F", {Dates(u"X", {45000})}), Note(u"F", {Numbers(u"X", {-0.5})}), Note(u"F", {}),
+            Note(u"F", {Numbers(u"X", {100})})});
+    auto view = openLocal("a.nsf")->GetView(u"V");
+    std::vector<std::u16string> kinds;
+    for (auto doc = view->GetNthDocument(1); doc; doc = view->GetNextDocument(doc)) {
+        const Variant v = doc->ColumnValues().asArray().at(0);
+        kinds.push_back(v.kind() == Variant::Kind::Number     ? Utf8ToUtf16(std::to_string(v.asNumber()))
+                        : v.kind() == Variant::Kind::DateTime ? u"date"
+                                                              : u"text:" + v.asText());
+    }
+    EXPECT_EQ(kinds, (std::vector<std::u16string>{u"text:", u"-10.000000", u"-0.500000", u"2.500000", u"100.000000",
+                                                  u"date", u"text:b"}));
+}
+
+TEST_F(ViewTest, SelectionFormulas) {
+    std::vector<store::NoteData> notes = {
+        Note(u"Memo", {Text(u"Name", {u"m1"}), Text(u"Status", {u"Draft"})}),
+        Note(u"Memo", {Text(u"Name", {u"m2"}), Text(u"Status", {u"Sent"}), Text(u"Tags", {u"red", u"blue"})}),
+        Note(u"Reply", {Text(u"Name", {u"r1"}), Numbers(u"Amount", {5})}),
+        Note(u"Task", {Text(u"Name", {u"t1"}), Rich(u"Body", "<richtext><par>x</par></richtext>")}),
+    };
+    makeDb("a.nsf", {}, std::move(notes));
+    auto db = store::DatabaseWriter::Open(dataDir / "a.nsf");
+    struct Case {
+        std::u16string selection;
+        std::vector<std::u16string> names;
+    };
+    const Case cases[] = {
+        {u"SELECT @All", {u"m1", u"m2", u"r1", u"t1"}},
+        {u"SELECT Form = \"Memo\"", {u"m1", u"m2"}},
+        {u"select form = \"memo\"", {u"m1", u"m2"}},
+        {u"SELECT Form = \"Memo\" | Form = \"Reply\"", {u"m1", u"m2", u"r1"}},
+        {u"SELECT !(Form = \"Memo\")", {u"r1", u"t1"}},
+        {u"SELECT Form != \"Memo\"", {u"r1", u"t1"}},
+        {u"SELECT @IsAvailable(Status) & Status != \"Draft\"", {u"m2"}},
+        {u"SELECT !@IsAvailable(Status)", {u"r1", u"t1"}},
+        {u"SELECT Form = \"Memo\" | Form = \"Reply\" & @IsAvailable(Amount)", {u"r1"}}, // left to right
+        {u"SELECT Tags = \"blue\"", {u"m2"}},
+        {u"SELECT Tags = \"red\":\"green\"", {u"m2"}},
+        {u"SELECT Amount > 3", {u"r1"}},
+        {u"SELECT Amount * 2 = 10", {u"r1"}},
+        {u"SELECT @IsAvailable(Body)", {}}, // rich text is not a summary item
+        {u"Form = \"Task\"", {u"t1"}},
+        {u"SELECT @Contains(Name; \"1\")", {u"m1", u"r1", u"t1"}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        db->addView(View(u"v" + Utf8ToUtf16(std::to_string(i)), cases[i].selection, {Col(u"Name", u"Name")}));
+    db->commit();
+    auto database = openLocal("a.nsf");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(Utf16ToUtf8(cases[i].selection));
+        EXPECT_EQ(Walk(*database->GetView(u"v" + Utf8ToUtf16(std::to_string(i)))), cases[i].names);
+    }
+}
+
+TEST_F(ViewTest, FormulasThatDoNotParseAreRefused) {
+    auto db = store::DatabaseWriter::Create(dataDir / "a.nsf", u"");
+    for (const std::u16string bad : {u"SELECT Form = ", u"SELECT (Form = \"x\"", u"SELECT @NoSuchThing",
+                                     u"SELECT \"open", u"SELECT Form = \"x\" )"})
+        EXPECT_THROW(db->addView(View(u"v", bad, {})), store::FormulaError) << Utf16ToUtf8(bad);
+    EXPECT_THROW(db->addView(View(u"v", u"SELECT @All", {FormulaCol(u"c", u"1 +")})), store::FormulaError);
+}
+
+TEST_F(ViewTest, NthAndNextAtTheEnds) {
+    makeDb("a.nsf",
+           {View(u"V", u"SELECT @All", {Col(u"Name", u"Name", kAscending)}), View(u"Empty", u"SELECT @False", {})},
+           {Doc(u"c", 3), Doc(u"a", 1), Doc(u"b", 2)});
+    auto db = openLocal("a.nsf");
+    auto view = db->GetView(u"V");
+    EXPECT_EQ(view->AllEntries()->Count(), 3);
+    EXPECT_FALSE(view->GetNthDocument(0));
+    EXPECT_FALSE(view->GetNthDocument(-1));
+    EXPECT_FALSE(view->GetNthDocument(4));
+    auto last = view->GetNthDocument(3);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->ColumnValues().asArray().at(0).asText(), u"c");
+    EXPECT_FALSE(view->GetNextDocument(last));
+    auto second = view->GetNthDocument(2);
+    EXPECT_EQ(view->GetNextDocument(second)->UniversalID(), last->UniversalID());
+
+    auto empty = db->GetView(u"Empty");
+    EXPECT_EQ(empty->AllEntries()->Count(), 0);
+    EXPECT_EQ(empty->ColumnCount(), 0);
+    EXPECT_TRUE(empty->ColumnNames().asArray().empty());
+    EXPECT_FALSE(empty->GetNthDocument(1));
+
+    // A document fetched by its UNID walks on from its place in the view; one not in it fails.
+    auto byUnid = db->GetDocumentByUNID(second->UniversalID());
+    EXPECT_TRUE(byUnid->ColumnValues().isEmpty());
+    EXPECT_EQ(view->GetNextDocument(byUnid)->UniversalID(), last->UniversalID());
+    EXPECT_FALSE(ErrorOf([&] { empty->GetNextDocument(byUnid); }).empty());
+    EXPECT_FALSE(ErrorOf([&] { view->GetNextDocument(nullptr); }).empty());
+}
+
+TEST_F(ViewTest, ColumnValuesOnePerColumnWithArraysForMultipleValues) {
+    makeDb("a.nsf",
+           {View(u"V", u"SELECT @All",
+                 {Col(u"Name", u"Name"), Col(u"Tags", u"Tags"), Col(u"Amount", u"Amount"), Col(u"Missing", u"Nope"),
+                  Col(u"Due", u"Due"), FormulaCol(u"Files", u"@AttachmentNames"), FormulaCol(u"Sum", u"Amount + 1"),
+                  FormulaCol(u"Bad", u"Name * 2"), Col(u"Body", u"Body")})},
+           {Note(u"Memo",
+                 {Text(u"Name", {u"n"}), Text(u"Tags", {u"a", u"b", u"c"}), Numbers(u"Amount", {1.5, 2}),
+                  Dates(u"Due", {45000.5}), Rich(u"Body", "<richtext><par>one</par><par>two</par></richtext>")})});
+    auto view = openLocal("a.nsf")->GetView(u"V");
+    EXPECT_EQ(view->ColumnCount(), 9);
+    EXPECT_EQ(Texts(view->ColumnNames()), (std::vector<std::u16string>{u"Name", u"Tags", u"Amount", u"Missing", u"Due",
+                                                                       u"Files", u"Sum", u"Bad", u"Body"}));
+    const auto values = view->GetNthDocument(1)->ColumnValues().asArray();
+    ASSERT_EQ(values.size(), 9u);
+    EXPECT_EQ(values[0], Variant(u"n"));
+    EXPECT_EQ(values[1], Variant(Variant::Array{Variant(u"a"), Variant(u"b"), Variant(u"c")}));
+    EXPECT_EQ(values[2], Variant(Variant::Array{Variant(1.5), Variant(2.0)}));
+    EXPECT_EQ(values[3], Variant(u""));
+    EXPECT_EQ(values[4], Variant(OleDate{45000.5}));
+    EXPECT_EQ(values[5], Variant(u""));
+    EXPECT_EQ(values[6], Variant(Variant::Array{Variant(2.5), Variant(3.0)}));
+    EXPECT_EQ(values[7], Variant(u"")); // a formula error gives no value
+    EXPECT_EQ(values[8], Variant(u"one\r\ntwo"));
+}
+
+TEST_F(ViewTest, IndexStaysRightAsDocumentsAreAdded) {
+    makeDb("a.nsf",
+           {View(u"Sorted", u"SELECT Form = \"Memo\"", {Col(u"Name", u"Name", kAscending)}),
+            View(u"Plain", u"SELECT @All", {Col(u"Name", u"Name")})},
+           {Doc(u"b", 0), Doc(u"d", 0), Doc(u"f", 0)});
+    auto reader = openLocal("a.nsf");
+    auto sorted = reader->GetView(u"Sorted");
+    auto held = sorted->GetNthDocument(2); // "d", held across the additions
+    using V = std::vector<std::u16string>;
+    const std::vector<std::pair<std::vector<std::u16string>, V>> rounds = {
+        {{u"e"}, V{u"b", u"d", u"e", u"f"}},
+        {{u"a", u"g"}, V{u"a", u"b", u"d", u"e", u"f", u"g"}},
+        {{u"c", u"c", u"h", u"0"}, V{u"0", u"a", u"b", u"c", u"c", u"d", u"e", u"f", u"g", u"h"}},
+    };
+    V plain = {u"b", u"d", u"f"};
+    for (const auto& [names, expected] : rounds) {
+        auto writer = store::DatabaseWriter::Open(dataDir / "a.nsf");
+        for (const auto& name : names) {
+            writer->addNote(Doc(name, 0));
+            plain.push_back(name);
+        }
+        writer->addNote(Doc(u"x-not-a-memo", 0, u"Other"));
+        plain.push_back(u"x-not-a-memo");
+        writer->commit();
+        // The open database sees the additions.
+        EXPECT_EQ(Walk(*sorted), expected);
+        EXPECT_EQ(sorted->AllEntries()->Count(), static_cast<int32_t>(expected.size()));
+        EXPECT_EQ(Walk(*reader->GetView(u"Plain")), plain);
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(sorted->GetNthDocument(static_cast<int32_t>(i + 1))->ColumnValues().asArray()[0].asText(),
+                      expected[i]);
+        // A document held from before walks on from its new place.
+        auto next = sorted->GetNextDocument(held);
+        EXPECT_EQ(next->ColumnValues().asArray()[0].asText(), u"e");
+    }
+
+    // A view added to a database with documents indexes them all.
+    auto writer = store::DatabaseWriter::Open(dataDir / "a.nsf");
+    writer->addView(View(u"Late", u"SELECT @All", {Col(u"Name", u"Name", kDescending)}));
+    writer->commit();
+    EXPECT_EQ(openLocal("a.nsf")->GetView(u"Late")->AllEntries()->Count(), static_cast<int32_t>(plain.size()));
+    EXPECT_EQ(Walk(*openLocal("a.nsf")->GetView(u"Late")).front(), u"x-not-a-memo");
+}
+
+TEST_F(ViewTest, UncommittedWritesLeaveTheDatabaseAsItWas) {
+    makeDb("a.nsf", {View(u"V", u"SELECT @All", {Col(u"Name", u"Name")})}, {Doc(u"a", 1)});
+    {
+        auto writer = store::DatabaseWriter::Open(dataDir / "a.nsf");
+        writer->addNote(Doc(u"b", 2));
+    }
+    EXPECT_EQ(openLocal("a.nsf")->GetView(u"V")->AllEntries()->Count(), 1);
+}
+
+TEST(FormulaTest, Values) {
+    store::NoteData note = Note(u"Memo", {Text(u"Name", {u"Abc"}), Numbers(u"N", {2, 3}), Text(u"Empty", {})});
+    note.unid = u"0123456789ABCDEF0123456789ABCDEF";
+    note.files.push_back(store::FileData{0, u"a.txt", store::file_kind::kAttachment, {}, 0, 0, 0, {}});
+    note.files.push_back(store::FileData{0, u"obj", store::file_kind::kObject, {}, 0, 0, 0, {}});
+    note.files.push_back(store::FileData{0, u"b.txt", store::file_kind::kAttachment, {}, 0, 0, 0, {}});
+    struct Case {
+        std::u16string formula;
+        store::ValueList expected;
+    };
+    using store::Scalar;
+    const Case cases[] = {
+        {u"@AttachmentNames", {Scalar(u"a.txt"), Scalar(u"b.txt")}},
+        {u"@Attachments", {Scalar(2.0)}},
+        {u"N + 1", {Scalar(3.0), Scalar(4.0)}},
+        {u"N * N", {Scalar(4.0), Scalar(9.0)}},
+        {u"-N", {Scalar(-2.0), Scalar(-3.0)}},
+        {u"Name + \"-\" + @Text(N)", {Scalar(u"Abc-2"), Scalar(u"Abc-3")}},
+        {u"\"a\" : \"b\" : Name", {Scalar(u"a"), Scalar(u"b"), Scalar(u"Abc")}},
+        {u"@If(N = 3; \"three\"; \"other\")", {Scalar(u"three")}},
+        {u"@UpperCase(Name)", {Scalar(u"ABC")}},
+        {u"@Elements(N)", {Scalar(2.0)}},
+        {u"@Elements(Missing)", {Scalar(0.0)}},
+        {u"Missing", {Scalar(u"")}},
+        {u"@DocumentUniqueID", {Scalar(u"0123456789ABCDEF0123456789ABCDEF")}},
+        {u"\"say \\\"hi\\\"\"", {Scalar(u"say \"hi\"")}},
+        {u"1 + 2 * 3", {Scalar(7.0)}},
+        {u"Name = \"abc\"", {Scalar(1.0)}},
+        {u"1; Name", {Scalar(u"Abc")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.formula));
+        try {
+            EXPECT_EQ(store::Formula(c.formula).evaluate(note), c.expected);
+        } catch (const store::FormulaError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+    EXPECT_THROW(store::Formula(u"Name * 2").evaluate(note), store::FormulaError);
+    EXPECT_THROW(store::Formula(u"N / 0").evaluate(note), store::FormulaError);
+}
+
+} // namespace
