@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QString>
 
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <new>
@@ -53,21 +54,80 @@ struct DbFile {
     sql::Connection db;
     std::vector<ViewDef> views;
     std::string replicaId;
-    sql::Statement entryAt;    // view entry and note header at a position
-    sql::Statement lastEntry;  // number of entries of a view
-    sql::Statement positionOf; // position of a note in a view
+    sql::Statement entriesFrom; // view entries and note headers from a position on
+    sql::Statement lastEntry;   // number of entries of a view
+    sql::Statement positionOf;  // position of a note in a view
     sql::Statement noteByUnid;
+    sql::Statement begin, commit;
 
     explicit DbFile(sql::Connection connection) : db(std::move(connection)) {
         views = LoadViews(db);
         auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
         if (meta.step())
             replicaId = meta.text(0);
-        entryAt = db.prepare("SELECT e.note_id, e.columns, n.unid, n.form, n.created, n.modified FROM view_entries e "
-                             "JOIN notes n ON n.note_id = e.note_id WHERE e.view_id = ? AND e.position = ?");
+        entriesFrom = db.prepare("SELECT e.position, e.note_id, e.columns, n.unid, n.form, n.created, n.modified "
+                                 "FROM view_entries e JOIN notes n ON n.note_id = e.note_id "
+                                 "WHERE e.view_id = ? AND e.position >= ? ORDER BY e.position LIMIT ?");
         lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
         positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
         noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
+        begin = db.prepare("BEGIN");
+        commit = db.prepare("COMMIT");
+    }
+};
+
+// A read transaction: statements inside it share one lock of the file.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(DbFile& file) : m_file(file) { m_file.begin.run(); }
+    ~ReadTransaction() {
+        if (!m_done) {
+            try {
+                m_file.db.exec("ROLLBACK");
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        m_file.commit.run();
+        m_done = true;
+    }
+
+private:
+    DbFile& m_file;
+    bool m_done = false;
+};
+
+// A run of a view's entries read together, and the view's size read with them. Walking a view
+// is served from here, so that a page of documents costs a few reads of the file, not one or
+// two per document. What it holds is at most kFreshFor old: a view that changes is followed.
+struct ViewWindow {
+    static constexpr int64_t kRows = 128;
+    static constexpr auto kFreshFor = std::chrono::milliseconds(100);
+
+    struct Row {
+        int64_t position;
+        NoteData header;
+        std::string columns;
+    };
+    std::vector<Row> rows;
+    std::chrono::steady_clock::time_point rowsRead;
+    int64_t count = 0;
+    std::chrono::steady_clock::time_point countRead;
+    bool hasRows = false, hasCount = false;
+
+    static bool Fresh(std::chrono::steady_clock::time_point t) {
+        return std::chrono::steady_clock::now() - t < kFreshFor;
+    }
+    const Row* find(int64_t position) const {
+        if (!hasRows || !Fresh(rowsRead) || rows.empty() || position < rows.front().position ||
+            position > rows.back().position)
+            return nullptr;
+        return &rows[static_cast<size_t>(position - rows.front().position)];
+    }
+    // The entry is past the end: the window reaches the end of the view and is fresh.
+    bool pastEnd(int64_t position) const {
+        return hasRows && hasCount && Fresh(rowsRead) && rowsRead == countRead && position > count;
     }
 };
 
@@ -253,15 +313,20 @@ Variant StoreDocument::Items() {
 
 class StoreEntryCollection : public IViewEntryCollection {
 public:
-    StoreEntryCollection(std::shared_ptr<DbFile> file, int64_t viewId) : m_file(std::move(file)), m_viewId(viewId) {}
+    StoreEntryCollection(std::shared_ptr<DbFile> file, int64_t viewId, std::shared_ptr<ViewWindow> window)
+        : m_file(std::move(file)), m_viewId(viewId), m_window(std::move(window)) {}
 
-    // Counted afresh on every call, so that a view that grows is followed.
     int32_t Count() override {
+        if (m_window->hasCount && ViewWindow::Fresh(m_window->countRead))
+            return static_cast<int32_t>(m_window->count);
         return Guarded([&] {
             auto& stmt = m_file->lastEntry;
             stmt.bind(1, m_viewId);
             const int64_t count = stmt.step() ? stmt.int64(0) : 0;
             stmt.reset();
+            m_window->count = count;
+            m_window->countRead = std::chrono::steady_clock::now();
+            m_window->hasCount = true;
             return static_cast<int32_t>(count);
         });
     }
@@ -269,11 +334,13 @@ public:
 private:
     std::shared_ptr<DbFile> m_file;
     int64_t m_viewId;
+    std::shared_ptr<ViewWindow> m_window;
 };
 
 class StoreView : public IView {
 public:
-    StoreView(std::shared_ptr<DbFile> file, const ViewDef& def) : m_file(std::move(file)), m_def(def) {}
+    StoreView(std::shared_ptr<DbFile> file, const ViewDef& def)
+        : m_file(std::move(file)), m_def(def), m_window(std::make_shared<ViewWindow>()) {}
 
     std::u16string DefaultValueText() override { return m_def.name; }
     std::u16string Name() override { return m_def.name; }
@@ -287,13 +354,16 @@ public:
     }
 
     std::shared_ptr<IViewEntryCollection> AllEntries() override {
-        return std::make_shared<StoreEntryCollection>(m_file, m_def.viewId);
+        return std::make_shared<StoreEntryCollection>(m_file, m_def.viewId, m_window);
     }
 
     std::shared_ptr<IDocument> GetNthDocument(int32_t n) override {
         if (n < 1)
             return nullptr;
-        return Guarded([&] { return documentAt(n); });
+        return Guarded([&] {
+            read(n); // a new start: always read afresh
+            return documentFrom(m_window->find(n));
+        });
     }
 
     std::shared_ptr<IDocument> GetNextDocument(const std::shared_ptr<IDocument>& doc) override {
@@ -302,50 +372,77 @@ public:
             Raise(u"The document does not belong to this view's database", notes_code::kNotesError);
         return Guarded([&]() -> std::shared_ptr<IDocument> {
             int64_t position = current->viewId() == m_def.viewId ? current->position() : 0;
-            if (position == 0 || !entryHolds(position, current->noteId())) {
-                // The index changed since the document was fetched, or it came from elsewhere.
-                auto& stmt = m_file->positionOf;
-                stmt.bind(1, current->noteId()).bind(2, m_def.viewId);
-                position = stmt.step() ? stmt.int64(0) : 0;
-                stmt.reset();
-                if (position == 0)
-                    Raise(u"Entry not found in index", notes_code::kNotesError);
+            const ViewWindow::Row* here = position ? m_window->find(position) : nullptr;
+            if (!here || here->header.noteId != current->noteId()) {
+                read(position ? position : 1);
+                here = position ? m_window->find(position) : nullptr;
+                if (!here || here->header.noteId != current->noteId()) {
+                    // The index changed since the document was fetched, or it came from elsewhere.
+                    auto& stmt = m_file->positionOf;
+                    stmt.bind(1, current->noteId()).bind(2, m_def.viewId);
+                    position = stmt.step() ? stmt.int64(0) : 0;
+                    stmt.reset();
+                    if (position == 0)
+                        Raise(u"Entry not found in index", notes_code::kNotesError);
+                    read(position);
+                }
             }
-            return documentAt(position + 1);
+            const ViewWindow::Row* next = m_window->find(position + 1);
+            if (!next) {
+                if (m_window->pastEnd(position + 1))
+                    return nullptr;
+                read(position + 1);
+                next = m_window->find(position + 1);
+            }
+            return documentFrom(next);
         });
     }
 
 private:
-    bool entryHolds(int64_t position, int64_t noteId) {
-        auto& stmt = m_file->entryAt;
-        stmt.bind(1, m_def.viewId).bind(2, position);
-        const bool holds = stmt.step() && stmt.int64(0) == noteId;
+    // Reads the entries from position on, and the view's size, in one read transaction.
+    void read(int64_t position) {
+        ViewWindow& window = *m_window;
+        window.rows.clear();
+        window.hasRows = window.hasCount = false;
+        ReadTransaction transaction(*m_file);
+        auto& stmt = m_file->entriesFrom;
+        stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
+        while (stmt.step()) {
+            ViewWindow::Row row;
+            row.position = stmt.int64(0);
+            row.header.noteId = stmt.int64(1);
+            row.columns = stmt.text(2);
+            row.header.unid = Utf8ToUtf16(stmt.bytes(3));
+            row.header.form = Utf8ToUtf16(stmt.bytes(4));
+            row.header.created = stmt.real(5);
+            row.header.modified = stmt.real(6);
+            if (row.position != position + static_cast<int64_t>(window.rows.size())) {
+                stmt.reset();
+                throw CorruptData("view index positions are not consecutive");
+            }
+            window.rows.push_back(std::move(row));
+        }
         stmt.reset();
-        return holds;
+        auto& last = m_file->lastEntry;
+        last.bind(1, m_def.viewId);
+        window.count = last.step() ? last.int64(0) : 0;
+        last.reset();
+        transaction.commit();
+        window.rowsRead = window.countRead = std::chrono::steady_clock::now();
+        window.hasRows = window.hasCount = true;
     }
 
-    std::shared_ptr<IDocument> documentAt(int64_t position) {
-        auto& stmt = m_file->entryAt;
-        stmt.bind(1, m_def.viewId).bind(2, position);
-        if (!stmt.step()) {
-            stmt.reset();
+    std::shared_ptr<IDocument> documentFrom(const ViewWindow::Row* row) {
+        if (!row)
             return nullptr;
-        }
-        NoteData header;
-        header.noteId = stmt.int64(0);
-        std::string columns = stmt.text(1);
-        header.unid = Utf8ToUtf16(stmt.bytes(2));
-        header.form = Utf8ToUtf16(stmt.bytes(3));
-        header.created = stmt.real(4);
-        header.modified = stmt.real(5);
-        stmt.reset();
-        auto doc = std::make_shared<StoreDocument>(m_file, std::move(header));
-        doc->setViewEntry(m_def.viewId, position, std::move(columns));
+        auto doc = std::make_shared<StoreDocument>(m_file, row->header);
+        doc->setViewEntry(m_def.viewId, row->position, row->columns);
         return doc;
     }
 
     std::shared_ptr<DbFile> m_file;
     ViewDef m_def;
+    std::shared_ptr<ViewWindow> m_window;
 };
 
 bool MatchesViewName(const ViewDef& view, const std::u16string& wanted) {

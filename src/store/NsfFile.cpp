@@ -304,7 +304,7 @@ struct DatabaseWriter::ViewState {
     std::vector<ViewEntry> pending;
 };
 
-DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)) {
+DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(OleNow()) {
     m_db.exec("PRAGMA cache_size = -65536");
     m_transaction = std::make_unique<sql::Transaction>(m_db);
     m_insertNote = m_db.prepare("INSERT INTO notes(unid, form, created, modified) VALUES(?, ?, ?, ?)");
@@ -394,7 +394,7 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     for (auto& c : note.unid)
         if (c >= u'a' && c <= u'f')
             c = static_cast<char16_t>(c - u'a' + u'A');
-    const double now = OleNow();
+    const double now = m_now;
     if (note.created == 0)
         note.created = now;
     if (note.modified == 0)

@@ -94,6 +94,7 @@ private:
     std::unique_ptr<sql::Transaction> m_transaction;
     std::vector<std::unique_ptr<ViewState>> m_views;
     sql::Statement m_insertNote, m_insertItem, m_insertFile;
+    double m_now; // the time of notes added without one
     bool m_committed = false;
 };
 
