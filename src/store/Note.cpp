@@ -270,17 +270,46 @@ CivilTime FromOleDate(double value) {
 }
 
 std::optional<double> ParseIsoDate(std::u16string_view text) {
-    const QString s = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).trimmed();
-    for (const char* format : {"yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm", "yyyy-MM-dd HH:mm"}) {
-        const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(format));
-        if (dt.isValid())
-            return ToOleDate(dt.date().year(), dt.date().month(), dt.date().day(), dt.time().hour(), dt.time().minute(),
-                             dt.time().second());
+    // Parsed by hand: Qt's date-time parsing consults the local time zone on every call.
+    while (!text.empty() && text.front() == u' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == u' ')
+        text.remove_suffix(1);
+    size_t pos = 0;
+    auto number = [&](size_t digits, int& out) {
+        if (text.size() - pos < digits)
+            return false;
+        out = 0;
+        for (size_t i = 0; i < digits; ++i) {
+            const char16_t c = text[pos + i];
+            if (c < u'0' || c > u'9')
+                return false;
+            out = out * 10 + (c - u'0');
+        }
+        pos += digits;
+        return true;
+    };
+    auto literal = [&](char16_t c) {
+        if (pos < text.size() && text[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    };
+    int year, month, day, hour = 0, minute = 0, second = 0;
+    if (!number(4, year) || !literal(u'-') || !number(2, month) || !literal(u'-') || !number(2, day))
+        return std::nullopt;
+    if (pos < text.size()) {
+        if (!(literal(u'T') || literal(u' ')) || !number(2, hour) || !literal(u':') || !number(2, minute))
+            return std::nullopt;
+        if (pos < text.size() && (!literal(u':') || !number(2, second)))
+            return std::nullopt;
+        if (pos != text.size())
+            return std::nullopt;
     }
-    const QDate date = QDate::fromString(s, Qt::ISODate);
-    if (date.isValid())
-        return ToOleDate(date.year(), date.month(), date.day());
-    return std::nullopt;
+    if (!QDate::isValid(year, month, day) || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return ToOleDate(year, month, day, hour, minute, second);
 }
 
 double OleNow() {
