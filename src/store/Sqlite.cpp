@@ -26,6 +26,8 @@ Connection::Connection(const std::filesystem::path& file, Mode mode) {
         throw Error(rc, message);
     }
     sqlite3_extended_result_codes(raw, 1);
+    // A reader meeting a writer's commit (or a writer meeting a reader) waits rather than fails.
+    sqlite3_busy_timeout(raw, 5000);
 }
 
 void Connection::exec(const char* sql) {
