@@ -36,9 +36,7 @@ configure_and_build() {
 }
 
 # make_demo: the demo installation (program and data folders in demo/, registry.reg and
-# system.ini beside the executable), made once.
+# system.ini beside the executable). nsftool leaves a complete, current one as it is.
 make_demo() {
-    if [ ! -f "$BUILD/bin/registry.reg" ] || [ ! -d "$ROOT/demo/data" ]; then
-        "$BUILD/bin/nsftool" demo "$ROOT/demo" "$BUILD/bin"
-    fi
+    "$BUILD/bin/nsftool" demo "$ROOT/demo" "$BUILD/bin"
 }

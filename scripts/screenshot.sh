@@ -8,7 +8,8 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
 what="${2:-main}"
-[ -x "$BUILD/bin/verdanix" ] || { ensure_packages; configure_and_build "$BUILD"; }
+ensure_packages
+configure_and_build "$BUILD"
 make_demo
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &

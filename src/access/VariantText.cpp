@@ -7,7 +7,13 @@
 
 namespace {
 
+// The date-time range automation values can hold: 0100-01-01 to 9999-12-31.
+constexpr double kFirstOleDate = -657434.0;
+constexpr double kLastOleDate = 2958466.0;
+
 QString DateTimeText(double oleDate, const QLocale& locale) {
+    if (!std::isfinite(oleDate) || oleDate < kFirstOleDate || oleDate >= kLastOleDate)
+        throw EOleException(u"Invalid argument: the date-time value is out of range", hresult::kTypeMismatch);
     // Whole days count from 1899-12-30; the fraction is the time of day, also for dates
     // before the epoch (-1.25 is 1899-12-29 06:00).
     double days = std::trunc(oleDate);

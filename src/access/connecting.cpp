@@ -14,6 +14,9 @@
 
 void TfrmMain::openserverExecute() {
     setTreeTag(1);
+    if (!session)
+        return; // start-up stopped before the session existed: there is nothing to connect
+
     Tfrmselserver dialog(serverName, userName, password, *m_env.prompter, this);
     m_env.forms->Run(dialog);
     if (dialog.cancelled)

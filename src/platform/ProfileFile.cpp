@@ -8,6 +8,10 @@
 #include <QStringList>
 
 #include <filesystem>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 #include <optional>
 
 namespace {
@@ -93,7 +97,14 @@ bool IsWritableFile(const QString& path) {
     if (!fs::is_regular_file(status))
         return false;
     const auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return (status.permissions() & anyWrite) != fs::perms::none;
+    if ((status.permissions() & anyWrite) == fs::perms::none)
+        return false;
+#ifndef _WIN32
+    // Someone else's file would otherwise be replaced by ours through the rename.
+    if (::geteuid() != 0 && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return false;
+#endif
+    return true;
 }
 
 } // namespace

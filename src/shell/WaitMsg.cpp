@@ -49,12 +49,17 @@ void ShowCentred(TMsgFrm* window) {
     window->raise();
     // A new window can only be painted once the window system has mapped it. The operations
     // that open this window keep the thread busy without returning to the event loop, so wait
-    // here (briefly, without user input) for the window to appear; the explicit repaints that
-    // follow then reach the screen at once.
+    // here, briefly, for the window to appear; the explicit repaints that follow then reach the
+    // screen at once. The main window takes no commands meanwhile.
+    const bool anchorEnabled = g_anchor && g_anchor->isEnabled();
+    if (anchorEnabled)
+        g_anchor->setEnabled(false);
     QElapsedTimer waited;
     waited.start();
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 500)
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    if (anchorEnabled && g_anchor)
+        g_anchor->setEnabled(true);
     RepaintPanel();
 }
 
@@ -122,7 +127,7 @@ TMsgFrm::TMsgFrm() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::W
 
     LblMsg = new QLabel(TMsgFrm::kInitialText, MsgPanel);
     LblMsg->setObjectName(QStringLiteral("LblMsg"));
-    LblMsg->setGeometry(22, 6, 299, 14);
+    LblMsg->setGeometry(22, 6, 299, 12);
 
     ProgressBar = new QProgressBar(MsgPanel);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));

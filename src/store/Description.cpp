@@ -255,20 +255,15 @@ int CreateDatabaseFromJson(const std::filesystem::path& nsf, const QByteArray& j
         Fail(QStringLiteral("JSON error at offset %1: %2").arg(error.offset).arg(error.errorString()));
     const QJsonObject root = document.object();
     int count = 0;
-    try {
-        auto writer = DatabaseWriter::Create(nsf, U16(root.value(u"title").toString()));
-        for (const auto& view : root.value(u"views").toArray())
-            writer->addView(ViewFromJson(view.toObject()));
-        for (const auto& doc : root.value(u"documents").toArray()) {
-            writer->addNote(NoteFromJson(doc.toObject(), baseDir));
-            ++count;
-        }
-        writer->commit();
-    } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(nsf, ec);
-        throw;
+    // The writer builds the file beside nsf and replaces nsf only when all went well.
+    auto writer = DatabaseWriter::Create(nsf, U16(root.value(u"title").toString()));
+    for (const auto& view : root.value(u"views").toArray())
+        writer->addView(ViewFromJson(view.toObject()));
+    for (const auto& doc : root.value(u"documents").toArray()) {
+        writer->addNote(NoteFromJson(doc.toObject(), baseDir));
+        ++count;
     }
+    writer->commit();
     return count;
 }
 

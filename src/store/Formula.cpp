@@ -33,6 +33,7 @@ enum class Op {
 
 struct FormulaNode {
     Op op = Op::Literal;
+    int depth = 1; // of the tree below and including this node
     ValueList literal;
     std::u16string name; // field or function name (functions folded to lower case)
     std::vector<std::unique_ptr<FormulaNode>> args;
@@ -60,6 +61,10 @@ bool IsNameChar(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'$' ||
            c == u'.' || c >= 0x80;
 }
+
+// Parsing and evaluating recurse along the formula's nesting and along chains of operators;
+// deeper formulas are refused rather than allowed to exhaust the stack.
+constexpr int kMaxDepth = 256;
 
 class Parser {
 public:
@@ -116,17 +121,40 @@ private:
         return false;
     }
 
+    // Counts one level of recursion of the parser while alive.
+    struct Nesting {
+        explicit Nesting(Parser& parser) : m_parser(parser) {
+            if (++m_parser.m_nesting > kMaxDepth)
+                Fail("formula nested too deeply");
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+        Parser& m_parser;
+    };
+
+    static void setDepth(FormulaNode& node) {
+        int deepest = 0;
+        for (const auto& arg : node.args)
+            deepest = std::max(deepest, arg->depth);
+        node.depth = deepest + 1;
+        if (node.depth > kMaxDepth)
+            Fail("formula nested too deeply");
+    }
+
     static NodePtr make(Op op, NodePtr a, NodePtr b = nullptr) {
         auto node = std::make_unique<FormulaNode>();
         node->op = op;
         node->args.push_back(std::move(a));
         if (b)
             node->args.push_back(std::move(b));
+        setDepth(*node);
         return node;
     }
 
     // "!", "&", "|": one level, left to right; "!" prefixes an operand of this level.
     NodePtr parseLogical() {
+        Nesting nesting(*this);
         NodePtr left = parseNot();
         for (;;) {
             if (match(u"&"))
@@ -143,6 +171,7 @@ private:
         if (m_pos < m_text.size() && m_text[m_pos] == u'!' &&
             !(m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'=')) {
             ++m_pos;
+            Nesting nesting(*this);
             return make(Op::Not, parseNot());
         }
         return parseComparison();
@@ -195,6 +224,7 @@ private:
     }
 
     NodePtr parseUnary() {
+        Nesting nesting(*this);
         if (match(u"-"))
             return make(Op::Negate, parseUnary());
         if (match(u"+"))
@@ -296,11 +326,13 @@ private:
                     Fail("missing ) after function arguments");
             }
         }
+        setDepth(*node);
         return node;
     }
 
     const std::u16string& m_text;
     size_t m_pos = 0;
+    int m_nesting = 0;
 };
 
 ValueList Bool(bool b) {

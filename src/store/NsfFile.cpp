@@ -313,20 +313,33 @@ DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(
         "INSERT INTO files(note_id, name, kind, class, created, modified, size, data) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
 }
 
+namespace {
+
+void RemoveDatabaseFiles(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        std::filesystem::remove(std::filesystem::path(file) += suffix, ec);
+}
+
+} // namespace
+
 DatabaseWriter::~DatabaseWriter() {
     // Statements go before the transaction rolls back and the connection closes.
     m_insertNote = {};
     m_insertItem = {};
     m_insertFile = {};
     m_transaction.reset();
+    m_db = {};
+    if (!m_committed && !m_building.empty())
+        RemoveDatabaseFiles(m_building);
 }
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::path& file, const std::u16string& title) {
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        std::filesystem::remove(std::filesystem::path(file) += suffix, ec);
-    sql::Connection db(file, sql::Connection::Mode::Create);
+    auto building = file;
+    building += ".building";
+    RemoveDatabaseFiles(building);
+    sql::Connection db(building, sql::Connection::Mode::Create);
     db.exec("PRAGMA journal_mode = DELETE");
     db.exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     db.exec(("PRAGMA user_version = " + std::to_string(kFormatVersion)).c_str());
@@ -341,7 +354,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::pa
         meta = {};
         transaction.commit();
     }
-    return std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
+    auto writer = std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
+    writer->m_target = file;
+    writer->m_building = building;
+    return writer;
 }
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::filesystem::path& file) {
@@ -516,6 +532,20 @@ void DatabaseWriter::commit() {
     m_insertItem = {};
     m_insertFile = {};
     m_transaction->commit();
+    if (!m_building.empty()) {
+        // Closed first, so that the file can be moved on every system.
+        m_transaction.reset();
+        m_db = {};
+        RemoveDatabaseFiles(m_target);
+        std::error_code ec;
+        std::filesystem::rename(m_building, m_target, ec);
+        if (ec) {
+            RemoveDatabaseFiles(m_building);
+            m_committed = true;
+            throw std::runtime_error("cannot put the new database in place: " + m_target.string() + ": " +
+                                     ec.message());
+        }
+    }
     m_committed = true;
 }
 

@@ -70,7 +70,8 @@ private:
 // unless commit() succeeds.
 class DatabaseWriter {
 public:
-    // A new database file; an existing file of that name is replaced.
+    // A new database file, built beside file and put in its place by commit(): an existing file
+    // of that name is replaced only then, and a writer that is not committed leaves it as it was.
     static std::unique_ptr<DatabaseWriter> Create(const std::filesystem::path& file, const std::u16string& title);
     // An existing store database.
     static std::unique_ptr<DatabaseWriter> Open(const std::filesystem::path& file);
@@ -96,6 +97,8 @@ private:
     sql::Statement m_insertNote, m_insertItem, m_insertFile;
     double m_now; // the time of notes added without one
     bool m_committed = false;
+    std::filesystem::path m_target;   // for a new database: where commit() puts it
+    std::filesystem::path m_building; // and where it is built until then
 };
 
 } // namespace store

@@ -6,6 +6,8 @@
 #include "shell/ListView.h"
 #include "shell/WaitMsg.h"
 
+#include <QLabel>
+
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -173,4 +175,54 @@ TEST_F(Connecting, CancelKeepsTheTreeButEntersServerMode) {
     EXPECT_EQ(main->treeTag(), 1);
     EXPECT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_EQ(fx.forms.shown, QStringList({"frmselserver", "frmselserver"}));
+}
+
+namespace {
+
+// A session that notes what the progress window shows while it logs on.
+struct WatchingSession : ISession {
+    QString* seenText;
+    QRect* seenGeometry;
+    WatchingSession(QString* text, QRect* geometry) : seenText(text), seenGeometry(geometry) {}
+    void Initialize(const std::u16string&) override {}
+    void InitializeUsingNotesUserName(const std::u16string&, const std::u16string&) override {
+        if (TMsgFrm* window = CurrentWaitMsg()) {
+            *seenText = window->LblMsg->text();
+            *seenGeometry = window->geometry();
+        }
+    }
+    std::shared_ptr<IDatabase> GetDatabase(const std::u16string&, const std::u16string&, bool) override {
+        return nullptr;
+    }
+    Variant Evaluate(const std::u16string&, const Variant&) override { return {}; }
+    std::shared_ptr<IDXLExporter> CreateDXLExporter() override { return nullptr; }
+};
+
+} // namespace
+
+TEST(ConnectingProgress, TheProgressWindowIsUpAndCentredDuringTheLogOn) {
+    MainWindowFixture fx;
+    QTemporaryDir program;
+    const QString component = program.filePath("nlsxbe.dll");
+    PortableComClassFactory::WriteComponentFile(component.toStdU16String(), "Watching");
+    QString text;
+    QRect geometry;
+    fx.factory.RegisterLoader(
+        "Watching", [&](const std::filesystem::path&) { return std::make_shared<WatchingSession>(&text, &geometry); });
+    fx.InstallDomino(program.path(), program.path());
+    fx.registry.CreateKey(PortableComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
+        ->WriteString(u"", component.toStdU16String());
+    auto main = fx.CreateMain();
+    main->FormShow();
+    main->setGeometry(100, 100, 846, 524);
+    main->show();
+    fx.forms.scripts = {Confirm("S", "U", "P")};
+    main->openserverExecute();
+    EXPECT_EQ(text, "正在连接Domino服务器");
+    EXPECT_EQ(geometry.size(), QSize(393, 54));
+    EXPECT_LE((geometry.center() - main->frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_FALSE(CurrentWaitMsg());
+    EXPECT_TRUE(main->isEnabled());
+    CloseWaitMsg();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 struct Named : IDispatchObject {
@@ -33,6 +35,10 @@ TEST(VariantText, ConvertsEachKindAsTheUserSeesIt) {
     EXPECT_EQ(VariantToText(Variant(OleDate{0.5}), c), "12:00:00") << "the zero date shows the time alone";
     const QString both = VariantToText(Variant(OleDate{46023.75}), c);
     EXPECT_TRUE(both.endsWith(" 18:00:00")) << both.toStdString();
+
+    // Damaged values raise the conversion error instead of computing garbage.
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e19})
+        EXPECT_THROW(VariantToText(Variant(OleDate{bad}), c), EOleException) << bad;
 }
 
 TEST(VariantText, ArraysCannotBeConvertedButTheirElementsCan) {

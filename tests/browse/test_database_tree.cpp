@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 namespace {
 
 void Touch(const QString& path) {
@@ -67,6 +69,37 @@ TEST(AddFolderNodes, BuildsFoldersBeforeTheirContentsAndPicksDatabasesByTheirLas
     Tree foldersOnly;
     AddFolderNodes(&foldersOnly.widget, data.path(), foldersOnly.server, false);
     EXPECT_EQ(Describe(foldersOnly.server), QStringList({"mail 1/1", "  archive 1/1", "x.nsf 1/1", "空目录 1/1"}));
+}
+
+// The names of a directory in the order the file system lists them, read with readdir.
+QStringList DirectoryOrder(const QString& path) {
+    QStringList names;
+    DIR* dir = opendir(QFile::encodeName(path).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!name.startsWith('.'))
+            names << name;
+    }
+    closedir(dir);
+    return names;
+}
+
+TEST(AddFolderNodes, KeepsTheFileSystemsOrderWithFoldersAndDatabasesInterleaved) {
+    QTemporaryDir data;
+    for (int i = 0; i < 12; ++i) {
+        if (i % 3 == 0)
+            QDir(data.path()).mkpath(QString("folder%1").arg(i));
+        else
+            Touch(data.filePath(QString("db%1.nsf").arg(i)));
+    }
+    Tree tree;
+    AddFolderNodes(&tree.widget, data.path(), tree.server, true);
+    QStringList shown;
+    for (int i = 0; i < tree.server->childCount(); ++i)
+        shown << tree.server->child(i)->text(0);
+    EXPECT_EQ(shown, DirectoryOrder(data.path()));
 }
 
 TEST(AddFolderNodes, TrailingSeparatorsMissingAndEmptyDirectoriesAndCycles) {

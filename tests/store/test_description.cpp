@@ -112,4 +112,20 @@ TEST_F(DescriptionTest, MistakesAreReportedAndLeaveNoFile) {
     }
 }
 
+TEST_F(DescriptionTest, AFailedCreateLeavesAnExistingFileAsItWas) {
+    {
+        std::ofstream out(dataDir / "keep.nsf", std::ios::binary);
+        out << "precious bytes";
+    }
+    EXPECT_THROW(store::CreateDatabaseFromJson(dataDir / "keep.nsf", R"({"documents": [{"unid": "xyz"}]})", m_root),
+                 std::exception);
+    std::ifstream in(dataDir / "keep.nsf", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious bytes");
+    for (const auto& entry : fs::directory_iterator(dataDir))
+        EXPECT_EQ(entry.path().filename().string().find(".building"), std::string::npos) << entry.path();
+
+    EXPECT_EQ(store::CreateDatabaseFromJson(dataDir / "keep.nsf", R"({"documents": [{"form": "A"}]})", m_root), 1);
+    EXPECT_NO_THROW(store::OpenDatabaseFile(dataDir / "keep.nsf"));
+}
+
 } // namespace

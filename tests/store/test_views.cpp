@@ -130,6 +130,16 @@ TEST_F(ViewTest, FormulasThatDoNotParseAreRefused) {
                                      u"SELECT \"open", u"SELECT Form = \"x\" )"})
         EXPECT_THROW(db->addView(View(u"v", bad, {})), store::FormulaError) << Utf16ToUtf8(bad);
     EXPECT_THROW(db->addView(View(u"v", u"SELECT @All", {FormulaCol(u"c", u"1 +")})), store::FormulaError);
+
+    // Formulas nested or chained deeper than the parser and evaluator may recurse are refused.
+    const std::u16string parens = std::u16string(100000, u'(') + u"1" + std::u16string(100000, u')');
+    const std::u16string nots = u"SELECT " + std::u16string(100000, u'!') + u"Form";
+    std::u16string chain = u"SELECT Form";
+    for (int i = 0; i < 50000; ++i)
+        chain += u" | Form";
+    for (const auto& deep : {parens, nots, chain})
+        EXPECT_THROW(db->addView(View(u"v", deep, {})), store::FormulaError);
+    EXPECT_NO_THROW(db->addView(View(u"ok", u"SELECT Form = \"A\" | Form = \"B\" & !@IsAvailable(X)", {})));
 }
 
 TEST_F(ViewTest, NthAndNextAtTheEnds) {
