@@ -49,17 +49,12 @@ void ShowCentred(TMsgFrm* window) {
     window->raise();
     // A new window can only be painted once the window system has mapped it. The operations
     // that open this window keep the thread busy without returning to the event loop, so wait
-    // here, briefly, for the window to appear; the explicit repaints that follow then reach the
-    // screen at once. The main window takes no commands meanwhile.
-    const bool anchorEnabled = g_anchor && g_anchor->isEnabled();
-    if (anchorEnabled)
-        g_anchor->setEnabled(false);
+    // here, briefly and taking no user input, for the window to appear; the explicit repaints
+    // that follow then reach the screen at once.
     QElapsedTimer waited;
     waited.start();
     while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    if (anchorEnabled && g_anchor)
-        g_anchor->setEnabled(true);
     RepaintPanel();
 }
 
