@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QUrl>
 
 struct ProgramEnvironment::Parts {
@@ -46,6 +47,10 @@ MainEnvironment ProgramEnvironment::environment() {
     return env;
 }
 
-void ProgramEnvironment::setMainWindow(QWidget* window) {
-    m_parts->prompter.setParent(window);
+std::unique_ptr<TfrmMain> ProgramEnvironment::createMainWindow() {
+    auto window = std::make_unique<TfrmMain>(environment());
+    m_parts->prompter.setParent(window.get());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    return window;
 }

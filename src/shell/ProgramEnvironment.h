@@ -14,8 +14,9 @@ public:
     ~ProgramEnvironment();
 
     MainEnvironment environment();
-    // Message boxes and dialogs are parented to the main window once it exists.
-    void setMainWindow(QWidget* window);
+    // The main window on these back ends, centred on the screen; message boxes and dialogs
+    // are parented to it.
+    std::unique_ptr<TfrmMain> createMainWindow();
 
 private:
     struct Parts;

@@ -4,9 +4,6 @@
 #include "shell/ProgramEnvironment.h"
 #include "shell/main.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,10 +37,7 @@ int main(int argc, char** argv) {
     app.setApplicationName(kAppTitle);
     ProgramEnvironment program;
 
-    TfrmMain frmMain(program.environment());
-    program.setMainWindow(&frmMain);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
-    frmMain.showMaximized();
+    const auto frmMain = program.createMainWindow();
+    frmMain->showMaximized();
     return app.exec();
 }

@@ -2,6 +2,8 @@
 #include "platform/ComClassFactory.h"
 #include "platform/Registry.h"
 
+#include "support/OleError.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,15 +37,6 @@ struct SessionFactory : IComClassFactory {
     }
 };
 
-int32_t CodeOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const EOleException& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 } // namespace
 
 TEST(Wrappers, SessionConnectsByClassOnFirstUseAndAnewAfterDisconnect) {
@@ -61,16 +54,16 @@ TEST(Wrappers, SessionConnectsByClassOnFirstUseAndAnewAfterDisconnect) {
     SessionFactory failing;
     failing.fail = true;
     TNotesSession broken(failing);
-    EXPECT_EQ(CodeOf([&] { broken.Initialize(u""); }), hresult::kClassNotRegistered);
+    EXPECT_EQ(OleErrorCode([&] { broken.Initialize(u""); }), hresult::kClassNotRegistered);
     EXPECT_FALSE(broken.IsBound());
 }
 
 TEST(Wrappers, UnboundWrappersRaiseAClearErrorAndBindingEmptyIsAllowed) {
     TNotesDatabase database;
     database.ConnectTo(nullptr);
-    EXPECT_EQ(CodeOf([&] { database.Views(); }), hresult::kPointer);
+    EXPECT_EQ(OleErrorCode([&] { database.Views(); }), hresult::kPointer);
     TNotesView view;
-    EXPECT_EQ(CodeOf([&] { view.EntryCount(); }), hresult::kPointer);
+    EXPECT_EQ(OleErrorCode([&] { view.EntryCount(); }), hresult::kPointer);
     TNotesDocument document;
     try {
         document.UniversalID();
@@ -82,7 +75,7 @@ TEST(Wrappers, UnboundWrappersRaiseAClearErrorAndBindingEmptyIsAllowed) {
 
 TEST(Wrappers, RichTextWrapperQueriesTheItemForItsInterface) {
     TNotesRichTextItem rich;
-    EXPECT_EQ(CodeOf([&] { rich.ConnectToItem(std::make_shared<PlainItem>()); }), hresult::kNoInterface);
+    EXPECT_EQ(OleErrorCode([&] { rich.ConnectToItem(std::make_shared<PlainItem>()); }), hresult::kNoInterface);
     EXPECT_FALSE(rich.IsBound());
     rich.ConnectToItem(nullptr);
     EXPECT_FALSE(rich.IsBound());
@@ -91,8 +84,8 @@ TEST(Wrappers, RichTextWrapperQueriesTheItemForItsInterface) {
 TEST(Variant, TypedAccessOfTheWrongKindIsATypeMismatch) {
     EXPECT_EQ(Variant(u"x").asText(), u"x");
     EXPECT_EQ(Variant(2).asNumber(), 2.0);
-    EXPECT_EQ(CodeOf([] { Variant(u"x").asNumber(); }), hresult::kTypeMismatch);
-    EXPECT_EQ(CodeOf([] { Variant().asArray(); }), hresult::kTypeMismatch);
+    EXPECT_EQ(OleErrorCode([] { Variant(u"x").asNumber(); }), hresult::kTypeMismatch);
+    EXPECT_EQ(OleErrorCode([] { Variant().asArray(); }), hresult::kTypeMismatch);
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(u"张伟 😀 a")), u"张伟 😀 a");
     EXPECT_EQ(Utf8ToUtf16("\xff\xfe"), u"\uFFFD\uFFFD");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "a lone surrogate";

@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include "support/OleError.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,15 +16,6 @@ struct Server : IDispatchObject {
 };
 
 constexpr char16_t kClass[] = u"{29131539-2EED-1069-BF5D-00DD011186B7}";
-
-int32_t CodeOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const EOleException& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -38,13 +31,13 @@ TEST(ComClassFactory, FailsAsAnUnregisteredClassUnlessARegisteredComponentExists
     });
     auto create = [&] { factory.CreateByClass(kClass); };
 
-    EXPECT_EQ(CodeOf(create), hresult::kClassNotRegistered) << "no class key";
+    EXPECT_EQ(OleErrorCode(create), hresult::kClassNotRegistered) << "no class key";
 
     registry.CreateKey(PortableComClassFactory::InprocServerKey(kClass))->WriteString(u"", component.u16string());
-    EXPECT_EQ(CodeOf(create), hresult::kClassNotRegistered) << "registered file missing";
+    EXPECT_EQ(OleErrorCode(create), hresult::kClassNotRegistered) << "registered file missing";
 
     std::ofstream(component) << "MZ not ours\n";
-    EXPECT_EQ(CodeOf(create), hresult::kClassNotRegistered) << "a file of another kind";
+    EXPECT_EQ(OleErrorCode(create), hresult::kClassNotRegistered) << "a file of another kind";
 
     PortableComClassFactory::WriteComponentFile(component, "LocalDominoStore");
     auto object = std::dynamic_pointer_cast<Server>(factory.CreateByClass(kClass));

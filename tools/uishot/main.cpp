@@ -10,8 +10,6 @@
 #include "shell/WaitMsg.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,11 +24,8 @@ int main(int argc, char** argv) {
     VerdanixApplication app(argc, argv);
     app.setApplicationName(kAppTitle);
     ProgramEnvironment program;
-    TfrmMain frmMain(program.environment());
-    program.setMainWindow(&frmMain);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        frmMain.move(screen->availableGeometry().center() - frmMain.rect().center());
-    frmMain.show();
+    const auto frmMain = program.createMainWindow();
+    frmMain->show();
     QTimer::singleShot(500, [blocking] {
         ShowWaitMsgText(QStringLiteral("正在连接Domino服务器"));
         if (blocking) {
