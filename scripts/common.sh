@@ -12,7 +12,7 @@ PACKAGES=(
     googletest libgtest-dev libbenchmark-dev
     python3-xlrd
     fonts-wqy-microhei
-    xvfb xauth imagemagick xdotool
+    xvfb xauth imagemagick xdotool openbox
 )
 
 ensure_packages() {

@@ -14,9 +14,13 @@ make_demo
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+trap 'kill $app ${wm:-} $xvfb 2>/dev/null || true' EXIT
 sleep 1
 export DISPLAY="$display"
+# A window manager gives the windows their title bars and lets the main window open maximised.
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
 if [ "$what" = progress ] || [ "$what" = blocking ]; then
     "$BUILD/bin/uishot" "$what" &
 else
@@ -26,14 +30,13 @@ app=$!
 sleep 3
 if [ "$what" = connected ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
-    win=$(xdotool search --name '^VerdanixV3.2$' | head -n 1)
-    eval "$(xdotool getwindowgeometry --shell "$win")"
-    xdotool mousemove $((X + 40)) $((Y + 45)) click 1
+    win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
+    xdotool mousemove --window "$win" 40 45 click 1
     sleep 1.5
     xdotool key Tab Tab Tab space
     sleep 2
     # Select the server node and expand the whole tree.
-    xdotool mousemove $((X + 80)) $((Y + 76)) click 1
+    xdotool mousemove --window "$win" 80 76 click 1
     sleep 0.5
     xdotool key asterisk
     sleep 1
