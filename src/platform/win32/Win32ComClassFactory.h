@@ -5,7 +5,8 @@
 #include "platform/ComClassFactory.h"
 
 // Initialises COM for the calling thread, apartment-threaded, for the object's lifetime.
-// Raises EOleException when the thread is already initialised in another model.
+// Raises EOleException when the thread is already initialised in another model. Every object
+// obtained through COM must be released, on this thread, before the apartment ends.
 class ComApartment {
 public:
     ComApartment();
