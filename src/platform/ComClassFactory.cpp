@@ -69,6 +69,15 @@ std::shared_ptr<IDispatchObject> PortableComClassFactory::CreateByClass(const st
     return object;
 }
 
+std::shared_ptr<IDispatchObject> ChoosingComClassFactory::CreateByClass(const std::u16string& clsid) {
+    std::u16string server;
+    if (auto key = m_registry.OpenKey(PortableComClassFactory::InprocServerKey(clsid)))
+        server = key->ReadString(u"").value_or(u"");
+    if (!server.empty() && !PortableComClassFactory::ComponentKind(std::filesystem::path(server)).empty())
+        return m_portable.CreateByClass(clsid);
+    return m_system.CreateByClass(clsid);
+}
+
 void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& componentFile,
                            const std::u16string& clsid) {
 #ifdef _WIN32

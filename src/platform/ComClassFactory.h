@@ -49,6 +49,20 @@ private:
     std::map<std::string, Loader> m_loaders;
 };
 
+// Chooses per class: a registration that names one of our component files goes to the portable
+// factory (the local store), any other to the system's own (the real COM runtime on Windows).
+class ChoosingComClassFactory : public IComClassFactory {
+public:
+    ChoosingComClassFactory(IRegistry& registry, PortableComClassFactory& portable, IComClassFactory& system)
+        : m_registry(registry), m_portable(portable), m_system(system) {}
+    std::shared_ptr<IDispatchObject> CreateByClass(const std::u16string& clsid) override;
+
+private:
+    IRegistry& m_registry;
+    PortableComClassFactory& m_portable;
+    IComClassFactory& m_system;
+};
+
 // What a component file's self-registration does: records the file as the in-process server of
 // the classes it implements (for ours, the session class clsid). A file that is not one of our
 // components registers nothing. Raises RegistryError when the registry cannot be written.

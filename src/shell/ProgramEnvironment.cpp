@@ -8,6 +8,10 @@
 #include "shell/dominointerface.h"
 #include "store/LocalStore.h"
 
+#ifdef _WIN32
+#include "platform/win32/Win32ComClassFactory.h"
+#endif
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -15,15 +19,26 @@
 #include <QUrl>
 
 struct ProgramEnvironment::Parts {
+#ifdef _WIN32
+    // COM for this thread, before any object exists and after every one is gone.
+    ComApartment apartment;
+#endif
     QString exeDir = QCoreApplication::applicationDirPath();
     std::unique_ptr<IRegistry> registry = CreateSystemRegistry(exeDir.toStdU16String());
-    PortableComClassFactory comFactory{*registry};
+    PortableComClassFactory portableFactory{*registry};
+#ifdef _WIN32
+    // The real Domino Objects server where one is registered, the local store where ours is.
+    Win32ComClassFactory systemFactory;
+    ChoosingComClassFactory comFactory{*registry, portableFactory, systemFactory};
+#else
+    PortableComClassFactory& comFactory = portableFactory;
+#endif
     QtPrompter prompter;
     QtFormRunner forms;
 };
 
 ProgramEnvironment::ProgramEnvironment() : m_parts(std::make_unique<Parts>()) {
-    store::RegisterLocalStore(m_parts->comFactory);
+    store::RegisterLocalStore(m_parts->portableFactory);
     if (auto* app = dynamic_cast<VerdanixApplication*>(QCoreApplication::instance()))
         app->setPrompter(&m_parts->prompter);
 }

@@ -61,3 +61,35 @@ TEST(ComClassFactory, SelfRegistrationWritesTheClassKeyForOurComponentsOnly) {
     ASSERT_TRUE(key);
     EXPECT_EQ(key->ReadString(u"").value(), ours.u16string());
 }
+
+TEST(ComClassFactory, ChoosesTheLocalStoreForOurComponentsAndTheSystemForOthers) {
+    QTemporaryDir dir;
+    const std::filesystem::path ours = dir.filePath("nlsxbe.dll").toStdString();
+    const std::filesystem::path real = dir.filePath("real.dll").toStdString();
+    PortableComClassFactory::WriteComponentFile(ours, "LocalDominoStore");
+    std::ofstream(real) << "MZ";
+    MemoryRegistry registry;
+    PortableComClassFactory portable(registry);
+    portable.RegisterLoader("LocalDominoStore",
+                            [](const std::filesystem::path&) { return std::make_shared<Server>(); });
+    struct System : IComClassFactory {
+        int calls = 0;
+        std::shared_ptr<IDispatchObject> CreateByClass(const std::u16string&) override {
+            ++calls;
+            throw EOleException(u"Class not registered", hresult::kClassNotRegistered);
+        }
+    } system;
+    ChoosingComClassFactory choosing(registry, portable, system);
+
+    EXPECT_EQ(OleErrorCode([&] { choosing.CreateByClass(kClass); }), hresult::kClassNotRegistered);
+    EXPECT_EQ(system.calls, 1) << "no registration: the system decides";
+
+    auto key = registry.CreateKey(PortableComClassFactory::InprocServerKey(kClass));
+    key->WriteString(u"", ours.u16string());
+    EXPECT_TRUE(std::dynamic_pointer_cast<Server>(choosing.CreateByClass(kClass)));
+    EXPECT_EQ(system.calls, 1);
+
+    key->WriteString(u"", real.u16string());
+    EXPECT_EQ(OleErrorCode([&] { choosing.CreateByClass(kClass); }), hresult::kClassNotRegistered);
+    EXPECT_EQ(system.calls, 2);
+}
