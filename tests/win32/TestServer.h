@@ -96,4 +96,12 @@ private:
     IDispatch* m_object;
 };
 
+// A fake object and the reference that keeps it alive, for tests that build object graphs.
+struct FakeObject {
+    FakeDispatch* raw = nullptr;
+    win32::DispatchPtr holder = FakeDispatch::Create(&raw);
+    FakeDispatch* operator->() const { return raw; }
+    IDispatch* get() const { return holder.get(); }
+};
+
 } // namespace testserver

@@ -4,6 +4,8 @@
 
 #include "platform/win32/Win32ComClassFactory.h"
 
+#include "support/OleError.h"
+
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -18,17 +20,6 @@ class ComTest : public ::testing::Test {
 protected:
     ComApartment apartment;
 };
-
-int32_t CodeOf(const std::function<void()>& call, std::u16string* message = nullptr) {
-    try {
-        call();
-    } catch (const EOleException& e) {
-        if (message)
-            *message = e.message();
-        return e.code();
-    }
-    return 0;
-}
 
 OwnedVariant Make(VARTYPE vt, const std::function<void(VARIANT&)>& fill) {
     OwnedVariant v;
@@ -180,15 +171,15 @@ TEST_F(VariantToValue, ObjectsAndNothing) {
 }
 
 TEST_F(VariantToValue, UnsupportedKindsAndErrorValuesRaise) {
-    EXPECT_EQ(CodeOf([] { FromVariant(*Make(VT_CLSID, [](VARIANT&) {}).get()); }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(OleErrorCode([] { FromVariant(*Make(VT_CLSID, [](VARIANT&) {}).get()); }), DISP_E_TYPEMISMATCH);
     SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
     OwnedVariant matrix;
     matrix.get()->parray = SafeArrayCreate(VT_VARIANT, 2, bounds);
     matrix.get()->vt = VT_ARRAY | VT_VARIANT;
-    EXPECT_EQ(CodeOf([&] { FromVariant(*matrix.get()); }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(OleErrorCode([&] { FromVariant(*matrix.get()); }), DISP_E_TYPEMISMATCH);
 
     EXPECT_TRUE(FromVariant(*Make(VT_ERROR, [](VARIANT& v) { v.scode = DISP_E_PARAMNOTFOUND; }).get()).isEmpty());
-    EXPECT_EQ(CodeOf([] { FromVariant(*Make(VT_ERROR, [](VARIANT& v) { v.scode = E_ACCESSDENIED; }).get()); }),
+    EXPECT_EQ(OleErrorCode([] { FromVariant(*Make(VT_ERROR, [](VARIANT& v) { v.scode = E_ACCESSDENIED; }).get()); }),
               E_ACCESSDENIED);
 }
 
@@ -233,10 +224,10 @@ TEST_F(ValueToVariant, ObjectsPassTheirDispatchAndForeignObjectsAreRefused) {
     EXPECT_EQ(nothing.vt(), VT_DISPATCH);
     EXPECT_EQ(nothing.get()->pdispVal, nullptr);
 
-    EXPECT_EQ(CodeOf([] { ToVariant(Variant(Variant::Object(std::make_shared<ForeignObject>()))); }),
+    EXPECT_EQ(OleErrorCode([] { ToVariant(Variant(Variant::Object(std::make_shared<ForeignObject>()))); }),
               DISP_E_TYPEMISMATCH);
     // A foreign object inside an array fails as well, and frees what was built.
-    EXPECT_EQ(CodeOf([&] {
+    EXPECT_EQ(OleErrorCode([&] {
                   ToVariant(Variant(Variant::Array{Variant(Variant::Object(ours)),
                                                    Variant(Variant::Object(std::make_shared<ForeignObject>()))}));
               }),
@@ -250,8 +241,8 @@ TEST_F(ValueToVariant, ResultCoercions) {
     EXPECT_EQ(AsInt(Make(VT_I2, [](VARIANT& v) { v.iVal = 5; })), 5);
     EXPECT_TRUE(AsBool(IntArg(1)));
     EXPECT_FALSE(AsBool(BoolArg(false)));
-    EXPECT_EQ(CodeOf([] { AsInt(TextArg(u"not a number")); }), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(CodeOf([] { AsObject(TextArg(u"not an object")); }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(OleErrorCode([] { AsInt(TextArg(u"not a number")); }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(OleErrorCode([] { AsObject(TextArg(u"not an object")); }), DISP_E_TYPEMISMATCH);
     EXPECT_FALSE(AsObject(OwnedVariant()));
 }
 
@@ -309,17 +300,17 @@ TEST_F(Dictionary, ObjectsGoInAndComeBackAsTheSameDispatch) {
 
 TEST_F(Dictionary, FailuresBecomeOleExceptions) {
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { Call(dict.get(), u"NoSuchMember"); }, &message), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(OleErrorCode([&] { Call(dict.get(), u"NoSuchMember"); }, &message), DISP_E_UNKNOWNNAME);
     EXPECT_FALSE(message.empty());
 
     Call(dict.get(), u"Add", u"k", Variant(1));
     message.clear();
-    const int32_t duplicate = CodeOf([&] { Call(dict.get(), u"Add", u"k", Variant(2)); }, &message);
+    const int32_t duplicate = OleErrorCode([&] { Call(dict.get(), u"Add", u"k", Variant(2)); }, &message);
     EXPECT_LT(duplicate, 0) << "adding a key twice must fail";
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(AsInt(Call(dict.get(), u"Item", u"k")), 1);
 
-    EXPECT_EQ(CodeOf([] { Call(nullptr, u"Count"); }), E_POINTER);
+    EXPECT_EQ(OleErrorCode([] { Call(nullptr, u"Count"); }), E_POINTER);
 }
 
 // ---- Errors raised by a server ----
@@ -333,14 +324,14 @@ protected:
 TEST_F(ServerErrors, ExceptionInfoGivesDescriptionAndCode) {
     fake->Define(u"Fail", [](FakeCall& call) { return call.Raise(u"File does not exist\r\n", 0x80040FA3); });
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { Call(server.get(), u"Fail"); }, &message), static_cast<int32_t>(0x80040FA3));
+    EXPECT_EQ(OleErrorCode([&] { Call(server.get(), u"Fail"); }, &message), static_cast<int32_t>(0x80040FA3));
     EXPECT_EQ(message, u"File does not exist");
 }
 
 TEST_F(ServerErrors, WCodeOnlyMapsIntoTheInterfaceRange) {
     fake->Define(u"Fail", [](FakeCall& call) { return call.Raise(u"Old style", 0, 4005); });
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { Call(server.get(), u"Fail"); }, &message), static_cast<int32_t>(0x80040000 + 4005));
+    EXPECT_EQ(OleErrorCode([&] { Call(server.get(), u"Fail"); }, &message), static_cast<int32_t>(0x80040000 + 4005));
     EXPECT_EQ(message, u"Old style");
 }
 
@@ -355,7 +346,7 @@ TEST_F(ServerErrors, DeferredFillInIsCalled) {
         return DISP_E_EXCEPTION;
     });
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { Call(server.get(), u"Fail"); }, &message), E_ACCESSDENIED);
+    EXPECT_EQ(OleErrorCode([&] { Call(server.get(), u"Fail"); }, &message), E_ACCESSDENIED);
     EXPECT_EQ(message, u"Filled in later");
 }
 
@@ -363,17 +354,17 @@ TEST_F(ServerErrors, NoDescriptionGivesTheSystemText) {
     fake->Define(u"Fail", [](FakeCall& call) { return call.Raise(u"", E_INVALIDARG); });
     fake->Define(u"Plain", [](FakeCall&) { return E_OUTOFMEMORY; });
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { Call(server.get(), u"Fail"); }, &message), E_INVALIDARG);
+    EXPECT_EQ(OleErrorCode([&] { Call(server.get(), u"Fail"); }, &message), E_INVALIDARG);
     EXPECT_EQ(message, SystemMessage(E_INVALIDARG));
     EXPECT_FALSE(message.empty());
-    EXPECT_EQ(CodeOf([&] { Call(server.get(), u"Plain"); }, &message), E_OUTOFMEMORY);
+    EXPECT_EQ(OleErrorCode([&] { Call(server.get(), u"Plain"); }, &message), E_OUTOFMEMORY);
     EXPECT_EQ(message, SystemMessage(E_OUTOFMEMORY));
     EXPECT_EQ(SystemMessage(static_cast<HRESULT>(0xA0BC0DEF)), u"Automation error 0xA0BC0DEF");
 }
 
 TEST_F(ServerErrors, DefaultValueMissingRaises) {
     auto object = std::make_shared<DispatchObject>(server);
-    EXPECT_EQ(CodeOf([&] { object->DefaultValueText(); }), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(OleErrorCode([&] { object->DefaultValueText(); }), DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ServerErrors, ArgumentsArePassedInOrderAndReleased) {

@@ -63,12 +63,7 @@ std::u16string MessageOf(const std::function<void()>& call, int32_t* code) {
 // attachment, a text item and a DXL exporter.
 class DominoServer : public ::testing::Test {
 protected:
-    struct Fake {
-        FakeDispatch* raw = nullptr;
-        DispatchPtr holder = FakeDispatch::Create(&raw);
-        FakeDispatch* operator->() const { return raw; }
-        IDispatch* get() const { return holder.get(); }
-    };
+    using Fake = testserver::FakeObject;
 
     ComApartment apartment;
     Fake sessionF, dbF, allF, byDateF, entriesF, doc1F, doc2F, bodyF, subjectF, attachmentF, exporterF;

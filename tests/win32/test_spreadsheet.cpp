@@ -5,6 +5,8 @@
 #include "platform/win32/Win32ComClassFactory.h"
 #include "platform/win32/Win32SpreadsheetAutomation.h"
 
+#include "support/OleError.h"
+
 #include <gtest/gtest.h>
 
 using namespace win32;
@@ -13,25 +15,9 @@ using testserver::FakeDispatch;
 
 namespace {
 
-int32_t CodeOf(const std::function<void()>& call, std::u16string* message = nullptr) {
-    try {
-        call();
-    } catch (const EOleException& e) {
-        if (message)
-            *message = e.message();
-        return e.code();
-    }
-    return 0;
-}
-
 class Spreadsheet : public ::testing::Test {
 protected:
-    struct Fake {
-        FakeDispatch* raw = nullptr;
-        DispatchPtr holder = FakeDispatch::Create(&raw);
-        FakeDispatch* operator->() const { return raw; }
-        IDispatch* get() const { return holder.get(); }
-    };
+    using Fake = testserver::FakeObject;
 
     ComApartment apartment;
     Fake appF, booksF, bookF, sheetF, columnF, cellF;
@@ -87,7 +73,7 @@ TEST(SpreadsheetProgram, MissingProgramRaisesInvalidClassString) {
     ComApartment apartment;
     Win32SpreadsheetAutomation automation;
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { automation.CreateApplication(); }, &message), hresult::kInvalidClassString);
+    EXPECT_EQ(OleErrorCode([&] { automation.CreateApplication(); }, &message), hresult::kInvalidClassString);
     EXPECT_FALSE(message.empty());
 }
 
@@ -112,7 +98,7 @@ TEST_F(Spreadsheet, EachMemberMakesItsCalls) {
 TEST_F(Spreadsheet, ErrorsOfTheProgramPropagate) {
     auto app = WrapSpreadsheetApplication(appF.get());
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { app->SaveActiveWorkbookAs(u"C:\\readonly\\book.xls"); }, &message),
+    EXPECT_EQ(OleErrorCode([&] { app->SaveActiveWorkbookAs(u"C:\\readonly\\book.xls"); }, &message),
               static_cast<int32_t>(0x800A03EC));
     EXPECT_EQ(message, u"Cannot access the file");
 }
@@ -122,8 +108,8 @@ TEST_F(Spreadsheet, NoActiveWorkbookOrSheetIsAFailureNotACrash) {
     appF->DefineObject(u"ActiveSheet", nullptr);
     auto app = WrapSpreadsheetApplication(appF.get());
     std::u16string message;
-    EXPECT_EQ(CodeOf([&] { app->SaveActiveWorkbookAs(u"C:\\book.xls"); }, &message), hresult::kPointer);
+    EXPECT_EQ(OleErrorCode([&] { app->SaveActiveWorkbookAs(u"C:\\book.xls"); }, &message), hresult::kPointer);
     EXPECT_NE(message.find(u"activeworkbook"), std::u16string::npos);
-    EXPECT_EQ(CodeOf([&] { app->SetColumnWidth(1, 10); }), hresult::kPointer);
+    EXPECT_EQ(OleErrorCode([&] { app->SetColumnWidth(1, 10); }), hresult::kPointer);
     EXPECT_TRUE(calls.empty());
 }
