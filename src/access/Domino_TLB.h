@@ -18,7 +18,6 @@ class IComClassFactory;
 // Class and interface identifiers; all end in -2EED-1069-BF5D-00DD011186B7.
 namespace domino_ids {
 inline constexpr char16_t kNotesSessionClass[] = u"{29131539-2EED-1069-BF5D-00DD011186B7}";
-inline constexpr char16_t kNotesSessionProgId[] = u"Lotus.NotesSession";
 } // namespace domino_ids
 
 // Item type codes (IItem::Type).

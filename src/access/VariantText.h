@@ -16,9 +16,6 @@ QString VariantToText(const Variant& value, const QLocale& locale = QLocale());
 // type-mismatch EOleException, and so does an element that is itself an array.
 QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale = QLocale());
 
-inline QString ToQString(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
 inline std::u16string ToU16(const QString& text) {
     return text.toStdU16String();
 }

@@ -9,9 +9,7 @@
 #include "platform/System.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <netdb.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -64,27 +62,6 @@ std::string LocalHostName() {
     if (name.empty())
         return {};
     return ResolveOfficialName(name);
-}
-
-bool IsFileLockedExclusive(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec))
-        return false;
-#ifdef _WIN32
-    HANDLE handle =
-        CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return true;
-    CloseHandle(handle);
-    return false;
-#else
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
-    ::close(fd);
-    return locked;
-#endif
 }
 
 } // namespace platform

@@ -114,7 +114,8 @@ void TfrmMain::CreateComponents() {
     resize(846, 524);
 
     m_imageList1 = new ImageList(QStringLiteral("ImageList1"), DrawToolImages(), this);
-    m_imageList2 = new ImageList(QStringLiteral("ImageList2"), DrawListImages(), this);
+    // Images for the list's entries: 0 database, 1 folder, 2 document, 3 view.
+    new ImageList(QStringLiteral("ImageList2"), DrawListImages(), this);
     auto* actionList = new QObject(this);
     actionList->setObjectName(QStringLiteral("ActionList1"));
 
@@ -161,7 +162,7 @@ void TfrmMain::CreateComponents() {
     QFrame* panel3 = Panel(QStringLiteral("Panel3"), central, true);
     auto* panel3Layout = new QVBoxLayout(panel3);
     panel3Layout->setContentsMargins(1, 1, 1, 1);
-    m_list = new ListView(m_imageList2, panel3);
+    m_list = new ListView(panel3);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setFrameShape(QFrame::NoFrame);
     QPalette listPalette = m_list->palette();

@@ -121,7 +121,6 @@ private:
     bool m_shown = false;
 
     ImageList* m_imageList1 = nullptr;
-    ImageList* m_imageList2 = nullptr;
     QFrame* m_panel2 = nullptr;
     QTreeWidget* m_tree = nullptr;
     ListView* m_list = nullptr;

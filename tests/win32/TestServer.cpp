@@ -208,4 +208,16 @@ HRESULT FakeClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out
     return m_object->QueryInterface(iid, out);
 }
 
+win32::OwnedVariant VariantArray(LONG lower, std::vector<win32::OwnedVariant> values) {
+    SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), lower};
+    win32::OwnedVariant v;
+    v.get()->parray = SafeArrayCreate(VT_VARIANT, 1, &bound);
+    v.get()->vt = VT_ARRAY | VT_VARIANT;
+    for (size_t i = 0; i < values.size(); ++i) {
+        LONG index = lower + static_cast<LONG>(i);
+        SafeArrayPutElement(v.get()->parray, &index, values[i].get());
+    }
+    return v;
+}
+
 } // namespace testserver

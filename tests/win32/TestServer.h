@@ -96,6 +96,9 @@ private:
     IDispatch* m_object;
 };
 
+// A one-dimensional SAFEARRAY of VARIANT counting from lower, holding values.
+win32::OwnedVariant VariantArray(LONG lower, std::vector<win32::OwnedVariant> values);
+
 // A fake object and the reference that keeps it alive, for tests that build object graphs.
 struct FakeObject {
     FakeDispatch* raw = nullptr;

@@ -13,6 +13,7 @@
 using namespace win32;
 using testserver::FakeCall;
 using testserver::FakeDispatch;
+using testserver::VariantArray;
 
 namespace {
 
@@ -25,19 +26,6 @@ OwnedVariant Make(VARTYPE vt, const std::function<void(VARIANT&)>& fill) {
     OwnedVariant v;
     fill(*v.get());
     v.get()->vt = vt;
-    return v;
-}
-
-// A SAFEARRAY of VARIANT counting from lower, holding values.
-OwnedVariant VariantArray(LONG lower, std::vector<OwnedVariant> values) {
-    SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), lower};
-    OwnedVariant v;
-    v.get()->parray = SafeArrayCreate(VT_VARIANT, 1, &bound);
-    v.get()->vt = VT_ARRAY | VT_VARIANT;
-    for (size_t i = 0; i < values.size(); ++i) {
-        LONG index = lower + static_cast<LONG>(i);
-        EXPECT_EQ(SafeArrayPutElement(v.get()->parray, &index, values[i].get()), S_OK);
-    }
     return v;
 }
 

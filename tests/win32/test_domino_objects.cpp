@@ -11,30 +11,18 @@
 using namespace win32;
 using testserver::FakeCall;
 using testserver::FakeDispatch;
+using testserver::VariantArray;
 
 namespace {
 
 constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80040FA3);
 constexpr HRESULT kBadUnid = static_cast<HRESULT>(0x80040FFB);
 
-// A SAFEARRAY of VARIANT counting from lower.
-OwnedVariant ArrayOf(LONG lower, std::vector<OwnedVariant> values) {
-    SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), lower};
-    OwnedVariant v;
-    v.get()->parray = SafeArrayCreate(VT_VARIANT, 1, &bound);
-    v.get()->vt = VT_ARRAY | VT_VARIANT;
-    for (size_t i = 0; i < values.size(); ++i) {
-        LONG index = lower + static_cast<LONG>(i);
-        SafeArrayPutElement(v.get()->parray, &index, values[i].get());
-    }
-    return v;
-}
-
 OwnedVariant Objects(LONG lower, std::initializer_list<IDispatch*> objects) {
     std::vector<OwnedVariant> values;
     for (auto* object : objects)
         values.push_back(ObjectArg(DispatchPtr::Share(object)));
-    return ArrayOf(lower, std::move(values));
+    return VariantArray(lower, std::move(values));
 }
 
 class ForeignDocument : public IDocument {
@@ -102,7 +90,7 @@ protected:
             std::vector<OwnedVariant> values;
             values.push_back(TextArg(call.TextArg(0)));
             values.push_back(IntArg(static_cast<int32_t>(call.args.size())));
-            return call.ReturnValue(ArrayOf(0, std::move(values)));
+            return call.ReturnValue(VariantArray(0, std::move(values)));
         });
         sessionF->DefineObject(u"CreateDXLExporter", exporterF.get());
         exporterF->Define(u"ConvertNotesBitmapsToGIF", [](FakeCall& call) {
@@ -137,7 +125,7 @@ protected:
             std::vector<OwnedVariant> names;
             for (auto name : {u"Subject", u"Date", u"Size"})
                 names.push_back(TextArg(name));
-            return call.ReturnValue(ArrayOf(0, std::move(names)));
+            return call.ReturnValue(VariantArray(0, std::move(names)));
         });
         allF->DefineObject(u"AllEntries", entriesF.get());
         entriesF->Define(u"Count", [](FakeCall& call) { return call.ReturnInt(2); });
@@ -167,8 +155,8 @@ protected:
             std::vector<OwnedVariant> values;
             values.push_back(TextArg(u"Hello"));
             values.push_back(ToVariant(Variant(OleDate{45000.5})));
-            values.push_back(ArrayOf(0, std::move(inner)));
-            return call.ReturnValue(ArrayOf(0, std::move(values)));
+            values.push_back(VariantArray(0, std::move(inner)));
+            return call.ReturnValue(VariantArray(0, std::move(values)));
         });
         doc1F->Define(u"Items", [this](FakeCall& call) {
             return call.ReturnValue(Objects(0, {bodyF.get(), subjectF.get()}));
@@ -185,7 +173,7 @@ protected:
         doc1F->Define(u"GetItemValue", [](FakeCall& call) {
             std::vector<OwnedVariant> values;
             values.push_back(TextArg(u"value of " + call.TextArg(0)));
-            return call.ReturnValue(ArrayOf(0, std::move(values)));
+            return call.ReturnValue(VariantArray(0, std::move(values)));
         });
     }
 
