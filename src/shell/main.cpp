@@ -16,12 +16,10 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
