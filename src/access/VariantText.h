@@ -4,7 +4,7 @@
 // alone on the zero date), an object as its default value. An array cannot be converted.
 #pragma once
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,7 +1,8 @@
 #include "access/selserver.h"
 
+#include "access/AppText.h"
+#include "interfaces/Text.h"
 #include "platform/Prompter.h"
-#include "shell/AppText.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -10,13 +11,7 @@
 #include <QPushButton>
 
 QString TrimControl(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
+    return QString::fromStdU16String(TrimBlanks(text.toStdU16String()));
 }
 
 Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& password, IPrompter& prompter,

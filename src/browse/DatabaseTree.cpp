@@ -23,15 +23,14 @@ QString DirectoryWithSeparator(QString directory) {
     return directory;
 }
 
-void Walk(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases,
-          QSet<QString>& ancestors) {
-    TreeUpdate update(tree);
+QList<TreeNode> Walk(const QString& directory, bool withDatabases, QSet<QString>& ancestors) {
+    QList<TreeNode> nodes;
     if (directory.isEmpty())
-        return;
+        return nodes;
     const QString base = DirectoryWithSeparator(directory);
     const QString canonical = QFileInfo(base).canonicalFilePath();
     if (canonical.isEmpty())
-        return;
+        return nodes;
     ancestors.insert(canonical);
     QDirIterator entries(base, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
@@ -41,16 +40,18 @@ void Walk(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, 
         if (name.startsWith(QLatin1Char('.')))
             continue;
         if (info.isDir()) {
-            QTreeWidgetItem* folder = AddTreeNode(tree, parent, name, tree_node::kFolderImage, tree_node::kFolderImage);
+            TreeNode folder{name, tree_node::kFolderImage, {}};
             const QString path = base + name;
             // A link that leads back up the tree would make the walk endless.
             if (!ancestors.contains(QFileInfo(path).canonicalFilePath()))
-                Walk(tree, path, folder, withDatabases, ancestors);
+                folder.children = Walk(path, withDatabases, ancestors);
+            nodes.append(std::move(folder));
         } else if (withDatabases && IsDatabaseName(name)) {
-            AddTreeNode(tree, parent, name, tree_node::kDatabaseImage, tree_node::kDatabaseImage);
+            nodes.append({name, tree_node::kDatabaseImage, {}});
         }
     }
     ancestors.remove(canonical);
+    return nodes;
 }
 
 } // namespace
@@ -88,9 +89,20 @@ TreeUpdate::~TreeUpdate() {
         m_tree->setUpdatesEnabled(true);
 }
 
-void AddFolderNodes(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases) {
+QList<TreeNode> FolderNodes(const QString& directory, bool withDatabases) {
     QSet<QString> ancestors;
-    Walk(tree, directory, parent, withDatabases, ancestors);
+    return Walk(directory, withDatabases, ancestors);
+}
+
+void AddNodes(QTreeWidget* tree, QTreeWidgetItem* parent, const QList<TreeNode>& nodes) {
+    for (const TreeNode& node : nodes)
+        AddNodes(tree, AddTreeNode(tree, parent, node.text, node.image, node.image), node.children);
+}
+
+void AddFolderNodes(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases) {
+    const QList<TreeNode> nodes = FolderNodes(directory, withDatabases);
+    TreeUpdate update(tree);
+    AddNodes(tree, parent, nodes);
 }
 
 QString NodePath(const QTreeWidgetItem* node, QString tail) {

@@ -1,7 +1,9 @@
 // The tree of folders and database files of the Domino data directory, and the way back from a
-// node to its path relative to that directory. Nodes carry their text and image indexes only.
+// node to its path relative to that directory. The walk returns plain nodes; AddFolderNodes
+// shows them in a tree control, whose nodes carry their text and image indexes only.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <Qt>
 
@@ -35,11 +37,26 @@ private:
     QTreeWidget* m_tree;
 };
 
-// Adds below parent one folder node for each subdirectory of directory (filled recursively,
-// the folder node first) and, with withDatabases, one database node for each file whose name
-// ends in "NSF" in any letter case; in the order the file system lists them. Hidden and system
-// entries and names beginning with "." are skipped; a directory that cannot be listed adds
-// nothing. A directory link back to one of its ancestors is shown as a folder but not walked.
+// A node of the walk: its text, its image index and the nodes below it.
+struct TreeNode {
+    QString text;
+    int image = tree_node::kFolderImage;
+    QList<TreeNode> children;
+    friend bool operator==(const TreeNode&, const TreeNode&) = default;
+};
+
+// One folder node for each subdirectory of directory (with the nodes of its own contents) and,
+// with withDatabases, one database node for each file whose name ends in "NSF" in any letter
+// case; in the order the file system lists them. Hidden and system entries and names beginning
+// with "." are skipped; a directory that cannot be listed gives nothing. A directory link back
+// to one of its ancestors is given as a folder but not walked.
+QList<TreeNode> FolderNodes(const QString& directory, bool withDatabases);
+
+// Adds nodes below parent (at the top level when parent is null), in order, each with its
+// image as both image and selected image.
+void AddNodes(QTreeWidget* tree, QTreeWidgetItem* parent, const QList<TreeNode>& nodes);
+
+// AddNodes of FolderNodes(directory, withDatabases), with the tree's repainting suspended.
 void AddFolderNodes(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases);
 
 // The path of node relative to the data directory: the texts from level 1 down to node joined

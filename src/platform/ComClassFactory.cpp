@@ -1,6 +1,6 @@
 #include "platform/ComClassFactory.h"
 
-#include "platform/Registry.h"
+#include "interfaces/Text.h"
 
 #include <fstream>
 
@@ -16,27 +16,17 @@ constexpr char kComponentHeader[] = "Verdanix component";
     throw EOleException(u"Class not registered", hresult::kClassNotRegistered);
 }
 
-std::string TrimLine(std::string line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
-        line.pop_back();
-    return line;
-}
-
 } // namespace
-
-std::u16string PortableComClassFactory::InprocServerKey(const std::u16string& clsid) {
-    return u"SOFTWARE\\Classes\\CLSID\\" + clsid + u"\\InprocServer32";
-}
 
 std::string PortableComClassFactory::ComponentKind(const std::filesystem::path& componentFile) {
     std::ifstream in(componentFile, std::ios::binary);
     std::string line;
-    if (!in || !std::getline(in, line) || TrimLine(line) != kComponentHeader)
+    if (!in || !std::getline(in, line) || TrimBlanks(std::string_view(line)) != kComponentHeader)
         return {};
     while (std::getline(in, line)) {
-        line = TrimLine(line);
-        if (line.rfind("Server=", 0) == 0)
-            return line.substr(7);
+        const auto trimmed = TrimBlanks(std::string_view(line));
+        if (trimmed.starts_with("Server="))
+            return std::string(trimmed.substr(7));
     }
     return {};
 }

@@ -1,26 +1,16 @@
-// "Connect by class": how a wrapper obtains a fresh or running instance of an automation class.
-// On Windows the real COM runtime does it; elsewhere the portable factory reads the class
-// registration from the registry and starts the component the registered file names.
+// The portable "connect by class": the class registration read from the registry names a
+// component file, and the factory starts the component that file names. Also the factory that
+// chooses between it and the system's own, and a component file's self-registration.
 #pragma once
 
-#include "platform/ComObject.h"
+#include "interfaces/ComClassFactory.h"
+#include "interfaces/Registry.h"
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-
-class IRegistry;
-
-class IComClassFactory {
-public:
-    virtual ~IComClassFactory() = default;
-    // A new instance of the class (no instance of the classes used here is ever left running
-    // for another client to attach to). Raises EOleException (0x80040154,
-    // "Class not registered") when the class has no usable registration.
-    virtual std::shared_ptr<IDispatchObject> CreateByClass(const std::u16string& clsid) = 0;
-};
 
 // Portable back end. A component file is a small text file of ours:
 //
@@ -37,8 +27,6 @@ public:
     void RegisterLoader(const std::string& kind, Loader loader) { m_loaders[kind] = std::move(loader); }
     std::shared_ptr<IDispatchObject> CreateByClass(const std::u16string& clsid) override;
 
-    // The registry key (relative to HKEY_LOCAL_MACHINE) that names a class's component file.
-    static std::u16string InprocServerKey(const std::u16string& clsid);
     // Reads the kind a component file names; empty when the file is not one of ours.
     static std::string ComponentKind(const std::filesystem::path& componentFile);
     // Writes a component file naming kind.

@@ -1,6 +1,6 @@
 #include "platform/Registry.h"
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 #include <fstream>
 #include <sstream>
@@ -159,18 +159,8 @@ private:
 
 } // namespace
 
-std::u16string RegistryData::NormalKey(const std::u16string& path) {
-    size_t begin = 0;
-    size_t end = path.size();
-    while (begin < end && path[begin] == u'\\')
-        ++begin;
-    while (end > begin && path[end - 1] == u'\\')
-        --end;
-    return path.substr(begin, end - begin);
-}
-
 std::optional<std::u16string> RegistryData::FindKey(const std::u16string& path) const {
-    const auto wanted = NormalKey(path);
+    const auto wanted = NormalRegistryKey(path);
     for (const auto& [name, values] : keys) {
         if (EqualNoCase(name, wanted))
             return name;
@@ -179,7 +169,7 @@ std::optional<std::u16string> RegistryData::FindKey(const std::u16string& path) 
 }
 
 std::u16string RegistryData::AddKey(const std::u16string& path) {
-    const auto wanted = NormalKey(path);
+    const auto wanted = NormalRegistryKey(path);
     std::u16string result;
     size_t pos = 0;
     while (true) {
@@ -273,7 +263,7 @@ std::unique_ptr<IRegistryKey> MemoryRegistry::OpenKey(const std::u16string& path
     if (!key)
         return nullptr;
     for (const auto& [denied, on] : deniedKeys) {
-        if (on && EqualNoCase(RegistryData::NormalKey(denied), *key))
+        if (on && EqualNoCase(NormalRegistryKey(denied), *key))
             return nullptr;
     }
     return std::make_unique<MemoryKey>(data, *key);
@@ -310,9 +300,3 @@ std::unique_ptr<IRegistryKey> FileRegistry::CreateKey(const std::u16string& path
     SaveFile(m_file, data);
     return std::make_unique<FileKey>(m_file, std::move(data), key);
 }
-
-#ifndef _WIN32
-std::unique_ptr<IRegistry> CreateSystemRegistry(const std::filesystem::path& executableDir) {
-    return std::make_unique<FileRegistry>(executableDir / "registry.reg");
-}
-#endif

@@ -1,8 +1,8 @@
 #include "shell/GeneralErrorDisplay.h"
 
-#include "platform/ComObject.h"
+#include "access/AppText.h"
+#include "interfaces/ComObject.h"
 #include "platform/ProfileFile.h"
-#include "shell/AppText.h"
 
 QString ErrorDisplayText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.')

@@ -1,15 +1,18 @@
 #include "shell/ProgramEnvironment.h"
 
+#include "access/AppText.h"
 #include "platform/ComClassFactory.h"
-#include "platform/QtPrompter.h"
 #include "platform/Registry.h"
 #include "shell/FormRunner.h"
 #include "shell/GeneralErrorDisplay.h"
+#include "shell/QtPrompter.h"
+#include "shell/WaitMsg.h"
 #include "shell/dominointerface.h"
 #include "store/LocalStore.h"
 
 #ifdef _WIN32
-#include "platform/win32/Win32ComClassFactory.h"
+#include "win32/Win32ComClassFactory.h"
+#include "win32/Win32Registry.h"
 #endif
 
 #include <QCoreApplication>
@@ -18,13 +21,43 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Win32 on Windows, else the registry file beside the executable.
+std::unique_ptr<IRegistry> CreateSystemRegistry([[maybe_unused]] const QString& exeDir) {
+#ifdef _WIN32
+    return std::make_unique<Win32Registry>();
+#else
+    return std::make_unique<FileRegistry>(std::filesystem::path(exeDir.toStdU16String()) / "registry.reg");
+#endif
+}
+
+// On Linux a window needs a display; say so plainly instead of letting the toolkit abort.
+bool HasDisplay() {
+#if defined(__linux__)
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
 struct ProgramEnvironment::Parts {
 #ifdef _WIN32
     // COM for this thread, before any object exists and after every one is gone.
     ComApartment apartment;
 #endif
     QString exeDir = QCoreApplication::applicationDirPath();
-    std::unique_ptr<IRegistry> registry = CreateSystemRegistry(exeDir.toStdU16String());
+    std::unique_ptr<IRegistry> registry = CreateSystemRegistry(exeDir);
     PortableComClassFactory portableFactory{*registry};
 #ifdef _WIN32
     // The real Domino Objects server where one is registered, the local store where ours is.
@@ -35,6 +68,7 @@ struct ProgramEnvironment::Parts {
 #endif
     QtPrompter prompter;
     QtFormRunner forms;
+    WaitMsgWindow progress;
 };
 
 ProgramEnvironment::ProgramEnvironment() : m_parts(std::make_unique<Parts>()) {
@@ -52,6 +86,7 @@ MainEnvironment ProgramEnvironment::environment() {
     MainEnvironment env;
     env.registry = m_parts->registry.get();
     env.prompter = &m_parts->prompter;
+    env.progress = &m_parts->progress;
     env.comFactory = &m_parts->comFactory;
     env.forms = &m_parts->forms;
     env.exeDir = m_parts->exeDir;
@@ -65,7 +100,25 @@ MainEnvironment ProgramEnvironment::environment() {
 std::unique_ptr<TfrmMain> ProgramEnvironment::createMainWindow() {
     auto window = std::make_unique<TfrmMain>(environment());
     m_parts->prompter.setParent(window.get());
+    m_parts->progress.setAnchor(window.get());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
     return window;
+}
+
+int RunProgram(int argc, char** argv, const std::function<void(TfrmMain&, IProgress&)>& ready) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "verdanix: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                             "To run it without a screen and look at it, use scripts/screenshot.sh, which starts\n"
+                             "the program under Xvfb on the demo installation and saves a screenshot.\n");
+        return 2;
+    }
+    VerdanixApplication app(argc, argv);
+    app.setApplicationName(kAppTitle);
+    ProgramEnvironment program;
+    const auto frmMain = program.createMainWindow();
+    frmMain->showMaximized();
+    if (ready)
+        ready(*frmMain, *program.environment().progress);
+    return app.exec();
 }

@@ -14,48 +14,12 @@
 
 namespace {
 
-QPointer<TMsgFrm> g_window;
-QPointer<QWidget> g_anchor;
-
 QFont PanelFont() {
     QFont font;
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
                       QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(12);
     return font;
-}
-
-void RepaintPanel() {
-    if (g_window)
-        g_window->MsgPanel->repaint();
-}
-
-// Creates the window, starts the animation; the caller shows it.
-TMsgFrm* CreateWindow() {
-    g_window = new TMsgFrm;
-    g_window->Ani->start();
-    return g_window;
-}
-
-void ShowCentred(TMsgFrm* window) {
-    QRect area;
-    if (g_anchor && g_anchor->isVisible())
-        area = g_anchor->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid())
-        window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
-    window->show();
-    window->raise();
-    // A new window can only be painted once the window system has mapped it. The operations
-    // that open this window keep the thread busy without returning to the event loop, so wait
-    // here, briefly and taking no user input, for the window to appear; the explicit repaints
-    // that follow then reach the screen at once.
-    QElapsedTimer waited;
-    waited.start();
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    RepaintPanel();
 }
 
 } // namespace
@@ -120,7 +84,7 @@ TMsgFrm::TMsgFrm() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::W
     MsgPanel->setPalette(pal);
     MsgPanel->setFont(PanelFont());
 
-    LblMsg = new QLabel(TMsgFrm::kInitialText, MsgPanel);
+    LblMsg = new QLabel(kWaitMsgInitialText, MsgPanel);
     LblMsg->setObjectName(QStringLiteral("LblMsg"));
     LblMsg->setGeometry(22, 6, 299, 12);
 
@@ -136,14 +100,50 @@ TMsgFrm::TMsgFrm() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::W
     Ani->setGeometry(393 - 4 - 50, (54 - 42) / 2, 50, 42);
 }
 
-void ShowWaitMsg() {
-    if (g_window)
+WaitMsgWindow::~WaitMsgWindow() {
+    CloseWaitMsg();
+}
+
+void WaitMsgWindow::RepaintPanel() {
+    if (m_window)
+        m_window->MsgPanel->repaint();
+}
+
+TMsgFrm* WaitMsgWindow::CreateWindow() {
+    m_window = new TMsgFrm;
+    m_window->Ani->start();
+    return m_window;
+}
+
+void WaitMsgWindow::ShowCentred(TMsgFrm* window) {
+    QRect area;
+    if (m_anchor && m_anchor->isVisible())
+        area = m_anchor->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid())
+        window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    window->show();
+    window->raise();
+    // A new window can only be painted once the window system has mapped it. The operations
+    // that open this window keep the thread busy without returning to the event loop, so wait
+    // here, briefly and taking no user input, for the window to appear; the explicit repaints
+    // that follow then reach the screen at once.
+    QElapsedTimer waited;
+    waited.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    RepaintPanel();
+}
+
+void WaitMsgWindow::ShowWaitMsg() {
+    if (m_window)
         return;
     ShowCentred(CreateWindow());
 }
 
-void ShowWaitMsgText(const QString& text) {
-    if (g_window)
+void WaitMsgWindow::ShowWaitMsgText(const QString& text) {
+    if (m_window)
         return;
     TMsgFrm* window = CreateWindow();
     window->ProgressBar->hide();
@@ -152,36 +152,28 @@ void ShowWaitMsgText(const QString& text) {
     ShowCentred(window);
 }
 
-void SetWaitMsgText(const QString& text) {
-    if (!g_window)
+void WaitMsgWindow::SetWaitMsgText(const QString& text) {
+    if (!m_window)
         return;
-    g_window->LblMsg->setText(text);
+    m_window->LblMsg->setText(text);
     RepaintPanel();
 }
 
-void SetWaitProgress(int32_t maximum, int32_t position) {
-    if (!g_window)
+void WaitMsgWindow::SetWaitProgress(int32_t maximum, int32_t position) {
+    if (!m_window)
         return;
     // A negative range would make the bar a busy indicator; keep it a plain 0..0 bar instead.
     const int32_t top = std::max(0, maximum);
-    g_window->ProgressBar->setMinimum(0);
-    g_window->ProgressBar->setMaximum(top);
-    g_window->ProgressBar->setValue(std::clamp(position, 0, top));
+    m_window->ProgressBar->setMinimum(0);
+    m_window->ProgressBar->setMaximum(top);
+    m_window->ProgressBar->setValue(std::clamp(position, 0, top));
     RepaintPanel();
 }
 
-void CloseWaitMsg() {
-    if (!g_window)
+void WaitMsgWindow::CloseWaitMsg() {
+    if (!m_window)
         return;
-    TMsgFrm* window = g_window;
-    g_window = nullptr;
+    TMsgFrm* window = m_window;
+    m_window = nullptr;
     window->close();
-}
-
-TMsgFrm* CurrentWaitMsg() {
-    return g_window;
-}
-
-void SetWaitMsgAnchor(QWidget* anchor) {
-    g_anchor = anchor;
 }

@@ -1,9 +1,12 @@
 // The progress message window: a small borderless window that stays on top of the main window
-// while a long operation runs on the user-interface thread. It is driven only through the five
-// procedures below; there is at most one such window at a time.
+// while a long operation runs on the user-interface thread. WaitMsgWindow shows it for the
+// progress interface the work reports to; there is at most one such window at a time.
 #pragma once
 
+#include "platform/Progress.h"
+
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -38,8 +41,6 @@ private:
 class TMsgFrm : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString kInitialText = QStringLiteral("正在导入数据，请稍候...");
-
     TMsgFrm();
 
     QFrame* MsgPanel;
@@ -48,29 +49,31 @@ public:
     SearchAnimation* Ani;
 };
 
-// Opens the window with the progress bar and the initial text; nothing when one is open.
-void ShowWaitMsg();
-// Opens the window without the progress bar, the message moved to the middle; nothing when
-// one is open (the text is then not applied).
-void ShowWaitMsgText(const QString& text);
-// Replaces the message; nothing when no window is open.
-void SetWaitMsgText(const QString& text);
-// Sets the bar's range to 0..maximum and its position (kept within the range); nothing when no
-// window is open. The bar's visibility does not change.
-void SetWaitProgress(int32_t maximum, int32_t position);
-// Closes the window; harmless when none is open.
-void CloseWaitMsg();
-
-// The open window, if any.
-TMsgFrm* CurrentWaitMsg();
-// The window the progress window is centred over (the main window).
-void SetWaitMsgAnchor(QWidget* anchor);
-
-// Opens the progress window with a text and closes it when the scope ends, on every path.
-class WaitMsgTextScope {
+// The progress interface shown as a TMsgFrm, centred over the anchor window (the main window)
+// or the screen. Only ShowWaitMsg ... CloseWaitMsg change the window.
+class WaitMsgWindow : public IProgress {
 public:
-    explicit WaitMsgTextScope(const QString& text) { ShowWaitMsgText(text); }
-    ~WaitMsgTextScope() { CloseWaitMsg(); }
-    WaitMsgTextScope(const WaitMsgTextScope&) = delete;
-    WaitMsgTextScope& operator=(const WaitMsgTextScope&) = delete;
+    WaitMsgWindow() = default;
+    ~WaitMsgWindow() override;
+    WaitMsgWindow(const WaitMsgWindow&) = delete;
+    WaitMsgWindow& operator=(const WaitMsgWindow&) = delete;
+
+    void ShowWaitMsg() override;
+    void ShowWaitMsgText(const QString& text) override;
+    void SetWaitMsgText(const QString& text) override;
+    void SetWaitProgress(int32_t maximum, int32_t position) override;
+    void CloseWaitMsg() override;
+    bool IsWaitMsgOpen() const override { return m_window != nullptr; }
+
+    // The open window, if any.
+    TMsgFrm* current() const { return m_window; }
+    void setAnchor(QWidget* anchor) { m_anchor = anchor; }
+
+private:
+    TMsgFrm* CreateWindow();
+    void ShowCentred(TMsgFrm* window);
+    void RepaintPanel();
+
+    QPointer<TMsgFrm> m_window;
+    QPointer<QWidget> m_anchor;
 };

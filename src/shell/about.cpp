@@ -1,6 +1,6 @@
 #include "shell/about.h"
 
-#include "shell/AppText.h"
+#include "access/AppText.h"
 
 #include <QEnterEvent>
 #include <QLinearGradient>

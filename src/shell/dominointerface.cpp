@@ -1,9 +1,10 @@
 #include "shell/dominointerface.h"
 
+#include "access/AppText.h"
+#include "interfaces/DominoObjects.h"
+#include "interfaces/Registry.h"
 #include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
 #include "platform/System.h"
-#include "shell/AppText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +66,7 @@ QString ComponentFilePath(const QString& dir) {
 
 bool RegisterDominoObjects(IRegistry& registry, IPrompter& prompter, const QString& dir) {
     const QString file = ComponentFilePath(dir);
-    if (auto key = Open(registry, kSessionClassKey)) {
+    if (auto key = registry.OpenKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))) {
         const auto current = key->ReadString(u"").value_or(u"");
         if (IsFile(file) && current != file.toStdU16String()) {
             try {
@@ -92,7 +93,7 @@ void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QStri
         return;
     }
     try {
-        SelfRegisterComponent(registry, file.toStdU16String(), u"{29131539-2EED-1069-BF5D-00DD011186B7}");
+        SelfRegisterComponent(registry, file.toStdU16String(), domino_ids::kNotesSessionClass);
     } catch (const std::exception&) {
         ShowMessage(prompter, QStringLiteral("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
                                   kContactSupplier);

@@ -14,8 +14,6 @@ inline const QString kDirectoryMissing = QStringLiteral("(找不到该目录)");
 inline const QString kDominoNotInstalled = QStringLiteral("没有安装Domino");
 inline const QString kNotesKey = QStringLiteral("\\Software\\Lotus\\Notes");
 inline const QString kDominoKey = QStringLiteral("\\Software\\Lotus\\Domino");
-inline const QString kSessionClassKey =
-    QStringLiteral("\\SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32");
 inline const QString kComponentFileName = QStringLiteral("nlsxbe.dll");
 
 } // namespace dominointerface

@@ -1,14 +1,17 @@
 #include "shell/main.h"
 
+#include "access/AppText.h"
+#include "access/connecting.h"
+#include "access/selserver.h"
 #include "access/settings.h"
+#include "browse/DatabaseTree.h"
+#include "interfaces/Registry.h"
+#include "platform/Progress.h"
 #include "platform/Prompter.h"
-#include "platform/Registry.h"
-#include "shell/AppText.h"
 #include "shell/FormRunner.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/Icons.h"
 #include "shell/ListView.h"
-#include "shell/WaitMsg.h"
 #include "shell/about.h"
 #include "shell/dominointerface.h"
 
@@ -59,7 +62,6 @@ void SplitterPanel::mouseMoveEvent(QMouseEvent* event) {
 TfrmMain::TfrmMain(MainEnvironment env, QWidget* parent) : QMainWindow(parent), m_env(std::move(env)) {
     setObjectName(QStringLiteral("frmMain"));
     CreateComponents();
-    SetWaitMsgAnchor(this);
     FormCreate();
 }
 
@@ -288,6 +290,33 @@ void TfrmMain::LoadSettings() {
 
 void TfrmMain::SaveSettings() {
     ::SaveSettings(SettingsFilePath(m_env.exeDir), {serverName, userName, password});
+}
+
+void TfrmMain::openserverExecute() {
+    setTreeTag(1);
+    if (!session)
+        return; // start-up stopped before the session existed: there is nothing to connect
+
+    Tfrmselserver dialog(serverName, userName, password, *m_env.prompter, this);
+    m_env.forms->Run(dialog);
+    if (dialog.cancelled)
+        return;
+    m_env.progress->ShowWaitMsgText(QStringLiteral("正在连接Domino服务器"));
+    m_tree->clear();
+    m_list->clearItems();
+    ConnectServer();
+}
+
+void TfrmMain::ConnectServer() {
+    WaitMsgScope closeOnExit(*m_env.progress);
+    if (!ConnectToServer(*session, SettingsFilePath(m_env.exeDir), {serverName, userName, password})) {
+        ShowMessage(*m_env.prompter, QStringLiteral("连接服务器失败!"));
+        return;
+    }
+    dataPath = GetDominoDataPath(*m_env.registry);
+    QTreeWidgetItem* serverNode = AddTreeNode(
+        m_tree, nullptr, serverName + QLatin1Char('(') + dataPath + QLatin1Char(')'), tree_node::kServerImage, -1);
+    AddFolderNodes(m_tree, dataPath, serverNode, true);
 }
 
 void TfrmMain::exitsystemExecute() {

@@ -13,6 +13,7 @@
 
 class IComClassFactory;
 class IFormRunner;
+class IProgress;
 class IPrompter;
 class IRegistry;
 class ImageList;
@@ -31,6 +32,7 @@ class QTreeWidgetItem;
 struct MainEnvironment {
     IRegistry* registry = nullptr;
     IPrompter* prompter = nullptr;
+    IProgress* progress = nullptr; // the progress message of long commands
     IComClassFactory* comFactory = nullptr;
     IFormRunner* forms = nullptr;
     QString exeDir;                              // where system.ini lives

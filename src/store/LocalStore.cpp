@@ -1,5 +1,7 @@
 #include "store/LocalStore.h"
 
+#include "interfaces/Text.h"
+#include "platform/ProfileFile.h"
 #include "store/Dxl.h"
 #include "store/Formula.h"
 #include "store/NsfFile.h"
@@ -7,10 +9,10 @@
 #include "store/RichText.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <chrono>
-#include <fstream>
 #include <map>
 #include <new>
 
@@ -39,14 +41,6 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
     } catch (const std::bad_alloc&) {
         Raise(u"Insufficient memory", hresult::kFail);
     }
-}
-
-std::u16string Trim(std::u16string_view s) {
-    while (!s.empty() && s.front() <= u' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() <= u' ')
-        s.remove_suffix(1);
-    return std::u16string(s);
 }
 
 // An open database file shared by the objects that come from it.
@@ -446,14 +440,14 @@ private:
 };
 
 bool MatchesViewName(const ViewDef& view, const std::u16string& wanted) {
-    if (EqualsIgnoreCase(Trim(view.name), wanted))
+    if (EqualsIgnoreCase(TrimBlanks(view.name), wanted))
         return true;
     size_t start = 0;
     while (start <= view.alias.size()) {
         size_t end = view.alias.find(u'|', start);
         if (end == std::u16string::npos)
             end = view.alias.size();
-        const auto alias = Trim(std::u16string_view(view.alias).substr(start, end - start));
+        const auto alias = TrimBlanks(std::u16string_view(view.alias).substr(start, end - start));
         if (!alias.empty() && EqualsIgnoreCase(alias, wanted))
             return true;
         start = end + 1;
@@ -473,7 +467,7 @@ public:
     }
 
     std::shared_ptr<IView> GetView(const std::u16string& name) override {
-        const std::u16string wanted = Trim(name);
+        const std::u16string wanted = TrimBlanks(name);
         for (const auto& def : m_file->views)
             if (MatchesViewName(def, wanted))
                 return std::make_shared<StoreView>(m_file, def);
@@ -567,7 +561,7 @@ public:
 
     void InitializeUsingNotesUserName(const std::u16string& userName, const std::u16string& password) override {
         m_state = State::None;
-        const std::u16string name = Trim(userName);
+        const std::u16string name = TrimBlanks(userName);
         if (name.empty())
             Raise(u"Anonymous access to this server is not allowed", notes_code::kNoAccess);
         std::shared_ptr<DbFile> directory;
@@ -591,11 +585,11 @@ public:
     std::shared_ptr<IDatabase> GetDatabase(const std::u16string& server, const std::u16string& path, bool) override {
         if (m_state == State::None)
             Raise(notes_text::kNotInitialized);
-        const std::u16string serverName = Trim(server);
+        const std::u16string serverName = TrimBlanks(server);
         const bool remote = !serverName.empty();
         if (remote && !IsOwnServer(serverName))
             Raise(notes_text::kServerNotResponding);
-        std::u16string text = Trim(path);
+        std::u16string text = TrimBlanks(path);
         for (auto& c : text)
             if (c == u'\\')
                 c = u'/';
@@ -656,40 +650,29 @@ private:
     State m_state = State::None;
 };
 
-std::u16string IniValue(const std::map<std::u16string, std::u16string>& values, const std::u16string& key) {
-    const auto it = values.find(FoldCase(key));
-    return it == values.end() ? std::u16string() : it->second;
-}
-
 } // namespace
 
 Installation ReadInstallation(const std::filesystem::path& programDir) {
-    std::ifstream in(programDir / "notes.ini", std::ios::binary);
-    if (!in)
+    const QString iniPath = QString::fromStdU16String((programDir / "notes.ini").u16string());
+    if (!QFileInfo(iniPath).isFile())
         Raise(u"Unable to find notes.ini in " + programDir.u16string(), hresult::kFail);
-    std::map<std::u16string, std::u16string> values;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const auto eq = line.find('=');
-        if (eq == std::string::npos || line[0] == ';' || line[0] == '[')
-            continue;
-        values[FoldCase(Trim(Utf8ToUtf16(line.substr(0, eq))))] = Trim(Utf8ToUtf16(line.substr(eq + 1)));
-    }
+    const ProfileFile ini(iniPath);
+    const auto value = [&ini](const char* key) {
+        return ini.ReadString(QStringLiteral("Notes"), QString::fromLatin1(key), QString()).toStdU16String();
+    };
     Installation installation;
     installation.programDir = programDir;
-    const std::u16string directory = IniValue(values, u"Directory");
+    const std::u16string directory = value("Directory");
     if (directory.empty())
         Raise(u"notes.ini names no data directory (Directory=)", hresult::kFail);
     installation.dataDir = std::filesystem::path(directory);
     if (installation.dataDir.is_relative())
         installation.dataDir = programDir / installation.dataDir;
-    installation.serverName = IniValue(values, u"ServerName");
-    const std::u16string names = IniValue(values, u"Names");
+    installation.serverName = value("ServerName");
+    const std::u16string names = value("Names");
     if (!names.empty()) {
         // The first directory listed; ".nsf" may be left out.
-        std::u16string first = Trim(names.substr(0, names.find(u',')));
+        std::u16string first = TrimBlanks(names.substr(0, names.find(u',')));
         if (first.size() < 4 || !EqualsIgnoreCase(first.substr(first.size() - 4), u".nsf"))
             first += u".nsf";
         installation.directoryFile = first;

@@ -3,7 +3,7 @@
 // notes.ini ("Directory=" the data folder, "ServerName=" the server's hierarchical name).
 #pragma once
 
-#include "access/Domino_TLB.h"
+#include "interfaces/DominoObjects.h"
 #include "platform/ComClassFactory.h"
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 // the binary encoding of value lists kept in the database; helpers for names and times.
 #pragma once
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "store/RichText.h"
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 #include "store/Note.h"
 
 #include <QByteArray>

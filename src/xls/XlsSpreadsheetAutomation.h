@@ -3,7 +3,7 @@
 // automation interface; every failure is raised as EOleException with the writer's message.
 #pragma once
 
-#include "export/SpreadsheetAutomation.h"
+#include "interfaces/SpreadsheetAutomation.h"
 
 #include <memory>
 

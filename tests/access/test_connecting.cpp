@@ -66,7 +66,7 @@ struct Connecting : ::testing::Test {
         tree = main->findChild<QTreeWidget*>("TreeView1");
     }
     void TearDown() override {
-        CloseWaitMsg();
+        fx.progress.CloseWaitMsg();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QString IniPath() const { return fx.exeDir.filePath("system.ini"); }
@@ -87,7 +87,7 @@ TEST_F(Connecting, SuccessStoresTheTrimmedValuesAndShowsTheDataFolder) {
     ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(" + install.dataDir + ")"});
     QTreeWidgetItem* server = tree->topLevelItem(0);
     EXPECT_EQ(ChildTexts(server), QStringList({"mail", "names.nsf"}));
-    EXPECT_FALSE(CurrentWaitMsg()) << "the progress window is closed";
+    EXPECT_FALSE(fx.progress.current()) << "the progress window is closed";
 }
 
 TEST_F(Connecting, FailedLogOnShowsOneMessageAndChangesNoFile) {
@@ -104,7 +104,7 @@ TEST_F(Connecting, FailedLogOnShowsOneMessageAndChangesNoFile) {
     EXPECT_FALSE(QFile::exists(IniPath()));
     EXPECT_EQ(tree->topLevelItemCount(), 0);
     EXPECT_EQ(main->findChild<ListView*>("ListView1")->itemCount(), 0);
-    EXPECT_FALSE(CurrentWaitMsg());
+    EXPECT_FALSE(fx.progress.current());
 
     main->openserverExecute();
     EXPECT_EQ(shownSecond, QStringList({"Test01/Org", "wangfang", "wrong"})) << "the values just tried";
@@ -135,7 +135,7 @@ TEST_F(Connecting, UnwritableSettingsFileEndsTheCommandThroughTheGeneralErrorDis
     ASSERT_EQ(fx.prompter.messages.size(), 1u);
     EXPECT_EQ(fx.prompter.messages[0].text, "Unable to write to " + IniPath() + ".");
     EXPECT_EQ(fx.prompter.messages[0].icon, IPrompter::Icon::Error);
-    EXPECT_FALSE(CurrentWaitMsg());
+    EXPECT_FALSE(fx.progress.current());
     EXPECT_EQ(tree->topLevelItemCount(), 0);
     EXPECT_EQ(ReadAll(IniPath()), "[domino]\nserver=Old\n");
     EXPECT_TRUE(main->session->IsBound()) << "the session stays logged on";
@@ -181,12 +181,14 @@ namespace {
 
 // A session that notes what the progress window shows while it logs on.
 struct WatchingSession : ISession {
+    WaitMsgWindow* progress;
     QString* seenText;
     QRect* seenGeometry;
-    WatchingSession(QString* text, QRect* geometry) : seenText(text), seenGeometry(geometry) {}
+    WatchingSession(WaitMsgWindow* progress, QString* text, QRect* geometry)
+        : progress(progress), seenText(text), seenGeometry(geometry) {}
     void Initialize(const std::u16string&) override {}
     void InitializeUsingNotesUserName(const std::u16string&, const std::u16string&) override {
-        if (TMsgFrm* window = CurrentWaitMsg()) {
+        if (TMsgFrm* window = progress->current()) {
             *seenText = window->LblMsg->text();
             *seenGeometry = window->geometry();
         }
@@ -207,8 +209,9 @@ TEST(ConnectingProgress, TheProgressWindowIsUpAndCentredDuringTheLogOn) {
     PortableComClassFactory::WriteComponentFile(component.toStdU16String(), "Watching");
     QString text;
     QRect geometry;
-    fx.factory.RegisterLoader(
-        "Watching", [&](const std::filesystem::path&) { return std::make_shared<WatchingSession>(&text, &geometry); });
+    fx.factory.RegisterLoader("Watching", [&](const std::filesystem::path&) {
+        return std::make_shared<WatchingSession>(&fx.progress, &text, &geometry);
+    });
     fx.InstallDomino(program.path(), program.path());
     fx.registry.CreateKey(PortableComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
         ->WriteString(u"", component.toStdU16String());
@@ -221,7 +224,7 @@ TEST(ConnectingProgress, TheProgressWindowIsUpAndCentredDuringTheLogOn) {
     EXPECT_EQ(text, "正在连接Domino服务器");
     EXPECT_EQ(geometry.size(), QSize(393, 54));
     EXPECT_LE((geometry.center() - main->frameGeometry().center()).manhattanLength(), 2);
-    EXPECT_FALSE(CurrentWaitMsg());
-    CloseWaitMsg();
+    EXPECT_FALSE(fx.progress.current());
+    fx.progress.CloseWaitMsg();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -3,7 +3,7 @@
 // Header only.
 #pragma once
 
-#include "export/SpreadsheetAutomation.h"
+#include "interfaces/SpreadsheetAutomation.h"
 
 #include <memory>
 #include <string>

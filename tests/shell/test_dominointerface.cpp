@@ -132,7 +132,8 @@ TEST(IsIntegerText, AcceptsExactlyWholeThirtyTwoBitIntegers) {
         EXPECT_FALSE(IsIntegerText(QString::fromUtf8(text))) << text;
 }
 
-TEST(LocalHostName, IsUpperCaseAndNeverFails) {
+TEST(LocalHostName, IsThisComputersNameInUpperCase) {
     const QString name = GetLocalHostName();
+    EXPECT_FALSE(name.isEmpty());
     EXPECT_EQ(name, name.toUpper());
 }

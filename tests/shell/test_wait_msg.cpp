@@ -10,8 +10,9 @@ namespace {
 
 // Each test starts and ends with no window open.
 struct WaitMsgTest : ::testing::Test {
+    WaitMsgWindow progress;
     void TearDown() override {
-        CloseWaitMsg();
+        progress.CloseWaitMsg();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
@@ -19,8 +20,8 @@ struct WaitMsgTest : ::testing::Test {
 } // namespace
 
 TEST_F(WaitMsgTest, ShowWaitMsgOpensWithBarAndInitialText) {
-    ShowWaitMsg();
-    TMsgFrm* window = CurrentWaitMsg();
+    progress.ShowWaitMsg();
+    TMsgFrm* window = progress.current();
     ASSERT_TRUE(window);
     EXPECT_EQ(window->size(), QSize(393, 54));
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -36,52 +37,52 @@ TEST_F(WaitMsgTest, ShowWaitMsgOpensWithBarAndInitialText) {
 }
 
 TEST_F(WaitMsgTest, OpenersDoNothingWhileAWindowIsOpen) {
-    ShowWaitMsg();
-    SetWaitProgress(10, 4);
-    TMsgFrm* first = CurrentWaitMsg();
-    ShowWaitMsgText("正在连接Domino服务器");
-    ShowWaitMsg();
-    EXPECT_EQ(CurrentWaitMsg(), first);
+    progress.ShowWaitMsg();
+    progress.SetWaitProgress(10, 4);
+    TMsgFrm* first = progress.current();
+    progress.ShowWaitMsgText("正在连接Domino服务器");
+    progress.ShowWaitMsg();
+    EXPECT_EQ(progress.current(), first);
     EXPECT_EQ(first->LblMsg->text(), "正在导入数据，请稍候...");
     EXPECT_TRUE(first->ProgressBar->isVisible());
     EXPECT_EQ(first->ProgressBar->value(), 4);
 }
 
 TEST_F(WaitMsgTest, TextWindowHidesTheBarAndKeepsItHidden) {
-    ShowWaitMsgText("正在连接Domino服务器");
-    TMsgFrm* window = CurrentWaitMsg();
+    progress.ShowWaitMsgText("正在连接Domino服务器");
+    TMsgFrm* window = progress.current();
     ASSERT_TRUE(window);
     EXPECT_FALSE(window->ProgressBar->isVisible());
     EXPECT_EQ(window->LblMsg->y(), 20);
     EXPECT_EQ(window->LblMsg->text(), "正在连接Domino服务器");
-    SetWaitProgress(5, 3);
+    progress.SetWaitProgress(5, 3);
     EXPECT_FALSE(window->ProgressBar->isVisible());
     EXPECT_EQ(window->ProgressBar->maximum(), 5);
     EXPECT_EQ(window->ProgressBar->value(), 3);
-    SetWaitMsgText("正在读入文档数据...5/5");
+    progress.SetWaitMsgText("正在读入文档数据...5/5");
     EXPECT_EQ(window->LblMsg->text(), "正在读入文档数据...5/5");
 }
 
 TEST_F(WaitMsgTest, SettersAndCloseWithoutAWindowDoNothing) {
-    SetWaitMsgText("x");
-    SetWaitProgress(10, 5);
-    CloseWaitMsg();
-    CloseWaitMsg();
-    EXPECT_FALSE(CurrentWaitMsg());
+    progress.SetWaitMsgText("x");
+    progress.SetWaitProgress(10, 5);
+    progress.CloseWaitMsg();
+    progress.CloseWaitMsg();
+    EXPECT_FALSE(progress.current());
 
-    ShowWaitMsg();
-    CloseWaitMsg();
-    CloseWaitMsg();
-    EXPECT_FALSE(CurrentWaitMsg());
-    ShowWaitMsg();
-    EXPECT_TRUE(CurrentWaitMsg()) << "a new window opens after a close";
+    progress.ShowWaitMsg();
+    progress.CloseWaitMsg();
+    progress.CloseWaitMsg();
+    EXPECT_FALSE(progress.current());
+    progress.ShowWaitMsg();
+    EXPECT_TRUE(progress.current()) << "a new window opens after a close";
 }
 
 TEST_F(WaitMsgTest, ProgressOutsideTheRangeIsKeptWithinIt) {
-    ShowWaitMsg();
-    SetWaitProgress(-3, 7);
-    EXPECT_EQ(CurrentWaitMsg()->ProgressBar->maximum(), 0);
-    EXPECT_EQ(CurrentWaitMsg()->ProgressBar->value(), 0);
-    SetWaitProgress(120, 500);
-    EXPECT_EQ(CurrentWaitMsg()->ProgressBar->value(), 120);
+    progress.ShowWaitMsg();
+    progress.SetWaitProgress(-3, 7);
+    EXPECT_EQ(progress.current()->ProgressBar->maximum(), 0);
+    EXPECT_EQ(progress.current()->ProgressBar->value(), 0);
+    progress.SetWaitProgress(120, 500);
+    EXPECT_EQ(progress.current()->ProgressBar->value(), 120);
 }

@@ -3,6 +3,7 @@
 #include "StoreFixture.h"
 
 #include "Demo.h"
+#include "access/Domino_TLB.h"
 #include "platform/Registry.h"
 
 #include <fstream>

@@ -12,20 +12,20 @@ class DocumentTest : public StoreTest {
 protected:
     void SetUp() override {
         StoreTest::SetUp();
-        store::NoteData note =
-            Note(u"Memo", {Text(u"Subject", {u"季度报告 Q3"}), Text(u"Tags", {u"red", u"blue"}),
-                           Numbers(u"Amount", {1250.5, -3}), Dates(u"Due", {46023.5, 46024}),
-                           Text(u"SendTo", {u"CN=张伟/O=Acme", u"CN=Bob/O=Acme"}, 1074),
-                           Text(u"DocReaders", {u"[Managers]"}, 1075), Text(u"DocAuthors", {u"CN=Bob/O=Acme"}, 1076),
-                           Text(u"Empty", {}), Text(u"Subject", {u"second subject"})});
+        store::NoteData note = Note(
+            u"Memo", {TextItem(u"Subject", {u"季度报告 Q3"}), TextItem(u"Tags", {u"red", u"blue"}),
+                      NumberItem(u"Amount", {1250.5, -3}), DateItem(u"Due", {46023.5, 46024}),
+                      TextItem(u"SendTo", {u"CN=张伟/O=Acme", u"CN=Bob/O=Acme"}, 1074),
+                      TextItem(u"DocReaders", {u"[Managers]"}, 1075), TextItem(u"DocAuthors", {u"CN=Bob/O=Acme"}, 1076),
+                      TextItem(u"Empty", {}), TextItem(u"Subject", {u"second subject"})});
         store::RichTextBuilder body;
         body.addParagraph(u"Hello\tworld");
         body.addPicture("gif", "GIF89a-not-really", 1, 1);
         body.addAttachmentRef(u"data.bin");
         body.addObjectRef(u"plan.rtf", u"Word.Document.8");
         body.addParagraph(u"line one\nline two");
-        note.items.push_back(Rich(u"Body", body.fragment()));
-        note.items.push_back(Rich(u"Plain", "<richtext><par>no objects</par></richtext>"));
+        note.items.push_back(RichItem(u"Body", body.fragment()));
+        note.items.push_back(RichItem(u"Plain", "<richtext><par>no objects</par></richtext>"));
         for (int i = 0; i < 70000; ++i)
             binary.push_back(static_cast<char>((i * 7919) % 256));
         note.files.push_back({0, u"data.bin", store::file_kind::kAttachment, {}, 0, 0, 0, binary});
@@ -34,7 +34,7 @@ protected:
         note.files.push_back({0, u"报告.txt", store::file_kind::kAttachment, {}, 0, 0, 0, "\xE4\xB8\xAD\r\n"});
         note.created = 45000.25;
         note.unid = u"0123456789abcdef0123456789ABCDEF";
-        unids = makeDb("a.nsf", {View(u"V", u"SELECT @All", {Col(u"S", u"Subject")})},
+        unids = makeDb("a.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"S", u"Subject")})},
                        {std::move(note), Note(u"Bare", {})});
         db = openLocal("a.nsf");
         doc = db->GetDocumentByUNID(unids[0]);

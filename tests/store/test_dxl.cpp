@@ -100,7 +100,8 @@ TEST_F(DxlTest, PicturesOfEachKind) {
     body.addPicture("gif", bigGif, 200, 150);
     body.addPicture("gif", smallGif, 4, 4);
     body.addPicture("png", png, 1, 1);
-    auto unids = makeDb("a.nsf", {}, {Note(u"Memo", {Text(u"Subject", {u"图片"}), Rich(u"Body", body.fragment())})});
+    auto unids =
+        makeDb("a.nsf", {}, {Note(u"Memo", {TextItem(u"Subject", {u"图片"}), RichItem(u"Body", body.fragment())})});
 
     const std::string converted = exportDoc(unids[0], true);
     const auto gifs = Payloads(converted, "<gif>", "</gif>");
@@ -134,9 +135,9 @@ TEST_F(DxlTest, PicturesOfEachKind) {
 }
 
 TEST_F(DxlTest, DocumentItemsAndFiles) {
-    store::NoteData note = Note(u"Memo", {Text(u"Subject", {u"A & B's <report>"}), Text(u"Tags", {u"x", u"y"}),
-                                          Numbers(u"Amount", {1250.5}), Dates(u"Due", {46023.5}),
-                                          Text(u"SendTo", {u"CN=张伟/O=Acme"}, 1074)});
+    store::NoteData note = Note(u"Memo", {TextItem(u"Subject", {u"A & B's <report>"}), TextItem(u"Tags", {u"x", u"y"}),
+                                          NumberItem(u"Amount", {1250.5}), DateItem(u"Due", {46023.5}),
+                                          TextItem(u"SendTo", {u"CN=张伟/O=Acme"}, 1074)});
     note.files.push_back({0, u"data.csv", store::file_kind::kAttachment, {}, 0, 0, 0, "a,b\n1,2\n"});
     note.created = 46023.5;
     auto unids = makeDb("a.nsf", {}, {std::move(note)});
@@ -185,7 +186,7 @@ TEST_F(DxlTest, RealExportRichTextRoundTrip) {
     const auto original = Payloads(fragment, "<jpeg>", "</jpeg>");
     ASSERT_EQ(original.size(), 1u);
 
-    auto unids = makeDb("a.nsf", {}, {Note(u"Page", {Rich(u"article", fragment)})});
+    auto unids = makeDb("a.nsf", {}, {Note(u"Page", {RichItem(u"article", fragment)})});
     const std::string dxl = exportDoc(unids[0], true);
     const auto exported = Payloads(dxl, "<jpeg>", "</jpeg>");
     ASSERT_EQ(exported.size(), 1u);

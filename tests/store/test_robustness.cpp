@@ -33,19 +33,19 @@ protected:
         StoreTest::SetUp();
         std::vector<store::NoteData> notes;
         for (int i = 0; i < 60; ++i) {
-            store::NoteData note =
-                Note(u"Memo",
-                     {Text(u"Subject", {u"文档 " + Utf8ToUtf16(std::to_string(i))}), Numbers(u"N", {double(i)}),
-                      Rich(u"Body", "<richtext><par>text " + std::to_string(i) +
-                                        "<picture><gif>R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"
-                                        "</gif></picture></par><par><attachmentref name='f.txt'/></par></richtext>")});
+            store::NoteData note = Note(
+                u"Memo",
+                {TextItem(u"Subject", {u"文档 " + Utf8ToUtf16(std::to_string(i))}), NumberItem(u"N", {double(i)}),
+                 RichItem(u"Body", "<richtext><par>text " + std::to_string(i) +
+                                       "<picture><gif>R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"
+                                       "</gif></picture></par><par><attachmentref name='f.txt'/></par></richtext>")});
             note.files.push_back({0, u"f.txt", store::file_kind::kAttachment, {}, 0, 0, 0, std::string(500, 'x')});
             notes.push_back(std::move(note));
         }
         makeDb("good.nsf",
-               {View(u"By subject", u"SELECT Form = \"Memo\"",
-                     {Col(u"Subject", u"Subject", store::sort_order::kAscending), Col(u"N", u"N")}),
-                View(u"($All)", u"SELECT @All", {})},
+               {View(u"By subject", u"", u"SELECT Form = \"Memo\"",
+                     {Column(u"Subject", u"Subject", store::sort_order::kAscending), Column(u"N", u"N")}),
+                View(u"($All)", u"", u"SELECT @All", {})},
                std::move(notes));
         good = ReadAll(dataDir / "good.nsf");
     }

@@ -2,6 +2,7 @@
 // COM class factory.
 #include "StoreFixture.h"
 
+#include "access/Domino_TLB.h"
 #include "platform/Registry.h"
 #include "store/Password.h"
 
@@ -14,18 +15,19 @@ protected:
     void SetUp() override {
         StoreTest::SetUp();
         auto person = [](std::u16string full, std::u16string shortName, std::u16string password) {
-            auto note = Note(u"Person", {Text(u"Type", {u"Person"}), Text(u"FullName", {full, u"Alias Name"}, 1074),
-                                         Text(u"ShortName", {shortName})});
+            auto note =
+                Note(u"Person", {TextItem(u"Type", {u"Person"}), TextItem(u"FullName", {full, u"Alias Name"}, 1074),
+                                 TextItem(u"ShortName", {shortName})});
             if (!password.empty())
-                note.items.push_back(Text(u"HTTPPassword", {store::HashPassword(password, 1000)}));
+                note.items.push_back(TextItem(u"HTTPPassword", {store::HashPassword(password, 1000)}));
             return note;
         };
         makeDb("names.nsf", {},
                {person(u"CN=张伟/O=Acme", u"zhangwei", u"demo123"), person(u"CN=Bob Lee/OU=Dev/O=Acme", u"blee", u"pw"),
                 person(u"CN=Twin One/O=Acme", u"twin", u"a"), person(u"CN=Twin Two/O=Acme", u"twin", u"b"),
                 person(u"CN=No Password/O=Acme", u"nopw", u""),
-                Note(u"Group", {Text(u"ListName", {u"zhangwei"}), Text(u"HTTPPassword", {u"x"})})});
-        makeDb("a.nsf", {View(u"All", u"SELECT @All", {})}, {});
+                Note(u"Group", {TextItem(u"ListName", {u"zhangwei"}), TextItem(u"HTTPPassword", {u"x"})})});
+        makeDb("a.nsf", {View(u"All", u"", u"SELECT @All", {})}, {});
         makeDb("mail/b.nsf", {}, {});
     }
 };

@@ -24,15 +24,16 @@ protected:
     }
 
     static store::NoteData Doc(std::u16string name, double amount, std::u16string form = u"Memo") {
-        return Note(std::move(form), {Text(u"Name", {std::move(name)}), store::ItemData(Numbers(u"Amount", {amount}))});
+        return Note(std::move(form),
+                    {TextItem(u"Name", {std::move(name)}), store::ItemData(NumberItem(u"Amount", {amount}))});
     }
 };
 
 TEST_F(ViewTest, ViewsInDatabaseOrderWithHiddenOnesAndLookupByNameOrAlias) {
     makeDb("a.nsf",
-           {View(u"By Name", u"SELECT @All", {Col(u"Name", u"Name")}, u"ByName|Names"),
-            View(u"($All)", u"SELECT @All", {}), View(u"Sales\\2024", u"SELECT @All", {}),
-            View(u"客户列表", u"SELECT @All", {}, u"Customers")},
+           {View(u"By Name", u"ByName|Names", u"SELECT @All", {Column(u"Name", u"Name")}),
+            View(u"($All)", u"", u"SELECT @All", {}), View(u"Sales\\2024", u"", u"SELECT @All", {}),
+            View(u"客户列表", u"Customers", u"SELECT @All", {})},
            {});
     auto db = openLocal("a.nsf");
     EXPECT_EQ(Texts(db->Views()), (std::vector<std::u16string>{u"By Name", u"($All)", u"Sales\\2024", u"客户列表"}));
@@ -52,10 +53,11 @@ TEST_F(ViewTest, OrderFollowsSortedColumnsElseCreation) {
              {u"delta", 4}, {u"Alpha", 1}, {u"charlie", 3}, {u"bravo", 2}, {u"alpha", 5}, {u"", 0}})
         notes.push_back(Doc(name, amount));
     makeDb("a.nsf",
-           {View(u"Creation", u"SELECT @All", {Col(u"Name", u"Name")}),
-            View(u"Name up", u"SELECT @All", {Col(u"Name", u"Name", kAscending)}),
-            View(u"Name down", u"SELECT @All", {Col(u"Name", u"Name", kDescending)}),
-            View(u"Amount down", u"SELECT @All", {Col(u"Amount", u"Amount", kDescending), Col(u"Name", u"Name")})},
+           {View(u"Creation", u"", u"SELECT @All", {Column(u"Name", u"Name")}),
+            View(u"Name up", u"", u"SELECT @All", {Column(u"Name", u"Name", kAscending)}),
+            View(u"Name down", u"", u"SELECT @All", {Column(u"Name", u"Name", kDescending)}),
+            View(u"Amount down", u"", u"SELECT @All",
+                 {Column(u"Amount", u"Amount", kDescending), Column(u"Name", u"Name")})},
            std::move(notes));
     auto db = openLocal("a.nsf");
     using V = std::vector<std::u16string>;
@@ -67,10 +69,10 @@ TEST_F(ViewTest, OrderFollowsSortedColumnsElseCreation) {
 }
 
 TEST_F(ViewTest, MixedValueKindsAndNegativeNumbersSort) {
-    makeDb("a.nsf", {View(u"V", u"SELECT @All", {Col(u"X", u"X", kAscending)})},
-           {Note(u"F", {Numbers(u"X", {2.5})}), Note(u"F", {Numbers(u"X", {-10})}), Note(u"F", {Text(u"X", {u"b"})}),
-            Note(u"F", {Dates(u"X", {45000})}), Note(u"F", {Numbers(u"X", {-0.5})}), Note(u"F", {}),
-            Note(u"F", {Numbers(u"X", {100})})});
+    makeDb("a.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"X", u"X", kAscending)})},
+           {Note(u"F", {NumberItem(u"X", {2.5})}), Note(u"F", {NumberItem(u"X", {-10})}),
+            Note(u"F", {TextItem(u"X", {u"b"})}), Note(u"F", {DateItem(u"X", {45000})}),
+            Note(u"F", {NumberItem(u"X", {-0.5})}), Note(u"F", {}), Note(u"F", {NumberItem(u"X", {100})})});
     auto view = openLocal("a.nsf")->GetView(u"V");
     std::vector<std::u16string> kinds;
     for (auto doc = view->GetNthDocument(1); doc; doc = view->GetNextDocument(doc)) {
@@ -85,10 +87,11 @@ TEST_F(ViewTest, MixedValueKindsAndNegativeNumbersSort) {
 
 TEST_F(ViewTest, SelectionFormulas) {
     std::vector<store::NoteData> notes = {
-        Note(u"Memo", {Text(u"Name", {u"m1"}), Text(u"Status", {u"Draft"})}),
-        Note(u"Memo", {Text(u"Name", {u"m2"}), Text(u"Status", {u"Sent"}), Text(u"Tags", {u"red", u"blue"})}),
-        Note(u"Reply", {Text(u"Name", {u"r1"}), Numbers(u"Amount", {5})}),
-        Note(u"Task", {Text(u"Name", {u"t1"}), Rich(u"Body", "<richtext><par>x</par></richtext>")}),
+        Note(u"Memo", {TextItem(u"Name", {u"m1"}), TextItem(u"Status", {u"Draft"})}),
+        Note(u"Memo",
+             {TextItem(u"Name", {u"m2"}), TextItem(u"Status", {u"Sent"}), TextItem(u"Tags", {u"red", u"blue"})}),
+        Note(u"Reply", {TextItem(u"Name", {u"r1"}), NumberItem(u"Amount", {5})}),
+        Note(u"Task", {TextItem(u"Name", {u"t1"}), RichItem(u"Body", "<richtext><par>x</par></richtext>")}),
     };
     makeDb("a.nsf", {}, std::move(notes));
     auto db = store::DatabaseWriter::Open(dataDir / "a.nsf");
@@ -115,7 +118,7 @@ TEST_F(ViewTest, SelectionFormulas) {
         {u"SELECT @Contains(Name; \"1\")", {u"m1", u"r1", u"t1"}},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
-        db->addView(View(u"v" + Utf8ToUtf16(std::to_string(i)), cases[i].selection, {Col(u"Name", u"Name")}));
+        db->addView(View(u"v" + Utf8ToUtf16(std::to_string(i)), u"", cases[i].selection, {Column(u"Name", u"Name")}));
     db->commit();
     auto database = openLocal("a.nsf");
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -128,8 +131,8 @@ TEST_F(ViewTest, FormulasThatDoNotParseAreRefused) {
     auto db = store::DatabaseWriter::Create(dataDir / "a.nsf", u"");
     for (const std::u16string bad : {u"SELECT Form = ", u"SELECT (Form = \"x\"", u"SELECT @NoSuchThing",
                                      u"SELECT \"open", u"SELECT Form = \"x\" )"})
-        EXPECT_THROW(db->addView(View(u"v", bad, {})), store::FormulaError) << Utf16ToUtf8(bad);
-    EXPECT_THROW(db->addView(View(u"v", u"SELECT @All", {FormulaCol(u"c", u"1 +")})), store::FormulaError);
+        EXPECT_THROW(db->addView(View(u"v", u"", bad, {})), store::FormulaError) << Utf16ToUtf8(bad);
+    EXPECT_THROW(db->addView(View(u"v", u"", u"SELECT @All", {FormulaColumn(u"c", u"1 +")})), store::FormulaError);
 
     // Formulas nested or chained deeper than the parser and evaluator may recurse are refused.
     const std::u16string parens = std::u16string(100000, u'(') + u"1" + std::u16string(100000, u')');
@@ -138,13 +141,14 @@ TEST_F(ViewTest, FormulasThatDoNotParseAreRefused) {
     for (int i = 0; i < 50000; ++i)
         chain += u" | Form";
     for (const auto& deep : {parens, nots, chain})
-        EXPECT_THROW(db->addView(View(u"v", deep, {})), store::FormulaError);
-    EXPECT_NO_THROW(db->addView(View(u"ok", u"SELECT Form = \"A\" | Form = \"B\" & !@IsAvailable(X)", {})));
+        EXPECT_THROW(db->addView(View(u"v", u"", deep, {})), store::FormulaError);
+    EXPECT_NO_THROW(db->addView(View(u"ok", u"", u"SELECT Form = \"A\" | Form = \"B\" & !@IsAvailable(X)", {})));
 }
 
 TEST_F(ViewTest, NthAndNextAtTheEnds) {
     makeDb("a.nsf",
-           {View(u"V", u"SELECT @All", {Col(u"Name", u"Name", kAscending)}), View(u"Empty", u"SELECT @False", {})},
+           {View(u"V", u"", u"SELECT @All", {Column(u"Name", u"Name", kAscending)}),
+            View(u"Empty", u"", u"SELECT @False", {})},
            {Doc(u"c", 3), Doc(u"a", 1), Doc(u"b", 2)});
     auto db = openLocal("a.nsf");
     auto view = db->GetView(u"V");
@@ -175,13 +179,13 @@ TEST_F(ViewTest, NthAndNextAtTheEnds) {
 
 TEST_F(ViewTest, ColumnValuesOnePerColumnWithArraysForMultipleValues) {
     makeDb("a.nsf",
-           {View(u"V", u"SELECT @All",
-                 {Col(u"Name", u"Name"), Col(u"Tags", u"Tags"), Col(u"Amount", u"Amount"), Col(u"Missing", u"Nope"),
-                  Col(u"Due", u"Due"), FormulaCol(u"Files", u"@AttachmentNames"), FormulaCol(u"Sum", u"Amount + 1"),
-                  FormulaCol(u"Bad", u"Name * 2"), Col(u"Body", u"Body")})},
-           {Note(u"Memo",
-                 {Text(u"Name", {u"n"}), Text(u"Tags", {u"a", u"b", u"c"}), Numbers(u"Amount", {1.5, 2}),
-                  Dates(u"Due", {45000.5}), Rich(u"Body", "<richtext><par>one</par><par>two</par></richtext>")})});
+           {View(u"V", u"", u"SELECT @All",
+                 {Column(u"Name", u"Name"), Column(u"Tags", u"Tags"), Column(u"Amount", u"Amount"),
+                  Column(u"Missing", u"Nope"), Column(u"Due", u"Due"), FormulaColumn(u"Files", u"@AttachmentNames"),
+                  FormulaColumn(u"Sum", u"Amount + 1"), FormulaColumn(u"Bad", u"Name * 2"), Column(u"Body", u"Body")})},
+           {Note(u"Memo", {TextItem(u"Name", {u"n"}), TextItem(u"Tags", {u"a", u"b", u"c"}),
+                           NumberItem(u"Amount", {1.5, 2}), DateItem(u"Due", {45000.5}),
+                           RichItem(u"Body", "<richtext><par>one</par><par>two</par></richtext>")})});
     auto view = openLocal("a.nsf")->GetView(u"V");
     EXPECT_EQ(view->ColumnCount(), 9);
     EXPECT_EQ(Texts(view->ColumnNames()), (std::vector<std::u16string>{u"Name", u"Tags", u"Amount", u"Missing", u"Due",
@@ -201,8 +205,8 @@ TEST_F(ViewTest, ColumnValuesOnePerColumnWithArraysForMultipleValues) {
 
 TEST_F(ViewTest, IndexStaysRightAsDocumentsAreAdded) {
     makeDb("a.nsf",
-           {View(u"Sorted", u"SELECT Form = \"Memo\"", {Col(u"Name", u"Name", kAscending)}),
-            View(u"Plain", u"SELECT @All", {Col(u"Name", u"Name")})},
+           {View(u"Sorted", u"", u"SELECT Form = \"Memo\"", {Column(u"Name", u"Name", kAscending)}),
+            View(u"Plain", u"", u"SELECT @All", {Column(u"Name", u"Name")})},
            {Doc(u"b", 0), Doc(u"d", 0), Doc(u"f", 0)});
     auto reader = openLocal("a.nsf");
     auto sorted = reader->GetView(u"Sorted");
@@ -237,14 +241,14 @@ TEST_F(ViewTest, IndexStaysRightAsDocumentsAreAdded) {
 
     // A view added to a database with documents indexes them all.
     auto writer = store::DatabaseWriter::Open(dataDir / "a.nsf");
-    writer->addView(View(u"Late", u"SELECT @All", {Col(u"Name", u"Name", kDescending)}));
+    writer->addView(View(u"Late", u"", u"SELECT @All", {Column(u"Name", u"Name", kDescending)}));
     writer->commit();
     EXPECT_EQ(openLocal("a.nsf")->GetView(u"Late")->AllEntries()->Count(), static_cast<int32_t>(plain.size()));
     EXPECT_EQ(Walk(*openLocal("a.nsf")->GetView(u"Late")).front(), u"x-not-a-memo");
 }
 
 TEST_F(ViewTest, UncommittedWritesLeaveTheDatabaseAsItWas) {
-    makeDb("a.nsf", {View(u"V", u"SELECT @All", {Col(u"Name", u"Name")})}, {Doc(u"a", 1)});
+    makeDb("a.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"Name", u"Name")})}, {Doc(u"a", 1)});
     {
         auto writer = store::DatabaseWriter::Open(dataDir / "a.nsf");
         writer->addNote(Doc(u"b", 2));
@@ -253,7 +257,8 @@ TEST_F(ViewTest, UncommittedWritesLeaveTheDatabaseAsItWas) {
 }
 
 TEST(FormulaTest, Values) {
-    store::NoteData note = Note(u"Memo", {Text(u"Name", {u"Abc"}), Numbers(u"N", {2, 3}), Text(u"Empty", {})});
+    store::NoteData note =
+        Note(u"Memo", {TextItem(u"Name", {u"Abc"}), NumberItem(u"N", {2, 3}), TextItem(u"Empty", {})});
     note.unid = u"0123456789ABCDEF0123456789ABCDEF";
     note.files.push_back(store::FileData{0, u"a.txt", store::file_kind::kAttachment, {}, 0, 0, 0, {}});
     note.files.push_back(store::FileData{0, u"obj", store::file_kind::kObject, {}, 0, 0, 0, {}});

@@ -1,11 +1,13 @@
-// Builds the main window headless: memory registry, recording prompter, scripted forms, a
-// temporary folder for system.ini, and a class factory tests can fill with loaders.
+// Builds the main window headless: memory registry, recording prompter, scripted forms, the
+// progress window, a temporary folder for system.ini, and a class factory tests can fill with
+// loaders.
 #pragma once
 
 #include "platform/ComClassFactory.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "shell/FormRunner.h"
+#include "shell/WaitMsg.h"
 #include "shell/main.h"
 
 #include <QTemporaryDir>
@@ -35,6 +37,7 @@ struct MainWindowFixture {
     MemoryRegistry registry;
     RecordingPrompter prompter;
     ScriptedFormRunner forms;
+    WaitMsgWindow progress;
     PortableComClassFactory factory{registry};
     int terminateCalls = 0;
     bool leftButton = false;
@@ -44,6 +47,7 @@ struct MainWindowFixture {
         MainEnvironment env;
         env.registry = &registry;
         env.prompter = &prompter;
+        env.progress = &progress;
         env.comFactory = &factory;
         env.forms = &forms;
         env.exeDir = exeDir.path();
@@ -68,5 +72,9 @@ struct MainWindowFixture {
             key->WriteString(u"Path", programDir.toStdU16String());
     }
 
-    std::unique_ptr<TfrmMain> CreateMain() { return std::make_unique<TfrmMain>(Environment()); }
+    std::unique_ptr<TfrmMain> CreateMain() {
+        auto main = std::make_unique<TfrmMain>(Environment());
+        progress.setAnchor(main.get());
+        return main;
+    }
 };

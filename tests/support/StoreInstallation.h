@@ -1,10 +1,10 @@
 // A local-store installation in a temporary folder: program folder with the component file and
-// notes.ini, data folder with a Domino Directory holding one person, and the registry keys that
-// point at it.
+// notes.ini, data folder with (unless asked otherwise) a Domino Directory holding one person, and
+// the registry keys that point at it.
 #pragma once
 
+#include "interfaces/DominoObjects.h"
 #include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
 #include "store/Description.h"
 #include "store/LocalStore.h"
 
@@ -20,13 +20,13 @@ struct StoreInstallation {
     QString programDir = root.filePath("program");
     QString dataDir = root.filePath("data");
 
-    explicit StoreInstallation(const QString& serverName = "CN=Test01/O=Org") {
+    explicit StoreInstallation(const QString& serverName = "CN=Test01/O=Org", bool withDirectory = true) {
         QDir().mkpath(programDir);
         QDir().mkpath(dataDir);
         PortableComClassFactory::WriteComponentFile(Path(programDir + "/nlsxbe.dll"), store::kComponentKind);
-        QFile ini(programDir + "/notes.ini");
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write(("[Notes]\nDirectory=" + dataDir + "\nServerName=" + serverName + "\n").toUtf8());
+        WriteNotesIni("Directory=" + dataDir + "\nServerName=" + serverName + "\n");
+        if (!withDirectory)
+            return;
         const QByteArray names = R"({"title": "Directory", "documents": [{"form": "Person", "items": [
             {"name": "Form", "value": "Person"},
             {"name": "FullName", "value": ["CN=王芳/O=Org", "王芳/Org"]},
@@ -35,12 +35,19 @@ struct StoreInstallation {
         store::CreateDatabaseFromJson(Path(dataDir + "/names.nsf"), names, Path(dataDir));
     }
 
+    // Replaces notes.ini with its [Notes] section holding lines.
+    void WriteNotesIni(const QString& lines) const {
+        QFile ini(programDir + "/notes.ini");
+        if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            ini.write(("[Notes]\n" + lines).toUtf8());
+    }
+
     // Registers the installation as a Domino server and its component as the session class.
     void Register(IRegistry& registry) const {
         auto domino = registry.CreateKey(u"Software\\Lotus\\Domino");
         domino->WriteString(u"Path", programDir.toStdU16String());
         domino->WriteString(u"DataPath", dataDir.toStdU16String());
-        registry.CreateKey(PortableComClassFactory::InprocServerKey(u"{29131539-2EED-1069-BF5D-00DD011186B7}"))
+        registry.CreateKey(PortableComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
             ->WriteString(u"", (programDir + "/nlsxbe.dll").toStdU16String());
     }
 

@@ -3,7 +3,7 @@
 // values, objects, Nothing, or raise an exception with EXCEPINFO.
 #pragma once
 
-#include "platform/win32/Dispatch.h"
+#include "win32/Dispatch.h"
 
 #include <functional>
 #include <map>

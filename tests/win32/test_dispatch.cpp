@@ -2,7 +2,7 @@
 // Scripting.Dictionary, and how failures become EOleException.
 #include "TestServer.h"
 
-#include "platform/win32/Win32ComClassFactory.h"
+#include "win32/Win32ComClassFactory.h"
 
 #include "support/OleError.h"
 

@@ -2,8 +2,8 @@
 // failures when no spreadsheet program is there or the program gives no object.
 #include "TestServer.h"
 
-#include "platform/win32/Win32ComClassFactory.h"
-#include "platform/win32/Win32SpreadsheetAutomation.h"
+#include "win32/Win32ComClassFactory.h"
+#include "win32/Win32SpreadsheetAutomation.h"
 
 #include "support/OleError.h"
 

@@ -1,6 +1,7 @@
 #include "Demo.h"
 
 #include "platform/ComClassFactory.h"
+#include "store/Build.h"
 #include "store/Images.h"
 #include "store/LocalStore.h"
 #include "store/NsfFile.h"
@@ -18,86 +19,12 @@ namespace demo {
 namespace {
 
 using namespace store;
+using namespace store::build;
 namespace fs = std::filesystem;
 
 // Bump when the demo's content changes, so that an older installation is rebuilt.
 constexpr char kDemoVersion[] = "verdanix demo 1";
 constexpr char kMarkerFile[] = ".verdanix-demo";
-
-// ---- items -------------------------------------------------------------------------------
-
-ItemData TextItem(std::u16string name, std::vector<std::u16string> values, int32_t type = 1280) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = type;
-    item.flags = item_flag::kSummary;
-    for (auto& v : values)
-        item.values.emplace_back(std::move(v));
-    return item;
-}
-
-ItemData NumberItem(std::u16string name, std::vector<double> values) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = 768;
-    item.flags = item_flag::kSummary;
-    for (double v : values)
-        item.values.emplace_back(v);
-    return item;
-}
-
-ItemData DateItem(std::u16string name, std::vector<double> values) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = 1024;
-    item.flags = item_flag::kSummary;
-    for (double v : values)
-        item.values.emplace_back(OleDate{v});
-    return item;
-}
-
-ItemData RichItem(std::u16string name, const RichTextBuilder& body) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = 1;
-    item.richText = body.fragment();
-    return item;
-}
-
-FileData File(std::u16string name, std::string bytes, int32_t kind = file_kind::kAttachment,
-              std::u16string objectClass = {}) {
-    FileData file;
-    file.name = std::move(name);
-    file.kind = kind;
-    file.objectClass = std::move(objectClass);
-    file.bytes = std::move(bytes);
-    return file;
-}
-
-ColumnDef Column(std::u16string title, std::u16string item, int sort = sort_order::kNone) {
-    ColumnDef column;
-    column.title = std::move(title);
-    column.item = std::move(item);
-    column.sort = sort;
-    return column;
-}
-
-ColumnDef FormulaColumn(std::u16string title, std::u16string formula, int sort = sort_order::kNone) {
-    ColumnDef column;
-    column.title = std::move(title);
-    column.formula = std::move(formula);
-    column.sort = sort;
-    return column;
-}
-
-ViewDef View(std::u16string name, std::u16string alias, std::u16string selection, std::vector<ColumnDef> columns) {
-    ViewDef view;
-    view.name = std::move(name);
-    view.alias = std::move(alias);
-    view.selection = std::move(selection);
-    view.columns = std::move(columns);
-    return view;
-}
 
 // ---- pictures ----------------------------------------------------------------------------
 
@@ -412,15 +339,15 @@ void BuildMail(const fs::path& file, const Colleague& owner, int count, unsigned
         if (i % 6 == 1) {
             const std::u16string name = u"会议纪要_" + Utf8ToUtf16(std::to_string(i)) + u".txt";
             memo.files.push_back(
-                File(name, U8(u"会议纪要\r\n时间：2024年\r\n参会人员：张伟、李娜、王芳\r\n议题：季度总结\r\n")));
+                FileObject(name, U8(u"会议纪要\r\n时间：2024年\r\n参会人员：张伟、李娜、王芳\r\n议题：季度总结\r\n")));
             body.addAttachmentRef(name);
         }
         if (i % 17 == 2) {
-            memo.files.push_back(File(u"报价单.pdf", PdfFile("Quotation No. " + std::to_string(1000 + i))));
+            memo.files.push_back(FileObject(u"报价单.pdf", PdfFile("Quotation No. " + std::to_string(1000 + i))));
             body.addAttachmentRef(u"报价单.pdf");
         }
         body.addParagraph(u"此致\n" + (sent ? owner.last + owner.first : other.last + other.first));
-        memo.items.push_back(RichItem(u"Body", body));
+        memo.items.push_back(RichItem(u"Body", body.fragment()));
         double size = 2 + random() % 40;
         for (const auto& f : memo.files)
             size += static_cast<double>(f.bytes.size()) / 1024;
@@ -464,14 +391,14 @@ void BuildLibrary(const fs::path& file, const Pictures& pictures, Counter& count
         doc.items.push_back(NumberItem(u"Version", {3}));
         doc.items.push_back(NumberItem(u"Revenue", {12850000.5, 9730000, 15200000.25}));
         doc.items.push_back(TextItem(u"Keywords", {u"销售", u"季度", u"Q3", u"report"}));
-        doc.files.push_back(
-            File(u"销售数据.csv", "\xEF\xBB\xBF" + U8(u"区域,销售额,同比\r\n华东,5230000,12.5%\r\n华南,4120000,8.1%\r\n"
-                                                      u"华北,3500000.5,-2.3%\r\n")));
-        doc.files.push_back(File(u"Q3 report.pdf", PdfFile("Q3 2024 Sales Report")));
-        doc.files.push_back(File(u"项目计划.rtf", RtfDocument("Project plan 2025: milestones and budget."),
-                                 file_kind::kObject, u"Word.Document.8"));
-        doc.files.push_back(File(u"预算表.csv", U8(u"科目,金额\r\n差旅,120000\r\n培训,80000\r\n"), file_kind::kObject,
-                                 u"Excel.Sheet.8"));
+        doc.files.push_back(FileObject(
+            u"销售数据.csv", "\xEF\xBB\xBF" + U8(u"区域,销售额,同比\r\n华东,5230000,12.5%\r\n华南,4120000,8.1%\r\n"
+                                                 u"华北,3500000.5,-2.3%\r\n")));
+        doc.files.push_back(FileObject(u"Q3 report.pdf", PdfFile("Q3 2024 Sales Report")));
+        doc.files.push_back(FileObject(u"项目计划.rtf", RtfDocument("Project plan 2025: milestones and budget."),
+                                       file_kind::kObject, u"Word.Document.8"));
+        doc.files.push_back(FileObject(u"预算表.csv", U8(u"科目,金额\r\n差旅,120000\r\n培训,80000\r\n"),
+                                       file_kind::kObject, u"Excel.Sheet.8"));
         RichTextBuilder body;
         body.addParagraph(u"一、总体情况");
         body.addParagraph(u"本季度公司实现销售收入 1285 万元，同比增长 12.5%。各区域销售额见下图：");
@@ -489,11 +416,11 @@ void BuildLibrary(const fs::path& file, const Pictures& pictures, Counter& count
         body.addParagraph(u"嵌入对象：项目计划与预算表。");
         body.addObjectRef(u"项目计划.rtf", u"Word.Document.8");
         body.addObjectRef(u"预算表.csv", u"Excel.Sheet.8");
-        doc.items.push_back(RichItem(u"Body", body));
+        doc.items.push_back(RichItem(u"Body", body.fragment()));
         RichTextBuilder summary;
         summary.addParagraph(u"Summary: revenue up 12.5% year on year; East China leads.");
         summary.addPicture("gif", pictures.iconGif2, 16, 16);
-        doc.items.push_back(RichItem(u"Summary", summary));
+        doc.items.push_back(RichItem(u"Summary", summary.fragment()));
         db->addNote(std::move(doc));
         ++counter.documents;
     }
@@ -530,10 +457,10 @@ void BuildLibrary(const fs::path& file, const Pictures& pictures, Counter& count
         }
         if (i % 4 == 2) {
             const std::u16string name = u"附件" + Utf8ToUtf16(std::to_string(i)) + u".txt";
-            doc.files.push_back(File(name, U8(u"文档附件内容 ") + std::to_string(i) + "\r\n"));
+            doc.files.push_back(FileObject(name, U8(u"文档附件内容 ") + std::to_string(i) + "\r\n"));
             body.addAttachmentRef(name);
         }
-        doc.items.push_back(RichItem(u"Body", body));
+        doc.items.push_back(RichItem(u"Body", body.fragment()));
         db->addNote(std::move(doc));
         ++counter.documents;
     }
@@ -601,7 +528,7 @@ void BuildContacts(const fs::path& file, int count, Counter& counter) {
         if (i % 250 == 0) {
             RichTextBuilder notes;
             notes.addParagraph(u"备注：重要客户，需定期回访。");
-            contact.items.push_back(RichItem(u"Notes", notes));
+            contact.items.push_back(RichItem(u"Notes", notes.fragment()));
         }
         db->addNote(std::move(contact));
         ++counter.documents;
@@ -637,7 +564,7 @@ void BuildArchive(const fs::path& file, const Pictures& pictures, Counter& count
         body.addParagraph(u"项目目标：按期完成建设任务，控制预算。");
         if (i % 10 == 0)
             body.addPicture("notesbitmap", pictures.bitmap, 200, 120);
-        project.items.push_back(RichItem(u"Body", body));
+        project.items.push_back(RichItem(u"Body", body.fragment()));
         db->addNote(std::move(project));
         ++counter.documents;
     }

@@ -1,4 +1,4 @@
-#include "platform/win32/Dispatch.h"
+#include "win32/Dispatch.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,7 +6,7 @@
 // frees it, so no path through these calls leaks one.
 #pragma once
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The spreadsheet automation interface on Windows: "Excel.Application" through late binding.
 #pragma once
 
-#include "export/SpreadsheetAutomation.h"
+#include "interfaces/SpreadsheetAutomation.h"
 
 #include <memory>
 

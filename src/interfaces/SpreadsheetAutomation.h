@@ -3,7 +3,7 @@
 // columns count from 1. Failing calls raise EOleException. Standard C++ only.
 #pragma once
 
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 #include <cstdint>
 #include <memory>

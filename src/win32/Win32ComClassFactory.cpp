@@ -1,8 +1,8 @@
-#include "platform/win32/Win32ComClassFactory.h"
+#include "win32/Win32ComClassFactory.h"
 
-#include "access/Domino_TLB.h"
-#include "platform/win32/Dispatch.h"
-#include "platform/win32/DominoObjects.h"
+#include "interfaces/DominoObjects.h"
+#include "win32/Dispatch.h"
+#include "win32/DominoObjects.h"
 
 #include <objbase.h>
 

@@ -1,7 +1,4 @@
-// The Windows registry back end: HKEY_LOCAL_MACHINE through the Win32 API.
-#ifdef _WIN32
-
-#include "platform/Registry.h"
+#include "win32/Win32Registry.h"
 
 #include <windows.h>
 
@@ -14,7 +11,7 @@ std::wstring Wide(const std::u16string& text) {
 }
 
 std::wstring KeyPath(const std::u16string& path) {
-    return Wide(RegistryData::NormalKey(path));
+    return Wide(NormalRegistryKey(path));
 }
 
 class Win32Key : public IRegistryKey {
@@ -72,9 +69,3 @@ std::unique_ptr<IRegistryKey> Win32Registry::CreateKey(const std::u16string& pat
         throw RegistryError("cannot create a registry key");
     return std::make_unique<Win32Key>(key);
 }
-
-std::unique_ptr<IRegistry> CreateSystemRegistry(const std::filesystem::path&) {
-    return std::make_unique<Win32Registry>();
-}
-
-#endif

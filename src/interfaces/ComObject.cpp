@@ -1,4 +1,4 @@
-#include "platform/ComObject.h"
+#include "interfaces/ComObject.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "platform/win32/DominoObjects.h"
+#include "win32/DominoObjects.h"
 
-#include "platform/win32/Dispatch.h"
+#include "win32/Dispatch.h"
 
 namespace win32 {
 

@@ -1,6 +1,6 @@
-#include "platform/win32/Win32SpreadsheetAutomation.h"
+#include "win32/Win32SpreadsheetAutomation.h"
 
-#include "platform/win32/Dispatch.h"
+#include "win32/Dispatch.h"
 
 #include <objbase.h>
 

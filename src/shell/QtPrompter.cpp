@@ -1,4 +1,4 @@
-#include "platform/QtPrompter.h"
+#include "shell/QtPrompter.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

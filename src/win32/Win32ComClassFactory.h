@@ -2,7 +2,7 @@
 // can use it without the system headers.
 #pragma once
 
-#include "platform/ComClassFactory.h"
+#include "interfaces/ComClassFactory.h"
 
 // Initialises COM for the calling thread, apartment-threaded, for the object's lifetime.
 // Raises EOleException when the thread is already initialised in another model. Every object

@@ -1,8 +1,8 @@
-// The Domino Objects interfaces (access/Domino_TLB.h) on Windows: each adapter holds one
+// The Domino Objects interfaces (interfaces/DominoObjects.h) on Windows: each adapter holds one
 // IDispatch of the real server and calls its members by name.
 #pragma once
 
-#include "access/Domino_TLB.h"
+#include "interfaces/DominoObjects.h"
 
 #include <memory>
 
