@@ -9,6 +9,46 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// Keeps a one-line edit to one line, as the system's one-line edits do: of text pasted or typed
+// into it, only what comes before the first line break is kept; the rest of the edit's text
+// stays as it was.
+class FirstLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        const auto lineBreak = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+        if (std::none_of(input.cbegin(), input.cend(), lineBreak)) {
+            m_last = input;
+            return Acceptable;
+        }
+        // The inserted text is what differs from the last accepted text.
+        qsizetype prefix = 0;
+        while (prefix < m_last.size() && prefix < input.size() && m_last[prefix] == input[prefix])
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < m_last.size() - prefix && suffix < input.size() - prefix &&
+               m_last[m_last.size() - 1 - suffix] == input[input.size() - 1 - suffix])
+            ++suffix;
+        QString inserted = input.mid(prefix, input.size() - prefix - suffix);
+        inserted.truncate(std::find_if(inserted.cbegin(), inserted.cend(), lineBreak) - inserted.cbegin());
+        input = input.left(prefix) + inserted + input.right(suffix);
+        pos = static_cast<int>(prefix + inserted.size());
+        m_last = input;
+        return Acceptable;
+    }
+
+private:
+    mutable QString m_last;
+};
+
+} // namespace
 
 QString TrimControl(const QString& text) {
     return QString::fromStdU16String(TrimBlanks(text.toStdU16String()));
@@ -37,6 +77,7 @@ Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& pa
         edit = new QLineEdit(gr1);
         edit->setObjectName(editName);
         edit->setGeometry(90, top, 113, 21);
+        edit->setValidator(new FirstLineValidator(edit));
     };
     row(Label1, Edit1, QStringLiteral("Label1"), QStringLiteral("Edit1"), QStringLiteral("服务器名："), 24);
     row(Label2, Edit2, QStringLiteral("Label2"), QStringLiteral("Edit2"), QStringLiteral("登录名："), 56);

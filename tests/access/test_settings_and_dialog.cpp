@@ -82,6 +82,19 @@ TEST(ConnectDialog, ValidatesTrimsAndStoresOnlyWhenConfirmed) {
     EXPECT_EQ(pwd, "secret");
 }
 
+TEST(ConnectDialog, PastedTextKeepsItsFirstLineOnly) {
+    QString server = "S0", user = "U0", pwd = "";
+    RecordingPrompter prompter;
+    Tfrmselserver dialog(server, user, pwd, prompter);
+    dialog.Edit3->insert("pw\n[evil]\nserver=X");
+    EXPECT_EQ(dialog.Edit3->text(), "pw");
+    dialog.Edit2->setCursorPosition(1);
+    dialog.Edit2->insert("x\r\ny");
+    EXPECT_EQ(dialog.Edit2->text(), "Ux0") << "the text after the cursor stays";
+    dialog.Button1Click();
+    EXPECT_EQ(pwd, "pw");
+}
+
 TEST(ConnectDialog, CancelLeavesTheFieldsAndReportsCancelled) {
     QString server = "S0", user = "U0", pwd = "P0";
     RecordingPrompter prompter;

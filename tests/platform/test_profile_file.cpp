@@ -1,19 +1,31 @@
 #include "platform/ProfileFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace {
 
-QString ReadAll(const QString& path) {
+QByteArray ReadBytes(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The file as text; without a byte-order mark it is GB18030.
+QString ReadAll(const QString& path) {
+    return QStringDecoder("GB18030")(ReadBytes(path));
+}
+
+QByteArray Gb(const QString& text) {
+    return QStringEncoder("GB18030")(text);
 }
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
@@ -37,11 +49,83 @@ TEST(ProfileFile, ReadsWithoutRegardToCaseAndDefaultsWhenMissing) {
     EXPECT_EQ(ini.ReadString("missing", "server", "none"), "none");
 }
 
-TEST(ProfileFile, ValuesAreCutAt2047Characters) {
+TEST(ProfileFile, ValuesAreCutAt2047BytesOfWholeCharacters) {
     QTemporaryDir dir;
     const QString path = dir.filePath("system.ini");
-    WriteAll(path, "[domino]\nserver=" + QByteArray(5000, 'a') + "\n");
+    WriteAll(path, "[domino]\nserver=" + QByteArray(5000, 'a') + "\nuser=" + Gb(QString(1500, QChar(0x4F1F))) + "\n");
     EXPECT_EQ(ProfileFile(path).ReadString("domino", "server", "").size(), 2047);
+    EXPECT_EQ(ProfileFile(path).ReadString("domino", "user", ""), QString(1023, QChar(0x4F1F)));
+}
+
+TEST(ProfileFile, BlanksBareKeysAndTheKeysLetterCaseFollowTheSystem) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("system.ini");
+    WriteAll(path, Gb(QStringLiteral("[domino]\nserver\nserver=x\nuser=\x1a 张\u3000 \x1a\nPWD=a\n")));
+    ProfileFile ini(path);
+    EXPECT_EQ(ini.ReadString("domino", "server", "dflt"), "") << "a line without = is the key, empty";
+    EXPECT_EQ(ini.ReadString("domino", "user", ""), QStringLiteral("张\u3000")) << "0x1A is trimmed, U+3000 is not";
+    ini.WriteString("domino", "server", "y");
+    ini.WriteString("domino", "pwd", "b");
+    EXPECT_EQ(ReadAll(path), QStringLiteral("[domino]\nserver=y\nserver=x\nuser=\x1a 张\u3000 \x1a\nPWD=b\n"));
+}
+
+TEST(ProfileFile, ByteOrderMarkChoosesTheEncodingElseGb18030) {
+    QTemporaryDir dir;
+    const QString gbk = dir.filePath("gbk.ini");
+    WriteAll(gbk, "[domino]\nusername=\xce\xb0\n"); // GBK for 伟, also valid UTF-8 for another letter
+    EXPECT_EQ(ProfileFile(gbk).ReadString("domino", "username", ""), QStringLiteral("伟"));
+
+    const QString fresh = dir.filePath("new.ini");
+    ProfileFile(fresh).WriteString("domino", "server", QStringLiteral("服务器01"));
+    EXPECT_EQ(ReadBytes(fresh), "[domino]\nserver=" + Gb(QStringLiteral("服务器01")) + "\n");
+
+    const QString utf8 = dir.filePath("utf8.ini");
+    WriteAll(utf8, "\xEF\xBB\xBF[domino]\r\nserver=" + QStringLiteral("服务器").toUtf8() + "\r\n");
+    ProfileFile(utf8).WriteString("domino", "username", QStringLiteral("张伟"));
+    EXPECT_EQ(ReadBytes(utf8),
+              "\xEF\xBB\xBF" + QStringLiteral("[domino]\r\nserver=服务器\r\nusername=张伟\r\n").toUtf8());
+
+    const QString utf16 = dir.filePath("utf16.ini");
+    const auto utf16le = [](const QString& text) { return QByteArray(QStringEncoder(QStringEncoder::Utf16LE)(text)); };
+    WriteAll(utf16, "\xFF\xFE" + utf16le(QStringLiteral("[domino]\r\nserver=服务器\r\n")));
+    EXPECT_EQ(ProfileFile(utf16).ReadString("domino", "server", ""), QStringLiteral("服务器"));
+    ProfileFile(utf16).WriteString("domino", "pwd", QStringLiteral("密码"));
+    EXPECT_EQ(ReadBytes(utf16), "\xFF\xFE" + utf16le(QStringLiteral("[domino]\r\nserver=服务器\r\npwd=密码\r\n")));
+}
+
+TEST(ProfileFile, LineBreaksAreRefusedAndChangeNothing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("system.ini");
+    WriteAll(path, "[domino]\npwd=old\n");
+    for (const QString& value : {QString("pw\n[evil]\nserver=X"), QString("pw\r")}) {
+        try {
+            ProfileFile(path).WriteString("domino", "pwd", value);
+            ADD_FAILURE() << "a value with a line break was written";
+        } catch (const ProfileWriteError& e) {
+            EXPECT_TRUE(e.message().startsWith("Unable to write to " + path + ": ")) << e.message().toStdString();
+        }
+    }
+    EXPECT_THROW(ProfileFile(path).WriteString("domino", "a\nb", "x"), ProfileWriteError);
+    EXPECT_EQ(ReadAll(path), "[domino]\npwd=old\n");
+}
+
+TEST(ProfileFile, WritesInPlaceWhereNoFileCanBeMadeBesideIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("system.ini");
+    WriteAll(path, "[domino]\nserver=old and longer\n");
+    // No temporary file can be created: its name is taken by a folder.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("system.ini.tmp"));
+    ProfileFile(path).WriteString("domino", "server", "new");
+    EXPECT_EQ(ReadAll(path), "[domino]\nserver=new\n");
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder";
+    QDir(dir.path()).rmdir("system.ini.tmp");
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    ProfileFile(path).WriteString("domino", "server", "locked folder");
+    EXPECT_THROW(ProfileFile(dir.filePath("other.ini")).WriteString("domino", "server", "x"), ProfileWriteError);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadAll(path), "[domino]\nserver=locked folder\n");
 }
 
 TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
@@ -60,7 +144,7 @@ TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
     WriteAll(path, "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nSERVER=old\r\nextra=2\r\n\r\n[Tail]\r\nb=3\r\n");
     ini.WriteString("domino", "server", "new");
     ini.WriteString("domino", "pwd", "secret");
-    EXPECT_EQ(ReadAll(path), "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nserver=new\r\nextra=2\r\npwd=secret\r\n"
+    EXPECT_EQ(ReadAll(path), "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nSERVER=new\r\nextra=2\r\npwd=secret\r\n"
                              "\r\n[Tail]\r\nb=3\r\n");
 }
 
