@@ -9,6 +9,7 @@
 #include <QLabel>
 
 #include <QLineEdit>
+#include <QStringDecoder>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ namespace {
 
 QString ReadAll(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return f.open(QIODevice::ReadOnly) ? QString(QStringDecoder("GB18030")(f.readAll())) : QString();
 }
 
 // Fills the connect dialog and confirms it; records what the dialog showed when it opened.

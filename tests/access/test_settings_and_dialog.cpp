@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QStringEncoder>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -32,7 +33,7 @@ TEST(Settings, MissingOrEmptyServerFallsBackToTheHostNameWithoutWritingIt) {
     EXPECT_EQ(settings.password, "");
     EXPECT_FALSE(QFile::exists(path)) << "no file is created by reading";
 
-    WriteAll(path, "[DOMINO]\nSERVER=\nUserName=张三\nPwd=a b\n");
+    WriteAll(path, QStringEncoder("GB18030")(QStringLiteral("[DOMINO]\nSERVER=\nUserName=张三\nPwd=a b\n")));
     settings = LoadSettings(path, HostName);
     EXPECT_EQ(settings.serverName, "MYHOST");
     EXPECT_EQ(settings.userName, "张三");
