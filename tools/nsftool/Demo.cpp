@@ -1,6 +1,7 @@
 #include "Demo.h"
 
 #include "platform/ComClassFactory.h"
+#include "platform/ProfileFile.h"
 #include "store/Build.h"
 #include "store/Images.h"
 #include "store/LocalStore.h"
@@ -589,15 +590,15 @@ void WriteText(const fs::path& file, const std::string& text) {
         throw std::runtime_error("cannot write " + file.string());
 }
 
-// A file readable and writable by its owner only, created so before anything is written.
-void WritePrivateText(const fs::path& file, const std::string& text) {
-    {
-        std::ofstream create(file, std::ios::binary | std::ios::trunc);
-        if (!create)
-            throw std::runtime_error("cannot write " + file.string());
-    }
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
-    WriteText(file, text);
+// Writes keys in order into section of a profile file (a new one is readable by its owner only).
+void WriteProfile(const QString& file, std::u16string_view section,
+                  std::initializer_list<std::pair<std::u16string_view, std::u16string_view>> keys) {
+    ProfileFile profile(file);
+    const auto text = [](std::u16string_view s) {
+        return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+    };
+    for (const auto& [key, value] : keys)
+        profile.WriteString(text(section), text(key), text(value));
 }
 
 std::string ReadText(const fs::path& file) {
@@ -641,8 +642,14 @@ Result BuildDemo(const fs::path& installRoot, const fs::path& exeDir, bool force
     fs::remove(dataDir / kMarkerFile, ec);
 
     PortableComClassFactory::WriteComponentFile(programDir / "nlsxbe.dll", kComponentKind);
-    WriteText(programDir / "notes.ini", "[Notes]\nDirectory=" + U8(dataDir.u16string()) + "\nServerName=" +
-                                            U8(kServerName) + "\nKeyFileName=server.id\nNames=names\n");
+    // notes.ini and system.ini are profile files, in the encoding the program reads them in.
+    const QString notesIni = QString::fromStdU16String((programDir / "notes.ini").u16string());
+    fs::remove(programDir / "notes.ini", ec);
+    WriteProfile(notesIni, u"Notes",
+                 {{u"Directory", dataDir.u16string()},
+                  {u"ServerName", kServerName},
+                  {u"KeyFileName", u"server.id"},
+                  {u"Names", u"names"}});
 
     const Pictures pictures;
     Counter counter;
@@ -654,8 +661,9 @@ Result BuildDemo(const fs::path& installRoot, const fs::path& exeDir, bool force
     BuildArchive(dataDir / u"归档" / u"2023年项目.nsf", pictures, counter);
 
     WriteText(registryFile, registry);
-    WritePrivateText(settingsFile, "[domino]\nserver=" + U8(kServerNameShort) + "\nusername=" + U8(kUserShortName) +
-                                       "\npwd=" + U8(kUserPassword) + "\n");
+    fs::remove(settingsFile, ec);
+    WriteProfile(QString::fromStdU16String(settingsFile.u16string()), u"domino",
+                 {{u"server", kServerNameShort}, {u"username", kUserShortName}, {u"pwd", kUserPassword}});
     WriteText(dataDir / kMarkerFile, kDemoVersion);
     result.rebuilt = true;
     result.databases = counter.databases;
