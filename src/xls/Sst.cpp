@@ -91,9 +91,16 @@ uint32_t StringTable::add(std::u16string_view text) {
     item[2] = wide ? kWideFlag : 0;
     uint8_t* chars = item + kItemHeader;
     if (wide) {
+        // A surrogate without its partner is no character: readers refuse it (or drop the rest
+        // of the text), so it is stored as U+FFFD.
         for (size_t i = 0; i < count; ++i) {
-            chars[2 * i] = static_cast<uint8_t>(text[i]);
-            chars[2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+            char16_t c = text[i];
+            const bool paired = IsHighSurrogate(c) ? i + 1 < count && IsLowSurrogate(text[i + 1])
+                                                   : IsLowSurrogate(c) && i > 0 && IsHighSurrogate(text[i - 1]);
+            if ((IsHighSurrogate(c) || IsLowSurrogate(c)) && !paired)
+                c = u'\uFFFD';
+            chars[2 * i] = static_cast<uint8_t>(c);
+            chars[2 * i + 1] = static_cast<uint8_t>(c >> 8);
         }
     } else {
         for (size_t i = 0; i < count; ++i)

@@ -25,7 +25,8 @@ public:
     StringTable& operator=(const StringTable&) = delete;
 
     // Adds a text and returns its index; an equal text already present gives its index. Texts
-    // longer than kMaxTextLength are cut to it (one less when the cut would split a surrogate pair).
+    // longer than kMaxTextLength are cut to it (one less when the cut would split a surrogate pair);
+    // a surrogate without its partner is stored as U+FFFD.
     uint32_t add(std::u16string_view text);
     uint32_t size() const noexcept { return static_cast<uint32_t>(m_items.size()); }
     // The text stored under index.

@@ -154,6 +154,15 @@ TEST(XlsStringTable, DeduplicatesAndCutsLongTexts) {
     EXPECT_EQ(table.text(table.add(u"x" + pairs)).size(), 32767u);
 }
 
+TEST(XlsStringTable, LoneSurrogatesBecomeReplacementCharacters) {
+    xls::StringTable table;
+    const std::u16string lone[] = {u"a" + std::u16string(1, 0xD800) + u"b", u"a" + std::u16string(1, 0xDC00) + u"b"};
+    EXPECT_EQ(table.text(table.add(lone[0])), u"a\uFFFDb");
+    EXPECT_EQ(table.add(lone[1]), table.add(u"a\uFFFDb"));
+    const std::u16string endsHigh = std::u16string(kPair) + std::u16string(1, 0xD83D);
+    EXPECT_EQ(table.text(table.add(endsHigh)), std::u16string(kPair) + u"\uFFFD") << "pairs stay as they are";
+}
+
 // Strings whose split points fall on every case the record rules treat differently.
 TEST(XlsStringTable, SplitsIntoContinueRecords) {
     struct Case {
