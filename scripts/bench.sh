@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ensure_packages
-configure_and_build "$BUILD"
+quiet_build "$BUILD"
 export QT_QPA_PLATFORM=offscreen BENCHMARK_COLOR=false
 for b in "$BUILD"/bench/*/*; do
     [ -f "$b" ] && [ -x "$b" ] || continue

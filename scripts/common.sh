@@ -7,7 +7,7 @@ BUILD="${VERDANIX_BUILD_DIR:-$ROOT/build}"
 # Debian packages the build, the tests and the demo need.
 PACKAGES=(
     build-essential cmake ccache pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
     libsqlite3-dev libgif-dev libjpeg62-turbo-dev libxlsxwriter-dev
     googletest libgtest-dev libbenchmark-dev
     python3-xlrd
@@ -24,8 +24,10 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another apt process (an unattended upgrade, say) may hold the lock: wait for it.
+    local wait=(-o DPkg::Lock::Timeout=600)
+    $sudo apt-get "${wait[@]}" update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # configure_and_build BUILD_DIR [extra cmake args...]
@@ -33,6 +35,19 @@ configure_and_build() {
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
+}
+
+# quiet_build BUILD_DIR: configure_and_build that prints the build only when it fails.
+quiet_build() {
+    local log
+    log="$(mktemp)"
+    if ! configure_and_build "$@" >"$log" 2>&1; then
+        cat "$log"
+        rm -f "$log"
+        echo "The build failed." >&2
+        return 1
+    fi
+    rm -f "$log"
 }
 
 # make_demo: the demo installation (program and data folders in demo/, registry.reg and

@@ -4,7 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ensure_packages
-configure_and_build "$BUILD"
+echo "Building in $BUILD ..."
+quiet_build "$BUILD"
 make_demo
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display here (DISPLAY is not set). To see the program without a screen, run"

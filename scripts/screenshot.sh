@@ -2,14 +2,16 @@
 # Starts Verdanix under Xvfb on the demo installation and saves a screenshot.
 #   scripts/screenshot.sh [out.png] [what]
 # what: main (the main window after start-up, the default), connected (after logging on with
-# the connect dialog as the demo fills it), progress (the progress window over the main window),
-# blocking (the same while the user-interface thread is busy, as during a slow log-on).
+# the connect dialog as the demo fills it), dialog (the connect dialog open), failed (a log-on with a wrong password: the message
+# over the progress window), progress (the progress window over the main window), blocking (the
+# same while the user-interface thread is busy, as during a slow log-on).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
 what="${2:-main}"
 ensure_packages
-configure_and_build "$BUILD"
+echo "Building in $BUILD ..."
+quiet_build "$BUILD"
 make_demo
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
@@ -28,13 +30,23 @@ else
 fi
 app=$!
 sleep 3
-if [ "$what" = connected ]; then
+if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
     xdotool mousemove --window "$win" 40 45 click 1
     sleep 1.5
-    xdotool key Tab Tab Tab space
+    if [ "$what" = dialog ]; then
+        :
+    elif [ "$what" = failed ]; then
+        xdotool key Tab Tab ctrl+a
+        xdotool type wrong
+        xdotool key Tab space
+    else
+        xdotool key Tab Tab Tab space
+    fi
     sleep 2
+fi
+if [ "$what" = connected ]; then
     # Select the server node and expand the whole tree.
     xdotool mousemove --window "$win" 80 76 click 1
     sleep 0.5

@@ -1,6 +1,7 @@
 #include "access/selserver.h"
 
 #include "access/AppText.h"
+#include "access/WindowFrame.h"
 #include "interfaces/Text.h"
 #include "platform/Prompter.h"
 
@@ -59,7 +60,9 @@ Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& pa
     : QDialog(parent), m_serverName(serverName), m_userName(userName), m_password(password), m_prompter(prompter) {
     setObjectName(QStringLiteral("frmselserver"));
     setWindowTitle(QStringLiteral("连接服务器"));
-    setFixedSize(260, 225);
+    SetDialogBorder(this);
+    // 260 x 225 is the dialog's outer size; it opens over the main window, framed alike.
+    setFixedSize(ClientSizeFor(QSize(260, 225), parent));
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(11);

@@ -59,6 +59,7 @@ QList<TreeNode> Walk(const QString& directory, bool withDatabases, QSet<QString>
 QTreeWidgetItem* AddTreeNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text, int imageIndex,
                              int selectedIndex) {
     auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setToolTip(0, text); // the whole text, also where the pane cuts it off
     node->setData(0, tree_node::kImageIndexRole, imageIndex);
     node->setData(0, tree_node::kSelectedIndexRole, selectedIndex);
     if (parent)

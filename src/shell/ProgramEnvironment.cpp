@@ -18,7 +18,10 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <QUrl>
 
 #include <cstdio>
@@ -47,6 +50,19 @@ bool HasDisplay() {
 #else
     return true;
 #endif
+}
+
+// Qt's own texts (the buttons of message boxes, the file dialogs) in Chinese, as the rest of the
+// program: from Qt's translations, or a "translations" folder beside the executable.
+void LoadQtChinese(QApplication& app, QTranslator& translator) {
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (translator.load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"), dir)) {
+            app.installTranslator(&translator);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -101,6 +117,7 @@ std::unique_ptr<TfrmMain> ProgramEnvironment::createMainWindow() {
     auto window = std::make_unique<TfrmMain>(environment());
     m_parts->prompter.setParent(window.get());
     m_parts->progress.setAnchor(window.get());
+    m_parts->prompter.setProgress(&m_parts->progress);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
     return window;
@@ -115,6 +132,8 @@ int RunProgram(int argc, char** argv, const std::function<void(TfrmMain&, IProgr
     }
     VerdanixApplication app(argc, argv);
     app.setApplicationName(kAppTitle);
+    QTranslator qtChinese;
+    LoadQtChinese(app, qtChinese);
     ProgramEnvironment program;
     const auto frmMain = program.createMainWindow();
     frmMain->showMaximized();

@@ -1,10 +1,21 @@
 #include "shell/QtPrompter.h"
 
+#include "access/WindowFrame.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
+void QtPrompter::KeepAboveProgress(QWidget& dialog) const {
+    // The progress message stays on top of the program's windows; a dialog opened while it is up
+    // must come above it, or its buttons may lie under it.
+    if (m_progress && m_progress->IsWaitMsgOpen())
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 IPrompter::Answer QtPrompter::MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) {
     QMessageBox box(m_parent);
+    SetDialogBorder(&box);
+    KeepAboveProgress(box);
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
@@ -42,6 +53,7 @@ QString QtPrompter::QtFilter(const QString& filter) {
 
 std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
     QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+    KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -51,6 +63,7 @@ std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
 
 std::optional<QString> QtPrompter::SaveFileName(const QString& filter) {
     QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+    KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,6 +1,7 @@
 // The Qt back end of IPrompter: real message boxes and file dialogs.
 #pragma once
 
+#include "platform/Progress.h"
 #include "platform/Prompter.h"
 
 class QWidget;
@@ -9,6 +10,8 @@ class QtPrompter : public IPrompter {
 public:
     explicit QtPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
+    // The progress message the dialogs must come above while it is open.
+    void setProgress(const IProgress* progress) { m_progress = progress; }
 
     Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
     std::optional<QString> OpenFileName(const QString& filter) override;
@@ -18,5 +21,8 @@ public:
     static QString QtFilter(const QString& filter);
 
 private:
+    void KeepAboveProgress(QWidget& dialog) const;
+
     QWidget* m_parent;
+    const IProgress* m_progress = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "shell/about.h"
 
 #include "access/AppText.h"
+#include "access/WindowFrame.h"
 
 #include <QEnterEvent>
 #include <QLinearGradient>
@@ -69,6 +70,7 @@ TfrmAbout::TfrmAbout(std::function<void(const QString&)> openUrl, QWidget* paren
     : QDialog(parent), m_openUrl(std::move(openUrl)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于"));
+    SetDialogBorder(this);
     setFixedSize(380, 301);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAutoFillBackground(true);

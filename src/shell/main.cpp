@@ -1,6 +1,7 @@
 #include "shell/main.h"
 
 #include "access/AppText.h"
+#include "access/WindowFrame.h"
 #include "access/connecting.h"
 #include "access/selserver.h"
 #include "access/settings.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -56,7 +58,9 @@ SplitterPanel::SplitterPanel(QWidget* parent) : QFrame(parent) {
 }
 
 void SplitterPanel::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMoved(static_cast<int>(event->position().x()));
+    // Screen coordinates: the panel itself moves as the tree widens, so positions within it
+    // would lag behind the mouse.
+    emit mouseMoved(static_cast<int>(event->globalPosition().x()));
 }
 
 TfrmMain::TfrmMain(MainEnvironment env, QWidget* parent) : QMainWindow(parent), m_env(std::move(env)) {
@@ -111,7 +115,7 @@ QToolButton* TfrmMain::CreateButton(const QString& name, const QString& caption,
 void TfrmMain::CreateComponents() {
     setWindowTitle(kAppTitle);
     setFont(WindowFont());
-    resize(846, 524);
+    resize(kOuterWidth, kOuterHeight);
 
     m_imageList1 = new ImageList(QStringLiteral("ImageList1"), DrawToolImages(), this);
     // Images for the list's entries: 0 database, 1 folder, 2 document, 3 view.
@@ -151,6 +155,11 @@ void TfrmMain::CreateComponents() {
     m_tree->setIndentation(19);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setProperty("Tag", 0);
+    // A node wider than the pane gets a horizontal scroll bar, as in a tree control.
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_tree->viewport()->installEventFilter(this);
     panel2Layout->addWidget(m_tree);
     middle->addWidget(m_panel2);
 
@@ -236,8 +245,30 @@ void TfrmMain::CreateComponents() {
 
     connect(panel4, &SplitterPanel::mouseMoved, this,
             [this](int x) { RunGuarded(*m_env.prompter, [this, x] { Panel4MouseMove(x); }); });
-    connect(m_tree, &QTreeWidget::itemClicked, this, Guarded(&TfrmMain::TreeView1Click));
     connect(m_list, &ListView::doubleClicked, this, Guarded(&TfrmMain::ListView1DblClick));
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A click anywhere in the tree, on a node or not, acts on the node selected by then.
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        RunGuarded(*m_env.prompter, [this] { TreeView1Click(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ApplyOuterSize();
+}
+
+void TfrmMain::ApplyOuterSize() {
+    // 846 x 524 is the window's outer size; the frame is known only once the window is shown.
+    const QMargins frame = FrameMargins(this);
+    if (m_outerSized || frame.isNull() || isMaximized() || isMinimized() || isFullScreen())
+        return;
+    m_outerSized = true;
+    resize(ClientSizeFor(QSize(kOuterWidth, kOuterHeight), this));
 }
 
 void TfrmMain::FormCreate() {
@@ -247,6 +278,7 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    ApplyOuterSize();
     if (m_shown)
         return;
     m_shown = true;

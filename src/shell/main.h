@@ -59,6 +59,8 @@ class TfrmMain : public QMainWindow {
 public:
     static constexpr int kTreeMinWidth = 80;
     static constexpr int kListMinWidth = 120;
+    static constexpr int kOuterWidth = 846;
+    static constexpr int kOuterHeight = 524;
 
     explicit TfrmMain(MainEnvironment env, QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -109,9 +111,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateComponents();
+    // Sizes the window to its outer size once the frame is known and it is a normal window.
+    void ApplyOuterSize();
     QAction* CreateAction(const QString& name, const QString& caption, int image, void (TfrmMain::*handler)());
     QAction* CreateMenuItem(QMenu* menu, const QString& name, QAction* action);
     QToolButton* CreateButton(const QString& name, const QString& caption, int image, const QString& hint,
@@ -121,6 +127,7 @@ private:
 
     MainEnvironment m_env;
     bool m_shown = false;
+    bool m_outerSized = false;
 
     ImageList* m_imageList1 = nullptr;
     QFrame* m_panel2 = nullptr;

@@ -1,7 +1,7 @@
 #include "store/Password.h"
 
 #include <QByteArray>
-#include <QMessageAuthenticationCode>
+#include <QPasswordDigestor>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -14,19 +14,7 @@ constexpr int kMaxIterations = 10'000'000;
 
 // PBKDF2 (RFC 8018) with HMAC-SHA256, one 32-byte block.
 QByteArray Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterations) {
-    QMessageAuthenticationCode mac(QCryptographicHash::Sha256, password);
-    mac.addData(salt);
-    mac.addData(QByteArray("\x00\x00\x00\x01", 4));
-    QByteArray u = mac.result();
-    QByteArray t = u;
-    for (int i = 1; i < iterations; ++i) {
-        mac.reset();
-        mac.addData(u);
-        u = mac.result();
-        for (qsizetype k = 0; k < t.size(); ++k)
-            t[k] = static_cast<char>(t[k] ^ u[k]);
-    }
-    return t;
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password, salt, iterations, 32);
 }
 
 bool ConstantTimeEquals(const QByteArray& a, const QByteArray& b) {

@@ -87,6 +87,7 @@ TEST_F(Connecting, SuccessStoresTheTrimmedValuesAndShowsTheDataFolder) {
     EXPECT_EQ(main->dataPath, install.dataDir);
     ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(" + install.dataDir + ")"});
     QTreeWidgetItem* server = tree->topLevelItem(0);
+    EXPECT_EQ(server->toolTip(0), server->text(0)) << "the whole text, where the pane cuts it off";
     EXPECT_EQ(ChildTexts(server), QStringList({"mail", "names.nsf"}));
     EXPECT_FALSE(fx.progress.current()) << "the progress window is closed";
 }

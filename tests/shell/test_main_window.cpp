@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -227,6 +228,25 @@ TEST(Splitter, FollowsTheDragOnlyWithTheLeftButtonAndStaysWithinBounds) {
     main->Panel4MouseMove(5000);
     EXPECT_EQ(panel2->width(), main->width() - TfrmMain::kListMinWidth);
     EXPECT_EQ(main->splitterX, 5000);
+}
+
+TEST(Splitter, TheTreesEdgeFollowsTheMouseOnTheScreen) {
+    MainWindowFixture fx;
+    auto main = fx.CreateMain();
+    main->resize(846, 524);
+    QWidget* panel2 = main->findChild<QWidget*>("Panel2");
+    QWidget* panel4 = main->findChild<QWidget*>("Panel4");
+    // The panel moves with the tree's edge: the mouse stays at the same place within it.
+    const auto moveTo = [&](int screenX) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(screenX, 300), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(panel4, &move);
+    };
+    moveTo(400);
+    fx.leftButton = true;
+    moveTo(500);
+    moveTo(450);
+    EXPECT_EQ(panel2->width(), 225 + 50);
 }
 
 TEST(GeneralErrorDisplay, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {

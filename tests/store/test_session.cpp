@@ -85,6 +85,10 @@ TEST_F(SessionTest, PasswordHashesAreSaltedAndNeverThePassword) {
     EXPECT_TRUE(store::VerifyPassword(u"demo123", a));
     EXPECT_TRUE(store::VerifyPassword(u"demo123", b));
     EXPECT_FALSE(store::VerifyPassword(u"demo12", a));
+    // Made by another PBKDF2-HMAC-SHA256 implementation: stored hashes keep verifying.
+    const std::u16string known =
+        u"(PBKDF2-SHA256:1000:AAECAwQFBgcICQoLDA0ODw==:vwm8ZbY+YIQGUCDN+39pKH4LOopkq7oATUh1alloBCE=)";
+    EXPECT_TRUE(store::VerifyPassword(u"密码s3cret", known));
     for (const std::u16string bad : {u"", u"demo123", u"(PBKDF2-SHA256:0:AAAA:AAAA)", u"(PBKDF2-SHA256:1000:!!:##)",
                                      u"(PBKDF2-SHA256:99999999999:AAAA:AAAA)"})
         EXPECT_FALSE(store::VerifyPassword(u"demo123", bad));
