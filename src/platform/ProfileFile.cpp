@@ -58,13 +58,6 @@ QString WriteErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("Unable to write to %1: %2").arg(path, reason);
 }
 
-QString Unquoted(const QString& value) {
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
-        value.back() == value.front())
-        return value.mid(1, value.size() - 2);
-    return value;
-}
-
 } // namespace
 
 ProfileWriteError::ProfileWriteError(const QString& path, const QString& reason)
@@ -187,6 +180,13 @@ std::optional<std::pair<QString, QString>> KeyValue(const QString& line) {
     if (eq < 0)
         return std::make_pair(t, QString());
     return std::make_pair(Trimmed(t.left(eq)), Trimmed(t.mid(eq + 1)));
+}
+
+QString Unquoted(const QString& value) {
+    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
 }
 
 bool SameName(const QString& a, const QString& b) {
