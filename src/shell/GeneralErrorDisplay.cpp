@@ -1,6 +1,7 @@
 #include "shell/GeneralErrorDisplay.h"
 
 #include "access/AppText.h"
+#include "access/ErrorMessage.h"
 #include "interfaces/ComObject.h"
 #include "platform/ProfileFile.h"
 
@@ -8,14 +9,6 @@ QString ErrorDisplayText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.')
         return message + QLatin1Char('.');
     return message;
-}
-
-QString ExceptionMessage(const std::exception& error) {
-    if (const auto* ole = dynamic_cast<const EOleException*>(&error))
-        return QString::fromStdU16String(ole->message());
-    if (const auto* ini = dynamic_cast<const ProfileWriteError*>(&error))
-        return ini->message();
-    return QString::fromUtf8(error.what());
 }
 
 void ShowCurrentException(IPrompter& prompter) {

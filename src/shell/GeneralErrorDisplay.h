@@ -13,9 +13,6 @@ class IPrompter;
 // ending in a letter or a Chinese character gains a full stop; one ending in "!" or "." not).
 QString ErrorDisplayText(const QString& message);
 
-// The message an exception carries (the server's text for Domino errors).
-QString ExceptionMessage(const std::exception& error);
-
 // Shows the current exception (call inside a catch block) through prompter.
 void ShowCurrentException(IPrompter& prompter);
 

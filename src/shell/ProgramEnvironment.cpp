@@ -1,9 +1,9 @@
 #include "shell/ProgramEnvironment.h"
 
 #include "access/AppText.h"
+#include "access/FormRunner.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Registry.h"
-#include "shell/FormRunner.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/QtPrompter.h"
 #include "shell/WaitMsg.h"

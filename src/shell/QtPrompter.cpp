@@ -53,6 +53,7 @@ QString QtPrompter::QtFilter(const QString& filter) {
 
 std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
     QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -63,6 +64,7 @@ std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
 
 std::optional<QString> QtPrompter::SaveFileName(const QString& filter) {
     QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -87,6 +87,8 @@ public:
     void ToolButton10Click();
 
     void ConnectServer();
+    // Lists the page of view name of db that starts after pageStart.
+    void LoadDocumentPage(TNotesDatabase& db, const QString& name);
     void LoadSettings();
     void SaveSettings();
 
@@ -116,6 +118,12 @@ protected:
 
 private:
     void CreateComponents();
+    // The tree click's three actions: a database node's views, a view of the server, any view.
+    void ListDatabaseViews(QTreeWidgetItem* node);
+    void OpenServerView(QTreeWidgetItem* node);
+    void OpenView(std::unique_ptr<TNotesDatabase> db, const QString& name);
+    // A view's documents are in the list: the paging buttons work.
+    bool IsViewListed() const;
     // Sizes the window to its outer size once the frame is known and it is a normal window.
     void ApplyOuterSize();
     QAction* CreateAction(const QString& name, const QString& caption, int image, void (TfrmMain::*handler)());
@@ -130,6 +138,7 @@ private:
     bool m_outerSized = false;
 
     ImageList* m_imageList1 = nullptr;
+    ImageList* m_imageList2 = nullptr;
     QFrame* m_panel2 = nullptr;
     QTreeWidget* m_tree = nullptr;
     ListView* m_list = nullptr;

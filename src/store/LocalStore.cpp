@@ -1,6 +1,7 @@
 #include "store/LocalStore.h"
 
 #include "interfaces/Text.h"
+#include "platform/FileLock.h"
 #include "platform/ProfileFile.h"
 #include "store/Dxl.h"
 #include "store/Formula.h"
@@ -45,6 +46,7 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
 
 // An open database file shared by the objects that come from it.
 struct DbFile {
+    SharedFileLock inUse; // other programs see the file in use while it is open here
     sql::Connection db;
     std::vector<ViewDef> views;
     std::string replicaId;
@@ -54,7 +56,7 @@ struct DbFile {
     sql::Statement noteByUnid;
     sql::Statement begin, commit;
 
-    explicit DbFile(sql::Connection connection) : db(std::move(connection)) {
+    DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
         views = LoadViews(db);
         auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
         if (meta.step())
@@ -533,7 +535,7 @@ private:
 
 std::shared_ptr<DbFile> OpenDb(const std::filesystem::path& path) {
     try {
-        return Guarded([&] { return std::make_shared<DbFile>(OpenDatabaseFile(path)); });
+        return Guarded([&] { return std::make_shared<DbFile>(OpenDatabaseFile(path), path); });
     } catch (const OpenError& e) {
         if (e.reason() == OpenError::Reason::Missing)
             Raise(notes_text::kFileDoesNotExist, notes_code::kFileNotFound);

@@ -6,7 +6,7 @@
 #include "platform/ComClassFactory.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
-#include "shell/FormRunner.h"
+#include "access/FormRunner.h"
 #include "shell/WaitMsg.h"
 #include "shell/main.h"
 
