@@ -30,7 +30,9 @@ else
 fi
 app=$!
 sleep 3
-if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ]; then
+browse=""
+case "$what" in views | page | last | detail) browse=1 ;; esac
+if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
     xdotool mousemove --window "$win" 40 45 click 1
@@ -46,12 +48,29 @@ if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ]; then
     fi
     sleep 2
 fi
-if [ "$what" = connected ]; then
+if [ "$what" = connected ] || [ -n "$browse" ]; then
     # Select the server node and expand the whole tree.
     xdotool mousemove --window "$win" 80 76 click 1
     sleep 0.5
     xdotool key asterisk
     sleep 1
+fi
+if [ -n "$browse" ]; then
+    # The contacts database (the tree's first database), then its first view.
+    xdotool mousemove --window "$win" 70 89 click 1
+    sleep 1
+fi
+if [ "$what" = page ] || [ "$what" = last ] || [ "$what" = detail ]; then
+    xdotool mousemove --window "$win" 90 102 click 1
+    sleep 2
+fi
+if [ "$what" = last ]; then
+    xdotool mousemove --window "$win" 513 45 click 1 # the toolbar's "尾页"
+    sleep 2
+fi
+if [ "$what" = detail ]; then
+    xdotool mousemove --window "$win" 330 96 click 1 click 1
+    sleep 2
 fi
 DISPLAY="$display" import -window root "$out"
 echo "saved $out"

@@ -104,9 +104,17 @@ WaitMsgWindow::~WaitMsgWindow() {
     CloseWaitMsg();
 }
 
-void WaitMsgWindow::RepaintPanel() {
-    if (m_window)
+void WaitMsgWindow::RepaintPanel(bool now) {
+    if (!m_window)
+        return;
+    // The operations that report here keep the thread busy, so the panel is painted at once,
+    // but not more often than the eye can follow: a page of documents reports thousands of steps.
+    if (now || !m_lastPaint.isValid() || m_lastPaint.elapsed() >= kPaintIntervalMs) {
         m_window->MsgPanel->repaint();
+        m_lastPaint.start();
+    } else {
+        m_window->MsgPanel->update();
+    }
 }
 
 TMsgFrm* WaitMsgWindow::CreateWindow() {
@@ -133,7 +141,7 @@ void WaitMsgWindow::ShowCentred(TMsgFrm* window) {
     waited.start();
     while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    RepaintPanel();
+    RepaintPanel(true);
 }
 
 void WaitMsgWindow::ShowWaitMsg() {

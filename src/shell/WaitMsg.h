@@ -72,8 +72,10 @@ public:
 private:
     TMsgFrm* CreateWindow();
     void ShowCentred(TMsgFrm* window);
-    void RepaintPanel();
+    void RepaintPanel(bool now = false);
 
+    static constexpr int kPaintIntervalMs = 40;
     QPointer<TMsgFrm> m_window;
+    QElapsedTimer m_lastPaint;
     QPointer<QWidget> m_anchor;
 };

@@ -1,0 +1,306 @@
+// Browsing through the main window on a local store: views in the tree, pages of documents and
+// the paging buttons, the open-file command, document details.
+#include "support/MainWindowFixture.h"
+#include "support/OleError.h"
+#include "support/StoreInstallation.h"
+
+#include "access/Domino_TLB.h"
+#include "access/VariantText.h"
+#include "access/selserver.h"
+#include "browse/Databases.h"
+#include "browse/DocumentPage.h"
+#include "browse/docDetail.h"
+#include "platform/FileLock.h"
+#include "shell/ListView.h"
+#include "store/Build.h"
+#include "store/LocalStore.h"
+#include "store/NsfFile.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableWidget>
+#include <QThread>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace store::build;
+
+namespace {
+
+// Notes of form Doc, numbered 1..count in the item N (the view's sort key).
+std::vector<store::NoteData> Numbered(int count) {
+    std::vector<store::NoteData> notes;
+    for (int i = 1; i <= count; ++i)
+        notes.push_back(Note(u"Doc", {NumberItem(u"N", {double(i)}), TextItem(u"Name", {u"文档"})}));
+    return notes;
+}
+
+struct Browsing : ::testing::Test {
+    StoreInstallation install{"CN=Test01/O=Org"};
+    MainWindowFixture fx;
+    std::unique_ptr<TfrmMain> main;
+    QTreeWidget* tree = nullptr;
+    ListView* list = nullptr;
+
+    void SetUp() override {
+        store::RegisterLocalStore(fx.factory);
+        install.Register(fx.registry);
+        MakeDb("a.nsf",
+               {View(u"Numbers", u"", u"SELECT @All", {Column(u"N", u"N", store::sort_order::kAscending)}),
+                View(u"($All)", u"", u"SELECT @All"), View(u"  ", u"", u"SELECT @All"),
+                View(u"Bare", u"", u"SELECT @All"), View(u"Tags", u"", u"SELECT @All", {Column(u"T", u"T")})},
+               Numbered(4001));
+        MakeDb("sub/hidden.nsf", {View(u"($Only)", u"", u"SELECT @All")}, {});
+        MakeDb("items.nsf", {View(u"V", u"", u"SELECT @All", {})},
+               {Note(u"Memo", {TextItem(u"Subject", {u"你好"}), NumberItem(u"Count", {3}), DateItem(u"When", {45000.5}),
+                               TextItem(u"Names", {u"甲", u"乙", u"丙"})})});
+        main = fx.CreateMain();
+        main->resize(846, 524);
+        main->FormShow();
+        tree = main->findChild<QTreeWidget*>("TreeView1");
+        list = main->findChild<ListView*>("ListView1");
+        fx.forms.scripts = {[](QDialog& form) {
+            auto& dialog = dynamic_cast<Tfrmselserver&>(form);
+            dialog.Edit1->setText("Test01/Org");
+            dialog.Edit2->setText("wangfang");
+            dialog.Edit3->setText("s3cret");
+            dialog.Button1Click();
+            return dialog.result();
+        }};
+        main->openserverExecute();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+    }
+    void TearDown() override { fx.progress.CloseWaitMsg(); }
+
+    void MakeDb(const QString& relative, const std::vector<store::ViewDef>& views, std::vector<store::NoteData> notes) {
+        const auto file = StoreInstallation::Path(install.dataDir + "/" + relative);
+        std::filesystem::create_directories(file.parent_path());
+        auto writer = store::DatabaseWriter::Create(file, u"t");
+        for (const auto& view : views)
+            writer->addView(view);
+        for (auto& note : notes)
+            writer->addNote(std::move(note));
+        writer->commit();
+    }
+
+    QTreeWidgetItem* Node(const QStringList& texts) {
+        QTreeWidgetItem* node = tree->topLevelItem(0);
+        for (const QString& text : texts) {
+            QTreeWidgetItem* next = nullptr;
+            for (int i = 0; node && i < node->childCount(); ++i)
+                if (node->child(i)->text(0) == text)
+                    next = node->child(i);
+            node = next;
+        }
+        return node;
+    }
+    void Click(QTreeWidgetItem* node) {
+        tree->setCurrentItem(node);
+        main->TreeView1Click();
+    }
+    // The first and last N of the listed page, and pageStart.
+    std::tuple<QString, QString, int> Shown() const {
+        return {list->row(0).value(1), list->row(list->itemCount() - 1).value(1), main->pageStart};
+    }
+};
+
+} // namespace
+
+TEST(Views, NamesTheTreeShows) {
+    for (const char* shown : {"Sales", " Padded ", "按日期"})
+        EXPECT_TRUE(IsShownViewName(QString::fromUtf8(shown))) << shown;
+    for (const char* hidden : {"($All)", "$Inbox", "a$b", "", " \t", "\x01"})
+        EXPECT_FALSE(IsShownViewName(QString::fromUtf8(hidden))) << hidden;
+    for (const char* db : {"a.nsf", "A.Nsf", "x\\b.NSF"})
+        EXPECT_TRUE(IsDatabaseNodeText(db)) << db;
+    for (const char* other : {"archivensf", "nsf", "a.nsf.bak"})
+        EXPECT_FALSE(IsDatabaseNodeText(other)) << other;
+}
+
+TEST(Paging, PreviousAndLastPageStarts) {
+    EXPECT_EQ(PreviousPageStart(0), 0);
+    EXPECT_EQ(PreviousPageStart(2000), 0) << "from the first page: the first page";
+    EXPECT_EQ(PreviousPageStart(4000), 0) << "from the second page: the first";
+    EXPECT_EQ(PreviousPageStart(4001), 2000) << "from a one-document third page: the second";
+    EXPECT_EQ(LastPageStart(2000), 0);
+    EXPECT_EQ(LastPageStart(4000), 2000);
+    EXPECT_EQ(LastPageStart(4001), 4000);
+    EXPECT_EQ(LastPageStart(1), 0);
+}
+
+TEST_F(Browsing, ADatabasesViewsAreListedOnceWithoutHiddenOrBlankOnes) {
+    QTreeWidgetItem* db = Node({"a.nsf"});
+    ASSERT_TRUE(db);
+    Click(db);
+    EXPECT_EQ(list->viewStyle(), ListView::ViewStyle::Icon);
+    const QStringList names = {"Numbers", "Bare", "Tags"};
+    ASSERT_EQ(db->childCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(db->child(i)->text(0), names[i]);
+        EXPECT_EQ(list->row(i), QStringList{names[i]});
+    }
+    EXPECT_EQ(main->dbPath, "a.nsf");
+    Click(db);
+    EXPECT_EQ(db->childCount(), 3) << "a second click lists nothing again";
+
+    QTreeWidgetItem* hidden = Node({"sub", "hidden.nsf"});
+    Click(hidden);
+    Click(hidden);
+    EXPECT_EQ(hidden->childCount(), 0);
+    EXPECT_EQ(list->itemCount(), 0);
+    EXPECT_TRUE(fx.prompter.messages.empty());
+
+    QFile::remove(install.dataDir + "/sub/hidden.nsf");
+    Click(hidden);
+    ASSERT_EQ(fx.prompter.texts().size(), 1);
+    EXPECT_TRUE(fx.prompter.texts()[0].startsWith("访问数据库出错：File does not exist"));
+}
+
+TEST_F(Browsing, PagesAndEveryPagingButton) {
+    Click(Node({"a.nsf"}));
+    Click(Node({"a.nsf", "Numbers"}));
+    EXPECT_EQ(main->docCount, 4001);
+    EXPECT_EQ(main->statusPanelText(1), "视图：Numbers(Numbers) 共有文档:4001");
+    EXPECT_EQ(list->columns(), QStringList({"文档ID", "N"}));
+    EXPECT_EQ(list->reportView()->header()->sectionSize(0), list->width() / 2);
+    EXPECT_EQ(list->itemCount(), 2000);
+    EXPECT_EQ(Shown(), std::make_tuple(QString("1"), QString("2000"), 2000));
+    EXPECT_EQ(fx.progress.current(), nullptr) << "the progress window is closed";
+
+    main->ToolButton8Click(); // 上一页 on the first page: the first page again
+    EXPECT_EQ(Shown(), std::make_tuple(QString("1"), QString("2000"), 2000));
+    main->ToolButton9Click(); // 下一页
+    EXPECT_EQ(Shown(), std::make_tuple(QString("2001"), QString("4000"), 4000));
+    main->ToolButton9Click();
+    EXPECT_EQ(Shown(), std::make_tuple(QString("4001"), QString("4001"), 4001));
+    main->ToolButton9Click(); // nothing after the last document
+    EXPECT_EQ(list->itemCount(), 1);
+    main->ToolButton10Click(); // 尾页 on the last page: nothing more to list
+    EXPECT_EQ(list->itemCount(), 1);
+    main->ToolButton8Click();
+    EXPECT_EQ(Shown(), std::make_tuple(QString("2001"), QString("4000"), 4000));
+    main->ToolButton8Click();
+    EXPECT_EQ(Shown(), std::make_tuple(QString("1"), QString("2000"), 2000));
+    main->ToolButton10Click();
+    EXPECT_EQ(Shown(), std::make_tuple(QString("4001"), QString("4001"), 4001));
+    main->ToolButton7Click(); // 首页
+    EXPECT_EQ(Shown(), std::make_tuple(QString("1"), QString("2000"), 2000));
+
+    Click(Node({"a.nsf"})); // a click ends the listing: paging is off
+    EXPECT_EQ(main->docCount, 0);
+    main->ToolButton9Click();
+    EXPECT_EQ(list->itemCount(), 2000);
+    EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
+}
+
+TEST_F(Browsing, ViewsOfZeroOneAndExactlyTwoThousandDocuments) {
+    for (int count : {0, 1, 2000}) {
+        const QString name = QString("n%1.nsf").arg(count);
+        MakeDb(name, {View(u"V", u"", u"SELECT @All", {})}, Numbered(count));
+        auto db = OpenDatabase(*main->session, "Test01/Org", name);
+        RecordingProgress progress;
+        const DocumentPage page = LoadDocumentPage(*db, "V", 0, progress);
+        EXPECT_EQ(page.columns, QStringList{"文档ID"}) << "a view without columns";
+        EXPECT_EQ(page.rows.size(), size_t(count));
+        EXPECT_EQ(page.pageStart, count);
+        EXPECT_EQ(page.docCount, count);
+        EXPECT_TRUE(page.listed);
+        EXPECT_FALSE(progress.open);
+        if (count == 1)
+            EXPECT_EQ(progress.texts.back(), "正在读入文档数据...1/1");
+        if (count == 2000)
+            EXPECT_EQ(PreviousPageStart(page.pageStart), 0);
+    }
+    auto db = OpenDatabase(*main->session, "Test01/Org", "n1.nsf");
+    RecordingProgress progress;
+    const DocumentPage missing = LoadDocumentPage(*db, "No such view", 0, progress);
+    EXPECT_TRUE(missing.columns.isEmpty());
+    EXPECT_FALSE(missing.listed);
+    ASSERT_TRUE(missing.error);
+}
+
+TEST_F(Browsing, ARowWhoseValuesAreAnArrayKeepsItsId) {
+    MakeDb("tags.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"T", u"T")})},
+           {Note(u"D", {TextItem(u"T", {u"one"})}), Note(u"D", {TextItem(u"T", {u"x", u"y"})})});
+    auto db = OpenDatabase(*main->session, "Test01/Org", "tags.nsf");
+    RecordingProgress progress;
+    const DocumentPage page = LoadDocumentPage(*db, "V", 0, progress);
+    ASSERT_EQ(page.rows.size(), 2u);
+    EXPECT_EQ(page.rows[0].size(), 2);
+    EXPECT_EQ(page.rows[1].size(), 1) << "the ID alone";
+    EXPECT_FALSE(page.error);
+}
+
+TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
+    const QString good = install.dataDir + "/a.nsf";
+    // A second program holds the file.
+    QProcess holder;
+    holder.start("flock", {"-s", good, "sleep", "30"});
+    ASSERT_TRUE(holder.waitForStarted());
+    for (int i = 0; i < 200 && !IsFileLocked(good); ++i)
+        QThread::msleep(10);
+    fx.prompter.fileNames = {good};
+    main->openfileExecute();
+    EXPECT_EQ(fx.prompter.texts(), QStringList{"文件" + good + "正在被其它程序锁定，无法打开!"});
+    EXPECT_EQ(main->treeTag(), 1) << "nothing changed";
+    holder.kill();
+    holder.waitForFinished();
+
+    fx.prompter.fileNames = {install.dataDir + "/none.nsf"};
+    EXPECT_EQ(ErrorOf([&] { main->openfileExecute(); }), u"File does not exist");
+    QFile damaged(install.dataDir + "/damaged.nsf");
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    fx.prompter.fileNames = {damaged.fileName()};
+    EXPECT_FALSE(ErrorOf([&] { main->openfileExecute(); }).empty());
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Test01/Org(" + install.dataDir + ")");
+
+    MakeDb("padded.nsf", {View(u" Padded ", u"", u"SELECT @All", {}), View(u"$Hidden", u"", u"SELECT @All")},
+           Numbered(3));
+    fx.prompter.fileNames = {install.dataDir + "/padded.nsf"};
+    main->openfileExecute();
+    EXPECT_EQ(main->treeTag(), 2);
+    EXPECT_EQ(main->docCount, 0);
+    QTreeWidgetItem* file = tree->topLevelItem(0);
+    ASSERT_EQ(file->childCount(), 1);
+    EXPECT_EQ(file->child(0)->text(0), "Padded") << "file mode trims names";
+    Click(file->child(0));
+    EXPECT_EQ(main->docCount, 3);
+    EXPECT_EQ(main->viewName, "Padded");
+}
+
+TEST_F(Browsing, DocumentDetailsShowEachItemsFirstValue) {
+    Click(Node({"items.nsf"}));
+    main->ListView1DblClick(); // icons: nothing
+    Click(Node({"items.nsf", "V"}));
+    main->ToolButton11Click(); // no row selected: nothing
+    EXPECT_EQ(fx.forms.shown, QStringList{"frmselserver"});
+
+    QStringList cells;
+    fx.forms.scripts = {[&](QDialog& form) {
+        auto* grid = form.findChild<QTableWidget*>("StringGrid1");
+        for (int r = 0; r < grid->rowCount(); ++r)
+            cells << grid->item(r, 0)->text() + "=" + grid->item(r, 1)->text();
+        EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        return QDialog::Accepted;
+    }};
+    list->reportView()->setCurrentIndex(list->reportView()->model()->index(0, 0));
+    ASSERT_EQ(list->selectedRows(), QList<int>{0});
+    main->ListView1DblClick();
+    ASSERT_EQ(cells.size(), 6);
+    EXPECT_EQ(cells[0], "文档域名=域值");
+    EXPECT_EQ(cells.mid(2),
+              QStringList({"Subject=你好", "Count=3", "When=" + VariantToText(OleDate{45000.5}), "Names=甲"}));
+
+    const auto bare = store::DatabaseWriter::Open(StoreInstallation::Path(install.dataDir + "/items.nsf"));
+    const std::u16string unid = bare->addNote(Note(u"", {}));
+    bare->commit();
+    const auto items = DocumentItems(*main->session, "Test01/Org", "items.nsf", QString::fromStdU16String(unid));
+    EXPECT_TRUE(items.isEmpty());
+    TfrmdocDetail detail({}, nullptr);
+    EXPECT_EQ(detail.StringGrid1->rowCount(), 1) << "the header row alone";
+}
