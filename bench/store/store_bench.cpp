@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     fs::create_directories(root / "program");
     fs::create_directories(root / "data");
     std::ofstream(root / "program" / "notes.ini")
-        << "Directory=" << (root / "data").string() << "\nServerName=CN=Bench/O=Verdanix\n";
+        << "[Notes]\nDirectory=" << (root / "data").string() << "\nServerName=CN=Bench/O=Verdanix\n";
 
     // STORE_BENCH_REUSE=<file> reads an existing database instead of creating one (for profiling).
     const char* reuse = std::getenv("STORE_BENCH_REUSE");
