@@ -72,5 +72,17 @@ if [ "$what" = detail ]; then
     xdotool mousemove --window "$win" 330 96 click 1 click 1
     sleep 2
 fi
+if [ "$what" = locked ]; then
+    file="$ROOT/demo/data/names.nsf"
+    flock -s "$file" sleep 30 &
+    holder=$!
+    win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
+    xdotool mousemove --window "$win" 105 45 click 1 # the toolbar's "打开文件"
+    sleep 2
+    xdotool type "$file"
+    xdotool key Return
+    sleep 2
+    kill $holder 2>/dev/null || true
+fi
 DISPLAY="$display" import -window root "$out"
 echo "saved $out"
