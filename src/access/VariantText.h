@@ -16,6 +16,10 @@ QString VariantToText(const Variant& value, const QLocale& locale = QLocale());
 // type-mismatch EOleException, and so does an element that is itself an array.
 QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale = QLocale());
 
+// True when the whole text is a signed 32-bit integer: leading blanks, an optional sign, then
+// decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or "0X".
+bool IsIntegerText(const QString& text);
+
 inline std::u16string ToU16(const QString& text) {
     return text.toStdU16String();
 }

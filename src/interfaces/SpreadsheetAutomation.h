@@ -15,6 +15,9 @@ public:
 
     // "WorkBooks", then "Add": a new workbook with one sheet, which becomes the active one.
     virtual void AddWorkbook() = 0;
+    // "activeworkbook", "Worksheets", then "Add" with After := the last sheet ("Item"("Count")):
+    // a new sheet after the others, which becomes the active one (a sheet holds 65,536 rows).
+    virtual void AddSheet() = 0;
     // "activesheet", "columns"(column), "columnwidth" := width (in characters of the standard font).
     virtual void SetColumnWidth(int32_t column, int32_t width) = 0;
     // "cells"(row, column), "NumberFormatLocal" := format (the export passes only "@").

@@ -9,10 +9,12 @@
 #include "shell/WaitMsg.h"
 #include "shell/dominointerface.h"
 #include "store/LocalStore.h"
+#include "xls/XlsSpreadsheetAutomation.h"
 
 #ifdef _WIN32
 #include "win32/Win32ComClassFactory.h"
 #include "win32/Win32Registry.h"
+#include "win32/Win32SpreadsheetAutomation.h"
 #endif
 
 #include <QCoreApplication>
@@ -65,6 +67,24 @@ void LoadQtChinese(QApplication& app, QTranslator& translator) {
     }
 }
 
+#ifdef _WIN32
+// The spreadsheet program where one is installed, else the program's own workbook writer.
+class ChoosingSpreadsheetAutomation : public ISpreadsheetAutomation {
+public:
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
+        try {
+            return m_program.CreateApplication();
+        } catch (const EOleException&) {
+            return m_writer.CreateApplication();
+        }
+    }
+
+private:
+    Win32SpreadsheetAutomation m_program;
+    XlsSpreadsheetAutomation m_writer;
+};
+#endif
+
 } // namespace
 
 struct ProgramEnvironment::Parts {
@@ -81,6 +101,11 @@ struct ProgramEnvironment::Parts {
     ChoosingComClassFactory comFactory{*registry, portableFactory, systemFactory};
 #else
     PortableComClassFactory& comFactory = portableFactory;
+#endif
+#ifdef _WIN32
+    ChoosingSpreadsheetAutomation spreadsheet;
+#else
+    XlsSpreadsheetAutomation spreadsheet;
 #endif
     QtPrompter prompter;
     QtFormRunner forms;
@@ -103,6 +128,7 @@ MainEnvironment ProgramEnvironment::environment() {
     env.registry = m_parts->registry.get();
     env.prompter = &m_parts->prompter;
     env.progress = &m_parts->progress;
+    env.spreadsheet = &m_parts->spreadsheet;
     env.comFactory = &m_parts->comFactory;
     env.forms = &m_parts->forms;
     env.exeDir = m_parts->exeDir;

@@ -1,7 +1,9 @@
 // Questions about the machine: is a Notes client or Domino server installed, where are its
 // directories, this computer's host name; the one-time registration of the Domino Objects class
-// to the installation's component file; and the integer test the export uses.
+// to the installation's component file.
 #pragma once
+
+#include "access/VariantText.h" // IsIntegerText
 
 #include <QString>
 
@@ -36,6 +38,3 @@ void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QStri
 // This computer's host name in upper case (ASCII letters only); empty when it has none.
 QString GetLocalHostName();
 
-// True when the whole text is a signed 32-bit integer: leading blanks, an optional sign, then
-// decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or "0X".
-bool IsIntegerText(const QString& text);

@@ -11,6 +11,7 @@
 #include "browse/Databases.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
+#include "export/ExportToExcel.h"
 #include "interfaces/Registry.h"
 #include "platform/FileLock.h"
 #include "platform/Progress.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -81,7 +83,13 @@ TfrmMain::~TfrmMain() {
 }
 
 std::function<void()> TfrmMain::Guarded(void (TfrmMain::*handler)()) {
-    return [this, handler] { RunGuarded(*m_env.prompter, [this, handler] { (this->*handler)(); }); };
+    return [this, handler] {
+        // While an export runs (it lets the window handle events), a command could change the
+        // view it exports or start another: only About is let through.
+        if (m_exporting && handler != &TfrmMain::aboutExecute)
+            return;
+        RunGuarded(*m_env.prompter, [this, handler] { (this->*handler)(); });
+    };
 }
 
 QAction* TfrmMain::CreateAction(const QString& name, const QString& caption, int image, void (TfrmMain::*handler)()) {
@@ -257,10 +265,18 @@ void TfrmMain::CreateComponents() {
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // A click anywhere in the tree, on a node or not, acts on the node selected by then.
-    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease && !m_exporting &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         RunGuarded(*m_env.prompter, [this] { TreeView1Click(); });
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (m_exporting) {
+        event->ignore(); // the export ends first
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TfrmMain::changeEvent(QEvent* event) {
@@ -486,6 +502,25 @@ void TfrmMain::ListView1DblClick() {
 
 void TfrmMain::ToolButton11Click() {
     ListView1DblClick();
+}
+
+void TfrmMain::exportExecute() {
+    if (const auto fileName = m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls")))
+        ExportToExcel(*fileName);
+}
+
+void TfrmMain::ExportToExcel(const QString& FileName) {
+    m_exporting = true;
+    const struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_exporting};
+    // The export keeps the view it started with, whatever the window shows meanwhile.
+    TNotesDatabase exported;
+    exported.ConnectTo(database->DefaultInterface());
+    const ExportContext context{*session, exported, *m_env.spreadsheet, *m_env.progress, *m_env.prompter,
+                                [] { QCoreApplication::processEvents(); }};
+    ::ExportToExcel(context, FileName, viewName, docCount);
 }
 
 void TfrmMain::exitsystemExecute() {

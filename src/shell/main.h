@@ -15,6 +15,7 @@ class IComClassFactory;
 class IFormRunner;
 class IProgress;
 class IPrompter;
+class ISpreadsheetAutomation;
 class IRegistry;
 class ImageList;
 class ListView;
@@ -33,6 +34,7 @@ struct MainEnvironment {
     IRegistry* registry = nullptr;
     IPrompter* prompter = nullptr;
     IProgress* progress = nullptr; // the progress message of long commands
+    ISpreadsheetAutomation* spreadsheet = nullptr; // "Excel.Application", for the export
     IComClassFactory* comFactory = nullptr;
     IFormRunner* forms = nullptr;
     QString exeDir;                              // where system.ini lives
@@ -89,6 +91,10 @@ public:
     void ConnectServer();
     // Lists the page of view name of db that starts after pageStart.
     void LoadDocumentPage(TNotesDatabase& db, const QString& name);
+    // Exports the listed view to the workbook FileName.
+    void ExportToExcel(const QString& FileName);
+    // An export is running: the commands wait for it (About aside).
+    bool isExporting() const { return m_exporting; }
     void LoadSettings();
     void SaveSettings();
 
@@ -114,6 +120,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -136,6 +143,7 @@ private:
     MainEnvironment m_env;
     bool m_shown = false;
     bool m_outerSized = false;
+    bool m_exporting = false;
 
     ImageList* m_imageList1 = nullptr;
     ImageList* m_imageList2 = nullptr;

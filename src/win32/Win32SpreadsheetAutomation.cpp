@@ -17,6 +17,14 @@ DispatchPtr Required(OwnedVariant value, std::u16string_view member) {
     return object;
 }
 
+// An optional argument left out.
+OwnedVariant MissingArg() {
+    OwnedVariant v;
+    v.get()->vt = VT_ERROR;
+    v.get()->scode = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+
 class Win32SpreadsheetApplication : public ISpreadsheetApplication {
 public:
     explicit Win32SpreadsheetApplication(DispatchPtr application) : m_app(std::move(application)) {}
@@ -24,6 +32,13 @@ public:
     void AddWorkbook() override {
         const auto books = Required(Call(m_app.get(), u"WorkBooks"), u"WorkBooks");
         Call(books.get(), u"Add");
+    }
+
+    void AddSheet() override {
+        const auto book = Required(Call(m_app.get(), u"activeworkbook"), u"activeworkbook");
+        const auto sheets = Required(Call(book.get(), u"Worksheets"), u"Worksheets");
+        const auto last = Required(Call(sheets.get(), u"Item", AsInt(Call(sheets.get(), u"Count"))), u"Item");
+        Call(sheets.get(), u"Add", MissingArg(), last); // Before: left out; After: the last sheet
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {

@@ -67,8 +67,8 @@ void WriteBof(RecordWriter& out, uint16_t substreamType) {
     out.end();
 }
 
-void WriteGlobals(RecordWriter& out, const StringTable& strings, uint32_t cellReferences, uint32_t sheetOffset,
-                  std::u16string_view sheetName) {
+void WriteGlobals(RecordWriter& out, const StringTable& strings, uint32_t cellReferences,
+                  const std::vector<SheetEntry>& sheets) {
     WriteBof(out, kGlobalsSubstream);
 
     out.begin(record::kCodePage);
@@ -107,12 +107,14 @@ void WriteGlobals(RecordWriter& out, const StringTable& strings, uint32_t cellRe
     out.putU8(0xFF);
     out.end();
 
-    out.begin(record::kBoundSheet);
-    out.putU32(sheetOffset);
-    out.putU8(0); // visible
-    out.putU8(0); // worksheet
-    PutShortString(out, sheetName);
-    out.end();
+    for (const SheetEntry& sheet : sheets) {
+        out.begin(record::kBoundSheet);
+        out.putU32(sheet.offset);
+        out.putU8(0); // visible
+        out.putU8(0); // worksheet
+        PutShortString(out, sheet.name);
+        out.end();
+    }
 
     strings.write(out, cellReferences);
 

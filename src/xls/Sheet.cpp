@@ -110,7 +110,7 @@ uint64_t Sheet::streamSize(const Summary& summary) const {
            kBlankSize * uint64_t{summary.blankCells} + kWindow2Size + kEofSize;
 }
 
-void Sheet::write(RecordWriter& out, const Summary& summary) const {
+void Sheet::write(RecordWriter& out, const Summary& summary, bool first) const {
     WriteBof(out, kWorksheetSubstream);
 
     out.begin(record::kWsBool);
@@ -177,7 +177,8 @@ void Sheet::write(RecordWriter& out, const Summary& summary) const {
     }
 
     out.begin(record::kWindow2);
-    out.putU16(0x06B6); // gridlines, headers, zeros, automatic colour, outline, selected, active
+    // Gridlines, headers, zeros, automatic colour, outline; the first sheet also selected, active.
+    out.putU16(first ? 0x06B6 : 0x00B6);
     out.putU16(0);      // top row
     out.putU16(0);      // left column
     out.putU16(64);     // gridline colour

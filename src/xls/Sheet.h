@@ -32,7 +32,8 @@ public:
     Summary summarize() const;
     // Length of the substream write() produces.
     uint64_t streamSize(const Summary& summary) const;
-    void write(RecordWriter& out, const Summary& summary) const;
+    // first: the workbook's first sheet, which opens selected and active.
+    void write(RecordWriter& out, const Summary& summary, bool first = true) const;
 
     size_t memoryUsage() const noexcept;
 

@@ -13,7 +13,10 @@ namespace xls {
 
 namespace {
 
-constexpr std::u16string_view kSheetName = u"Sheet1";
+std::u16string SheetName(size_t index) {
+    const std::string number = std::to_string(index + 1);
+    return u"Sheet" + std::u16string(number.begin(), number.end());
+}
 
 // Digit width of the standard font and the padding of a cell, in pixels.
 constexpr double kDigitPixels = 7;
@@ -27,8 +30,22 @@ std::string Number(double value) {
 
 } // namespace
 
-Workbook::Workbook() = default;
+Workbook::Workbook() {
+    addSheet();
+}
+
 Workbook::~Workbook() = default;
+
+void Workbook::addSheet() {
+    m_sheets.push_back(std::make_unique<Sheet>());
+}
+
+size_t Workbook::memoryUsage() const noexcept {
+    size_t bytes = m_strings.memoryUsage();
+    for (const auto& sheet : m_sheets)
+        bytes += sheet->memoryUsage();
+    return bytes;
+}
 
 void Workbook::checkCell(uint32_t row, uint32_t column) {
     if (row >= kMaxRows)
@@ -44,14 +61,14 @@ void Workbook::checkCell(uint32_t row, uint32_t column) {
 void Workbook::setText(uint32_t row, uint32_t column, std::u16string_view text) {
     checkCell(row, column);
     if (text.empty())
-        m_sheet.clearText(row, column);
+        active().clearText(row, column);
     else
-        m_sheet.setText(row, column, m_strings.add(text));
+        active().setText(row, column, m_strings.add(text));
 }
 
 void Workbook::setTextFormat(uint32_t row, uint32_t column, bool text) {
     checkCell(row, column);
-    m_sheet.setTextFormat(row, column, text);
+    active().setTextFormat(row, column, text);
 }
 
 uint16_t Workbook::ColumnWidthUnits(double characters) {
@@ -66,28 +83,41 @@ void Workbook::setColumnWidth(uint32_t column, double characters) {
         throw Error(Error::Code::ColumnWidth, "Column width " + Number(characters) +
                                                   " is outside what a column can have (0 to " +
                                                   Number(kMaxColumnWidth) + " characters)");
-    m_sheet.setColumnWidth(column, ColumnWidthUnits(characters));
+    active().setColumnWidth(column, ColumnWidthUnits(characters));
 }
 
 void Workbook::write(ByteSink& out) const {
-    const Sheet::Summary summary = m_sheet.summarize();
+    std::vector<Sheet::Summary> summaries;
+    std::vector<SheetEntry> entries;
+    uint32_t textCells = 0;
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        summaries.push_back(m_sheets[i]->summarize());
+        entries.push_back({SheetName(i), 0});
+        textCells += summaries.back().textCells;
+    }
 
-    // The sheet's offset goes into the globals, so measure them first.
+    // The sheets' offsets go into the globals, so measure them first.
     CountingSink counter;
     {
         RecordWriter measure(counter);
-        WriteGlobals(measure, m_strings, summary.textCells, 0, kSheetName);
+        WriteGlobals(measure, m_strings, textCells, entries);
     }
-    const uint64_t globalsSize = counter.position();
-    const uint64_t streamBytes = globalsSize + m_sheet.streamSize(summary);
+    uint64_t streamBytes = counter.position();
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        if (streamBytes > UINT32_MAX)
+            throw Error(Error::Code::TooLarge, "The workbook is larger than the file format allows (4 GB)");
+        entries[i].offset = static_cast<uint32_t>(streamBytes);
+        streamBytes += m_sheets[i]->streamSize(summaries[i]);
+    }
     const CompoundFile container(streamBytes);
 
     container.writeHead(out);
     RecordWriter records(out);
-    WriteGlobals(records, m_strings, summary.textCells, static_cast<uint32_t>(globalsSize), kSheetName);
-    if (records.position() != globalsSize)
+    WriteGlobals(records, m_strings, textCells, entries);
+    if (records.position() != entries[0].offset)
         throw std::logic_error("workbook globals changed size between passes");
-    m_sheet.write(records, summary);
+    for (size_t i = 0; i < m_sheets.size(); ++i)
+        m_sheets[i]->write(records, summaries[i], i == 0);
     if (records.position() != streamBytes)
         throw std::logic_error("worksheet size differs from its plan");
     container.writeTail(out);

@@ -1,5 +1,6 @@
-// A workbook of one worksheet holding text cells, written as an Excel 97-2003 file (BIFF8 in a
-// compound file). Standard C++ only.
+// A workbook of worksheets holding text cells, written as an Excel 97-2003 file (BIFF8 in a
+// compound file). Standard C++ only. It starts with one sheet; cells go to the active sheet,
+// which is the last one added.
 //
 //     xls::Workbook book;
 //     book.setColumnWidth(0, 40);          // 40 characters of the standard font
@@ -19,7 +20,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace xls {
 
@@ -32,6 +35,10 @@ public:
     ~Workbook();
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
+
+    // Adds a sheet after the last one ("Sheet2", "Sheet3", ...) and makes it the active one.
+    void addSheet();
+    uint32_t sheetCount() const noexcept { return static_cast<uint32_t>(m_sheets.size()); }
 
     // Sets a cell's text. Texts longer than 32,767 UTF-16 units are cut to that length; an empty
     // text leaves the cell without a value (its format stays), as a spreadsheet program does.
@@ -50,7 +57,7 @@ public:
 
     uint32_t distinctTexts() const noexcept { return m_strings.size(); }
     // Bytes held for cells and texts.
-    size_t memoryUsage() const noexcept { return m_strings.memoryUsage() + m_sheet.memoryUsage(); }
+    size_t memoryUsage() const noexcept;
 
     // The column width unit of the file: 1/256 of the digit width, including the cell padding.
     static uint16_t ColumnWidthUnits(double characters);
@@ -58,8 +65,10 @@ public:
 private:
     static void checkCell(uint32_t row, uint32_t column);
 
+    Sheet& active() { return *m_sheets.back(); }
+
     StringTable m_strings;
-    Sheet m_sheet;
+    std::vector<std::unique_ptr<Sheet>> m_sheets;
 };
 
 } // namespace xls

@@ -46,6 +46,11 @@ public:
         m_workbook = std::make_unique<xls::Workbook>();
     }
 
+    void AddSheet() override {
+        xls::Workbook& book = activeWorkbook();
+        Translate([&] { book.addSheet(); });
+    }
+
     void SetColumnWidth(int32_t column, int32_t width) override {
         xls::Workbook& book = activeWorkbook();
         checkColumn(column);

@@ -23,7 +23,7 @@ public:
 
 // One recorded call. Unused fields stay 0 or empty.
 struct SpreadsheetCall {
-    enum class Kind { AddWorkbook, SetColumnWidth, SetCellNumberFormat, SetCellValue, SaveActiveWorkbookAs, Quit };
+    enum class Kind { AddWorkbook, AddSheet, SetColumnWidth, SetCellNumberFormat, SetCellValue, SaveActiveWorkbookAs, Quit };
     Kind kind;
     int32_t row = 0;
     int32_t column = 0;
@@ -72,6 +72,7 @@ public:
     ~RecordingSpreadsheetApplication() override { ++m_log->applicationsReleased; }
 
     void AddWorkbook() override { record({SpreadsheetCall::Kind::AddWorkbook, 0, 0, 0, {}}); }
+    void AddSheet() override { record({SpreadsheetCall::Kind::AddSheet, 0, 0, 0, {}}); }
     void SetColumnWidth(int32_t column, int32_t width) override {
         record({SpreadsheetCall::Kind::SetColumnWidth, 0, column, width, {}});
     }

@@ -95,6 +95,21 @@ TEST_F(Spreadsheet, EachMemberMakesItsCalls) {
     EXPECT_EQ(cellF->lastPut[u"Value"], Variant(u"0012 \u00e9"));
 }
 
+TEST_F(Spreadsheet, ANewSheetGoesAfterTheLastOne) {
+    Fake sheetsF, lastF;
+    bookF->DefineObject(u"Worksheets", sheetsF.get());
+    sheetsF->Define(u"Count", [](FakeCall& call) { return call.ReturnInt(3); });
+    sheetsF->Define(u"Item", [&](FakeCall& call) {
+        calls.push_back(u"item(" + call.TextArg(0) + u")");
+        return call.ReturnObject(lastF.get());
+    });
+    sheetsF->Define(u"Add", [&](FakeCall& call) { return call.ReturnObject(sheetF.get()); });
+    WrapSpreadsheetApplication(appF.get())->AddSheet();
+    EXPECT_EQ(calls, std::vector<std::u16string>{u"item(3)"});
+    EXPECT_EQ(sheetsF->lastTypes[u"Add"], (std::vector<VARTYPE>{VT_ERROR, VT_DISPATCH}));
+    EXPECT_EQ(lastF->raw->references(), 1u);
+}
+
 TEST_F(Spreadsheet, ErrorsOfTheProgramPropagate) {
     auto app = WrapSpreadsheetApplication(appF.get());
     std::u16string message;

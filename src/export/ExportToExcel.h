@@ -1,0 +1,39 @@
+// The export of a listed view to a workbook: one row per document (its universal ID, then the
+// text of each field named in the header row, which the view's first document's items give),
+// and beside the workbook a folder named after the view with one folder per document holding
+// its attachments, the objects embedded in its rich text and its rich-text pictures.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class IProgress;
+class IPrompter;
+class ISpreadsheetAutomation;
+class TNotesDatabase;
+class TNotesSession;
+
+// What the export works with; the main window passes its own.
+struct ExportContext {
+    TNotesSession& session;
+    TNotesDatabase& database;
+    ISpreadsheetAutomation& spreadsheet;
+    IProgress& progress;
+    IPrompter& prompter;
+    // Lets the user interface handle what is pending (called at most every 50 ms).
+    std::function<void()> processEvents;
+};
+
+// Exports docCount documents of view viewName of the context's database to the workbook
+// fileName (".xls" is added unless it ends so), telling the user the outcome.
+void ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount);
+
+// The workbook path for a chosen file name: ".xls" added unless its last four characters,
+// upper-cased, are ".XLS".
+QString WorkbookPath(const QString& fileName);
+
+// The width of a header column: the name's length in bytes of ANSI text (GBK: two for a
+// character outside ASCII) plus 10, at most 255.
+int32_t HeaderColumnWidth(const QString& name);

@@ -1,0 +1,84 @@
+#include "export/RichTextPictures.h"
+
+#include "access/Domino_TLB.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+
+#include <functional>
+
+namespace {
+
+struct PictureTag {
+    QLatin1String open;
+    QLatin1String close;
+    QLatin1String extension;
+};
+
+// Scanned in this order; tags match only as written here.
+const PictureTag kTags[] = {
+    {QLatin1String("<gif>"), QLatin1String("</gif>"), QLatin1String("gif")},
+    {QLatin1String("<gif originalformat='notesbitmap'>"), QLatin1String("</gif>"), QLatin1String("gif")},
+    {QLatin1String("<jpeg>"), QLatin1String("</jpeg>"), QLatin1String("jpg")},
+};
+
+constexpr qsizetype kMinPayload = 2500; // payloads of at most this many characters are skipped
+const QString kPrefix = QStringLiteral("RTF域图片");
+
+// Whether text is longer than kMinPayload, counted in bytes of the program's ANSI text (two for a
+// character outside ASCII; base64 payloads are ASCII throughout).
+bool IsLargePayload(QStringView text) {
+    if (text.size() > kMinPayload)
+        return true;
+    qsizetype bytes = text.size();
+    for (QChar c : text)
+        bytes += c.unicode() >= 0x80 ? 1 : 0;
+    return bytes > kMinPayload;
+}
+
+} // namespace
+
+void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&, const QByteArray&)>& write) {
+    int counter = 0;
+    for (const PictureTag& tag : kTags) {
+        // The scan keeps a start position where the text before it counts as removed. Removing
+        // up to the first four characters of a closing tag leaves a rest that matches no tag.
+        qsizetype base = 0;
+        qsizetype open = dxl.indexOf(tag.open, base);
+        while (open >= 0) {
+            const qsizetype close = dxl.indexOf(tag.close, base);
+            if (close < 0)
+                break; // no closing tag further on: nothing more of this tag is written
+            const qsizetype start = open + tag.open.size();
+            if (close > start && IsLargePayload(QStringView(dxl).mid(start, close - start))) {
+                // Base64 as in MIME: characters outside the alphabet (the line breaks) are skipped.
+                const QByteArray bytes = QByteArray::fromBase64(dxl.mid(start, close - start).toLatin1());
+                write(kPrefix + QString::number(counter) + QLatin1Char('.') + tag.extension, bytes);
+                ++counter;
+            }
+            base = close + 4;
+            if (open < base)
+                open = dxl.indexOf(tag.open, base);
+        }
+    }
+}
+
+void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder) {
+    try {
+        QDir().mkpath(folder);
+        TNotesDXLExporter exporter;
+        exporter.ConnectTo(session.CreateDXLExporter());
+        exporter.SetConvertNotesBitmapsToGIF(true);
+        const QString dxl =
+            QString::fromStdU16String(exporter.Export(Variant(Variant::Object(document.DefaultInterface()))));
+        const QDir dir(folder);
+        ScanDxlPictures(dxl, [&dir](const QString& name, const QByteArray& bytes) {
+            QFile file(dir.filePath(name));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+                throw std::runtime_error("cannot write a picture file");
+        });
+    } catch (const std::exception&) {
+        // Pictures are a by-product of the export: a failure here never stops it.
+    }
+}
