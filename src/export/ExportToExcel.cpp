@@ -55,8 +55,8 @@ public:
     Exporter(const ExportContext& context, ISpreadsheetApplication& app, QString workbook, QString folder,
              int32_t docCount)
         : m_context(context), m_app(app), m_workbook(std::move(workbook)), m_folder(std::move(folder)),
-          m_docCount(docCount), m_exporting(QStringLiteral("正在导出数据到") + QFileInfo(m_workbook).fileName() +
-                                            QStringLiteral("...")) {
+          m_docCount(docCount),
+          m_exporting(QStringLiteral("正在导出数据到") + QFileInfo(m_workbook).fileName() + QStringLiteral("...")) {
         m_events.start();
     }
 
@@ -126,8 +126,8 @@ private:
     void WriteAttachments(TNotesDocument& doc, const QString& folder, FolderNames& files) {
         QDir().mkpath(folder);
         try {
-            const Variant names = m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(
-                                                                                      doc.DefaultInterface())));
+            const Variant names =
+                m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc.DefaultInterface())));
             for (const QString& name : VariantArrayToTexts(names)) {
                 TNotesEmbeddedObject attachment;
                 attachment.ConnectTo(doc.GetAttachment(name.toStdU16String()));

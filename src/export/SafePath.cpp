@@ -47,9 +47,8 @@ QString FolderNames::fileFor(const QString& name) {
     const QString safe = SafeFileName(name);
     QString file = safe;
     const QFileInfo parts(safe);
-    const QString suffix = parts.suffix().isEmpty() || parts.completeBaseName().isEmpty()
-                               ? QString()
-                               : QLatin1Char('.') + parts.suffix();
+    const QString suffix =
+        parts.suffix().isEmpty() || parts.completeBaseName().isEmpty() ? QString() : QLatin1Char('.') + parts.suffix();
     const QString stem = safe.left(safe.size() - suffix.size());
     for (int n = 2; m_taken.contains(file.toCaseFolded()) || (m_reserved && m_reserved(file)); ++n)
         file = stem + QStringLiteral(" (%1)").arg(n) + suffix;

@@ -76,14 +76,7 @@ struct Browsing : ::testing::Test {
     void TearDown() override { fx.progress.CloseWaitMsg(); }
 
     void MakeDb(const QString& relative, const std::vector<store::ViewDef>& views, std::vector<store::NoteData> notes) {
-        const auto file = StoreInstallation::Path(install.dataDir + "/" + relative);
-        std::filesystem::create_directories(file.parent_path());
-        auto writer = store::DatabaseWriter::Create(file, u"t");
-        for (const auto& view : views)
-            writer->addView(view);
-        for (auto& note : notes)
-            writer->addNote(std::move(note));
-        writer->commit();
+        install.MakeDatabase(relative, views, std::move(notes));
     }
 
     QTreeWidgetItem* Node(const QStringList& texts) {

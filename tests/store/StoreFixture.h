@@ -46,16 +46,7 @@ protected:
     // Creates data/<relative> with views and notes; returns the note UNIDs in order.
     std::vector<std::u16string> makeDb(const fs::path& relative, const std::vector<store::ViewDef>& views,
                                        std::vector<store::NoteData> notes) {
-        const fs::path file = relative.is_absolute() ? relative : dataDir / relative;
-        fs::create_directories(file.parent_path());
-        auto writer = store::DatabaseWriter::Create(file, u"test");
-        for (const auto& view : views)
-            writer->addView(view);
-        std::vector<std::u16string> unids;
-        for (auto& note : notes)
-            unids.push_back(writer->addNote(std::move(note)));
-        writer->commit();
-        return unids;
+        return m_install.MakeDatabase(QString::fromStdU16String(relative.u16string()), views, std::move(notes));
     }
 
     std::shared_ptr<ISession> localSession() {

@@ -7,6 +7,7 @@
 #include "platform/ComClassFactory.h"
 #include "store/Description.h"
 #include "store/LocalStore.h"
+#include "store/NsfFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +41,21 @@ struct StoreInstallation {
         QFile ini(programDir + "/notes.ini");
         if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
             ini.write(("[Notes]\n" + lines).toUtf8());
+    }
+
+    // Creates data/<relative> (and its folders) with views and notes; the notes' universal IDs.
+    std::vector<std::u16string> MakeDatabase(const QString& relative, const std::vector<store::ViewDef>& views,
+                                             std::vector<store::NoteData> notes) const {
+        const auto file = QDir::isAbsolutePath(relative) ? Path(relative) : Path(dataDir + "/" + relative);
+        std::filesystem::create_directories(file.parent_path());
+        auto writer = store::DatabaseWriter::Create(file, u"test");
+        for (const auto& view : views)
+            writer->addView(view);
+        std::vector<std::u16string> unids;
+        for (auto& note : notes)
+            unids.push_back(writer->addNote(std::move(note)));
+        writer->commit();
+        return unids;
     }
 
     // Registers the installation as a Domino server and its component as the session class.

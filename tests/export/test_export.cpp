@@ -1,0 +1,260 @@
+// The export end to end on the local store, with the workbook read back by xlrd; and the
+// picture scan of the DXL text.
+#include "export/SpreadsheetTestDoubles.h"
+#include "support/StoreInstallation.h"
+
+#include "access/Domino_TLB.h"
+#include "access/VariantText.h"
+#include "export/ExportToExcel.h"
+#include "export/RichTextPictures.h"
+#include "export/SafePath.h"
+#include "platform/Progress.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "store/Build.h"
+#include "store/RichText.h"
+#include "xls/Workbook.h"
+#include "xls/XlsSpreadsheetAutomation.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace store::build;
+using spreadsheettest::SpreadsheetCall;
+
+namespace {
+
+const QString kDone = QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：");
+
+// The workbook as xlrd reads it: one object per sheet with "rows", "widths" and "text".
+QJsonArray ReadWorkbook(const QString& path) {
+    QProcess reader;
+    reader.start("/usr/bin/python3", {VERDANIX_READ_XLS, path});
+    reader.waitForFinished(120000);
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+}
+
+QStringList Row(const QJsonArray& sheets, int sheet, int row) {
+    QStringList texts;
+    for (const auto& cell : sheets[sheet].toObject()["rows"].toArray()[row].toArray())
+        texts << cell.toString();
+    return texts;
+}
+
+QStringList FilesBelow(const QString& dir) {
+    QStringList files;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(dir).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+// A picture payload of size bytes.
+std::string Picture(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(seed + i * 7);
+    return bytes;
+}
+
+struct Export : ::testing::Test {
+    StoreInstallation install;
+    MemoryRegistry registry;
+    PortableComClassFactory factory{registry};
+    TNotesSession session{factory};
+    TNotesDatabase database;
+    XlsSpreadsheetAutomation xls;
+    RecordingProgress progress;
+    RecordingPrompter prompter;
+    QTemporaryDir out;
+
+    void SetUp() override {
+        store::RegisterLocalStore(factory);
+        install.Register(registry);
+        session.Initialize(u"");
+    }
+    void Run(const QString& file, const QString& view, int32_t docCount, ISpreadsheetAutomation* sheet = nullptr) {
+        database.ConnectTo(session.GetDatabase(u"", u"db.nsf", false));
+        ExportToExcel({session, database, sheet ? *sheet : xls, progress, prompter, {}}, file, view, docCount);
+        EXPECT_FALSE(progress.open) << "the progress window is closed on every path";
+    }
+    QString Out(const QString& name) const { return out.filePath(name); }
+};
+
+} // namespace
+
+TEST_F(Export, RowsHeaderWidthsAndTextFormat) {
+    const auto unids = install.MakeDatabase(
+        "db.nsf", {View(u"All", u"", u"SELECT @All", {Column(u"Subject", u"Subject")})},
+        {Note(u"M", {TextItem(u"Subject", {u"第一"}), TextItem(u"Body", {u"正文"}), TextItem(u"123", {u"x"})}),
+         Note(u"M", {TextItem(u"Subject", {u"second"}), NumberItem(u"Body", {2.5, 7}), DateItem(u"123", {45000})}),
+         Note(u"M", {TextItem(u"Subject", {u"third", u"more"})})});
+    Run(Out("list"), "All", 3);
+    EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(Out("All附件"))});
+    const QJsonArray book = ReadWorkbook(Out("list.xls"));
+    ASSERT_EQ(book.size(), 1);
+    EXPECT_EQ(Row(book, 0, 0), QStringList({"文档ID", "Form", "Subject", "Body", "123"}));
+    EXPECT_EQ(Row(book, 0, 1), QStringList({QString::fromStdU16String(unids[0]), "M", "第一", "正文", "x"}));
+    EXPECT_EQ(Row(book, 0, 2).mid(2), QStringList({"second", "2.5", VariantToText(OleDate{45000})}));
+    EXPECT_EQ(Row(book, 0, 3).mid(2), QStringList({"third", "", ""})) << "first values; missing fields empty";
+    const QJsonObject widths = book[0].toObject()["widths"].toObject();
+    for (const auto& [column, width] : {std::pair{"0", 40}, {"2", 17}, {"3", 14}})
+        EXPECT_EQ(widths[column].toInt(), xls::Workbook::ColumnWidthUnits(width)) << column;
+    EXPECT_EQ(book[0].toObject()["text"].toArray(), QJsonArray({QJsonArray({0, 4})}))
+        << "only the integer-looking header";
+    EXPECT_EQ(progress.texts.last(), "正在导出数据到list.xls...");
+    EXPECT_TRUE(progress.texts.contains("正在导出数据到list.xls...3/3"));
+}
+
+TEST_F(Export, AttachmentsEmbeddedObjectsAndPicturesGoToTheDocumentsFolder) {
+    store::RichTextBuilder body;
+    body.addParagraph(u"图文");
+    body.addPicture("jpeg", Picture(3000, 1), 10, 10);
+    body.addPicture("gif", Picture(100, 2), 10, 10); // too small to keep
+    body.addPicture("gif", Picture(3000, 3), 10, 10);
+    body.addObjectRef(u"plan.doc", u"Word.Document.8");
+    body.addObjectRef(u"sheet.xls", u"Excel.Sheet.8");
+    store::NoteData rich = Note(u"M", {TextItem(u"Subject", {u"a"}), RichItem(u"Body", body.fragment())});
+    rich.files = {FileObject(u"plan.doc", "P", store::file_kind::kObject, u"Word.Document.8"),
+                  FileObject(u"sheet.xls", "S", store::file_kind::kObject, u"Excel.Sheet.8"),
+                  FileObject(u"..\\..\\x", "1"),
+                  FileObject(u"/etc/x", "2"),
+                  FileObject(u"C:\\x", "3"),
+                  FileObject(u"a?b", "4"),
+                  FileObject(u"a*b", "5"),
+                  FileObject(u"RTF域图片0.gif", "6")};
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"Sales\\2024", u"", u"SELECT @All")}, {std::move(rich)});
+    Run(Out("book.xls"), "Sales\\2024", 1);
+    const QString folder = Out("Sales/2024附件");
+    EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(folder)});
+    const QString unid = QString::fromStdU16String(unids[0]);
+    const auto sorted = [](QStringList list) {
+        list.sort();
+        return list;
+    };
+    EXPECT_EQ(FilesBelow(out.path()),
+              sorted({"Sales/2024附件/" + unid + "/RTF域图片0 (2).gif", "Sales/2024附件/" + unid + "/RTF域图片0.gif",
+                      "Sales/2024附件/" + unid + "/RTF域图片1.jpg", "Sales/2024附件/" + unid + "/.._.._x",
+                      "Sales/2024附件/" + unid + "/_etc_x", "Sales/2024附件/" + unid + "/a_b",
+                      "Sales/2024附件/" + unid + "/a_b (2)", "Sales/2024附件/" + unid + "/C__x",
+                      "Sales/2024附件/" + unid + "/plan.doc", "Sales/2024附件/" + unid + "/sheet.xls", "book.xls"}));
+    QFile gif(folder + "/" + unid + "/RTF域图片0.gif");
+    ASSERT_TRUE(gif.open(QIODevice::ReadOnly));
+    EXPECT_EQ(gif.readAll(), QByteArray::fromStdString(Picture(3000, 3))) << "exactly the picture, nothing after it";
+    QFile sheet(folder + "/" + unid + "/sheet.xls");
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sheet.readAll(), "S");
+    const QJsonArray book = ReadWorkbook(Out("book.xls"));
+    const auto bodyColumn = Row(book, 0, 0).indexOf("Body");
+    EXPECT_EQ(Row(book, 0, 1).value(bodyColumn).count("图文"), 2) << "the formatted text, then the first value";
+}
+
+TEST_F(Export, EarlyReturnsAndTheirMessages) {
+    install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {Note(u"M", {TextItem(u"A", {u"a"})})});
+    spreadsheettest::FailingSpreadsheetAutomation none;
+    QFile existing(Out("there.XLS"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    Run(" \t", "V", 1, &none);
+    Run(Out("there.XLS"), "V", 0, &none);
+    Run(Out("empty"), "V", 0, &none);
+    Run(Out("noview"), "", 1, &none);
+    Run(Out("nosheet"), "V", 1, &none);
+    EXPECT_EQ(prompter.texts(), QStringList({Out("there.XLS") + "文件已存在!", "当前没有可导出的内容",
+                                             "请确认您电脑上是否安装了EXCEL！"}));
+    EXPECT_EQ(none.creations, 1);
+    EXPECT_EQ(progress.opened, 0);
+    EXPECT_EQ(FilesBelow(out.path()), QStringList{"there.XLS"});
+    EXPECT_EQ(WorkbookPath("C:\\out\\list.xlsx"), "C:\\out\\list.xlsx.xls");
+
+    Run(Out("lost"), "Gone", 1);
+    ASSERT_EQ(prompter.texts().size(), 4);
+    EXPECT_TRUE(prompter.texts().last().startsWith("连接视图出错:"));
+    EXPECT_EQ(ReadWorkbook(Out("lost.xls"))[0].toObject()["rows"].toArray().size(), 0) << "an empty workbook is saved";
+}
+
+TEST_F(Export, AFailingCellWriteSavesWhatWasWrittenAndSaysSo) {
+    install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")},
+                         {Note(u"M", {TextItem(u"A", {u"a"})}), Note(u"M", {TextItem(u"A", {u"b"})})});
+    spreadsheettest::RecordingSpreadsheetAutomation recording;
+    recording.log->failKind = SpreadsheetCall::Kind::SetCellValue;
+    recording.log->failAt = 7;
+    recording.log->failMessage = u"disk full";
+    Run(Out("failed"), "V", 2, &recording);
+    EXPECT_EQ(prompter.texts(), QStringList{"连接文档出错:disk full"});
+    EXPECT_EQ(recording.log->of(SpreadsheetCall::Kind::SaveActiveWorkbookAs).size(), 1u);
+    EXPECT_EQ(recording.log->of(SpreadsheetCall::Kind::Quit).size(), 1u);
+    EXPECT_EQ(recording.log->applicationsReleased, 1);
+}
+
+TEST_F(Export, ManyDocumentsGoOnInFurtherSheetsAndLongTextsIntoFiles) {
+    std::vector<store::NoteData> notes;
+    for (int i = 0; i < 70000; ++i)
+        notes.push_back(Note(u"M", {NumberItem(u"N", {double(i)})}));
+    notes[0].items.push_back(TextItem(u"Long", {std::u16string(40000, u'长')}));
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, std::move(notes));
+    Run(Out("many"), "V", 70005); // the view holds fewer than counted: what is there is written
+    EXPECT_EQ(prompter.texts().size(), 1);
+    EXPECT_TRUE(prompter.texts()[0].startsWith(kDone));
+    const QJsonArray book = ReadWorkbook(Out("many.xls"));
+    ASSERT_EQ(book.size(), 2);
+    EXPECT_EQ(book[0].toObject()["rows"].toArray().size(), 65536);
+    EXPECT_EQ(book[1].toObject()["rows"].toArray().size(), 70000 - 65535 + 1);
+    EXPECT_EQ(Row(book, 1, 0), Row(book, 0, 0)) << "each sheet starts with the header row";
+    EXPECT_EQ(Row(book, 1, 70000 - 65535).value(0), QString::fromStdU16String(unids.back()));
+    EXPECT_EQ(Row(book, 0, 1).value(3).size(), 32767);
+    QFile whole(Out("V附件/" + QString::fromStdU16String(unids[0]) + "/Long.txt"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(whole.readAll().mid(3)), QString(40000, QChar(u'长')));
+}
+
+TEST(SafePath, NamesNeverLeaveTheirFolder) {
+    EXPECT_EQ(SafeFileName(".."), "_..");
+    EXPECT_EQ(SafeFileName("a/../../b"), "a_.._.._b");
+    EXPECT_EQ(SafeFileName("CON.txt"), "_CON.txt");
+    EXPECT_EQ(SafeFileName("name. "), "name__");
+    EXPECT_EQ(SafeRelativePath("..\\Sales/2024\\"), "_../Sales/2024");
+    FolderNames files;
+    EXPECT_EQ(files.fileFor("a:b.txt"), "a_b.txt");
+    EXPECT_EQ(files.fileFor("A?b.txt"), "A_b (2).txt");
+    EXPECT_EQ(files.fileFor("a:b.txt"), "a_b.txt") << "the same name keeps its file";
+}
+
+TEST(PictureScan, ThresholdOrderStrayAndUnclosedTags) {
+    const QString big(2501, 'A'), edge(2500, 'B');
+    const QString dxl = "<jpeg>" + big + "</jpeg><gif originalformat='notesbitmap'>" + big + "</gif><gif>" + edge +
+                        "</gif><gif>" + big + "</gif><jpeg>" + edge + "</jpeg><jpeg>" + big;
+    QStringList written;
+    const auto scan = [&](const QString& text) {
+        written.clear();
+        ScanDxlPictures(text, [&](const QString& name, const QByteArray& bytes) {
+            written << name + " " + QString::number(bytes.size());
+        });
+        return written;
+    };
+    // The plain GIF of 2,501 characters comes first (the one of 2,500 takes no number), then the
+    // bitmap GIF, then the closed JPEG; the unclosed JPEG is not written.
+    EXPECT_EQ(scan(dxl), QStringList({"RTF域图片0.gif 1875", "RTF域图片1.gif 1875", "RTF域图片2.jpg 1875"}));
+    EXPECT_EQ(scan(dxl), written) << "a second scan gives the same files";
+    EXPECT_EQ(scan("</gif><gif>" + big + "</gif>"), QStringList{"RTF域图片0.gif 1875"}) << "a stray closing tag first";
+    EXPECT_EQ(scan("<gif>\n" + QString(2499, 'C') + "\n</gif>").size(), 1) << "line breaks count, then are skipped";
+}
+
+TEST(PictureScan, RealDxlSamplesWithPictures) {
+    QFile sample(QStringLiteral(VERDANIX_SHARED_DATA "/dxl/plomino_test_binary_2.xml"));
+    if (!sample.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no sample data beside the project";
+    QStringList names;
+    ScanDxlPictures(QString::fromUtf8(sample.readAll()), [&](const QString& name, const QByteArray& bytes) {
+        names << name;
+        EXPECT_TRUE(bytes.startsWith("\xFF\xD8")) << "a JPEG file";
+    });
+    EXPECT_EQ(names, QStringList{"RTF域图片0.jpg"});
+}
