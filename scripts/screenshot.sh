@@ -31,7 +31,7 @@ fi
 app=$!
 sleep 3
 browse=""
-case "$what" in views | page | last | detail) browse=1 ;; esac
+case "$what" in views | page | last | detail | export) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
@@ -60,7 +60,7 @@ if [ -n "$browse" ]; then
     xdotool mousemove --window "$win" 70 89 click 1
     sleep 1
 fi
-if [ "$what" = page ] || [ "$what" = last ] || [ "$what" = detail ]; then
+if [ "$what" = page ] || [ "$what" = last ] || [ "$what" = detail ] || [ "$what" = export ]; then
     xdotool mousemove --window "$win" 90 102 click 1
     sleep 2
 fi
@@ -71,6 +71,16 @@ fi
 if [ "$what" = detail ]; then
     xdotool mousemove --window "$win" 330 96 click 1 click 1
     sleep 2
+fi
+if [ "$what" = export ]; then
+    target="$BUILD/export/contacts.xls"
+    rm -rf "$BUILD/export"
+    mkdir -p "$BUILD/export"
+    xdotool mousemove --window "$win" 173 45 click 1 # the toolbar's "导出数据"
+    sleep 2
+    xdotool type "$target"
+    xdotool key Return
+    sleep 8
 fi
 if [ "$what" = locked ]; then
     file="$ROOT/demo/data/names.nsf"
