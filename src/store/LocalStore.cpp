@@ -54,6 +54,7 @@ struct DbFile {
     sql::Statement lastEntry;   // number of entries of a view
     sql::Statement positionOf;  // position of a note in a view
     sql::Statement noteByUnid;
+    NoteBodyStatements noteBody{db};
     sql::Statement begin, commit;
 
     DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
@@ -175,7 +176,7 @@ public:
 
     const NoteData& note() {
         if (!m_loaded) {
-            Guarded([&] { LoadNoteBody(m_file->db, m_note); });
+            Guarded([&] { LoadNoteBody(m_file->noteBody, m_note); });
             m_loaded = true;
         }
         return m_note;

@@ -206,10 +206,23 @@ std::vector<ViewDef> LoadViews(const sql::Connection& db) {
     return views;
 }
 
-void LoadNoteBody(const sql::Connection& db, NoteData& note) {
+NoteBodyStatements::NoteBodyStatements(const sql::Connection& db)
+    : items(db.prepare("SELECT name, type, flags, value FROM items WHERE note_id = ? ORDER BY seq")),
+      files(db.prepare("SELECT file_id, name, kind, class, created, modified, size FROM files WHERE note_id = ? "
+                       "ORDER BY file_id")) {}
+
+void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
     note.items.clear();
     note.files.clear();
-    auto items = db.prepare("SELECT name, type, flags, value FROM items WHERE note_id = ? ORDER BY seq");
+    // The statements are reset on every way out, so they can serve the next note.
+    struct Reset {
+        NoteBodyStatements& s;
+        ~Reset() {
+            s.items.reset();
+            s.files.reset();
+        }
+    } reset{statements};
+    auto& items = statements.items;
     items.bind(1, note.noteId);
     while (items.step()) {
         ItemData item;
@@ -222,8 +235,7 @@ void LoadNoteBody(const sql::Connection& db, NoteData& note) {
             item.values = DecodeValues(items.bytes(3));
         note.items.push_back(std::move(item));
     }
-    auto files = db.prepare(
-        "SELECT file_id, name, kind, class, created, modified, size FROM files WHERE note_id = ? ORDER BY file_id");
+    auto& files = statements.files;
     files.bind(1, note.noteId);
     while (files.step()) {
         FileData file;
@@ -236,6 +248,11 @@ void LoadNoteBody(const sql::Connection& db, NoteData& note) {
         file.size = files.int64(6);
         note.files.push_back(std::move(file));
     }
+}
+
+void LoadNoteBody(const sql::Connection& db, NoteData& note) {
+    NoteBodyStatements statements(db);
+    LoadNoteBody(statements, note);
 }
 
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {

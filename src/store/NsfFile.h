@@ -38,6 +38,13 @@ sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
 std::vector<ViewDef> LoadViews(const sql::Connection& db);
 // Reads a note's items and file descriptions (without file bytes) into note, whose noteId is set.
 void LoadNoteBody(const sql::Connection& db, NoteData& note);
+// The statements that read a note's items and files, prepared once for many notes.
+struct NoteBodyStatements {
+    explicit NoteBodyStatements(const sql::Connection& db);
+    sql::Statement items;
+    sql::Statement files;
+};
+void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
 // Reads a note by id with its header; nothing when there is no such note.
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
 // The bytes of a stored file.

@@ -16,8 +16,11 @@
 #include "store/LocalStore.h"
 #include "store/NsfFile.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QTableWidget>
 #include <QThread>
@@ -263,6 +266,28 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     Click(file->child(0));
     EXPECT_EQ(main->docCount, 3);
     EXPECT_EQ(main->viewName, "Padded");
+}
+
+TEST_F(Browsing, CommandsWaitWhileAnExportRuns) {
+    Click(Node({"a.nsf"}));
+    Click(Node({"a.nsf", "Numbers"}));
+    QTemporaryDir out;
+    int tried = 0;
+    fx.spreadsheet.log->onCall = [&] {
+        if (tried++ == 0) {
+            main->findChild<QAction*>("openfile")->trigger();
+            main->findChild<QAction*>("export")->trigger();
+            tree->setCurrentItem(Node({"a.nsf", "Bare"}));
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QCoreApplication::sendEvent(tree->viewport(), &release);
+        }
+    };
+    main->ExportToExcel(out.filePath("x.xls"));
+    EXPECT_TRUE(fx.prompter.fileDialogFilters.empty()) << "no dialog opened during the export";
+    EXPECT_EQ(main->viewName, "Numbers");
+    EXPECT_FALSE(main->isExporting());
+    EXPECT_EQ(fx.spreadsheet.log->of(spreadsheettest::SpreadsheetCall::Kind::SaveActiveWorkbookAs).size(), 1u);
 }
 
 TEST_F(Browsing, DocumentDetailsShowEachItemsFirstValue) {

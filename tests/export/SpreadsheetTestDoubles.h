@@ -5,6 +5,7 @@
 
 #include "interfaces/SpreadsheetAutomation.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,15 @@ public:
 
 // One recorded call. Unused fields stay 0 or empty.
 struct SpreadsheetCall {
-    enum class Kind { AddWorkbook, AddSheet, SetColumnWidth, SetCellNumberFormat, SetCellValue, SaveActiveWorkbookAs, Quit };
+    enum class Kind {
+        AddWorkbook,
+        AddSheet,
+        SetColumnWidth,
+        SetCellNumberFormat,
+        SetCellValue,
+        SaveActiveWorkbookAs,
+        Quit
+    };
     Kind kind;
     int32_t row = 0;
     int32_t column = 0;
@@ -44,7 +53,8 @@ struct SpreadsheetLog {
     SpreadsheetCall::Kind failKind = SpreadsheetCall::Kind::AddWorkbook;
     int failAt = 0;
     std::u16string failMessage = u"Automation call failed";
-    int failKindAttempts = 0; // calls of failKind so far, failed or not
+    int failKindAttempts = 0;     // calls of failKind so far, failed or not
+    std::function<void()> onCall; // runs at every call, before it is recorded
 
     // The calls of one kind, in order.
     std::vector<SpreadsheetCall> of(SpreadsheetCall::Kind kind) const {
@@ -89,6 +99,8 @@ public:
 
 private:
     void record(SpreadsheetCall call) {
+        if (m_log->onCall)
+            m_log->onCall();
         if (call.kind == m_log->failKind && ++m_log->failKindAttempts == m_log->failAt)
             throw EOleException(m_log->failMessage, hresult::kFail);
         m_log->calls.push_back(std::move(call));

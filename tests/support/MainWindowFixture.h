@@ -3,10 +3,11 @@
 // loaders.
 #pragma once
 
+#include "access/FormRunner.h"
+#include "export/SpreadsheetTestDoubles.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
-#include "access/FormRunner.h"
 #include "shell/WaitMsg.h"
 #include "shell/main.h"
 
@@ -38,6 +39,7 @@ struct MainWindowFixture {
     RecordingPrompter prompter;
     ScriptedFormRunner forms;
     WaitMsgWindow progress;
+    spreadsheettest::RecordingSpreadsheetAutomation spreadsheet;
     PortableComClassFactory factory{registry};
     int terminateCalls = 0;
     bool leftButton = false;
@@ -48,6 +50,7 @@ struct MainWindowFixture {
         env.registry = &registry;
         env.prompter = &prompter;
         env.progress = &progress;
+        env.spreadsheet = &spreadsheet;
         env.comFactory = &factory;
         env.forms = &forms;
         env.exeDir = exeDir.path();

@@ -1,0 +1,199 @@
+// Speed of the export, end to end, on the local store and the workbook writer:
+//  - a view of 20,000 documents with 10 fields, a rich-text field with a picture in every tenth
+//    document and an attachment in every fifth;
+//  - a plain view of 100,000 documents with 10 fields (over two sheets).
+// For each: documents and cells per second, and the share of the time spent in the store (reading
+// the documents and fields), the writer (cells into the workbook and saving it), the file system
+// (attachments and pictures) and the rest (the export's own work and the interfaces between).
+// The shares come from timing each part alone on the same data. Peak memory is printed last.
+#include "access/Domino_TLB.h"
+#include "access/VariantText.h"
+#include "export/ExportToExcel.h"
+#include "export/RichTextPictures.h"
+#include "platform/ComClassFactory.h"
+#include "platform/ProfileFile.h"
+#include "platform/Progress.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "store/Build.h"
+#include "store/LocalStore.h"
+#include "store/NsfFile.h"
+#include "store/RichText.h"
+#include "xls/Workbook.h"
+#include "xls/XlsSpreadsheetAutomation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace store::build;
+
+namespace {
+
+constexpr int kFields = 10;
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Bytes(size_t size, int seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + static_cast<size_t>(seed)) & 0xFF);
+    return bytes;
+}
+
+void MakeDatabase(const fs::path& file, int documents, bool extras) {
+    auto writer = store::DatabaseWriter::Create(file, u"Bench");
+    writer->addView(View(u"All", u"", u"SELECT @All", {Column(u"F0", u"F0")}));
+    for (int i = 0; i < documents; ++i) {
+        std::vector<store::ItemData> items;
+        for (int f = 0; f < kFields - (extras ? 1 : 0); ++f) {
+            const auto text = std::to_string(i * 10 + f);
+            items.push_back(f % 3 == 2 ? NumberItem(u"F" + std::u16string(1, char16_t(u'0' + f)), {double(i + f)})
+                                       : TextItem(u"F" + std::u16string(1, char16_t(u'0' + f)),
+                                                  {u"值" + std::u16string(text.begin(), text.end())}));
+        }
+        store::NoteData note = Note(u"Doc", std::move(items));
+        if (extras) {
+            store::RichTextBuilder body;
+            body.addParagraph(u"正文 text of the document");
+            if (i % 10 == 0)
+                body.addPicture("gif", Bytes(6000, i), 80, 60);
+            note.items.push_back(RichItem(u"Body", body.fragment()));
+            if (i % 5 == 0)
+                note.files.push_back(FileObject(u"附件.txt", Bytes(2000, i)));
+        }
+        writer->addNote(std::move(note));
+    }
+    writer->commit();
+}
+
+struct Bench {
+    fs::path root;
+    MemoryRegistry registry;
+    PortableComClassFactory factory{registry};
+    TNotesSession session{factory};
+
+    explicit Bench(const fs::path& dir) : root(dir) {
+        fs::create_directories(root / "program");
+        fs::create_directories(root / "data");
+        ProfileFile(QString::fromStdU16String((root / "program" / "notes.ini").u16string()))
+            .WriteString("Notes", "Directory", QString::fromStdU16String((root / "data").u16string()));
+        PortableComClassFactory::WriteComponentFile(root / "program" / "nlsxbe.dll", store::kComponentKind);
+        registry.CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
+            ->WriteString(u"", (root / "program" / "nlsxbe.dll").u16string());
+        store::RegisterLocalStore(factory);
+        session.Initialize(u"");
+    }
+
+    void Run(const char* label, const char* file, int documents, bool extras) {
+        MakeDatabase(root / "data" / file, documents, extras);
+        TNotesDatabase db;
+        db.ConnectTo(session.GetDatabase(u"", fs::path(file).u16string(), false));
+        const int cells = documents * (kFields + 1);
+
+        // The whole export.
+        XlsSpreadsheetAutomation xls;
+        RecordingProgress progress;
+        RecordingPrompter prompter;
+        const QString out = QString::fromStdU16String((root / (std::string(label) + ".xls")).u16string());
+        const double total = Seconds([&] {
+            ExportToExcel({session, db, xls, progress, prompter, {}}, out, "All", documents);
+        });
+        if (prompter.messages.size() != 1 || !prompter.messages[0].text.startsWith(QStringLiteral("您好")))
+            std::fprintf(stderr, "export failed: %s\n", qPrintable(prompter.texts().join('|')));
+
+        // The store alone: every document and field read as the export reads them.
+        QStringList header;
+        const double store = Seconds([&] {
+            TNotesView view;
+            view.ConnectTo(db.GetView(u"All"));
+            TNotesDocument doc;
+            doc.ConnectTo(view.GetNthDocument(1));
+            header = VariantArrayToTexts(doc.Items());
+            for (; doc.IsBound(); doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()))) {
+                doc.UniversalID();
+                doc.HasEmbedded();
+                for (const QString& name : header) {
+                    TNotesItem item;
+                    item.ConnectTo(doc.GetFirstItem(name.toStdU16String()));
+                    if (item.IsBound() && item.Type() == item_type::kRichText) {
+                        TNotesRichTextItem rich;
+                        rich.ConnectToItem(doc.GetFirstItem(name.toStdU16String()));
+                        rich.GetFormattedText(true, 80);
+                        rich.EmbeddedObjects();
+                    }
+                    doc.GetItemValue(name.toStdU16String());
+                }
+            }
+        });
+
+        // The file system alone: the attachments and pictures written again.
+        const QString files = QString::fromStdU16String((root / "files").u16string());
+        const double fileSystem = Seconds([&] {
+            TNotesView view;
+            view.ConnectTo(db.GetView(u"All"));
+            TNotesDocument doc;
+            doc.ConnectTo(view.GetNthDocument(1));
+            for (int i = 0; doc.IsBound(); ++i, doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()))) {
+                if (!extras || !doc.HasEmbedded())
+                    continue;
+                const QString folder = files + QStringLiteral("/%1").arg(i);
+                QDir().mkpath(folder);
+                TNotesEmbeddedObject attachment;
+                attachment.ConnectTo(doc.GetAttachment(u"附件.txt"));
+                if (attachment.IsBound())
+                    attachment.ExtractFile((folder + QStringLiteral("/附件.txt")).toStdU16String());
+                if (i % 10 == 0)
+                    ExtractRichTextPictures(session, doc, folder);
+            }
+        });
+
+        // The writer alone: as many cells of the same size, then saved.
+        const double writer = Seconds([&] {
+            xls::Workbook book;
+            for (int r = 0; r < documents; ++r) {
+                if (r > 0 && r % 65535 == 0)
+                    book.addSheet();
+                for (int c = 0; c <= kFields; ++c)
+                    book.setText(static_cast<uint32_t>(r % 65535 + 1), static_cast<uint32_t>(c),
+                                 c == 0 ? u"0123456789ABCDEF0123456789ABCDEF" : u"值12345");
+            }
+            book.save(fs::path(out.toStdU16String() + u".writer.xls"));
+        });
+
+        std::printf("%s_documents %d\n", label, documents);
+        std::printf("%s_docs_per_second %.0f\n", label, documents / total);
+        std::printf("%s_cells_per_second %.0f\n", label, cells / total);
+        std::printf("%s_share_store %.2f\n", label, store / total);
+        std::printf("%s_share_writer %.2f\n", label, writer / total);
+        std::printf("%s_share_file_system %.2f\n", label, fileSystem / total);
+        std::printf("%s_share_rest %.2f\n", label, std::max(0.0, 1 - (store + writer + fileSystem) / total));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    Bench bench(fs::path(dir.path().toStdU16String()));
+    std::printf("export: a view of 20,000 documents with rich text, pictures and attachments; a plain view of "
+                "100,000 documents (targets: 500,000 and 1,000,000 cells per second)\n");
+    bench.Run("rich_20000", "rich.nsf", 20000, true);
+    bench.Run("plain_100000", "plain.nsf", 100000, false);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("export_peak_memory_mb %.1f\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
