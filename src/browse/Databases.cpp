@@ -2,10 +2,11 @@
 
 #include "access/Domino_TLB.h"
 #include "access/VariantText.h"
+#include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
 
 bool IsShownViewName(const QString& name) {
-    return !name.contains(QLatin1Char('$')) && !TrimBlanks(name.toStdU16String()).empty();
+    return IsShownViewName(name.toStdU16String());
 }
 
 bool IsDatabaseNodeText(const QString& text) {

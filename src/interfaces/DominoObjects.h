@@ -11,11 +11,23 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // Class and interface identifiers; all end in -2EED-1069-BF5D-00DD011186B7.
 namespace domino_ids {
 inline constexpr char16_t kNotesSessionClass[] = u"{29131539-2EED-1069-BF5D-00DD011186B7}";
 } // namespace domino_ids
+
+// Whether a view is one people browse: its name is not blank and has no "$" (views named so,
+// such as "($All)", are the database's own).
+inline bool IsShownViewName(std::u16string_view name) {
+    if (name.find(u'$') != std::u16string_view::npos)
+        return false;
+    for (char16_t c : name)
+        if (c > 32)
+            return true;
+    return false;
+}
 
 // Item type codes (IItem::Type).
 namespace item_type {

@@ -489,6 +489,46 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     return note.unid;
 }
 
+bool DatabaseWriter::removeNote(const std::u16string& unid) {
+    if (m_committed)
+        throw std::logic_error("the database has been committed");
+    std::u16string upper = unid;
+    for (auto& c : upper)
+        if (c >= u'a' && c <= u'f')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    auto find = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
+    find.bind(1, Utf8(upper));
+    if (!find.step())
+        return false;
+    const int64_t noteId = find.int64(0);
+    find = {};
+    for (auto& view : m_views) {
+        const int64_t viewId = view->indexer.def().viewId;
+        std::erase_if(view->pending, [noteId](const ViewEntry& entry) { return entry.noteId == noteId; });
+        auto position = m_db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
+        position.bind(1, noteId).bind(2, viewId);
+        if (!position.step())
+            continue;
+        const int64_t removed = position.int64(0);
+        position = {};
+        m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position = ?")
+            .bind(1, viewId)
+            .bind(2, removed)
+            .run();
+        // The entries after it move up one; through negative positions, so that no two collide.
+        m_db.prepare("UPDATE view_entries SET position = -position WHERE view_id = ? AND position > ?")
+            .bind(1, viewId)
+            .bind(2, removed)
+            .run();
+        m_db.prepare("UPDATE view_entries SET position = -position - 1 WHERE view_id = ? AND position < 0")
+            .bind(1, viewId)
+            .run();
+    }
+    for (const char* table : {"items", "files", "notes"})
+        m_db.prepare(("DELETE FROM " + std::string(table) + " WHERE note_id = ?").c_str()).bind(1, noteId).run();
+    return true;
+}
+
 // Merges the pending entries into the stored index. Entries before the first new key keep their
 // positions; the tail from there on is rewritten in merged order.
 void DatabaseWriter::mergeIndex(ViewState& view) {

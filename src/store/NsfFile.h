@@ -90,6 +90,9 @@ public:
     // created or modified time becomes now. A "Form" item is added from note.form when missing.
     // Returns the note's universal ID.
     std::u16string addNote(NoteData note);
+    // Removes the note with that universal ID, with its items, files and view entries; false when
+    // there is none.
+    bool removeNote(const std::u16string& unid);
     // Brings the view indexes up to date and commits; the writer accepts nothing afterwards.
     void commit();
 

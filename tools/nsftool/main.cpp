@@ -3,10 +3,12 @@
 //   nsftool create <file.nsf> <description.json>   a database from a JSON description
 //   nsftool demo <installRoot> <exeDir> [--force]  the demo installation
 //   nsftool dump <file.nsf> [maxEntries]           views and documents of a database
+//   nsftool import [--append] <DXL...> <file.nsf>   documents and views of DXL files (or folders)
 #include "Demo.h"
 #include "Dump.h"
 
 #include "store/Description.h"
+#include "store/DxlImport.h"
 #include "store/NsfFile.h"
 
 #include <QCoreApplication>
@@ -22,7 +24,8 @@ int Usage() {
     std::cerr << "usage:\n"
                  "  nsftool create <file.nsf> <description.json>\n"
                  "  nsftool demo <installRoot> <exeDir> [--force]\n"
-                 "  nsftool dump <file.nsf> [maxEntries]\n";
+                 "  nsftool dump <file.nsf> [maxEntries]\n"
+                 "  nsftool import [--append] <file.dxl|folder>... <file.nsf>\n";
     return 2;
 }
 
@@ -61,6 +64,20 @@ int main(int argc, char** argv) {
                           << " documents\n";
             else
                 std::cout << "demo installation is complete; nothing to do (--force rebuilds it)\n";
+            return 0;
+        }
+        if (command == "import") {
+            const bool append = argc > 2 && std::strcmp(argv[2], "--append") == 0;
+            std::vector<std::filesystem::path> inputs;
+            for (int i = append ? 3 : 2; i < argc - 1; ++i)
+                inputs.push_back(Path(argv[i]));
+            if (inputs.empty())
+                return Usage();
+            const auto start = std::chrono::steady_clock::now();
+            const auto report = store::ImportDxl(inputs, Path(argv[argc - 1]), append);
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::cout << store::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
+                      << " s\n";
             return 0;
         }
         if (command == "dump" && (argc == 3 || argc == 4)) {

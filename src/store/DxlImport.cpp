@@ -1,0 +1,547 @@
+#include "store/DxlImport.h"
+
+#include "interfaces/DominoObjects.h"
+#include "store/Formula.h"
+#include "store/NsfFile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <optional>
+
+namespace store {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kText = 1280, kNumbers = 768, kDateTimes = 1024, kNames = 1074, kReaders = 1075, kAuthors = 1076,
+                  kRichText = 1;
+constexpr int kMimePart = 19;    // rawitemdata type of a MIME part
+constexpr int kRfc822Text = 502; // rawitemdata type of a mail header kept as it came
+const std::u16string kAllDocumentsView = u"所有文档";
+
+std::u16string U16(QStringView text) {
+    return text.toString().toStdU16String();
+}
+
+// DXL date-time text: 20240101T120000,00+08 (the zone, "+hh", "+hhmm" or "Z", is left aside, so
+// the time stays as written), 20240101 for a date, T120000,00 for a time of day.
+std::optional<double> ParseDateTime(QStringView text) {
+    text = text.trimmed();
+    int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0, centis = 0;
+    const auto number = [&text](qsizetype from, qsizetype length, int& out) {
+        if (from + length > text.size())
+            return false;
+        bool ok = false;
+        out = text.mid(from, length).toInt(&ok);
+        return ok;
+    };
+    qsizetype t = text.indexOf(u'T');
+    if (t != 0) {
+        if (!number(0, 4, year) || !number(4, 2, month) || !number(6, 2, day))
+            return std::nullopt;
+        if (t < 0)
+            t = 8;
+    }
+    if (t < text.size() && text[t] == u'T') {
+        if (!number(t + 1, 2, hour) || !number(t + 3, 2, minute) || !number(t + 5, 2, second))
+            return std::nullopt;
+        if (t + 7 < text.size() && text[t + 7] == u',')
+            number(t + 8, 2, centis);
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return ToOleDate(year, month, day, hour, minute, second, centis * 10);
+}
+
+// The text of a MIME part item (rawitemdata type 19): the part's record header (20 bytes)
+// dropped, headers and body kept, a quoted-printable body decoded.
+std::u16string MimePartText(const QByteArray& raw) {
+    if (raw.size() <= 20)
+        return {};
+    QByteArray text = raw.mid(20);
+    const qsizetype bodyStart = text.indexOf("\r\n\r\n");
+    if (bodyStart >= 0 && text.left(bodyStart).toLower().contains("quoted-printable")) {
+        const QByteArray body = text.mid(bodyStart + 4);
+        QByteArray decoded;
+        decoded.reserve(body.size());
+        for (qsizetype i = 0; i < body.size(); ++i) {
+            if (body[i] != '=') {
+                decoded += body[i];
+            } else if (i + 2 < body.size() && body[i + 1] == '\r' && body[i + 2] == '\n') {
+                i += 2; // a soft line break
+            } else if (i + 2 < body.size()) {
+                bool ok = false;
+                const int byte = body.mid(i + 1, 2).toInt(&ok, 16);
+                decoded += ok ? static_cast<char>(byte) : '=';
+                i += ok ? 2 : 0;
+            }
+        }
+        text = text.left(bodyStart + 4) + decoded;
+    }
+    return QString::fromUtf8(text).toStdU16String();
+}
+
+// The readable text of a mail header item (rawitemdata type 502): after a 14-byte record header
+// whose fourth 16-bit field is its length.
+std::optional<std::u16string> Rfc822Text(const QByteArray& raw) {
+    if (raw.size() < 14)
+        return std::nullopt;
+    const auto length = static_cast<qsizetype>(static_cast<uint8_t>(raw[6]) | static_cast<uint8_t>(raw[7]) << 8);
+    if (14 + length > raw.size())
+        return std::nullopt;
+    return QString::fromUtf8(raw.mid(14, length)).toStdU16String();
+}
+
+bool IsMailItem(int rawType) {
+    return rawType == kMimePart || rawType == kRfc822Text;
+}
+
+bool Parses(const std::u16string& formula) {
+    try {
+        Formula parsed(formula);
+        return true;
+    } catch (const FormulaError&) {
+        return false;
+    }
+}
+
+class Importer {
+public:
+    Importer(DatabaseWriter& writer, DxlImportReport& report, bool append)
+        : m_writer(writer), m_report(report), m_append(append) {}
+
+    void importFile(const fs::path& file) {
+        QFile input(QString::fromStdU16String(file.u16string()));
+        m_fileName = QString::fromStdU16String(file.filename().u16string());
+        if (!input.open(QIODevice::ReadOnly))
+            throw DxlImportError(file.string() + ": " + input.errorString().toStdString());
+        m_xml.setDevice(&input);
+        // External entities and the DTD named in the DOCTYPE are never fetched.
+        while (!m_xml.atEnd()) {
+            if (m_xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (m_xml.name() == u"database")
+                continue; // its children are the notes
+            readNote();
+        }
+        if (m_xml.hasError())
+            throw DxlImportError(file.string() + ":" + std::to_string(m_xml.lineNumber()) + ":" +
+                                 std::to_string(m_xml.columnNumber()) + ": " + m_xml.errorString().toStdString());
+        m_xml.setDevice(nullptr);
+    }
+
+    // A database without a view people browse gets one of all documents.
+    void finish() {
+        if (m_shownViews > 0 || m_report.documents == 0)
+            return;
+        std::vector<std::pair<int64_t, QString>> common;
+        for (auto it = m_itemCounts.cbegin(); it != m_itemCounts.cend(); ++it)
+            if (it.value() * 2 >= m_report.documents && !it.key().startsWith(u'$'))
+                common.emplace_back(it.value(), it.key());
+        std::stable_sort(common.begin(), common.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        ViewDef view;
+        view.name = kAllDocumentsView;
+        view.selection = u"SELECT @All";
+        for (size_t i = 0; i < common.size() && i < 10; ++i)
+            view.columns.push_back({common[i].second.toStdU16String(), common[i].second.toStdU16String(), {}, 0});
+        m_writer.addView(view);
+        ++m_report.views;
+        m_report.notes.push_back("added the view \"" + QString::fromStdU16String(kAllDocumentsView).toStdString() +
+                                 "\" of all documents: no imported view is one people browse");
+    }
+
+private:
+    void note(qint64 line, const QString& text) {
+        m_report.notes.push_back(QStringLiteral("%1:%2: %3").arg(m_fileName).arg(line).arg(text).toStdString());
+    }
+
+    void readNote() {
+        const QStringView name = m_xml.name();
+        if (name == u"document" ||
+            (name == u"note" && m_xml.attributes().value(QLatin1String("class")) == u"document")) {
+            readDocument();
+        } else if (name == u"view") {
+            readView();
+        } else {
+            note(m_xml.lineNumber(), QStringLiteral("skipped <%1> (not a document or a view)").arg(name));
+            m_xml.skipCurrentElement();
+        }
+    }
+
+    void readDocument() {
+        const qint64 line = m_xml.lineNumber();
+        NoteData doc;
+        doc.form = U16(m_xml.attributes().value(QLatin1String("form")));
+        QHash<QString, QString> objectRefs; // embedded objects the rich text refers to: name -> class
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == u"noteinfo")
+                readNoteInfo(doc);
+            else if (m_xml.name() == u"item")
+                readItem(doc, objectRefs);
+            else
+                m_xml.skipCurrentElement(); // history: updatedby, revisions, ...
+        }
+        if (m_xml.hasError())
+            return;
+        for (auto& file : doc.files)
+            if (const auto ref = objectRefs.constFind(QString::fromStdU16String(file.name)); ref != objectRefs.cend()) {
+                file.kind = file_kind::kObject;
+                file.objectClass = ref->toStdU16String();
+            }
+        if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
+            note(line, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
+                           .arg(QString::fromStdU16String(doc.unid)));
+            doc.unid.clear();
+        }
+        if (!doc.unid.empty()) {
+            QString key = QString::fromStdU16String(doc.unid).toUpper();
+            if (m_imported.contains(key)) {
+                note(line, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(key));
+                doc.unid.clear();
+            } else {
+                if (m_append && m_writer.removeNote(doc.unid))
+                    note(line, QStringLiteral("the document %1 replaces the one already there").arg(key));
+                m_imported.insert(key);
+            }
+        }
+        for (const auto& item : doc.items)
+            ++m_itemCounts[QString::fromStdU16String(item.name)];
+        m_report.items += static_cast<int64_t>(doc.items.size());
+        m_report.attachments += static_cast<int64_t>(doc.files.size());
+        ++m_report.documents;
+        m_writer.addNote(std::move(doc));
+    }
+
+    void readNoteInfo(NoteData& doc) {
+        doc.unid = U16(m_xml.attributes().value(QLatin1String("unid")));
+        while (m_xml.readNextStartElement()) {
+            double* target = m_xml.name() == u"created"    ? &doc.created
+                             : m_xml.name() == u"modified" ? &doc.modified
+                                                           : nullptr;
+            if (target && m_xml.readNextStartElement() && m_xml.name() == u"datetime") {
+                if (const auto date = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements)))
+                    *target = *date;
+                m_xml.skipCurrentElement();
+            } else if (target) {
+                m_xml.skipCurrentElement();
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+    }
+
+    // One value element (text, number, datetime) into values; the item's type from the first.
+    bool readValue(ItemData& item) {
+        const QStringView name = m_xml.name();
+        const qint64 line = m_xml.lineNumber();
+        if (name == u"text") {
+            item.values.emplace_back(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdU16String());
+            item.type = item.type ? item.type : kText;
+        } else if (name == u"number") {
+            bool ok = false;
+            const double value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toDouble(&ok);
+            if (!ok) {
+                note(line, QStringLiteral("item %1: a number that is none, left out")
+                               .arg(QString::fromStdU16String(item.name)));
+                return true;
+            }
+            item.values.emplace_back(value);
+            item.type = item.type ? item.type : kNumbers;
+        } else if (name == u"datetime") {
+            const QString text = m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            const auto date = ParseDateTime(text);
+            if (!date) {
+                note(line, QStringLiteral("item %1: the date-time %2 is not one, left out")
+                               .arg(QString::fromStdU16String(item.name), text));
+                return true;
+            }
+            item.values.emplace_back(OleDate{*date});
+            item.type = item.type ? item.type : kDateTimes;
+        } else if (name == u"datetimepair") {
+            while (m_xml.readNextStartElement())
+                readValue(item);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void readItem(NoteData& doc, QHash<QString, QString>& objectRefs) {
+        const qint64 line = m_xml.lineNumber();
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        ItemData item;
+        item.name = U16(attributes.value(QLatin1String("name")));
+        if (attributes.value(QLatin1String("summary")) == u"true")
+            item.flags |= item_flag::kSummary;
+        bool keep = true;
+        bool fileItem = false;
+        while (m_xml.readNextStartElement()) {
+            const QStringView name = m_xml.name();
+            if (readValue(item))
+                continue;
+            if (name == u"textlist" || name == u"numberlist" || name == u"datetimelist") {
+                item.type = name == u"textlist" ? kText : name == u"numberlist" ? kNumbers : kDateTimes;
+                while (m_xml.readNextStartElement())
+                    if (!readValue(item))
+                        m_xml.skipCurrentElement();
+            } else if (name == u"richtext") {
+                item.type = kRichText;
+                item.richText = captureRichText(objectRefs);
+            } else if (name == u"object") {
+                fileItem = true;
+                readObject(doc);
+            } else if (name == u"rawitemdata" && IsMailItem(m_xml.attributes().value(QLatin1String("type")).toInt())) {
+                const int type = m_xml.attributes().value(QLatin1String("type")).toInt();
+                const QByteArray raw =
+                    QByteArray::fromBase64(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toLatin1());
+                const auto text = type == kMimePart ? std::optional(MimePartText(raw)) : Rfc822Text(raw);
+                if (!text) {
+                    note(m_xml.lineNumber(), QStringLiteral("item %1: a damaged mail item, left out")
+                                                 .arg(QString::fromStdU16String(item.name)));
+                    keep = false;
+                    continue;
+                }
+                item.values.emplace_back(*text);
+                item.type = kText;
+            } else {
+                note(m_xml.lineNumber(), QStringLiteral("item %1: <%2> is not a value the store holds, item left out")
+                                             .arg(QString::fromStdU16String(item.name), name));
+                keep = false;
+                m_xml.skipCurrentElement();
+            }
+        }
+        if (fileItem || !keep)
+            return; // a $FILE item is made again for each file object
+        if (item.type == 0) {
+            note(line, QStringLiteral("item %1 holds no value the store knows, left out")
+                           .arg(QString::fromStdU16String(item.name)));
+            return;
+        }
+        if (item.type == kText) {
+            if (attributes.value(QLatin1String("names")) == u"true")
+                item.type = kNames;
+            else if (attributes.value(QLatin1String("readers")) == u"true")
+                item.type = kReaders;
+            else if (attributes.value(QLatin1String("authors")) == u"true")
+                item.type = kAuthors;
+        }
+        doc.items.push_back(std::move(item));
+    }
+
+    // <object><file name=...><created/><modified/><filedata>base64</filedata></file></object>
+    void readObject(NoteData& doc) {
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() != u"file") {
+                m_xml.skipCurrentElement();
+                continue;
+            }
+            FileData file;
+            file.name = U16(m_xml.attributes().value(QLatin1String("name")));
+            while (m_xml.readNextStartElement()) {
+                const QStringView name = m_xml.name();
+                if (name == u"filedata") {
+                    file.bytes =
+                        QByteArray::fromBase64(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toLatin1())
+                            .toStdString();
+                } else if ((name == u"created" || name == u"modified") && m_xml.readNextStartElement()) {
+                    if (const auto date = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements)))
+                        (name == u"created" ? file.created : file.modified) = *date;
+                    m_xml.skipCurrentElement();
+                } else if (m_xml.tokenType() == QXmlStreamReader::StartElement) {
+                    m_xml.skipCurrentElement();
+                }
+            }
+            doc.files.push_back(std::move(file));
+        }
+    }
+
+    // The <richtext> element at the reader, written again as a fragment; counts its pictures and
+    // notes the embedded objects it refers to.
+    std::string captureRichText(QHash<QString, QString>& objectRefs) {
+        QByteArray fragment;
+        QXmlStreamWriter out(&fragment);
+        out.writeCurrentToken(m_xml);
+        for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
+            switch (m_xml.readNext()) {
+            case QXmlStreamReader::StartElement: {
+                ++depth;
+                const QStringView name = m_xml.name();
+                if (name == u"gif" || name == u"jpeg" || name == u"png" || name == u"notesbitmap")
+                    ++m_report.pictures;
+                else if (name == u"objectref")
+                    objectRefs.insert(m_xml.attributes().value(QLatin1String("name")).toString(),
+                                      m_xml.attributes().value(QLatin1String("class")).toString());
+                break;
+            }
+            case QXmlStreamReader::EndElement:
+                --depth;
+                break;
+            default:
+                break;
+            }
+            if (!m_xml.hasError())
+                out.writeCurrentToken(m_xml);
+        }
+        return fragment.toStdString();
+    }
+
+    void readView() {
+        const qint64 line = m_xml.lineNumber();
+        ViewDef view;
+        view.name = U16(m_xml.attributes().value(QLatin1String("name")));
+        view.alias = U16(m_xml.attributes().value(QLatin1String("alias")));
+        view.selection = u"SELECT @All";
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == u"code" && m_xml.attributes().value(QLatin1String("event")) == u"selection") {
+                const std::u16string formula = readFormula();
+                if (formula.empty())
+                    continue;
+                if (Parses(formula))
+                    view.selection = formula;
+                else
+                    note(line, QStringLiteral("view %1: its selection is beyond the store's formulas, all documents "
+                                              "are selected")
+                                   .arg(QString::fromStdU16String(view.name)));
+            } else if (m_xml.name() == u"column") {
+                view.columns.push_back(readColumn(view.name, view.columns.size() + 1, line));
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        if (m_xml.hasError())
+            return;
+        m_writer.addView(view);
+        ++m_report.views;
+        if (IsShownViewName(view.name))
+            ++m_shownViews;
+    }
+
+    ColumnDef readColumn(const std::u16string& viewName, size_t number, qint64 line) {
+        ColumnDef column;
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        const QString itemName = attributes.value(QLatin1String("itemname")).toString();
+        column.sort = attributes.value(QLatin1String("sort")) == u"ascending"    ? sort_order::kAscending
+                      : attributes.value(QLatin1String("sort")) == u"descending" ? sort_order::kDescending
+                                                                                 : sort_order::kNone;
+        std::u16string formula;
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == u"columnheader") {
+                column.title = U16(m_xml.attributes().value(QLatin1String("title")));
+                m_xml.skipCurrentElement();
+            } else if (m_xml.name() == u"code" && m_xml.attributes().value(QLatin1String("event")) == u"value") {
+                formula = readFormula();
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        // Programmatic names of formula columns ("$0") name no item.
+        const bool realItem = !itemName.isEmpty() && !itemName.startsWith(u'$');
+        if (formula.empty()) {
+            column.item = itemName.toStdU16String();
+        } else if (Parses(formula)) {
+            column.formula = formula;
+        } else {
+            column.item = realItem ? itemName.toStdU16String() : std::u16string();
+            note(line, QStringLiteral("view %1, column %2: its formula is beyond the store's formulas, %3")
+                           .arg(QString::fromStdU16String(viewName), QString::number(number),
+                                realItem ? QStringLiteral("the column shows its item") : QStringLiteral("left empty")));
+        }
+        return column;
+    }
+
+    // The text of the <formula> inside the current <code> element.
+    std::u16string readFormula() {
+        std::u16string formula;
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == u"formula")
+                formula = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toStdU16String();
+            else
+                m_xml.skipCurrentElement();
+        }
+        return formula;
+    }
+
+    DatabaseWriter& m_writer;
+    DxlImportReport& m_report;
+    bool m_append;
+    QXmlStreamReader m_xml;
+    QString m_fileName;
+    QSet<QString> m_imported;             // universal IDs imported in this run
+    QHash<QString, int64_t> m_itemCounts; // documents holding each item name
+    int m_shownViews = 0;
+};
+
+std::vector<fs::path> InputFiles(const std::vector<fs::path>& inputs) {
+    std::vector<fs::path> files;
+    for (const auto& input : inputs) {
+        std::error_code ec;
+        if (!fs::is_directory(input, ec)) {
+            files.push_back(input);
+            continue;
+        }
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(input, ec)) {
+            const auto extension = entry.path().extension().string();
+            if (entry.is_regular_file(ec) &&
+                (extension == ".xml" || extension == ".dxl" || extension == ".XML" || extension == ".DXL"))
+                found.push_back(entry.path());
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+} // namespace
+
+DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& target, bool append) {
+    DxlImportReport report;
+    const std::vector<fs::path> files = InputFiles(inputs);
+    if (files.empty())
+        throw DxlImportError("no DXL files to import");
+    std::error_code ec;
+    const bool appending = append && fs::exists(target, ec);
+    // Appending works on a copy, put in place only when everything imported.
+    const fs::path work = appending ? fs::path(target.string() + ".importing") : target;
+    if (appending && !fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
+        throw DxlImportError("cannot copy " + target.string() + ": " + ec.message());
+    try {
+        auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
+        Importer importer(*writer, report, appending);
+        for (const auto& file : files)
+            importer.importFile(file);
+        importer.finish();
+        writer->commit();
+    } catch (...) {
+        if (appending)
+            fs::remove(work, ec);
+        throw;
+    }
+    if (appending) {
+        fs::rename(work, target, ec);
+        if (ec) {
+            fs::remove(work, ec);
+            throw DxlImportError("cannot replace " + target.string() + ": " + ec.message());
+        }
+    }
+    return report;
+}
+
+std::string DescribeImport(const DxlImportReport& report) {
+    std::string text = "imported " + std::to_string(report.documents) + " documents, " + std::to_string(report.items) +
+                       " items, " + std::to_string(report.attachments) + " file objects, " +
+                       std::to_string(report.pictures) + " pictures, " + std::to_string(report.views) + " views\n";
+    for (const auto& line : report.notes)
+        text += "  " + line + "\n";
+    return text;
+}
+
+} // namespace store
