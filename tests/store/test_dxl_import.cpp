@@ -1,0 +1,184 @@
+// DXL import: the real samples beside the project, malformed input, items the store lacks, a
+// round trip through our own DXL exporter, and appending.
+#include "StoreFixture.h"
+
+#include "access/Domino_TLB.h"
+#include "export/RichTextPictures.h"
+#include "platform/Registry.h"
+#include "store/DxlImport.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+
+using namespace storetest;
+
+const QString kSamples = QStringLiteral(VERDANIX_DEFAULT_SHARED_DATA "/dxl");
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class DxlImportTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        if (!QDir(kSamples).exists())
+            GTEST_SKIP() << "the DXL samples are not beside the project (" << kSamples.toStdString() << ")";
+    }
+    fs::path Sample(const char* name) const { return fs::path((kSamples + "/" + name).toStdU16String()); }
+    store::DxlImportReport Import(const std::vector<fs::path>& files, const char* target, bool append = false) {
+        return store::ImportDxl(files, dataDir / target, append);
+    }
+    std::shared_ptr<IDocument> First(const char* db) {
+        auto view = openLocal(db)->GetView(u"所有文档");
+        return view ? view->GetNthDocument(1) : nullptr;
+    }
+    Variant Values(const std::shared_ptr<IDocument>& doc, const char16_t* item) { return doc->GetItemValue(item); }
+};
+
+} // namespace
+
+TEST_F(DxlImportTest, SampleDocumentsKeepTheirIdsTypesAndViews) {
+    const auto report = Import({Sample("plomino_test_100docs.xml")}, "hundred.nsf");
+    EXPECT_EQ(report.documents, 100);
+    const QByteArray text = ReadAll(kSamples + "/plomino_test_100docs.xml");
+    const auto firstUnid = QRegularExpression("<document[^>]*>\\s*<noteinfo[^>]*unid='([0-9A-F]{32})'")
+                               .match(QString::fromUtf8(text))
+                               .captured(1)
+                               .toStdU16String();
+    auto db = openLocal("hundred.nsf");
+    EXPECT_NO_THROW(EXPECT_TRUE(db->GetDocumentByUNID(firstUnid)));
+    EXPECT_EQ(Texts(db->Views()).size(), static_cast<size_t>(report.views));
+
+    Import({Sample("jnx_invaliddoc.xml")}, "typed.nsf");
+    auto doc = First("typed.nsf");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(Values(doc, u"ExcludeFromView"), Variant(Variant::Array{u"D", u"A"}));
+    EXPECT_EQ(doc->GetFirstItem(u"$ICAL_UPDATE_SEQUENCE")->Type(), item_type::kNumbers);
+    EXPECT_EQ(Values(doc, u"$ICAL_UPDATE_SEQUENCE"), Variant(Variant::Array{1.0}));
+    EXPECT_EQ(Values(doc, u"$ICAL_UPDATE_DTSTAMP").asArray().front().kind(), Variant::Kind::DateTime);
+
+    Import({Sample("plomino_test_names_type.xml")}, "names.nsf");
+    bool names = false;
+    for (auto view = openLocal("names.nsf")->GetView(u"所有文档"); auto d = view->GetNthDocument(1);) {
+        for (const auto& item : Texts(d->Items()))
+            names = names || d->GetFirstItem(item)->Type() == item_type::kNames;
+        break;
+    }
+    EXPECT_TRUE(names);
+
+    Import({Sample("jnx_spam_mime_memo.xml")}, "mime.nsf");
+    EXPECT_NE(Values(First("mime.nsf"), u"Body").asArray().front().asText().find(u"Content-Type: text/html"),
+              std::u16string::npos)
+        << "the MIME body as readable text";
+}
+
+TEST_F(DxlImportTest, AttachmentsAndPicturesComeOutAsTheyWentIn) {
+    EXPECT_EQ(Import({Sample("plomino_test_binary_1.xml")}, "files.nsf").attachments, 1);
+    const QString text = QString::fromUtf8(ReadAll(kSamples + "/plomino_test_binary_1.xml"));
+    const auto match = QRegularExpression("<file [^>]*name='([^']+)'.*?<filedata\\s*>([^<]*)</filedata>",
+                                          QRegularExpression::DotMatchesEverythingOption)
+                           .match(text);
+    ASSERT_TRUE(match.hasMatch());
+    auto doc = First("files.nsf");
+    auto attachment = doc->GetAttachment(match.captured(1).toStdU16String());
+    ASSERT_TRUE(attachment);
+    attachment->ExtractFile(U16(m_root / "out.bin"));
+    EXPECT_EQ(ReadAll(QString::fromStdU16String(U16(m_root / "out.bin"))),
+              QByteArray::fromBase64(match.captured(2).toLatin1()));
+
+    EXPECT_EQ(Import({Sample("plomino_test_binary_2.xml")}, "picture.nsf").pictures, 1);
+    MemoryRegistry registry;
+    PortableComClassFactory factory(registry);
+    factory.RegisterLoader("s", [this](const fs::path&) { return localSession(); });
+    PortableComClassFactory::WriteComponentFile(programDir / "c.dll", "s");
+    registry.CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
+        ->WriteString(u"", U16(programDir / "c.dll"));
+    TNotesSession session(factory);
+    TNotesDocument picture;
+    picture.ConnectTo(First("picture.nsf"));
+    ExtractRichTextPictures(session, picture, QString::fromStdU16String(U16(m_root / "pictures")));
+    const QByteArray jpeg = ReadAll(QString::fromStdU16String(U16(m_root / "pictures" / "RTF域图片0.jpg")));
+    EXPECT_TRUE(jpeg.startsWith("\xFF\xD8\xFF") && jpeg.endsWith("\xFF\xD9")) << "a whole JPEG";
+}
+
+TEST_F(DxlImportTest, MalformedOrEmptyInputLeavesTheTargetAsItWas) {
+    makeDb("keep.nsf", {}, {Note(u"M", {TextItem(u"A", {u"a"})})});
+    const QByteArray before = ReadAll(QString::fromStdU16String(U16(dataDir / "keep.nsf")));
+    const fs::path broken = m_root / "broken.xml", empty = m_root / "empty.xml";
+    std::ofstream(broken) << "<database><document><item name='a'><text>x</item></document></database>";
+    std::ofstream(empty) << "";
+    for (const auto& file : {broken, empty})
+        for (bool append : {false, true}) {
+            try {
+                store::ImportDxl({file}, dataDir / "keep.nsf", append);
+                ADD_FAILURE() << "imported " << file;
+            } catch (const store::DxlImportError& e) {
+                EXPECT_NE(std::string(e.what()).find(file.filename().string() + ":1:"), std::string::npos) << e.what();
+            }
+            EXPECT_EQ(ReadAll(QString::fromStdU16String(U16(dataDir / "keep.nsf"))), before);
+        }
+}
+
+TEST_F(DxlImportTest, ItemsTheStoreLacksAreLeftOutAndReported) {
+    const fs::path file = m_root / "raw.xml";
+    std::ofstream(file) << "<document form='F'><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/>\n"
+                           "<item name='keep'><text>k</text></item>\n"
+                           "<item name='raw'><rawitemdata type='7'>AAAA</rawitemdata></item></document>";
+    const auto report = store::ImportDxl({file}, dataDir / "raw.nsf", false);
+    ASSERT_EQ(report.documents, 1);
+    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
+                            [](const std::string& n) { return n.find("raw.xml:3: item raw") == 0; }));
+    auto doc = openLocal("raw.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
+    EXPECT_EQ(Texts(doc->Items()), (std::vector<std::u16string>{u"Form", u"keep"}));
+}
+
+TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
+    store::RichTextBuilder body;
+    body.addParagraph(u"中文正文");
+    body.addPicture("gif", std::string(3000, 'g'), 10, 10);
+    body.addObjectRef(u"plan.doc", u"Word.Document.8");
+    store::NoteData rich = Note(u"备忘", {TextItem(u"主题", {u"季度报告", u"第二"}), NumberItem(u"金额", {12.5}),
+                                          DateItem(u"日期", {45000.25}), RichItem(u"Body", body.fragment())});
+    rich.files = {FileObject(u"报告.txt", "附件内容"),
+                  FileObject(u"plan.doc", "P", store::file_kind::kObject, u"Word.Document.8")};
+    const auto unids = makeDb("source.nsf", {}, {std::move(rich), Note(u"M", {TextItem(u"主题", {u"二"})})});
+
+    const fs::path dxlDir = m_root / "dxl";
+    fs::create_directories(dxlDir);
+    auto session = localSession();
+    auto exporter = session->CreateDXLExporter();
+    auto source = session->GetDatabase(u"", u"source.nsf", false);
+    for (size_t i = 0; i < unids.size(); ++i)
+        std::ofstream(dxlDir / ("doc" + std::to_string(i) + ".xml"), std::ios::binary) << Utf16ToUtf8(
+            exporter->Export(Variant(std::static_pointer_cast<IDispatchObject>(source->GetDocumentByUNID(unids[i])))));
+    EXPECT_EQ(store::ImportDxl({dxlDir}, dataDir / "copy.nsf", false).documents, 2);
+
+    auto copy = session->GetDatabase(u"", u"copy.nsf", false);
+    for (const auto& unid : unids) {
+        auto a = source->GetDocumentByUNID(unid), b = copy->GetDocumentByUNID(unid);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(Texts(b->Items()), Texts(a->Items()));
+        for (const auto& item : Texts(a->Items()))
+            if (item != u"$FILE") {
+                EXPECT_EQ(b->GetItemValue(item), a->GetItemValue(item)) << Utf16ToUtf8(item);
+                EXPECT_EQ(b->GetFirstItem(item)->Type(), a->GetFirstItem(item)->Type()) << Utf16ToUtf8(item);
+            }
+    }
+    auto file = copy->GetDocumentByUNID(unids[0])->GetAttachment(u"报告.txt");
+    ASSERT_TRUE(file);
+    file->ExtractFile(U16(m_root / "back.txt"));
+    EXPECT_EQ(ReadAll(QString::fromStdU16String(U16(m_root / "back.txt"))), QByteArray("附件内容"));
+    EXPECT_FALSE(copy->GetDocumentByUNID(unids[0])->GetAttachment(u"plan.doc")) << "still an embedded object";
+
+    // Appending the second document again replaces it, and says so.
+    const auto report = store::ImportDxl({dxlDir / "doc1.xml"}, dataDir / "copy.nsf", true);
+    EXPECT_EQ(report.documents, 1);
+    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
+                            [](const std::string& n) { return n.find("replaces") != std::string::npos; }));
+    auto again = localSession()->GetDatabase(u"", u"copy.nsf", false);
+    EXPECT_EQ(again->GetView(u"所有文档")->AllEntries()->Count(), 2);
+}
