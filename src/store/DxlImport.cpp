@@ -201,15 +201,14 @@ private:
                            .arg(QString::fromStdU16String(doc.unid)));
             doc.unid.clear();
         }
-        if (!doc.unid.empty()) {
-            QString key = QString::fromStdU16String(doc.unid).toUpper();
-            if (m_imported.contains(key)) {
-                note(line, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(key));
-                doc.unid.clear();
+        if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
+            const QString unid = QString::fromStdU16String(doc.unid).toUpper();
+            if (m_append) {
+                m_writer.removeNote(doc.unid);
+                note(line, QStringLiteral("the document %1 replaces the one already there").arg(unid));
             } else {
-                if (m_append && m_writer.removeNote(doc.unid))
-                    note(line, QStringLiteral("the document %1 replaces the one already there").arg(key));
-                m_imported.insert(key);
+                note(line, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
+                doc.unid.clear();
             }
         }
         for (const auto& item : doc.items)

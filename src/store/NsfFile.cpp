@@ -483,10 +483,28 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
             .run();
         file.fileId = m_db.lastInsertRowId();
     }
-    for (auto& view : m_views)
+    size_t pending = 0;
+    for (auto& view : m_views) {
         if (auto entry = view->indexer.entryFor(note))
             view->pending.push_back(std::move(*entry));
+        pending += view->pending.size();
+    }
+    // Entries go into the stored index now and then, so that memory stays bounded however many
+    // notes are added.
+    if (pending >= kMaxPendingEntries)
+        for (auto& view : m_views)
+            mergeIndex(*view);
     return note.unid;
+}
+
+bool DatabaseWriter::hasNote(const std::u16string& unid) {
+    std::u16string upper = unid;
+    for (auto& c : upper)
+        if (c >= u'a' && c <= u'f')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    auto find = m_db.prepare("SELECT 1 FROM notes WHERE unid = ?");
+    find.bind(1, Utf8(upper));
+    return find.step();
 }
 
 bool DatabaseWriter::removeNote(const std::u16string& unid) {

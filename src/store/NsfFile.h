@@ -90,6 +90,8 @@ public:
     // created or modified time becomes now. A "Form" item is added from note.form when missing.
     // Returns the note's universal ID.
     std::u16string addNote(NoteData note);
+    // Whether a note with that universal ID is in the database.
+    bool hasNote(const std::u16string& unid);
     // Removes the note with that universal ID, with its items, files and view entries; false when
     // there is none.
     bool removeNote(const std::u16string& unid);
@@ -100,6 +102,7 @@ private:
     struct ViewState;
     explicit DatabaseWriter(sql::Connection db);
     void mergeIndex(ViewState& view);
+    static constexpr size_t kMaxPendingEntries = 50000;
 
     sql::Connection m_db;
     std::unique_ptr<sql::Transaction> m_transaction;
