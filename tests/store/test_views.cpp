@@ -300,3 +300,16 @@ TEST(FormulaTest, Values) {
 }
 
 } // namespace
+
+// A writer keeps the index in order also when it stores pending entries along the way (it does
+// so every 50,000 entries): keys that arrive in reverse order end up sorted.
+TEST_F(ViewTest, LargeBatchesStaySortedAcrossIntermediateMerges) {
+    std::vector<store::NoteData> notes;
+    for (int i = 60000; i > 0; --i)
+        notes.push_back(Note(u"D", {NumberItem(u"N", {double(i)})}));
+    makeDb("big.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"N", u"N", kAscending)})}, std::move(notes));
+    auto view = openLocal("big.nsf")->GetView(u"V");
+    EXPECT_EQ(view->AllEntries()->Count(), 60000);
+    for (int n : {1, 30000, 50001, 60000})
+        EXPECT_EQ(view->GetNthDocument(n)->ColumnValues(), Variant(Variant::Array{double(n)})) << n;
+}
