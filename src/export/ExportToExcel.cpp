@@ -202,6 +202,10 @@ QString WorkbookPath(const QString& fileName) {
     return fileName + QStringLiteral(".xls");
 }
 
+QString AttachmentFolder(const QString& workbook, const QString& viewName) {
+    return QDir(QFileInfo(workbook).absolutePath()).filePath(SafeRelativePath(viewName + QStringLiteral("附件")));
+}
+
 int32_t HeaderColumnWidth(const QString& name) {
     qsizetype bytes = 0;
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -212,22 +216,21 @@ int32_t HeaderColumnWidth(const QString& name) {
     return static_cast<int32_t>(std::min<qsizetype>(bytes + 10, 255));
 }
 
-void ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount) {
+bool ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount) {
     if (TrimBlanks(fileName.toStdU16String()).empty())
-        return;
+        return false;
     const QString workbook = WorkbookPath(fileName);
     if (QFileInfo::exists(workbook)) {
         ShowMessage(context.prompter, workbook + QStringLiteral("文件已存在!"));
-        return;
+        return false;
     }
     if (docCount == 0) {
         ShowMessage(context.prompter, QStringLiteral("当前没有可导出的内容"));
-        return;
+        return false;
     }
     if (viewName.isEmpty())
-        return;
-    const QString baseDir = QFileInfo(workbook).absolutePath();
-    const QString folder = QDir(baseDir).filePath(SafeRelativePath(viewName + QStringLiteral("附件")));
+        return false;
+    const QString folder = AttachmentFolder(workbook, viewName);
 
     std::unique_ptr<ISpreadsheetApplication> started;
     try {
@@ -235,7 +238,7 @@ void ExportToExcel(const ExportContext& context, const QString& fileName, const 
         started->AddWorkbook();
     } catch (const std::exception&) {
         ShowMessage(context.prompter, QStringLiteral("请确认您电脑上是否安装了EXCEL！"));
-        return;
+        return false;
     }
     RunningApplication app(std::move(started));
     WaitMsgScope closeProgress(context.progress);
@@ -260,7 +263,7 @@ void ExportToExcel(const ExportContext& context, const QString& fileName, const 
         view.ConnectTo(context.database.GetView(viewName.toStdU16String()));
     } catch (const std::exception& error) {
         fail(QStringLiteral("连接视图出错:"), error);
-        return;
+        return false;
     }
     TNotesDocument doc;
     QStringList header;
@@ -271,17 +274,18 @@ void ExportToExcel(const ExportContext& context, const QString& fileName, const 
         exporter.WriteDocuments(view, doc, header);
     } catch (const std::exception& error) {
         fail(kDocumentError, error);
-        return;
+        return false;
     }
     try {
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
     } catch (const std::exception& error) {
         ShowMessage(context.prompter, kDocumentError + ExceptionMessage(error));
-        return;
+        return false;
     }
     app.Quit();
     context.progress.CloseWaitMsg();
     ShowMessage(context.prompter,
                 QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：") +
                     QDir::toNativeSeparators(folder));
+    return true;
 }

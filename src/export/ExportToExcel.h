@@ -27,12 +27,17 @@ struct ExportContext {
 };
 
 // Exports docCount documents of view viewName of the context's database to the workbook
-// fileName (".xls" is added unless it ends so), telling the user the outcome.
-void ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount);
+// fileName (".xls" is added unless it ends so), telling the user the outcome. True when the
+// export completed (the workbook is saved and the completion message shown).
+bool ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount);
 
 // The workbook path for a chosen file name: ".xls" added unless its last four characters,
 // upper-cased, are ".XLS".
 QString WorkbookPath(const QString& fileName);
+
+// The folder beside workbook that holds the attachments of view viewName's documents: the view's
+// name (a "\" in it makes a folder level) followed by "附件".
+QString AttachmentFolder(const QString& workbook, const QString& viewName);
 
 // The width of a header column: the name's length in bytes of ANSI text (GBK: two for a
 // character outside ASCII) plus 10, at most 255.

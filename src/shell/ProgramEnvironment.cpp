@@ -2,20 +2,12 @@
 
 #include "access/AppText.h"
 #include "access/FormRunner.h"
-#include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
+#include "platform/Folders.h"
+#include "shell/BackEnds.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/QtPrompter.h"
 #include "shell/WaitMsg.h"
 #include "shell/dominointerface.h"
-#include "store/LocalStore.h"
-#include "xls/XlsSpreadsheetAutomation.h"
-
-#ifdef _WIN32
-#include "win32/Win32ComClassFactory.h"
-#include "win32/Win32Registry.h"
-#include "win32/Win32SpreadsheetAutomation.h"
-#endif
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -30,15 +22,6 @@
 #include <cstdlib>
 
 namespace {
-
-// Win32 on Windows, else the registry file beside the executable.
-std::unique_ptr<IRegistry> CreateSystemRegistry([[maybe_unused]] const QString& exeDir) {
-#ifdef _WIN32
-    return std::make_unique<Win32Registry>();
-#else
-    return std::make_unique<FileRegistry>(std::filesystem::path(exeDir.toStdU16String()) / "registry.reg");
-#endif
-}
 
 // On Linux a window needs a display; say so plainly instead of letting the toolkit abort.
 bool HasDisplay() {
@@ -67,53 +50,17 @@ void LoadQtChinese(QApplication& app, QTranslator& translator) {
     }
 }
 
-#ifdef _WIN32
-// The spreadsheet program where one is installed, else the program's own workbook writer.
-class ChoosingSpreadsheetAutomation : public ISpreadsheetAutomation {
-public:
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
-        try {
-            return m_program.CreateApplication();
-        } catch (const EOleException&) {
-            return m_writer.CreateApplication();
-        }
-    }
-
-private:
-    Win32SpreadsheetAutomation m_program;
-    XlsSpreadsheetAutomation m_writer;
-};
-#endif
-
 } // namespace
 
 struct ProgramEnvironment::Parts {
-#ifdef _WIN32
-    // COM for this thread, before any object exists and after every one is gone.
-    ComApartment apartment;
-#endif
-    QString exeDir = QCoreApplication::applicationDirPath();
-    std::unique_ptr<IRegistry> registry = CreateSystemRegistry(exeDir);
-    PortableComClassFactory portableFactory{*registry};
-#ifdef _WIN32
-    // The real Domino Objects server where one is registered, the local store where ours is.
-    Win32ComClassFactory systemFactory;
-    ChoosingComClassFactory comFactory{*registry, portableFactory, systemFactory};
-#else
-    PortableComClassFactory& comFactory = portableFactory;
-#endif
-#ifdef _WIN32
-    ChoosingSpreadsheetAutomation spreadsheet;
-#else
-    XlsSpreadsheetAutomation spreadsheet;
-#endif
+    QString exeDir = SettingsFolder(QCoreApplication::applicationDirPath()); // system.ini, registry.reg
+    BackEnds backEnds{exeDir};
     QtPrompter prompter;
     QtFormRunner forms;
     WaitMsgWindow progress;
 };
 
 ProgramEnvironment::ProgramEnvironment() : m_parts(std::make_unique<Parts>()) {
-    store::RegisterLocalStore(m_parts->portableFactory);
     if (auto* app = dynamic_cast<VerdanixApplication*>(QCoreApplication::instance()))
         app->setPrompter(&m_parts->prompter);
 }
@@ -125,11 +72,11 @@ ProgramEnvironment::~ProgramEnvironment() {
 
 MainEnvironment ProgramEnvironment::environment() {
     MainEnvironment env;
-    env.registry = m_parts->registry.get();
+    env.registry = &m_parts->backEnds.registry();
     env.prompter = &m_parts->prompter;
     env.progress = &m_parts->progress;
-    env.spreadsheet = &m_parts->spreadsheet;
-    env.comFactory = &m_parts->comFactory;
+    env.spreadsheet = &m_parts->backEnds.spreadsheet();
+    env.comFactory = &m_parts->backEnds.comFactory();
     env.forms = &m_parts->forms;
     env.exeDir = m_parts->exeDir;
     env.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };

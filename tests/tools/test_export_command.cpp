@@ -1,0 +1,151 @@
+// verdanix-export run as a process on local store databases, without a display.
+#include "support/StoreInstallation.h"
+
+#include "access/Domino_TLB.h"
+#include "export/ExportToExcel.h"
+#include "platform/Progress.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "store/Build.h"
+#include "xls/XlsSpreadsheetAutomation.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace store::build;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out, err;
+};
+
+struct ExportCommand : ::testing::Test {
+    StoreInstallation install;
+    QTemporaryDir out;
+
+    void SetUp() override {
+        std::vector<store::NoteData> notes;
+        for (int i = 0; i < 30; ++i)
+            notes.push_back(Note(u"M", {TextItem(u"Subject", {u"主题"}), NumberItem(u"N", {double(i)})}));
+        install.MakeDatabase("db.nsf",
+                             {View(u"按主题", u"", u"SELECT @All", {Column(u"Subject", u"Subject")}),
+                              View(u"Second\\Level", u"", u"SELECT @All"), View(u"($Hidden)", u"", u"SELECT @All"),
+                              View(u"Empty", u"", u"SELECT @False")},
+                             std::move(notes));
+    }
+
+    QProcess* Start(QStringList arguments, QProcess& process) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.start(VERDANIX_EXPORT, QStringList{"--program-dir", install.programDir} + arguments);
+        return &process;
+    }
+    Outcome Exec(const QStringList& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        Start(arguments, process);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    static QByteArray Workbook(const QString& path) {
+        QProcess reader;
+        reader.start("/usr/bin/python3", {VERDANIX_READ_XLS, path});
+        reader.waitForFinished(60000);
+        return reader.readAllStandardOutput();
+    }
+};
+
+} // namespace
+
+TEST_F(ExportCommand, WritesWhatTheWindowWrites) {
+    const Outcome run = Exec({"--database", "db.nsf", "--view", "按主题", "--output", out.filePath("cli")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+
+    // The window's export of the same view, in this process.
+    MemoryRegistry registry;
+    PortableComClassFactory factory(registry);
+    store::RegisterLocalStore(factory);
+    install.Register(registry);
+    TNotesSession session(factory);
+    session.Initialize(u"");
+    TNotesDatabase database;
+    database.ConnectTo(session.GetDatabase(u"", u"db.nsf", false));
+    XlsSpreadsheetAutomation xls;
+    RecordingProgress progress;
+    RecordingPrompter prompter;
+    ASSERT_TRUE(ExportToExcel({session, database, xls, progress, prompter, {}}, out.filePath("window"), "按主题", 30));
+    const QByteArray cli = Workbook(out.filePath("cli.xls"));
+    EXPECT_FALSE(cli.isEmpty());
+    EXPECT_EQ(cli, Workbook(out.filePath("window.xls")));
+}
+
+TEST_F(ExportCommand, ListsAndSeveralViews) {
+    Outcome run = Exec({"--database", "db.nsf", "--list-views"});
+    EXPECT_EQ(run.out, "按主题\nSecond\\Level\nEmpty\n");
+    run = Exec({"--list-databases"});
+    EXPECT_EQ(run.out, "db.nsf\nnames.nsf\n");
+    run = Exec({"--database", "db.nsf", "--all-views", "--output", out.filePath("all"), "--quiet"});
+    EXPECT_EQ(run.status, 1) << "the empty view has nothing to export";
+    EXPECT_TRUE(run.err.contains("当前没有可导出的内容 Empty"));
+    EXPECT_TRUE(QFile::exists(out.filePath("all/按主题.xls")));
+    EXPECT_TRUE(QFile::exists(out.filePath("all/Second_Level.xls")));
+    EXPECT_FALSE(run.err.contains("%")) << "--quiet";
+}
+
+TEST_F(ExportCommand, EachFailureHasItsStatusAndMessage) {
+    EXPECT_EQ(Exec({"--view", "x"}).status, 2);
+    EXPECT_EQ(Exec({"--database", "db.nsf", "--view", "按主题", "--output", "o", "stray"}).status, 2);
+    const Outcome logOn =
+        Exec({"--server", "Test01/Org", "--user", "wangfang", "--database", "db.nsf", "--list-views"}, "wrong\n");
+    EXPECT_EQ(logOn.status, 3);
+    EXPECT_TRUE(logOn.err.startsWith("连接服务器失败!"));
+    EXPECT_EQ(Exec({"--server", "Test01/Org", "--user", "wangfang", "--database", "db.nsf", "--list-views"}, "s3cret\n")
+                  .status,
+              0);
+    const Outcome missing = Exec({"--database", "none.nsf", "--list-views"});
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_TRUE(missing.err.startsWith("访问数据库出错：File does not exist")) << missing.err.toStdString();
+    EXPECT_EQ(Exec({"--database", "db.nsf", "--view", "Nope", "--output", out.filePath("n")}).status, 4);
+
+    QFile existing(out.filePath("there.xls"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old");
+    existing.close();
+    const Outcome exists = Exec({"--database", "db.nsf", "--view", "按主题", "--output", out.filePath("there.xls")});
+    EXPECT_EQ(exists.status, 5);
+    EXPECT_EQ(exists.err.trimmed(), out.filePath("there.xls") + "文件已存在!");
+    EXPECT_EQ(
+        Exec({"--database", "db.nsf", "--view", "按主题", "--output", out.filePath("there.xls"), "--overwrite"}).status,
+        0);
+    EXPECT_GT(QFileInfo(out.filePath("there.xls")).size(), 3);
+}
+
+TEST_F(ExportCommand, CtrlCRemovesTheWorkbookAndNamesTheFolder) {
+    std::vector<store::NoteData> notes;
+    for (int i = 0; i < 40000; ++i)
+        notes.push_back(Note(u"M", {TextItem(u"A", {u"a"}), TextItem(u"B", {u"b"}), TextItem(u"C", {u"c"})}));
+    install.MakeDatabase("big.nsf", {View(u"All", u"", u"SELECT @All")}, std::move(notes));
+    QProcess process;
+    Start({"--database", "big.nsf", "--view", "All", "--output", out.filePath("big")}, process);
+    process.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("10%") && process.waitForReadyRead(30000))
+        err += process.readAllStandardError();
+    ASSERT_TRUE(err.contains("10%")) << "the export is under way";
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    process.waitForFinished(30000);
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_FALSE(QFile::exists(out.filePath("big.xls")));
+    EXPECT_TRUE(QString::fromUtf8(err).contains("All附件")) << err.toStdString();
+}
