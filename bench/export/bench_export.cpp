@@ -24,6 +24,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -179,6 +180,20 @@ struct Bench {
         std::printf("%s_share_writer %.2f\n", label, writer / total);
         std::printf("%s_share_file_system %.2f\n", label, fileSystem / total);
         std::printf("%s_share_rest %.2f\n", label, std::max(0.0, 1 - (store + writer + fileSystem) / total));
+        if (extras)
+            return;
+        // The same export from the command line, as a process.
+        QProcess command;
+        const double cli = Seconds([&] {
+            command.start(VERDANIX_EXPORT,
+                          {"--program-dir", QString::fromStdU16String((root / "program").u16string()), "--database",
+                           QString::fromStdString(file), "--view", "All", "--output", out + ".cli.xls", "--quiet"});
+            command.waitForFinished(-1);
+        });
+        if (command.exitCode() != 0)
+            std::fprintf(stderr, "verdanix-export failed: %s\n", command.readAllStandardError().constData());
+        std::printf("%s_command_line_cells_per_second %.0f\n", label, cells / cli);
+        std::printf("%s_command_line_to_window_time_ratio %.2f\n", label, cli / total);
     }
 };
 
