@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -21,8 +22,9 @@ bool EqualNoCase(const std::u16string& a, const std::u16string& b) {
     return true;
 }
 
-std::map<std::u16string, std::u16string>::iterator FindValue(std::map<std::u16string, std::u16string>& values,
-                                                             const std::u16string& name) {
+using Values = std::map<std::u16string, RegistryValue>;
+
+Values::iterator FindValue(Values& values, const std::u16string& name) {
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (EqualNoCase(it->first, name))
             return it;
@@ -30,15 +32,21 @@ std::map<std::u16string, std::u16string>::iterator FindValue(std::map<std::u16st
     return values.end();
 }
 
-// Values that are not strings (dword:, hex:) are kept as their raw text behind this marker so
-// that rewriting the file does not lose them; ReadString does not return them.
-constexpr char16_t kRawMarker = u'\x01';
-
 constexpr char kRootPrefix[] = "HKEY_LOCAL_MACHINE\\";
 
+// A quoted string: "\" and quotes escaped, line breaks as \n and \r, so that a value never
+// breaks its line.
 std::string Quote(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (c == '\r') {
+            out += "\\r";
+            continue;
+        }
         if (c == '\\' || c == '"')
             out += '\\';
         out += c;
@@ -53,7 +61,8 @@ bool Unquote(const std::string& line, size_t& pos, std::string& out) {
     out.clear();
     for (++pos; pos < line.size(); ++pos) {
         if (line[pos] == '\\' && pos + 1 < line.size()) {
-            out += line[++pos];
+            const char escaped = line[++pos];
+            out += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
         } else if (line[pos] == '"') {
             ++pos;
             return true;
@@ -71,17 +80,17 @@ public:
     std::optional<std::u16string> ReadString(const std::u16string& name) override {
         auto& values = m_data.keys[m_key];
         auto it = FindValue(values, name);
-        if (it == values.end() || (!it->second.empty() && it->second[0] == kRawMarker))
+        if (it == values.end() || it->second.raw)
             return std::nullopt;
-        return it->second;
+        return it->second.text;
     }
     void WriteString(const std::u16string& name, const std::u16string& value) override {
         auto& values = m_data.keys[m_key];
         auto it = FindValue(values, name);
         if (it != values.end())
-            it->second = value;
+            it->second = {value, false};
         else
-            values[name] = value;
+            values[name] = {value, false};
     }
 
 private:
@@ -191,22 +200,30 @@ std::u16string RegistryData::AddKey(const std::u16string& path) {
 }
 
 RegistryData RegistryData::Parse(const std::string& utf8Text) {
-    RegistryData data;
-    std::istringstream in(utf8Text);
-    std::string line;
-    std::optional<std::u16string> current;
-    while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        // Hex values run over several lines ending in "\".
-        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
-            std::string more;
-            if (!std::getline(in, more))
-                break;
-            line.pop_back();
-            line += more;
+    std::vector<std::string> lines;
+    {
+        std::istringstream in(utf8Text);
+        for (std::string line; std::getline(in, line);) {
             while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
                 line.pop_back();
+            lines.push_back(std::move(line));
+        }
+    }
+    // A line that can only start something of its own: never the continuation of hex data.
+    const auto startsEntry = [](const std::string& line) {
+        return line.empty() || line[0] == '[' || line[0] == '"' || line[0] == '@' || line[0] == ';';
+    };
+    RegistryData data;
+    std::optional<std::u16string> current;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        // Hex values run over several lines ending in "\". A continuation mark with no data after
+        // it (the end of the file, a blank line, the next entry) ends the value there.
+        while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
+            line.pop_back();
+            if (i + 1 >= lines.size() || startsEntry(lines[i + 1]))
+                break;
+            line += lines[++i];
         }
         if (line.empty() || line[0] == ';')
             continue;
@@ -230,13 +247,13 @@ RegistryData RegistryData::Parse(const std::string& utf8Text) {
             continue;
         ++pos;
         std::string value;
-        std::u16string stored;
         size_t after = pos;
+        RegistryValue stored;
         if (Unquote(line, after, value))
-            stored = Utf8ToUtf16(value);
+            stored = {Utf8ToUtf16(value), false};
         else
-            stored = kRawMarker + Utf8ToUtf16(line.substr(pos));
-        data.keys[*current][Utf8ToUtf16(name)] = stored;
+            stored = {Utf8ToUtf16(line.substr(pos)), true};
+        data.keys[*current][Utf8ToUtf16(name)] = std::move(stored);
     }
     return data;
 }
@@ -248,10 +265,7 @@ std::string RegistryData::Serialize() const {
         for (const auto& [name, value] : values) {
             out += name.empty() ? std::string("@") : Quote(Utf16ToUtf8(name));
             out += "=";
-            if (!value.empty() && value[0] == kRawMarker)
-                out += Utf16ToUtf8(value.substr(1));
-            else
-                out += Quote(Utf16ToUtf8(value));
+            out += value.raw ? Utf16ToUtf8(value.text) : Quote(Utf16ToUtf8(value.text));
             out += "\n";
         }
     }

@@ -12,10 +12,18 @@
 #include <string>
 
 // Keys and values held in memory, in the same shape as the file back end.
+// A value: a string, or another kind (dword:, hex:) kept as the text it has in the file so that
+// rewriting the file keeps it; ReadString does not return those.
+struct RegistryValue {
+    std::u16string text;
+    bool raw = false;
+    friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
+};
+
 struct RegistryData {
     // Key path (normalised: no leading "\", original letter case of first creation) -> values.
     // Value names are matched without regard to case; "" is the default value.
-    std::map<std::u16string, std::map<std::u16string, std::u16string>> keys;
+    std::map<std::u16string, std::map<std::u16string, RegistryValue>> keys;
 
     // The stored spelling of a key that matches path without regard to case, if any.
     std::optional<std::u16string> FindKey(const std::u16string& path) const;

@@ -86,3 +86,27 @@ TEST(FileRegistry, WritesGoToTheFileAndKeepOtherKeys) {
     EXPECT_EQ(reread.OpenKey(u"Software\\Lotus\\Domino")->ReadString(u"Path").value(), u"C:\\Lotus\\Domino");
     EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
 }
+
+// Inputs that once corrupted the file when it was written back.
+TEST(Registry, WritingBackKeepsEveryValue) {
+    const auto rewrite = [](const std::string& text, const std::u16string& name, const std::u16string& value) {
+        MemoryRegistry registry;
+        registry.data = RegistryData::Parse(text);
+        registry.CreateKey(u"a")->WriteString(name, value);
+        return RegistryData::Parse(registry.data.Serialize());
+    };
+    // A hex value cut off after its continuation mark, at the end of the file or before a blank line.
+    for (const char* text : {"[HKEY_LOCAL_MACHINE\\a]\n\"c\"=\"x\"\n\"b\"=hex:01,\\",
+                             "[HKEY_LOCAL_MACHINE\\a]\n\"b\"=hex:01,\\\n\n\"c\"=\"x\"\n"}) {
+        const auto data = rewrite(text, u"d", u"y");
+        const auto& values = data.keys.at(u"a");
+        EXPECT_EQ(values.at(u"c"), (RegistryValue{u"x", false})) << text;
+        EXPECT_EQ(values.at(u"b"), (RegistryValue{u"hex:01,", true})) << text;
+    }
+    // String values with line breaks, and one that starts with U+0001, come back as written.
+    for (const std::u16string& value : {std::u16string(u"pw\n[evil]\r\nserver=X"), std::u16string(u"\x01raw")}) {
+        MemoryRegistry registry;
+        registry.data = rewrite("REGEDIT4\n", u"v", value);
+        EXPECT_EQ(registry.OpenKey(u"a")->ReadString(u"v"), value);
+    }
+}
