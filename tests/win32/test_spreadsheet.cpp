@@ -107,7 +107,7 @@ TEST_F(Spreadsheet, ANewSheetGoesAfterTheLastOne) {
     WrapSpreadsheetApplication(appF.get())->AddSheet();
     EXPECT_EQ(calls, std::vector<std::u16string>{u"item(3)"});
     EXPECT_EQ(sheetsF->lastTypes[u"Add"], (std::vector<VARTYPE>{VT_ERROR, VT_DISPATCH}));
-    EXPECT_EQ(lastF->raw->references(), 1u);
+    EXPECT_EQ(lastF.raw->references(), 1u);
 }
 
 TEST_F(Spreadsheet, ErrorsOfTheProgramPropagate) {
