@@ -375,6 +375,8 @@ void TfrmMain::ConnectServer() {
 }
 
 void TfrmMain::openfileExecute() {
+    if (!session)
+        return; // start-up stopped before the session existed
     const auto path = m_env.prompter->OpenFileName(QStringLiteral("NSF文件|*.nsf"));
     if (!path)
         return;
@@ -505,6 +507,8 @@ void TfrmMain::ToolButton11Click() {
 }
 
 void TfrmMain::exportExecute() {
+    if (!session)
+        return;
     if (const auto fileName = m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls")))
         ExportToExcel(*fileName);
 }
@@ -518,8 +522,8 @@ void TfrmMain::ExportToExcel(const QString& FileName) {
     // The export keeps the view it started with, whatever the window shows meanwhile.
     TNotesDatabase exported;
     exported.ConnectTo(database->DefaultInterface());
-    const ExportContext context{*session, exported, *m_env.spreadsheet, *m_env.progress, *m_env.prompter,
-                                [] { QCoreApplication::processEvents(); }};
+    const ExportContext context{*session,        exported,        *m_env.spreadsheet,
+                                *m_env.progress, *m_env.prompter, [] { QCoreApplication::processEvents(); }};
     ::ExportToExcel(context, FileName, viewName, docCount);
 }
 

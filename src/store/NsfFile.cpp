@@ -497,29 +497,27 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     return note.unid;
 }
 
-bool DatabaseWriter::hasNote(const std::u16string& unid) {
-    std::u16string upper = unid;
-    for (auto& c : upper)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    auto find = m_db.prepare("SELECT 1 FROM notes WHERE unid = ?");
-    find.bind(1, Utf8(upper));
-    return find.step();
-}
-
-bool DatabaseWriter::removeNote(const std::u16string& unid) {
-    if (m_committed)
-        throw std::logic_error("the database has been committed");
+std::optional<int64_t> DatabaseWriter::noteIdOf(const std::u16string& unid) {
     std::u16string upper = unid;
     for (auto& c : upper)
         if (c >= u'a' && c <= u'f')
             c = static_cast<char16_t>(c - u'a' + u'A');
     auto find = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
     find.bind(1, Utf8(upper));
-    if (!find.step())
+    return find.step() ? std::optional(find.int64(0)) : std::nullopt;
+}
+
+bool DatabaseWriter::hasNote(const std::u16string& unid) {
+    return noteIdOf(unid).has_value();
+}
+
+bool DatabaseWriter::removeNote(const std::u16string& unid) {
+    if (m_committed)
+        throw std::logic_error("the database has been committed");
+    const auto found = noteIdOf(unid);
+    if (!found)
         return false;
-    const int64_t noteId = find.int64(0);
-    find = {};
+    const int64_t noteId = *found;
     for (auto& view : m_views) {
         const int64_t viewId = view->indexer.def().viewId;
         std::erase_if(view->pending, [noteId](const ViewEntry& entry) { return entry.noteId == noteId; });

@@ -102,6 +102,7 @@ private:
     struct ViewState;
     explicit DatabaseWriter(sql::Connection db);
     void mergeIndex(ViewState& view);
+    std::optional<int64_t> noteIdOf(const std::u16string& unid);
     static constexpr size_t kMaxPendingEntries = 50000;
 
     sql::Connection m_db;
