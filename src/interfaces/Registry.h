@@ -34,11 +34,17 @@ public:
     virtual std::unique_ptr<IRegistryKey> CreateKey(const std::u16string& path) = 0;
 };
 
-// A key path without leading or trailing "\", as every back end stores it.
+// A key path as every back end stores it: no "\" at either end, and one "\" between the names
+// of its levels (an empty level names nothing).
 inline std::u16string NormalRegistryKey(std::u16string_view path) {
-    while (!path.empty() && path.front() == u'\\')
-        path.remove_prefix(1);
-    while (!path.empty() && path.back() == u'\\')
-        path.remove_suffix(1);
-    return std::u16string(path);
+    std::u16string normal;
+    normal.reserve(path.size());
+    for (char16_t c : path) {
+        if (c == u'\\' && (normal.empty() || normal.back() == u'\\'))
+            continue;
+        normal += c;
+    }
+    if (!normal.empty() && normal.back() == u'\\')
+        normal.pop_back();
+    return normal;
 }

@@ -221,14 +221,11 @@ RegistryData RegistryData::Parse(const std::string& utf8Text) {
         // it (the end of the file, a blank line, the next entry) ends the value there.
         while (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
             line.pop_back();
-            const bool last = i + 1 >= lines.size() || startsEntry(lines[i + 1]);
-            if (!last)
+            if (i + 1 < lines.size() && !startsEntry(lines[i + 1]))
                 line += lines[++i];
             // What the mark leaves at the end is trimmed as every line is.
             while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
                 line.pop_back();
-            if (last)
-                break;
         }
         if (line.empty() || line[0] == ';')
             continue;
