@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -353,6 +354,12 @@ void StoreCell(const uint8_t* data, size_t size) {
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &update, nullptr) == SQLITE_OK) {
             const auto* rest = reinterpret_cast<const char*>(data + 4);
             const int length = static_cast<int>(size - 4);
+            int64_t integer = length;
+            double real = -1.5;
+            if (length >= 8) {
+                std::memcpy(&integer, rest, 8);
+                std::memcpy(&real, rest, 8);
+            }
             switch (data[3] % 5) {
             case 0:
                 sqlite3_bind_blob(update, 1, rest, length, SQLITE_TRANSIENT);
@@ -361,10 +368,10 @@ void StoreCell(const uint8_t* data, size_t size) {
                 sqlite3_bind_text(update, 1, rest, length, SQLITE_TRANSIENT);
                 break;
             case 2:
-                sqlite3_bind_int64(update, 1, length >= 8 ? *reinterpret_cast<const int64_t*>(rest) : length);
+                sqlite3_bind_int64(update, 1, integer);
                 break;
             case 3:
-                sqlite3_bind_double(update, 1, length >= 8 ? *reinterpret_cast<const double*>(rest) : -1.5);
+                sqlite3_bind_double(update, 1, real);
                 break;
             default:
                 sqlite3_bind_null(update, 1);
