@@ -222,19 +222,26 @@ private:
     void readNoteInfo(NoteData& doc) {
         doc.unid = U16(m_xml.attributes().value(QLatin1String("unid")));
         while (m_xml.readNextStartElement()) {
-            double* target = m_xml.name() == u"created"    ? &doc.created
-                             : m_xml.name() == u"modified" ? &doc.modified
-                                                           : nullptr;
-            if (target && m_xml.readNextStartElement() && m_xml.name() == u"datetime") {
-                if (const auto date = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements)))
-                    *target = *date;
+            if (m_xml.name() == u"created")
+                doc.created = readWrappedDateTime().value_or(doc.created);
+            else if (m_xml.name() == u"modified")
+                doc.modified = readWrappedDateTime().value_or(doc.modified);
+            else
                 m_xml.skipCurrentElement();
-            } else if (target) {
-                m_xml.skipCurrentElement();
-            } else {
-                m_xml.skipCurrentElement();
-            }
         }
+    }
+
+    // The <datetime> inside the current element (<created><datetime>...</datetime></created>);
+    // reads to the element's end.
+    std::optional<double> readWrappedDateTime() {
+        std::optional<double> value;
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == u"datetime")
+                value = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            else
+                m_xml.skipCurrentElement();
+        }
+        return value;
     }
 
     // One value element (text, number, datetime) into values; the item's type from the first.
@@ -350,11 +357,11 @@ private:
                     file.bytes =
                         QByteArray::fromBase64(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toLatin1())
                             .toStdString();
-                } else if ((name == u"created" || name == u"modified") && m_xml.readNextStartElement()) {
-                    if (const auto date = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements)))
-                        (name == u"created" ? file.created : file.modified) = *date;
-                    m_xml.skipCurrentElement();
-                } else if (m_xml.tokenType() == QXmlStreamReader::StartElement) {
+                } else if (name == u"created") {
+                    file.created = readWrappedDateTime().value_or(file.created);
+                } else if (name == u"modified") {
+                    file.modified = readWrappedDateTime().value_or(file.modified);
+                } else {
                     m_xml.skipCurrentElement();
                 }
             }
