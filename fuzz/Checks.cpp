@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <sqlite3.h>
 
@@ -439,10 +440,15 @@ void DxlImport(const uint8_t* data, size_t size) {
     }
     try {
         store::ImportDxl({input}, target, append);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         std::ifstream in(target, std::ios::binary);
         const std::string after = in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
         Expect(after == before, "a failed import changed its target");
+        // Only XML that is not well-formed is refused.
+        QXmlStreamReader xml(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+        while (!xml.atEnd())
+            xml.readNext();
+        Expect(xml.hasError(), std::string("well-formed XML refused: ") + e.what());
         return;
     }
     WalkDatabase(u"imported.nsf");
