@@ -343,10 +343,6 @@ void TfrmMain::LoadSettings() {
     password = settings.password;
 }
 
-void TfrmMain::SaveSettings() {
-    ::SaveSettings(SettingsFilePath(m_env.exeDir), {serverName, userName, password});
-}
-
 void TfrmMain::openserverExecute() {
     setTreeTag(1);
     if (!session)

@@ -33,7 +33,7 @@ class QTreeWidgetItem;
 struct MainEnvironment {
     IRegistry* registry = nullptr;
     IPrompter* prompter = nullptr;
-    IProgress* progress = nullptr; // the progress message of long commands
+    IProgress* progress = nullptr;                 // the progress message of long commands
     ISpreadsheetAutomation* spreadsheet = nullptr; // "Excel.Application", for the export
     IComClassFactory* comFactory = nullptr;
     IFormRunner* forms = nullptr;
@@ -96,7 +96,6 @@ public:
     // An export is running: the commands wait for it (About aside).
     bool isExporting() const { return m_exporting; }
     void LoadSettings();
-    void SaveSettings();
 
     // The tree mode kept in TreeView1's Tag: 0 nothing opened, 1 server, 2 file.
     int treeTag() const;

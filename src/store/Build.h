@@ -9,34 +9,28 @@
 
 namespace store::build {
 
-inline ItemData TextItem(std::u16string name, std::vector<std::u16string> values, int32_t type = 1280) {
+// A summary item of the given type holding values, each made a Scalar as Stored.
+template <class Stored, class Value>
+ItemData SummaryItem(std::u16string name, int32_t type, std::vector<Value> values) {
     ItemData item;
     item.name = std::move(name);
     item.type = type;
     item.flags = item_flag::kSummary;
     for (auto& v : values)
-        item.values.emplace_back(std::move(v));
+        item.values.emplace_back(Stored{std::move(v)});
     return item;
+}
+
+inline ItemData TextItem(std::u16string name, std::vector<std::u16string> values, int32_t type = 1280) {
+    return SummaryItem<std::u16string>(std::move(name), type, std::move(values));
 }
 
 inline ItemData NumberItem(std::u16string name, std::vector<double> values) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = 768;
-    item.flags = item_flag::kSummary;
-    for (double v : values)
-        item.values.emplace_back(v);
-    return item;
+    return SummaryItem<double>(std::move(name), 768, std::move(values));
 }
 
 inline ItemData DateItem(std::u16string name, std::vector<double> values) {
-    ItemData item;
-    item.name = std::move(name);
-    item.type = 1024;
-    item.flags = item_flag::kSummary;
-    for (double v : values)
-        item.values.emplace_back(OleDate{v});
-    return item;
+    return SummaryItem<OleDate>(std::move(name), 1024, std::move(values));
 }
 
 // fragment: a DXL <richtext> fragment (RichTextBuilder::fragment()).

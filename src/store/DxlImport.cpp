@@ -5,10 +5,8 @@
 #include "store/NsfFile.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QSet>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -480,7 +478,6 @@ private:
     bool m_append;
     QXmlStreamReader m_xml;
     QString m_fileName;
-    QSet<QString> m_imported;             // universal IDs imported in this run
     QHash<QString, int64_t> m_itemCounts; // documents holding each item name
     int m_shownViews = 0;
 };
