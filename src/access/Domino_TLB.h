@@ -79,6 +79,9 @@ public:
     Variant Items() { return Intf().Items(); }
     bool HasEmbedded() { return Intf().HasEmbedded(); }
     std::shared_ptr<IEmbeddedObject> GetAttachment(const std::u16string& name) { return Intf().GetAttachment(name); }
+    std::shared_ptr<IEmbeddedObject> GetNthAttachment(const std::u16string& name, int32_t n) {
+        return Intf().GetNthAttachment(name, n);
+    }
     std::shared_ptr<IItem> GetFirstItem(const std::u16string& name) { return Intf().GetFirstItem(name); }
     Variant GetItemValue(const std::u16string& name) { return Intf().GetItemValue(name); }
 };

@@ -12,9 +12,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QHash>
+#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -22,6 +22,7 @@ namespace {
 const QString kDocumentError = QStringLiteral("连接文档出错:");
 constexpr qsizetype kMaxCellText = 32767; // characters a cell holds
 constexpr int32_t kRowsPerSheet = 65536;  // the header row and 65,535 documents
+constexpr int32_t kColumnsPerSheet = 256; // the ID column and 255 fields
 constexpr qint64 kEventIntervalMs = 50;
 
 // The spreadsheet application of one export: quits once, on every way out.
@@ -50,6 +51,50 @@ private:
     bool m_quit = false;
 };
 
+// Where the cells go: a sheet holds the header row and 65,535 documents, and the ID column and
+// 255 fields. Documents past a sheet's last row, and fields past its last column, go on in
+// further sheets; every block of documents has a sheet for each block of fields.
+class SheetLayout {
+public:
+    static constexpr int32_t kDocumentsPerSheet = kRowsPerSheet - 1;
+    static constexpr int32_t kFieldsPerSheet = kColumnsPerSheet - 1;
+
+    SheetLayout(int32_t docCount, qsizetype fields)
+        : m_docCount(docCount), m_fields(static_cast<int32_t>(std::min<qsizetype>(fields, INT32_MAX))),
+          m_rowBlocks(std::max(1, Blocks(docCount, kDocumentsPerSheet))),
+          m_columnBlocks(std::max(1, Blocks(m_fields, kFieldsPerSheet))) {}
+
+    int32_t columnBlocks() const { return m_columnBlocks; }
+    // The sheet (from 1) of a document block and a field block.
+    int32_t sheet(int32_t rowBlock, int32_t columnBlock) const { return rowBlock * m_columnBlocks + columnBlock + 1; }
+    // The fields [first, last) of a field block.
+    int32_t firstField(int32_t columnBlock) const { return columnBlock * kFieldsPerSheet; }
+    int32_t endField(int32_t columnBlock) const { return std::min(m_fields, firstField(columnBlock) + kFieldsPerSheet); }
+    static int32_t rowBlock(int32_t r) { return r / kDocumentsPerSheet; }
+    static int32_t row(int32_t r) { return r % kDocumentsPerSheet + 2; }
+
+    // A sheet's name when there are several: the documents and fields it holds, from 1.
+    QString sheetName(int32_t rowBlock, int32_t columnBlock) const {
+        if (m_rowBlocks * m_columnBlocks == 1)
+            return {};
+        QStringList parts;
+        if (m_rowBlocks > 1)
+            parts << QStringLiteral("文档%1-%2").arg(rowBlock * kDocumentsPerSheet + 1)
+                         .arg(std::min<int64_t>(m_docCount, int64_t{rowBlock + 1} * kDocumentsPerSheet));
+        if (m_columnBlocks > 1)
+            parts << QStringLiteral("域%1-%2").arg(firstField(columnBlock) + 1).arg(endField(columnBlock));
+        return parts.join(QLatin1Char(' '));
+    }
+
+private:
+    static int32_t Blocks(int32_t count, int32_t size) { return static_cast<int32_t>((int64_t{count} + size - 1) / size); }
+
+    int32_t m_docCount;
+    int32_t m_fields;
+    int32_t m_rowBlocks;
+    int32_t m_columnBlocks;
+};
+
 class Exporter {
 public:
     Exporter(const ExportContext& context, ISpreadsheetApplication& app, QString workbook, QString folder,
@@ -61,6 +106,32 @@ public:
     }
 
     const QString& exportingText() const { return m_exporting; }
+    std::vector<MissingFile>& missing() { return m_missing; }
+
+    // Writes the documents from doc on, one row each; ends early when the view has fewer.
+    void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
+        const SheetLayout layout(m_docCount, header.size());
+        StartSheets(layout, header, 0);
+        for (int32_t r = 0; r < m_docCount && doc.IsBound(); ++r) {
+            const int32_t block = SheetLayout::rowBlock(r);
+            if (r > 0 && block > SheetLayout::rowBlock(r - 1))
+                StartSheets(layout, header, block);
+            WriteDocument(doc, header, layout, r);
+            doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
+        }
+    }
+
+private:
+    // The sheets of a block of documents, one per block of fields, each with its header row.
+    void StartSheets(const SheetLayout& layout, const QStringList& header, int32_t rowBlock) {
+        for (int32_t block = 0; block < layout.columnBlocks(); ++block) {
+            if (rowBlock > 0 || block > 0)
+                m_app.AddSheet();
+            if (const QString name = layout.sheetName(rowBlock, block); !name.isEmpty())
+                m_app.SetSheetName(name.toStdU16String());
+            WriteHeader(header.mid(layout.firstField(block), layout.endField(block) - layout.firstField(block)));
+        }
+    }
 
     // The header row of the active sheet.
     void WriteHeader(const QStringList& header) {
@@ -75,102 +146,119 @@ public:
         }
     }
 
-    // Writes the documents from doc on, one row each; ends early when the view has fewer.
-    void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
-        int32_t sheet = 0;
-        for (int32_t r = 0; r < m_docCount && doc.IsBound(); ++r) {
-            // Each sheet holds the header row and kRowsPerSheet - 1 documents.
-            if (r / (kRowsPerSheet - 1) > sheet) {
-                m_app.AddSheet();
-                WriteHeader(header);
-                ++sheet;
-            }
-            const auto row = static_cast<int32_t>(r % (kRowsPerSheet - 1) + 2);
-            WriteDocument(doc, header, row, r);
-            doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
-        }
-    }
-
-private:
-    void WriteDocument(TNotesDocument& doc, const QStringList& header, int32_t row, int32_t r) {
+    void WriteDocument(TNotesDocument& doc, const QStringList& header, const SheetLayout& layout, int32_t r) {
         const QString unid = QString::fromStdU16String(doc.UniversalID());
-        m_app.SetCellValue(row, 1, unid.toStdU16String());
-        const QString folder = QDir(m_folder).filePath(SafeFileName(unid));
-        static const QRegularExpression pictureName(QStringLiteral("^RTF域图片\\d+\\.(gif|jpg)$"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-        FolderNames files([](const QString& name) { return pictureName.match(name).hasMatch(); });
+        const std::u16string unidText = unid.toStdU16String();
+        const int32_t row = SheetLayout::row(r);
+        const int32_t rowBlock = SheetLayout::rowBlock(r);
+        if (layout.columnBlocks() > 1)
+            m_app.ActivateSheet(layout.sheet(rowBlock, 0));
+        m_app.SetCellValue(row, 1, unidText);
+        DocumentFiles files(QDir(m_folder).filePath(SafeFileName(unid)), unid, m_missing);
         if (doc.HasEmbedded())
-            WriteAttachments(doc, folder, files);
+            AddAttachments(doc, files);
         m_context.progress.SetWaitMsgText(m_exporting + QString::number(r + 1) + QLatin1Char('/') +
                                           QString::number(m_docCount));
         m_context.progress.SetWaitProgress(m_docCount, r + 1);
 
-        bool picturesWritten = false;
-        for (qsizetype c = 0; c < header.size(); ++c) {
-            QString text = FieldText(doc, header[c], folder, files, picturesWritten);
-            if (text.size() > kMaxCellText) {
-                // The cell holds what fits; the whole text goes to a file beside the attachments.
-                WriteTextFile(folder, files.fileFor(header[c] + QStringLiteral(".txt")), text);
-                text.truncate(text[kMaxCellText - 1].isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
+        DocumentFields fields{doc, files, false, {}};
+        for (int32_t block = 0; block < layout.columnBlocks(); ++block) {
+            if (block > 0) {
+                m_app.ActivateSheet(layout.sheet(rowBlock, block));
+                m_app.SetCellValue(row, 1, unidText);
             }
-            m_app.SetCellValue(row, static_cast<int32_t>(c + 2), text.toStdU16String());
-            m_context.progress.SetWaitMsgText(m_exporting);
-            m_context.progress.SetWaitProgress(m_docCount, r + 1);
-            if (m_context.processEvents && m_events.elapsed() >= kEventIntervalMs) {
-                m_context.processEvents();
-                m_events.restart();
+            for (int32_t c = layout.firstField(block); c < layout.endField(block); ++c) {
+                const QString text = CellText(fields, header[c]);
+                m_app.SetCellValue(row, c - layout.firstField(block) + 2, text.toStdU16String());
+                m_context.progress.SetWaitMsgText(m_exporting);
+                m_context.progress.SetWaitProgress(m_docCount, r + 1);
+                if (m_context.processEvents && m_events.elapsed() >= kEventIntervalMs) {
+                    m_context.processEvents();
+                    m_events.restart();
+                }
             }
+        }
+        files.save();
+    }
+
+    // The document's attachments, each name as often as the document holds a file of it.
+    void AddAttachments(TNotesDocument& doc, DocumentFiles& files) {
+        QStringList names;
+        try {
+            names = VariantArrayToTexts(
+                m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc.DefaultInterface()))));
+        } catch (const std::exception& error) {
+            files.fail(QStringLiteral("@AttachmentNames"), QStringLiteral("读取附件名出错:") + ExceptionMessage(error));
+            return;
+        }
+        QHash<QString, int32_t> seen; // occurrences of each name so far, case-folded as the server matches
+        for (const QString& name : names) {
+            const int32_t n = ++seen[name.toCaseFolded()];
+            files.add(name, [document = doc.DefaultInterface(), name, n](const QString& path) {
+                TNotesDocument owner;
+                owner.ConnectTo(document);
+                TNotesEmbeddedObject attachment;
+                attachment.ConnectTo(owner.GetNthAttachment(name.toStdU16String(), n));
+                if (!attachment.IsBound())
+                    throw std::runtime_error(n > 1 ? "the server gives only the first of several attachments of this name"
+                                                   : "the document has no attachment of this name");
+                attachment.ExtractFile(path.toStdU16String());
+            });
         }
     }
 
-    void WriteAttachments(TNotesDocument& doc, const QString& folder, FolderNames& files) {
-        QDir().mkpath(folder);
-        try {
-            const Variant names =
-                m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc.DefaultInterface())));
-            for (const QString& name : VariantArrayToTexts(names)) {
-                TNotesEmbeddedObject attachment;
-                attachment.ConnectTo(doc.GetAttachment(name.toStdU16String()));
-                attachment.ExtractFile(QDir(folder).filePath(files.fileFor(name)).toStdU16String());
-            }
-        } catch (const std::exception&) {
-            // The document's remaining attachments are skipped; the export goes on.
+    // What the fields of one document share: its pictures are written once, each embedded
+    // object once.
+    struct DocumentFields {
+        TNotesDocument& doc;
+        DocumentFiles& files;
+        bool picturesWritten = false;
+        QSet<QString> objects;
+    };
+
+    // The cell of field name: cut to what a cell holds, the whole text going to a file.
+    QString CellText(DocumentFields& fields, const QString& name) {
+        QString text = FieldText(fields, name);
+        if (text.size() > kMaxCellText) {
+            const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8(); // marked UTF-8, so every editor reads it right
+            fields.files.add(name + QStringLiteral(".txt"), [bytes](const QString& path) {
+                QSaveFile file(path);
+                if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+                    throw std::runtime_error(file.errorString().toStdString());
+            });
+            text.truncate(text[kMaxCellText - 1].isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
         }
+        return text;
     }
 
     // The text of field name: for rich text its formatted text (its pictures and embedded
-    // objects written to folder), then the text of the field's first value.
-    QString FieldText(TNotesDocument& doc, const QString& name, const QString& folder, FolderNames& files,
-                      bool& picturesWritten) {
-        QString text;
+    // objects go to the document's folder), for other fields the text of the first value.
+    QString FieldText(DocumentFields& fields, const QString& name) {
         const std::u16string itemName = name.toStdU16String();
+        QString text;
         try {
             TNotesItem item;
-            item.ConnectTo(doc.GetFirstItem(itemName));
+            item.ConnectTo(fields.doc.GetFirstItem(itemName));
             if (item.Type() == item_type::kRichText) {
                 TNotesRichTextItem rich;
-                rich.ConnectToItem(doc.GetFirstItem(itemName));
+                rich.ConnectToItem(fields.doc.GetFirstItem(itemName));
                 // Every call writes the pictures of the whole document: once per document does.
-                if (!picturesWritten) {
-                    ExtractRichTextPictures(m_context.session, doc, folder);
-                    picturesWritten = true;
+                if (!fields.picturesWritten) {
+                    fields.picturesWritten = true;
+                    ExtractRichTextPictures(m_context.session, fields.doc, fields.files.folder(),
+                                            [&fields](const QString& file, const QString& reason) {
+                                                fields.files.fail(file, reason);
+                                            });
                 }
                 text = QString::fromStdU16String(rich.GetFormattedText(true, 80));
-                QSet<QString> written;
-                for (const QString& objectName : VariantArrayToTexts(rich.EmbeddedObjects())) {
-                    if (written.contains(objectName))
-                        continue;
-                    written.insert(objectName);
-                    TNotesEmbeddedObject object;
-                    object.ConnectTo(rich.GetEmbeddedObject(objectName.toStdU16String()));
-                    object.ExtractFile(QDir(folder).filePath(files.fileFor(objectName)).toStdU16String());
-                }
+                AddEmbeddedObjects(rich, fields);
+                return text; // its value is the same text again, unformatted
             }
         } catch (const std::exception&) {
             // The text keeps what it held.
         }
         try {
-            const Variant values = doc.GetItemValue(itemName);
+            const Variant values = fields.doc.GetItemValue(itemName);
             text += VariantToText(values.asArray().at(0));
         } catch (const std::exception&) {
             // A value that cannot be read or converted adds nothing.
@@ -178,11 +266,35 @@ private:
         return text;
     }
 
-    static void WriteTextFile(const QString& folder, const QString& fileName, const QString& text) {
-        QDir().mkpath(folder);
-        QFile file(QDir(folder).filePath(fileName));
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write("\xEF\xBB\xBF" + text.toUtf8()); // marked UTF-8, so every editor reads it right
+    static void AddEmbeddedObjects(TNotesRichTextItem& rich, DocumentFields& fields) {
+        QStringList names;
+        try {
+            const Variant objects = rich.EmbeddedObjects();
+            if (objects.kind() == Variant::Kind::Empty)
+                return; // a field without objects
+            names = VariantArrayToTexts(objects);
+        } catch (const std::exception& error) {
+            fields.files.fail(QStringLiteral("EmbeddedObjects"), QStringLiteral("读取嵌入对象出错:") +
+                                                                     ExceptionMessage(error));
+            return;
+        }
+        for (const QString& name : names) {
+            if (fields.objects.contains(name))
+                continue;
+            fields.objects.insert(name);
+            std::shared_ptr<IEmbeddedObject> object;
+            try {
+                object = rich.GetEmbeddedObject(name.toStdU16String());
+            } catch (const std::exception& error) {
+                fields.files.fail(name, ExceptionMessage(error));
+                continue;
+            }
+            fields.files.add(name, [object](const QString& path) {
+                TNotesEmbeddedObject file;
+                file.ConnectTo(object);
+                file.ExtractFile(path.toStdU16String());
+            });
+        }
     }
 
     const ExportContext& m_context;
@@ -192,6 +304,7 @@ private:
     int32_t m_docCount;
     QString m_exporting;
     QElapsedTimer m_events;
+    std::vector<MissingFile> m_missing;
 };
 
 } // namespace
@@ -216,20 +329,51 @@ int32_t HeaderColumnWidth(const QString& name) {
     return static_cast<int32_t>(std::min<qsizetype>(bytes + 10, 255));
 }
 
-bool ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount) {
-    if (TrimBlanks(fileName.toStdU16String()).empty())
-        return false;
+QString MissingFileListPath(const QString& workbook) {
+    const QFileInfo info(workbook);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("_未保存的文件.txt"));
+}
+
+namespace {
+
+// The line a message gains when files could not be saved: how many, and where their list is.
+QString MissingFilesLine(const QString& workbook, ExportResult& result) {
+    if (result.missing.empty())
+        return {};
+    const QString list = MissingFileListPath(workbook);
+    const QString error = WriteMissingFileList(list, result.missing);
+    const QString count = QString::number(result.missing.size());
+    if (!error.isEmpty())
+        return QStringLiteral("\n有%1个文件未能保存，它们的清单也无法写入%2：%3")
+            .arg(count, QDir::toNativeSeparators(list), error);
+    result.missingList = list;
+    return QStringLiteral("\n有%1个文件未能保存，清单见：%2").arg(count, QDir::toNativeSeparators(list));
+}
+
+// The part of a chosen name after its folder (either separator).
+QString FileNamePart(const QString& fileName) {
+    return fileName.mid(std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\'))) + 1);
+}
+
+} // namespace
+
+ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
+                           int32_t docCount) {
+    ExportResult result;
+    // A dialog gives its folder with the name typed: a name of blanks is no name.
+    if (TrimBlanks(FileNamePart(fileName).toStdU16String()).empty())
+        return result;
     const QString workbook = WorkbookPath(fileName);
     if (QFileInfo::exists(workbook)) {
         ShowMessage(context.prompter, workbook + QStringLiteral("文件已存在!"));
-        return false;
+        return result;
     }
     if (docCount == 0) {
         ShowMessage(context.prompter, QStringLiteral("当前没有可导出的内容"));
-        return false;
+        return result;
     }
     if (viewName.isEmpty())
-        return false;
+        return result;
     const QString folder = AttachmentFolder(workbook, viewName);
 
     std::unique_ptr<ISpreadsheetApplication> started;
@@ -238,7 +382,7 @@ bool ExportToExcel(const ExportContext& context, const QString& fileName, const 
         started->AddWorkbook();
     } catch (const std::exception&) {
         ShowMessage(context.prompter, QStringLiteral("请确认您电脑上是否安装了EXCEL！"));
-        return false;
+        return result;
     }
     RunningApplication app(std::move(started));
     WaitMsgScope closeProgress(context.progress);
@@ -250,42 +394,44 @@ bool ExportToExcel(const ExportContext& context, const QString& fileName, const 
     // An error path: the message while the progress window is up, then the workbook as far as
     // it was written is saved (a failing save is told too), the application quits.
     const auto fail = [&](const QString& prefix, const std::exception& error) {
-        ShowMessage(context.prompter, prefix + ExceptionMessage(error));
+        result.missing = std::move(exporter.missing());
+        ShowMessage(context.prompter, prefix + ExceptionMessage(error) + MissingFilesLine(workbook, result));
         try {
             app->SaveActiveWorkbookAs(workbook.toStdU16String());
         } catch (const std::exception& saveError) {
             ShowMessage(context.prompter, kDocumentError + ExceptionMessage(saveError));
         }
+        return result;
     };
 
     TNotesView view;
     try {
         view.ConnectTo(context.database.GetView(viewName.toStdU16String()));
     } catch (const std::exception& error) {
-        fail(QStringLiteral("连接视图出错:"), error);
-        return false;
+        return fail(QStringLiteral("连接视图出错:"), error);
     }
     TNotesDocument doc;
-    QStringList header;
     try {
         doc.ConnectTo(view.GetNthDocument(1));
-        header = VariantArrayToTexts(doc.Items());
-        exporter.WriteHeader(header);
+        const QStringList header = VariantArrayToTexts(doc.Items());
         exporter.WriteDocuments(view, doc, header);
     } catch (const std::exception& error) {
-        fail(kDocumentError, error);
-        return false;
+        return fail(kDocumentError, error);
     }
     try {
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
     } catch (const std::exception& error) {
         ShowMessage(context.prompter, kDocumentError + ExceptionMessage(error));
-        return false;
+        result.missing = std::move(exporter.missing());
+        return result;
     }
     app.Quit();
     context.progress.CloseWaitMsg();
+    result.missing = std::move(exporter.missing());
+    const QString missingLine = MissingFilesLine(workbook, result);
     ShowMessage(context.prompter,
                 QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：") +
-                    QDir::toNativeSeparators(folder));
-    return true;
+                    QDir::toNativeSeparators(folder) + missingLine);
+    result.completed = true;
+    return result;
 }

@@ -4,6 +4,8 @@
 // its attachments, the objects embedded in its rich text and its rich-text pictures.
 #pragma once
 
+#include "export/DocumentFiles.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -26,10 +28,19 @@ struct ExportContext {
     std::function<void()> processEvents;
 };
 
+// How an export ended.
+struct ExportResult {
+    bool completed = false;           // the workbook is saved and the completion message shown
+    std::vector<MissingFile> missing; // files that could not be saved (the export went on)
+    QString missingList;              // the text file listing them; empty when none are missing
+};
+
 // Exports docCount documents of view viewName of the context's database to the workbook
-// fileName (".xls" is added unless it ends so), telling the user the outcome. True when the
-// export completed (the workbook is saved and the completion message shown).
-bool ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName, int32_t docCount);
+// fileName (".xls" is added unless it ends so), telling the user the outcome. A sheet holds
+// 65,535 documents and 255 fields; further documents and fields go on in further sheets, each
+// with its header row and the document IDs, named after the documents and fields they hold.
+ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
+                           int32_t docCount);
 
 // The workbook path for a chosen file name: ".xls" added unless its last four characters,
 // upper-cased, are ".XLS".
@@ -38,6 +49,9 @@ QString WorkbookPath(const QString& fileName);
 // The folder beside workbook that holds the attachments of view viewName's documents: the view's
 // name (a "\" in it makes a folder level) followed by "附件".
 QString AttachmentFolder(const QString& workbook, const QString& viewName);
+
+// The list of the files an export could not save: beside the workbook, named after it.
+QString MissingFileListPath(const QString& workbook);
 
 // The width of a header column: the name's length in bytes of ANSI text (GBK: two for a
 // character outside ASCII) plus 10, at most 255.

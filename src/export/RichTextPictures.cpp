@@ -1,10 +1,12 @@
 #include "export/RichTextPictures.h"
 
 #include "access/Domino_TLB.h"
+#include "access/ErrorMessage.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
 
 #include <functional>
 
@@ -64,21 +66,34 @@ void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&
     }
 }
 
-void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder) {
+void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
+                             const PictureFailed& failed) {
+    const auto tell = [&failed](const QString& fileName, const QString& reason) {
+        if (failed)
+            failed(fileName, reason);
+    };
+    QString dxl;
     try {
-        QDir().mkpath(folder);
         TNotesDXLExporter exporter;
         exporter.ConnectTo(session.CreateDXLExporter());
         exporter.SetConvertNotesBitmapsToGIF(true);
-        const QString dxl =
-            QString::fromStdU16String(exporter.Export(Variant(Variant::Object(document.DefaultInterface()))));
-        const QDir dir(folder);
-        ScanDxlPictures(dxl, [&dir](const QString& name, const QByteArray& bytes) {
-            QFile file(dir.filePath(name));
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-                throw std::runtime_error("cannot write a picture file");
-        });
-    } catch (const std::exception&) {
-        // Pictures are a by-product of the export: a failure here never stops it.
+        dxl = QString::fromStdU16String(exporter.Export(Variant(Variant::Object(document.DefaultInterface()))));
+    } catch (const std::exception& error) {
+        // Which pictures the document holds is unknown: one entry stands for all of them.
+        tell(kPrefix + QStringLiteral("*"), QStringLiteral("读取文档的图片出错:") + ExceptionMessage(error));
+        return;
     }
+    QDir().mkpath(folder);
+    const QDir dir(folder);
+    ScanDxlPictures(dxl, [&](const QString& name, const QByteArray& bytes) {
+        QSaveFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            tell(name, file.errorString());
+    });
+}
+
+bool IsPictureFileName(const QString& fileName) {
+    static const QRegularExpression pattern(QStringLiteral("^RTF域图片\\d+\\.(gif|jpg)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(fileName).hasMatch();
 }

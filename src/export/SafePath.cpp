@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -41,18 +42,33 @@ QString SafeRelativePath(const QString& name) {
     return levels.join(QLatin1Char('/'));
 }
 
-QString FolderNames::fileFor(const QString& name) {
-    if (const auto known = m_files.constFind(name); known != m_files.cend())
-        return *known;
-    const QString safe = SafeFileName(name);
-    QString file = safe;
-    const QFileInfo parts(safe);
-    const QString suffix =
-        parts.suffix().isEmpty() || parts.completeBaseName().isEmpty() ? QString() : QLatin1Char('.') + parts.suffix();
-    const QString stem = safe.left(safe.size() - suffix.size());
-    for (int n = 2; m_taken.contains(file.toCaseFolded()) || (m_reserved && m_reserved(file)); ++n)
-        file = stem + QStringLiteral(" (%1)").arg(n) + suffix;
-    m_taken.insert(file.toCaseFolded());
-    m_files.insert(name, file);
-    return file;
+QStringList AssignFileNames(const QStringList& names, const std::function<bool(const QString&)>& reserved) {
+    QStringList files(names.size());
+    QSet<QString> taken; // case-folded
+    const auto isFree = [&](const QString& file) {
+        return !taken.contains(file.toCaseFolded()) && !(reserved && reserved(file));
+    };
+    // Names that need no change first, so that a cleaned name never takes one of them.
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (SafeFileName(names[i]) == names[i] && isFree(names[i])) {
+            files[i] = names[i];
+            taken.insert(names[i].toCaseFolded());
+        }
+    }
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (!files[i].isNull())
+            continue;
+        const QString safe = SafeFileName(names[i]);
+        const QFileInfo parts(safe);
+        const QString suffix = parts.suffix().isEmpty() || parts.completeBaseName().isEmpty()
+                                   ? QString()
+                                   : QLatin1Char('.') + parts.suffix();
+        const QString stem = safe.left(safe.size() - suffix.size());
+        QString file = safe;
+        for (int n = 2; !isFree(file); ++n)
+            file = stem + QStringLiteral(" (%1)").arg(n) + suffix;
+        files[i] = file;
+        taken.insert(file.toCaseFolded());
+    }
+    return files;
 }

@@ -3,8 +3,6 @@
 // refuse becomes one it takes.
 #pragma once
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -20,20 +18,8 @@ QString SafeFileName(const QString& name);
 // such as Sales\2024): each level made safe, empty levels left out.
 QString SafeRelativePath(const QString& name);
 
-// The files of one folder: each name from the data gets a safe file name there, and two
-// different names never get the same file (the second becomes "name (2).ext"); the same name
-// again gets its first file. Letter case does not tell files apart, as on Windows.
-class FolderNames {
-public:
-    // reserved: file names the folder keeps for files of its own (they are never given out).
-    explicit FolderNames(std::function<bool(const QString&)> reserved = {}) : m_reserved(std::move(reserved)) {}
-
-    QString fileFor(const QString& name);
-    // Marks a file name as taken by a file the folder holds for another purpose.
-    void reserve(const QString& fileName) { m_taken.insert(fileName.toCaseFolded()); }
-
-private:
-    QHash<QString, QString> m_files; // name from the data -> file name
-    QSet<QString> m_taken;           // file names in use, case-folded
-    std::function<bool(const QString&)> m_reserved;
-};
+// The file names of one folder's files, given the names the data gives them (in order): a name
+// that is already a safe file name keeps it; a name that had to be made safe, and a name given
+// again, takes the next free "name (2).ext". Letter case does not tell files apart, as on
+// Windows; reserved file names (those the folder keeps for files of its own) are never given out.
+QStringList AssignFileNames(const QStringList& names, const std::function<bool(const QString&)>& reserved = {});

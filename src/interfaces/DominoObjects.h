@@ -80,6 +80,12 @@ public:
     virtual Variant Items() = 0;
     virtual bool HasEmbedded() = 0;
     virtual std::shared_ptr<IEmbeddedObject> GetAttachment(const std::u16string& fileName) = 0;
+    // The n-th attachment (from 1) of those named fileName, for a document that holds several
+    // files of one name; an empty pointer past the last. A server that cannot tell them apart
+    // gives the first one for n = 1 and nothing after it.
+    virtual std::shared_ptr<IEmbeddedObject> GetNthAttachment(const std::u16string& fileName, int32_t n) {
+        return n == 1 ? GetAttachment(fileName) : nullptr;
+    }
     virtual std::shared_ptr<IItem> GetFirstItem(const std::u16string& name) = 0;
     // Always an array; a missing item gives an array holding one empty text.
     virtual Variant GetItemValue(const std::u16string& name) = 0;

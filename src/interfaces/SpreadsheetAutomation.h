@@ -18,6 +18,12 @@ public:
     // "activeworkbook", "Worksheets", then "Add" with After := the last sheet ("Item"("Count")):
     // a new sheet after the others, which becomes the active one (a sheet holds 65,536 rows).
     virtual void AddSheet() = 0;
+    // "activeworkbook", "Worksheets", "Item"(index), then "Activate": sheet index (from 1, in the
+    // order the sheets were added) becomes the active one.
+    virtual void ActivateSheet(int32_t index) = 0;
+    // "activesheet", "Name" := name: the active sheet's tab name (at most 31 characters, none of
+    // : \ / ? * [ ], unique in the workbook).
+    virtual void SetSheetName(const std::u16string& name) = 0;
     // "activesheet", "columns"(column), "columnwidth" := width (in characters of the standard font).
     virtual void SetColumnWidth(int32_t column, int32_t width) = 0;
     // "cells"(row, column), "NumberFormatLocal" := format (the export passes only "@").

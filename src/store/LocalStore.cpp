@@ -199,8 +199,12 @@ public:
     bool HasEmbedded() override { return !note().files.empty(); }
 
     std::shared_ptr<IEmbeddedObject> GetAttachment(const std::u16string& fileName) override {
+        return GetNthAttachment(fileName, 1);
+    }
+
+    std::shared_ptr<IEmbeddedObject> GetNthAttachment(const std::u16string& fileName, int32_t n) override {
         for (const auto& file : note().files)
-            if (file.kind == file_kind::kAttachment && EqualsIgnoreCase(file.name, fileName))
+            if (file.kind == file_kind::kAttachment && EqualsIgnoreCase(file.name, fileName) && --n == 0)
                 return std::make_shared<StoreEmbeddedObject>(m_file, file);
         return nullptr;
     }

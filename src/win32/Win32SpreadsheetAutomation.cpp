@@ -41,6 +41,16 @@ public:
         Call(sheets.get(), u"Add", MissingArg(), last); // Before: left out; After: the last sheet
     }
 
+    void ActivateSheet(int32_t index) override {
+        const auto book = Required(Call(m_app.get(), u"activeworkbook"), u"activeworkbook");
+        const auto sheets = Required(Call(book.get(), u"Worksheets"), u"Worksheets");
+        Call(Required(Call(sheets.get(), u"Item", index), u"Item").get(), u"Activate");
+    }
+
+    void SetSheetName(const std::u16string& name) override {
+        Put(Required(Call(m_app.get(), u"activesheet"), u"activesheet").get(), u"Name", name);
+    }
+
     void SetColumnWidth(int32_t column, int32_t width) override {
         const auto sheet = Required(Call(m_app.get(), u"activesheet"), u"activesheet");
         const auto columns = Required(Call(sheet.get(), u"columns", column), u"columns");

@@ -4,6 +4,7 @@
 
 #include "xls/RecordWriter.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -12,6 +13,7 @@ namespace xls {
 
 constexpr uint32_t kMaxRows = 65536;
 constexpr uint32_t kMaxColumns = 256;
+constexpr size_t kMaxSheetName = 31; // characters of a sheet's tab name
 
 class Sheet {
 public:

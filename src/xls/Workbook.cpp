@@ -37,7 +37,36 @@ Workbook::Workbook() {
 Workbook::~Workbook() = default;
 
 void Workbook::addSheet() {
+    m_names.push_back(SheetName(m_sheets.size()));
     m_sheets.push_back(std::make_unique<Sheet>());
+    m_active = m_sheets.size() - 1;
+}
+
+void Workbook::setActiveSheet(uint32_t index) {
+    if (index >= m_sheets.size())
+        throw Error(Error::Code::SheetIndex, "Sheet " + std::to_string(uint64_t{index} + 1) +
+                                                 " is past the last sheet of the workbook (" +
+                                                 std::to_string(m_sheets.size()) + ")");
+    m_active = index;
+}
+
+void Workbook::setSheetName(std::u16string_view name) {
+    const auto folded = [](std::u16string_view text) {
+        std::u16string out(text);
+        for (char16_t& c : out)
+            if (c >= u'a' && c <= u'z')
+                c = static_cast<char16_t>(c - u'a' + u'A');
+        return out;
+    };
+    const bool refused = name.empty() || name.size() > kMaxSheetName ||
+                         name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
+    bool taken = false;
+    for (size_t i = 0; i < m_names.size(); ++i)
+        taken = taken || (i != m_active && folded(m_names[i]) == folded(name));
+    if (refused || taken)
+        throw Error(Error::Code::SheetName, taken ? "Another sheet has that name already"
+                                                  : "A sheet name has 1 to 31 characters and none of : \\ / ? * [ ]");
+    m_names[m_active] = std::u16string(name);
 }
 
 size_t Workbook::memoryUsage() const noexcept {
@@ -92,7 +121,7 @@ void Workbook::write(ByteSink& out) const {
     uint32_t textCells = 0;
     for (size_t i = 0; i < m_sheets.size(); ++i) {
         summaries.push_back(m_sheets[i]->summarize());
-        entries.push_back({SheetName(i), 0});
+        entries.push_back({m_names[i], 0});
         textCells += summaries.back().textCells;
     }
 

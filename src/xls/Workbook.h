@@ -39,6 +39,12 @@ public:
     // Adds a sheet after the last one ("Sheet2", "Sheet3", ...) and makes it the active one.
     void addSheet();
     uint32_t sheetCount() const noexcept { return static_cast<uint32_t>(m_sheets.size()); }
+    // Makes sheet index (from 0) the active one. Raises Error (SheetIndex) past the last sheet.
+    void setActiveSheet(uint32_t index);
+    // Renames the active sheet. Raises Error (SheetName) for a name a spreadsheet program refuses:
+    // empty, longer than 31 characters, holding one of : \ / ? * [ ], or another sheet's name
+    // in any letter case.
+    void setSheetName(std::u16string_view name);
 
     // Sets a cell's text. Texts longer than 32,767 UTF-16 units are cut to that length; an empty
     // text leaves the cell without a value (its format stays), as a spreadsheet program does.
@@ -65,10 +71,12 @@ public:
 private:
     static void checkCell(uint32_t row, uint32_t column);
 
-    Sheet& active() { return *m_sheets.back(); }
+    Sheet& active() { return *m_sheets[m_active]; }
 
     StringTable m_strings;
     std::vector<std::unique_ptr<Sheet>> m_sheets;
+    std::vector<std::u16string> m_names; // one per sheet
+    size_t m_active = 0;
 };
 
 } // namespace xls

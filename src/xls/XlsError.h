@@ -13,6 +13,8 @@ public:
         RowLimit,          // row index past the last row of a worksheet
         ColumnLimit,       // column index past the last column of a worksheet
         ColumnWidth,       // column width outside what a column can have
+        SheetIndex,        // a sheet past the last one
+        SheetName,         // a sheet name a spreadsheet program refuses
         UnsupportedFormat, // a number format the writer does not write
         TooLarge,          // the workbook stream would not fit the file format
         Io,                // the file could not be written

@@ -22,6 +22,7 @@ int32_t CodeOf(const xls::Error& error) {
     case xls::Error::Code::RowLimit:
     case xls::Error::Code::ColumnLimit:
     case xls::Error::Code::ColumnWidth:
+    case xls::Error::Code::SheetIndex:
         return hresult::kBadIndex;
     default:
         return hresult::kFail;
@@ -49,6 +50,18 @@ public:
     void AddSheet() override {
         xls::Workbook& book = activeWorkbook();
         Translate([&] { book.addSheet(); });
+    }
+
+    void ActivateSheet(int32_t index) override {
+        xls::Workbook& book = activeWorkbook();
+        if (index < 1)
+            Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
+        Translate([&] { book.setActiveSheet(static_cast<uint32_t>(index - 1)); });
+    }
+
+    void SetSheetName(const std::u16string& name) override {
+        xls::Workbook& book = activeWorkbook();
+        Translate([&] { book.setSheetName(name); });
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {

@@ -27,6 +27,8 @@ struct SpreadsheetCall {
     enum class Kind {
         AddWorkbook,
         AddSheet,
+        ActivateSheet,
+        SetSheetName,
         SetColumnWidth,
         SetCellNumberFormat,
         SetCellValue,
@@ -83,6 +85,10 @@ public:
 
     void AddWorkbook() override { record({SpreadsheetCall::Kind::AddWorkbook, 0, 0, 0, {}}); }
     void AddSheet() override { record({SpreadsheetCall::Kind::AddSheet, 0, 0, 0, {}}); }
+    void ActivateSheet(int32_t index) override { record({SpreadsheetCall::Kind::ActivateSheet, 0, 0, index, {}}); }
+    void SetSheetName(const std::u16string& name) override {
+        record({SpreadsheetCall::Kind::SetSheetName, 0, 0, 0, name});
+    }
     void SetColumnWidth(int32_t column, int32_t width) override {
         record({SpreadsheetCall::Kind::SetColumnWidth, 0, column, width, {}});
     }

@@ -22,6 +22,8 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace store::build;
@@ -80,10 +82,13 @@ struct Export : ::testing::Test {
         install.Register(registry);
         session.Initialize(u"");
     }
-    void Run(const QString& file, const QString& view, int32_t docCount, ISpreadsheetAutomation* sheet = nullptr) {
+    ExportResult Run(const QString& file, const QString& view, int32_t docCount,
+                     ISpreadsheetAutomation* sheet = nullptr) {
         database.ConnectTo(session.GetDatabase(u"", u"db.nsf", false));
-        ExportToExcel({session, database, sheet ? *sheet : xls, progress, prompter, {}}, file, view, docCount);
+        ExportResult result =
+            ExportToExcel({session, database, sheet ? *sheet : xls, progress, prompter, {}}, file, view, docCount);
         EXPECT_FALSE(progress.open) << "the progress window is closed on every path";
+        return result;
     }
     QString Out(const QString& name) const { return out.filePath(name); }
 };
@@ -153,7 +158,100 @@ TEST_F(Export, AttachmentsEmbeddedObjectsAndPicturesGoToTheDocumentsFolder) {
     EXPECT_EQ(sheet.readAll(), "S");
     const QJsonArray book = ReadWorkbook(Out("book.xls"));
     const auto bodyColumn = Row(book, 0, 0).indexOf("Body");
-    EXPECT_EQ(Row(book, 0, 1).value(bodyColumn).count("图文"), 2) << "the formatted text, then the first value";
+    EXPECT_EQ(Row(book, 0, 1).value(bodyColumn).count("图文"), 1) << "the formatted text once";
+}
+
+TEST_F(Export, CleanedAndRepeatedNamesNeverTakeANameThatNeededNoCleaning) {
+    store::NoteData note = Note(u"M", {TextItem(u"A", {u"a"})});
+    note.files = {FileObject(u"a/b.txt", "slash"), FileObject(u"a_b.txt", "plain"), FileObject(u"a:b?.txt", "colon"),
+                  FileObject(u"a_b_.txt", "plain2"), FileObject(u"same.txt", "first"),
+                  FileObject(u"same.txt", "second")};
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
+    const ExportResult result = Run(Out("names"), "V", 1);
+    EXPECT_TRUE(result.completed && result.missing.empty());
+    const QString folder = Out("V附件/" + QString::fromStdU16String(unids[0]) + "/");
+    const auto content = [&](const QString& name) {
+        QFile file(folder + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    };
+    EXPECT_EQ(content("a_b.txt"), "plain");
+    EXPECT_EQ(content("a_b_.txt"), "plain2");
+    EXPECT_EQ(content("a_b (2).txt"), "slash");
+    EXPECT_EQ(content("a_b_ (2).txt"), "colon");
+    EXPECT_EQ(content("same.txt"), "first");
+    EXPECT_EQ(content("same (2).txt"), "second") << "two attachments of one name both reach the folder";
+}
+
+TEST_F(Export, FilesThatCannotBeSavedAreCountedAndListed) {
+    store::RichTextBuilder body;
+    body.addPicture("gif", Picture(3000, 3), 10, 10);
+    body.addObjectRef(u"plan.doc", u"Word.Document.8");
+    store::NoteData blocked = Note(u"M", {RichItem(u"Body", body.fragment())});
+    blocked.files = {FileObject(u"a.txt", "A"), FileObject(u"plan.doc", "P", store::file_kind::kObject)};
+    store::NoteData fine = Note(u"M", {RichItem(u"Body", store::RichTextBuilder().fragment())});
+    fine.files = {FileObject(u"b.txt", "B")};
+    const auto unids =
+        install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(blocked), std::move(fine)});
+    // A plain file stands where the first document's folder must go.
+    QDir().mkpath(Out("V附件"));
+    QFile stand(Out("V附件/" + QString::fromStdU16String(unids[0])));
+    ASSERT_TRUE(stand.open(QIODevice::WriteOnly));
+    stand.close();
+
+    const ExportResult result = Run(Out("blocked"), "V", 2);
+    EXPECT_TRUE(result.completed);
+    ASSERT_EQ(result.missing.size(), 3u) << "the attachment, the object and the picture";
+    EXPECT_EQ(result.missingList, Out("blocked_未保存的文件.txt"));
+    EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(Out("V附件")) + "\n有3个文件未能保存，清单见：" +
+                                            QDir::toNativeSeparators(result.missingList)});
+    QFile list(result.missingList);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(list.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    QStringList named;
+    for (const QString& line : lines.mid(1)) {
+        EXPECT_TRUE(line.startsWith(QString::fromStdU16String(unids[0]) + "\t")) << line.toStdString();
+        named << line.section('\t', 1, 1);
+    }
+    named.sort();
+    EXPECT_EQ(named, QStringList({"RTF域图片0.gif", "a.txt", "plan.doc"}));
+    EXPECT_TRUE(QFile::exists(Out("V附件/" + QString::fromStdU16String(unids[1]) + "/b.txt")))
+        << "the export went on with the next document";
+}
+
+TEST_F(Export, FilesInAReadOnlyFolderAreCounted) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    store::NoteData note = Note(u"M", {TextItem(u"Long", {std::u16string(40000, u'x')})});
+    note.files = {FileObject(u"a.txt", "A")};
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
+    const QString folder = Out("V附件/" + QString::fromStdU16String(unids[0]));
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    const ExportResult result = Run(Out("readonly"), "V", 1);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.missing.size(), 2u) << "the attachment and the long text's file";
+}
+
+TEST_F(Export, FieldsPastTheLastColumnGoOnInFurtherSheets) {
+    std::vector<store::ItemData> items;
+    for (int i = 0; i < 260; ++i)
+        items.push_back(TextItem(u"F" + QString::number(i).toStdU16String(), {QString::number(i).toStdU16String()}));
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")},
+                                            {Note(u"M", items), Note(u"M", items)});
+    EXPECT_TRUE(Run(Out("wide"), "V", 2).completed);
+    const QJsonArray book = ReadWorkbook(Out("wide.xls"));
+    ASSERT_EQ(book.size(), 2);
+    EXPECT_EQ(book[0].toObject()["name"].toString(), "域1-255");
+    EXPECT_EQ(book[1].toObject()["name"].toString(), "域256-261") << "Form and 260 fields";
+    EXPECT_EQ(Row(book, 0, 0).size(), 256);
+    EXPECT_EQ(Row(book, 1, 0), QStringList({"文档ID", "F254", "F255", "F256", "F257", "F258", "F259"}));
+    for (int r = 1; r <= 2; ++r) {
+        EXPECT_EQ(Row(book, 1, r), QStringList({QString::fromStdU16String(unids[r - 1]), "254", "255", "256", "257",
+                                                "258", "259"}));
+        EXPECT_EQ(Row(book, 0, r).value(0), QString::fromStdU16String(unids[r - 1]));
+    }
 }
 
 TEST_F(Export, EarlyReturnsAndTheirMessages) {
@@ -163,6 +261,7 @@ TEST_F(Export, EarlyReturnsAndTheirMessages) {
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
     Run(" \t", "V", 1, &none);
+    Run(Out("   "), "V", 1, &none); // a dialog gives its folder with the blanks typed
     Run(Out("there.XLS"), "V", 0, &none);
     Run(Out("empty"), "V", 0, &none);
     Run(Out("noview"), "", 1, &none);
@@ -221,10 +320,9 @@ TEST(SafePath, NamesNeverLeaveTheirFolder) {
     EXPECT_EQ(SafeFileName("CON.txt"), "_CON.txt");
     EXPECT_EQ(SafeFileName("name. "), "name__");
     EXPECT_EQ(SafeRelativePath("..\\Sales/2024\\"), "_../Sales/2024");
-    FolderNames files;
-    EXPECT_EQ(files.fileFor("a:b.txt"), "a_b.txt");
-    EXPECT_EQ(files.fileFor("A?b.txt"), "A_b (2).txt");
-    EXPECT_EQ(files.fileFor("a:b.txt"), "a_b.txt") << "the same name keeps its file";
+    EXPECT_EQ(AssignFileNames({"a:b.txt", "A?b.txt", "A_B.TXT", "RTF域图片0.gif"}, IsPictureFileName),
+              QStringList({"a_b (2).txt", "A_b (3).txt", "A_B.TXT", "RTF域图片0 (2).gif"}))
+        << "a name that needs no change keeps it, whatever comes before it";
 }
 
 TEST(PictureScan, ThresholdOrderStrayAndUnclosedTags) {

@@ -83,7 +83,8 @@ TEST_F(ExportCommand, WritesWhatTheWindowWrites) {
     XlsSpreadsheetAutomation xls;
     RecordingProgress progress;
     RecordingPrompter prompter;
-    ASSERT_TRUE(ExportToExcel({session, database, xls, progress, prompter, {}}, out.filePath("window"), "按主题", 30));
+    ASSERT_TRUE(
+        ExportToExcel({session, database, xls, progress, prompter, {}}, out.filePath("window"), "按主题", 30).completed);
     const QByteArray cli = Workbook(out.filePath("cli.xls"));
     EXPECT_FALSE(cli.isEmpty());
     EXPECT_EQ(cli, Workbook(out.filePath("window.xls")));

@@ -110,6 +110,28 @@ TEST_F(Spreadsheet, ANewSheetGoesAfterTheLastOne) {
     EXPECT_EQ(lastF.raw->references(), 1u);
 }
 
+TEST_F(Spreadsheet, ASheetIsActivatedByItsNumberAndNamedThroughTheActiveSheet) {
+    Fake sheetsF, itemF;
+    bookF->DefineObject(u"Worksheets", sheetsF.get());
+    sheetsF->Define(u"Item", [&](FakeCall& call) {
+        calls.push_back(u"item(" + call.TextArg(0) + u")");
+        return call.ReturnObject(itemF.get());
+    });
+    itemF->Define(u"Activate", [&](FakeCall&) {
+        calls.push_back(u"activate");
+        return S_OK;
+    });
+    sheetF->Define(u"Name", [&](FakeCall& call) {
+        calls.push_back(u"name=" + AsText(call.value));
+        return S_OK;
+    });
+    auto app = WrapSpreadsheetApplication(appF.get());
+    app->ActivateSheet(2);
+    app->SetSheetName(u"文档1-65535");
+    EXPECT_EQ(calls, (std::vector<std::u16string>{u"item(2)", u"activate", u"name=文档1-65535"}));
+    EXPECT_EQ(itemF.raw->references(), 1u);
+}
+
 TEST_F(Spreadsheet, ErrorsOfTheProgramPropagate) {
     auto app = WrapSpreadsheetApplication(appF.get());
     std::u16string message;

@@ -43,6 +43,7 @@ enum Status {
     kLogOnFailed = 3,
     kNotFound = 4, // the database or a view
     kOutputExists = 5,
+    kFilesMissing = 6, // the workbooks are complete, but files beside them could not be saved
     kInterrupted = 130,
 };
 
@@ -57,13 +58,15 @@ struct Interrupted : std::runtime_error {
 };
 
 const char* kHelpTail = R"(
-Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments; 3 the log-on failed;
-4 the database or a view does not exist; 5 an output file exists (see --overwrite); 130 stopped
-by Ctrl-C.
+Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments (a missing or
+unwritable output folder among them); 3 the log-on failed; 4 the database or a view does not
+exist; 5 an output file exists (see --overwrite); 6 the exports completed but some attachments,
+objects, pictures or long texts could not be saved (the last lines name the list of them); 130
+stopped by Ctrl-C.
 
 Ctrl-C stops the export at once: the workbook being written is removed (nothing half written
-stays), the attachment folders of the documents already exported are kept and the last line
-names them.
+stays; with --overwrite the earlier workbook stays as it was), the attachment folders of the
+documents already exported are kept and the last line names them.
 
 The installation is found as the window finds it (the registry, or registry.reg in the settings
 folder); --program-dir names one instead. Passwords are read from --password-file or, when a
@@ -158,14 +161,20 @@ public:
         const bool allViews = m_options.isSet("all-views");
         const bool listDatabases = m_options.isSet("list-databases");
         const bool listViews = m_options.isSet("list-views");
-        const QString file = m_options.value("file");
+        // A local file is named from where the command runs, not from the data folder.
+        const QString file =
+            m_options.value("file").isEmpty() ? QString() : QFileInfo(m_options.value("file")).absoluteFilePath();
         const QString databasePath = m_options.value("database");
         if (!listDatabases && file.isEmpty() && databasePath.isEmpty())
             return fail(kBadArguments, QStringLiteral("name a database (--database) or a file (--file)"));
         if (!listDatabases && !listViews && views.isEmpty() && !allViews)
             return fail(kBadArguments, QStringLiteral("name a view (--view) or ask for --all-views"));
-        if (!listDatabases && !listViews && m_options.value("output").isEmpty())
-            return fail(kBadArguments, QStringLiteral("name the output (--output)"));
+        if (!listDatabases && !listViews) {
+            if (m_options.value("output").isEmpty())
+                return fail(kBadArguments, QStringLiteral("name the output (--output)"));
+            if (const QString problem = outputProblem(views.size() > 1 || allViews); !problem.isEmpty())
+                return fail(kBadArguments, problem);
+        }
 
         // The registered installation, as the window finds it, or the one named.
         std::unique_ptr<BackEnds> backEnds;
@@ -223,6 +232,25 @@ public:
     }
 
 private:
+    // Why the workbooks cannot go where --output says, checked before anything is written; empty
+    // when they can. Several workbooks go into the output folder, which is made when its parent
+    // can take it; one workbook goes into an existing folder, or beside it when it names a file.
+    QString outputProblem(bool several) const {
+        const QFileInfo output(m_options.value("output"));
+        const QFileInfo folder(several || output.isDir() ? output.absoluteFilePath() : output.absolutePath());
+        if (several && !folder.exists()) {
+            const QFileInfo parent(folder.absolutePath());
+            if (!parent.isDir() || !parent.isWritable())
+                return QStringLiteral("the output folder cannot be made: ") + folder.absoluteFilePath();
+            return {};
+        }
+        if (!folder.isDir())
+            return QStringLiteral("the output folder does not exist: ") + folder.absoluteFilePath();
+        if (!folder.isWritable())
+            return QStringLiteral("the output folder cannot be written: ") + folder.absoluteFilePath();
+        return {};
+    }
+
     int fail(int status, const QString& message) {
         Print(message);
         return status;
@@ -269,15 +297,18 @@ private:
                     const QStringList& views) {
         const QString output = m_options.value("output");
         const bool several = views.size() > 1 || m_options.isSet("all-views");
-        if (several)
-            QDir().mkpath(output);
+        if (several && !QDir().mkpath(output))
+            return fail(kBadArguments, QStringLiteral("the output folder cannot be made: ") + output);
+        // Several workbooks, or one for an existing folder, go into the folder, named after the view.
+        const bool intoFolder = several || QFileInfo(output).isDir();
         int status = kDone;
         for (const QString& view : views) {
-            const QString workbook = WorkbookPath(several ? QDir(output).filePath(SafeFileName(view)) : output);
+            const QString workbook = WorkbookPath(intoFolder ? QDir(output).filePath(SafeFileName(view)) : output);
             const int result = exportView(session, database, spreadsheet, view, workbook);
             if (result == kInterrupted)
                 return result;
-            if (status == kDone)
+            // A failure outweighs missing files, which outweigh success.
+            if (status == kDone || (status == kFilesMissing && result != kDone))
                 status = result;
         }
         return status;
@@ -307,20 +338,37 @@ private:
                                         if (g_interrupted)
                                             throw Interrupted();
                                     }};
-        const bool done = ExportToExcel(context, target, view, count);
+        const ExportResult result = ExportToExcel(context, target, view, count);
         if (g_interrupted) {
             QFile::remove(WorkbookPath(target));
-            Print(QStringLiteral("stopped: %1 removed; attachments written so far are in %2")
-                      .arg(workbook, QDir::toNativeSeparators(AttachmentFolder(workbook, view))));
+            const QString folder = QDir::toNativeSeparators(AttachmentFolder(workbook, view));
+            Print(exists ? QStringLiteral("stopped: %1 was kept as it was (the new workbook was not finished); "
+                                          "attachments written so far are in %2")
+                               .arg(workbook, folder)
+                         : QStringLiteral("stopped: the unfinished %1 was removed; attachments written so far are "
+                                          "in %2")
+                               .arg(workbook, folder));
             return kInterrupted;
         }
-        if (!done) {
+        if (!result.completed) {
             QFile::remove(WorkbookPath(target)); // no half workbook
             return kFailed;
         }
         if (exists && !(QFile::remove(workbook) && QFile::rename(WorkbookPath(target), workbook)))
             return fail(kFailed, QStringLiteral("cannot replace ") + workbook);
-        return kDone;
+        if (result.missing.empty())
+            return kDone;
+        QString list = result.missingList;
+        if (!list.isEmpty() && list != MissingFileListPath(workbook)) {
+            // The list was named after the temporary workbook: it follows the workbook's name.
+            QFile::remove(MissingFileListPath(workbook));
+            if (QFile::rename(list, MissingFileListPath(workbook)))
+                list = MissingFileListPath(workbook);
+        }
+        return fail(kFilesMissing,
+                    QStringLiteral("%1 files could not be saved; their list: %2")
+                        .arg(result.missing.size())
+                        .arg(list.isEmpty() ? QStringLiteral("(could not be written)") : QDir::toNativeSeparators(list)));
     }
 
     QCommandLineParser& m_options;
