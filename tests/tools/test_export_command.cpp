@@ -48,8 +48,9 @@ struct ExportCommand : ::testing::Test {
         process.start(VERDANIX_EXPORT, QStringList{"--program-dir", install.programDir} + arguments);
         return &process;
     }
-    Outcome Exec(const QStringList& arguments, const QByteArray& input = {}) {
+    Outcome Exec(const QStringList& arguments, const QByteArray& input = {}, const QString& workingDir = {}) {
         QProcess process;
+        process.setWorkingDirectory(workingDir);
         Start(arguments, process);
         process.write(input);
         process.closeWriteChannel();
@@ -129,6 +130,35 @@ TEST_F(ExportCommand, EachFailureHasItsStatusAndMessage) {
         Exec({"--database", "db.nsf", "--view", "按主题", "--output", out.filePath("there.xls"), "--overwrite"}).status,
         0);
     EXPECT_GT(QFileInfo(out.filePath("there.xls")).size(), 3);
+}
+
+TEST_F(ExportCommand, OutputFoldersRelativeFilesAndMissingFiles) {
+    store::NoteData note = Note(u"M", {TextItem(u"A", {u"a"})});
+    note.files = {FileObject(u"a.txt", "A")};
+    const auto unids = install.MakeDatabase(out.filePath("local.nsf"), {View(u"V", u"", u"SELECT @All")}, {note});
+    const QStringList local = {"--file", "local.nsf", "--view", "V", "--quiet", "--output"};
+
+    const Outcome missingFolder = Exec(local + QStringList{out.filePath("no/such/book")}, {}, out.path());
+    EXPECT_EQ(missingFolder.status, 2);
+    EXPECT_TRUE(missingFolder.err.contains("does not exist")) << missingFolder.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out.filePath("no"))) << "nothing is written";
+
+    QDir().mkpath(out.filePath("dir"));
+    const Outcome intoFolder = Exec(local + QStringList{out.filePath("dir")}, {}, out.path());
+    EXPECT_EQ(intoFolder.status, 0) << "a relative --file is found from where the command runs: "
+                                    << intoFolder.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath("dir/V.xls"))) << "an existing folder takes the workbook";
+
+    // A plain file stands where the document's folder must go: the workbook is complete, the
+    // attachment is missing, and the status says so.
+    QDir().mkpath(out.filePath("blocked/V附件"));
+    QFile stand(out.filePath("blocked/V附件/" + QString::fromStdU16String(unids[0])));
+    ASSERT_TRUE(stand.open(QIODevice::WriteOnly));
+    stand.close();
+    const Outcome blocked = Exec(local + QStringList{out.filePath("blocked/book")}, {}, out.path());
+    EXPECT_EQ(blocked.status, 6);
+    EXPECT_TRUE(blocked.err.contains(out.filePath("blocked/book_未保存的文件.txt"))) << blocked.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath("blocked/book.xls")));
 }
 
 TEST_F(ExportCommand, CtrlCRemovesTheWorkbookAndNamesTheFolder) {
