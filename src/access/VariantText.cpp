@@ -44,6 +44,11 @@ QString NumberText(double value, const QLocale& locale) {
 
 } // namespace
 
+void UseChineseLocaleWhereNoneIsSet() {
+    if (QLocale().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+}
+
 QString VariantToText(const Variant& value, const QLocale& locale) {
     switch (value.kind()) {
     case Variant::Kind::Empty:
@@ -71,6 +76,12 @@ QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale) {
     for (const auto& element : value.asArray())
         texts << VariantToText(element, locale);
     return texts;
+}
+
+QString JoinedValueText(const Variant& value, const QLocale& locale) {
+    if (value.kind() != Variant::Kind::Array)
+        return VariantToText(value, locale);
+    return VariantArrayToTexts(value, locale).join(QStringLiteral(", "));
 }
 
 bool IsIntegerText(const QString& text) {

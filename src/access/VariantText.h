@@ -12,9 +12,17 @@
 
 QString VariantToText(const Variant& value, const QLocale& locale = QLocale());
 
+// The interface is Chinese: where the process has no locale of its own (C or POSIX), values are
+// shown as under the Chinese locale. Called once at start-up, before any value is shown.
+void UseChineseLocaleWhereNoneIsSet();
+
 // Each element of an array value converted to text; a value that is not an array raises a
 // type-mismatch EOleException, and so does an element that is itself an array.
 QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale = QLocale());
+
+// A value that may hold several values (a multi-valued view column entry) as text: the texts of
+// its values joined by ", "; a single value as VariantToText gives it.
+QString JoinedValueText(const Variant& value, const QLocale& locale = QLocale());
 
 // True when the whole text is a signed 32-bit integer: leading blanks, an optional sign, then
 // decimal digits or a hexadecimal number introduced by "$", "x", "X", "0x" or "0X".

@@ -48,8 +48,12 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
             ++page.pageStart;
             QStringList& row = page.rows.emplace_back(QStringList{QString::fromStdU16String(doc.UniversalID())});
             try {
-                const QStringList values = VariantArrayToTexts(doc.ColumnValues());
-                row.append(values.mid(0, n));
+                // A multi-valued entry shows its values joined, as the view shows them.
+                const Variant values = doc.ColumnValues();
+                QStringList texts;
+                for (const Variant& value : values.asArray())
+                    texts << JoinedValueText(value);
+                row.append(texts.mid(0, n));
             } catch (const std::exception&) {
                 // A row whose values cannot be read or converted keeps its ID alone.
             }

@@ -35,7 +35,15 @@ bool IsFileLocked(const QString& fileName) {
     const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return true;
-    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    // Programs lock either the whole file (flock) or byte ranges (POSIX record locks, as SQLite
+    // and most database programs do); either kind held by another process counts.
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = 0;
+    range.l_len = 0; // to the end, however far it grows
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fcntl(fd, F_GETLK, &range) != 0 ||
+                        range.l_type != F_UNLCK;
     ::close(fd); // also drops the lock just taken
     return locked;
 }

@@ -10,8 +10,9 @@ IPrompter::Answer RecordingPrompter::MessageBox(const QString& caption, const QS
     return answer;
 }
 
-std::optional<QString> RecordingPrompter::OpenFileName(const QString& filter) {
+std::optional<QString> RecordingPrompter::OpenFileName(const QString& filter, const QString& folder) {
     fileDialogFilters.push_back(filter);
+    fileDialogFolders.push_back(folder);
     if (fileNames.empty())
         return std::nullopt;
     const QString name = fileNames.front();
@@ -21,8 +22,8 @@ std::optional<QString> RecordingPrompter::OpenFileName(const QString& filter) {
     return name;
 }
 
-std::optional<QString> RecordingPrompter::SaveFileName(const QString& filter) {
-    return OpenFileName(filter);
+std::optional<QString> RecordingPrompter::SaveFileName(const QString& filter, const QString& folder) {
+    return OpenFileName(filter, folder);
 }
 
 QStringList RecordingPrompter::texts() const {

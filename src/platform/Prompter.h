@@ -19,9 +19,10 @@ public:
     virtual ~IPrompter() = default;
 
     virtual Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) = 0;
-    // The chosen file's full path; nothing when the user cancels. filter is "Name|*.ext".
-    virtual std::optional<QString> OpenFileName(const QString& filter) = 0;
-    virtual std::optional<QString> SaveFileName(const QString& filter) = 0;
+    // The chosen file's full path; nothing when the user cancels. filter is "Name|*.ext"; the
+    // dialog starts in folder (the working folder when it is empty).
+    virtual std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) = 0;
+    virtual std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) = 0;
 };
 
 class RecordingPrompter : public IPrompter {
@@ -35,14 +36,15 @@ public:
 
     std::vector<Message> messages;
     std::vector<QString> fileDialogFilters;
+    std::vector<QString> fileDialogFolders;
     // Scripted answers, used in order; when a queue is empty the box answers Ok and the file
     // dialogs are cancelled. A null QString in fileNames cancels that dialog.
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
 
     Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
-    std::optional<QString> OpenFileName(const QString& filter) override;
-    std::optional<QString> SaveFileName(const QString& filter) override;
+    std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) override;
+    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) override;
 
     QStringList texts() const;
 };

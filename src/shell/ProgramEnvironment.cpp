@@ -2,6 +2,7 @@
 
 #include "access/AppText.h"
 #include "access/FormRunner.h"
+#include "access/VariantText.h"
 #include "platform/Folders.h"
 #include "shell/BackEnds.h"
 #include "shell/GeneralErrorDisplay.h"
@@ -105,6 +106,7 @@ int RunProgram(int argc, char** argv, const std::function<void(TfrmMain&, IProgr
     }
     VerdanixApplication app(argc, argv);
     app.setApplicationName(kAppTitle);
+    UseChineseLocaleWhereNoneIsSet();
     QTranslator qtChinese;
     LoadQtChinese(app, qtChinese);
     ProgramEnvironment program;

@@ -51,8 +51,8 @@ QString QtPrompter::QtFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
-    QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+std::optional<QString> QtPrompter::OpenFileName(const QString& filter, const QString& folder) {
+    QFileDialog dialog(m_parent, QString(), folder, QtFilter(filter));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -62,8 +62,8 @@ std::optional<QString> QtPrompter::OpenFileName(const QString& filter) {
     return dialog.selectedFiles().front();
 }
 
-std::optional<QString> QtPrompter::SaveFileName(const QString& filter) {
-    QFileDialog dialog(m_parent, QString(), QString(), QtFilter(filter));
+std::optional<QString> QtPrompter::SaveFileName(const QString& filter, const QString& folder) {
+    QFileDialog dialog(m_parent, QString(), folder, QtFilter(filter));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

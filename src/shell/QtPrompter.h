@@ -14,8 +14,8 @@ public:
     void setProgress(const IProgress* progress) { m_progress = progress; }
 
     Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
-    std::optional<QString> OpenFileName(const QString& filter) override;
-    std::optional<QString> SaveFileName(const QString& filter) override;
+    std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) override;
+    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) override;
 
     // "Name|*.ext|Other|*.x" as Qt writes it: "Name (*.ext);;Other (*.x)".
     static QString QtFilter(const QString& filter);

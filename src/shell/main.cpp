@@ -39,8 +39,6 @@
 
 namespace {
 
-constexpr int kListViewImage = 3; // the view icon of ImageList2
-
 const QString kStatusPanel0 = QStringLiteral("Verdanix Domino 数据浏览与导出");
 
 QFont WindowFont() {
@@ -264,10 +262,16 @@ void TfrmMain::CreateComponents() {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    // A click anywhere in the tree, on a node or not, acts on the node selected by then.
+    // A click anywhere in the tree, on a node or not, acts on the node selected by then. A
+    // double-click brings a second release: it is the same click.
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        m_treeDoubleClick = true;
     if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease && !m_exporting &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (std::exchange(m_treeDoubleClick, false))
+            return QMainWindow::eventFilter(watched, event);
         RunGuarded(*m_env.prompter, [this] { TreeView1Click(); });
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -343,195 +347,11 @@ void TfrmMain::LoadSettings() {
     password = settings.password;
 }
 
-void TfrmMain::openserverExecute() {
-    setTreeTag(1);
-    if (!session)
-        return; // start-up stopped before the session existed: there is nothing to connect
-
-    Tfrmselserver dialog(serverName, userName, password, *m_env.prompter, this);
-    m_env.forms->Run(dialog);
-    if (dialog.cancelled)
-        return;
-    m_env.progress->ShowWaitMsgText(QStringLiteral("正在连接Domino服务器"));
-    m_tree->clear();
-    m_list->clearItems();
-    ConnectServer();
-}
-
-void TfrmMain::ConnectServer() {
-    WaitMsgScope closeOnExit(*m_env.progress);
-    if (!ConnectToServer(*session, SettingsFilePath(m_env.exeDir), {serverName, userName, password})) {
-        ShowMessage(*m_env.prompter, QStringLiteral("连接服务器失败!"));
-        return;
-    }
-    dataPath = GetDominoDataPath(*m_env.registry);
-    QTreeWidgetItem* serverNode = AddTreeNode(
-        m_tree, nullptr, serverName + QLatin1Char('(') + dataPath + QLatin1Char(')'), tree_node::kServerImage, -1);
-    AddFolderNodes(m_tree, dataPath, serverNode, true);
-}
-
-void TfrmMain::openfileExecute() {
-    if (!session)
-        return; // start-up stopped before the session existed
-    const auto path = m_env.prompter->OpenFileName(QStringLiteral("NSF文件|*.nsf"));
-    if (!path)
-        return;
-    if (IsFileLocked(*path)) {
-        ShowMessage(*m_env.prompter, QStringLiteral("文件") + *path + QStringLiteral("正在被其它程序锁定，无法打开!"));
-        return;
-    }
-    const QStringList views = OpenLocalFileViews(*session, *path);
-    dbPath = *path;
-    docCount = 0; // a view of the database shown before is no longer listed
-    m_tree->clear();
-    setTreeTag(2);
-    QTreeWidgetItem* fileNode =
-        AddTreeNode(m_tree, nullptr, *path, tree_node::kDatabaseImage, tree_node::kDatabaseImage);
-    for (const QString& name : views)
-        AddTreeNode(m_tree, fileNode, name, tree_node::kViewImage, tree_node::kViewImage);
-    m_list->clearItems();
-}
-
-void TfrmMain::TreeView1Click() {
-    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
-    if (m_tree->topLevelItemCount() == 0 || selected.isEmpty())
-        return;
-    QTreeWidgetItem* node = selected.front();
-    docCount = 0;
-    if (node->childCount() > 0)
-        return;
-    const int level = NodeLevel(node);
-    if (treeTag() == 1 && level > 0) {
-        if (IsDatabaseNodeText(node->text(0)))
-            ListDatabaseViews(node);
-        else if (IsDatabaseNodeText(node->parent()->text(0)))
-            OpenServerView(node);
-    } else if (level > 0) {
-        OpenView(OpenDatabase(*session, QString(), node->parent()->text(0)), node->text(0));
-    }
-}
-
-void TfrmMain::ListDatabaseViews(QTreeWidgetItem* node) {
-    const QString path = NodePath(node, QString());
-    std::unique_ptr<TNotesDatabase> db;
-    try {
-        db = OpenDatabase(*session, serverName, path);
-    } catch (const std::exception& error) {
-        ShowMessage(*m_env.prompter, QStringLiteral("访问数据库出错：") + ExceptionMessage(error));
-        return;
-    }
-    dbPath = path;
-    const QStringList views = ShownViewNames(*db);
-    m_list->showIcons(views, m_imageList2->image(kListViewImage));
-    for (const QString& name : views)
-        AddTreeNode(m_tree, node, name, tree_node::kViewImage, tree_node::kViewImage);
-    node->setExpanded(true);
-}
-
-void TfrmMain::OpenServerView(QTreeWidgetItem* node) {
-    QString path = NodePath(node->parent(), QString());
-    if (path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    auto db = OpenDatabase(*session, serverName, path);
-    dbPath = path;
-    OpenView(std::move(db), node->text(0));
-}
-
-void TfrmMain::OpenView(std::unique_ptr<TNotesDatabase> db, const QString& name) {
-    pageStart = 0;
-    database->ConnectTo(db->DefaultInterface());
-    viewName = name;
-    LoadDocumentPage(*db, name);
-}
-
-void TfrmMain::LoadDocumentPage(TNotesDatabase& db, const QString& name) {
-    const int width = m_list->width();
-    docCount = 0;
-    DocumentPage page = ::LoadDocumentPage(db, name, pageStart, *m_env.progress);
-    const int columnWidth = width / std::max<qsizetype>(1, page.columns.size());
-    m_list->showReport(page.columns, columnWidth, std::move(page.rows));
-    pageStart = page.pageStart;
-    if (page.listed) {
-        docCount = page.docCount;
-        setStatusPanelText(1, page.status);
-    }
-    if (page.error)
-        ShowMessage(*m_env.prompter, QStringLiteral("读取数据出错:") + *page.error);
-}
-
-bool TfrmMain::IsViewListed() const {
-    return docCount != 0 && m_list->viewStyle() != ListView::ViewStyle::Icon;
-}
-
-void TfrmMain::ToolButton7Click() {
-    if (!IsViewListed())
-        return;
-    pageStart = 0;
-    LoadDocumentPage(*database, viewName);
-}
-
-void TfrmMain::ToolButton8Click() {
-    if (!IsViewListed())
-        return;
-    pageStart = PreviousPageStart(pageStart);
-    LoadDocumentPage(*database, viewName);
-}
-
-void TfrmMain::ToolButton9Click() {
-    if (!IsViewListed() || docCount <= pageStart)
-        return;
-    LoadDocumentPage(*database, viewName);
-}
-
-void TfrmMain::ToolButton10Click() {
-    if (!IsViewListed() || docCount <= pageStart)
-        return;
-    pageStart = LastPageStart(docCount);
-    LoadDocumentPage(*database, viewName);
-}
-
-void TfrmMain::ListView1DblClick() {
-    const QList<int> rows = m_list->selectedRows();
-    if (m_list->viewStyle() != ListView::ViewStyle::Report || rows.size() != 1)
-        return;
-    ShowDocumentDetail(*session, treeTag() == 1 ? serverName : QString(), dbPath, m_list->row(rows.front()).value(0),
-                       *m_env.forms, this);
-}
-
-void TfrmMain::ToolButton11Click() {
-    ListView1DblClick();
-}
-
-void TfrmMain::exportExecute() {
-    if (!session)
-        return;
-    if (const auto fileName = m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls")))
-        ExportToExcel(*fileName);
-}
-
-void TfrmMain::ExportToExcel(const QString& FileName) {
-    m_exporting = true;
-    const struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_exporting};
-    // The export keeps the view it started with, whatever the window shows meanwhile.
-    TNotesDatabase exported;
-    exported.ConnectTo(database->DefaultInterface());
-    const ExportContext context{*session,        exported,        *m_env.spreadsheet,
-                                *m_env.progress, *m_env.prompter, [] { QCoreApplication::processEvents(); }};
-    ::ExportToExcel(context, FileName, viewName, docCount);
-}
-
 void TfrmMain::exitsystemExecute() {
     const auto answer = m_env.prompter->MessageBox(QStringLiteral("确认"), QStringLiteral("您要退出Verdanix么?"),
                                                    IPrompter::Icon::None, IPrompter::Buttons::OkCancel);
     if (answer == IPrompter::Answer::Ok && m_env.terminate)
         m_env.terminate();
-}
-
-void TfrmMain::inportdataExecute() {
-    ShowMessage(*m_env.prompter, QStringLiteral("对不起，该功能暂时尚未提供!"));
 }
 
 void TfrmMain::aboutExecute() {

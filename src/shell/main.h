@@ -143,6 +143,8 @@ private:
     bool m_shown = false;
     bool m_outerSized = false;
     bool m_exporting = false;
+    bool m_treeDoubleClick = false; // the tree's mouse release that ends a double-click
+    QString m_lastExportFolder;     // where the save dialog of the last export was left
 
     ImageList* m_imageList1 = nullptr;
     ImageList* m_imageList2 = nullptr;

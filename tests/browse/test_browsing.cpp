@@ -192,6 +192,22 @@ TEST_F(Browsing, PagesAndEveryPagingButton) {
     EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
 }
 
+TEST_F(Browsing, ADoubleClickOnAViewLoadsItOnce) {
+    Click(Node({"a.nsf"}));
+    tree->setCurrentItem(Node({"a.nsf", "Numbers"}));
+    int loads = 0;
+    QObject::connect(list->reportView()->model(), &QAbstractItemModel::modelReset, [&loads] { ++loads; });
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                    QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &event);
+    }
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(main->viewName, "Numbers");
+    EXPECT_NE(main->docCount, 0);
+}
+
 TEST_F(Browsing, ViewsOfZeroOneAndExactlyTwoThousandDocuments) {
     for (int count : {0, 1, 2000}) {
         const QString name = QString("n%1.nsf").arg(count);
@@ -217,15 +233,16 @@ TEST_F(Browsing, ViewsOfZeroOneAndExactlyTwoThousandDocuments) {
     ASSERT_TRUE(missing.error);
 }
 
-TEST_F(Browsing, ARowWhoseValuesAreAnArrayKeepsItsId) {
-    MakeDb("tags.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"T", u"T")})},
-           {Note(u"D", {TextItem(u"T", {u"one"})}), Note(u"D", {TextItem(u"T", {u"x", u"y"})})});
+TEST_F(Browsing, AMultiValuedEntryShowsItsValuesJoined) {
+    MakeDb("tags.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"T", u"T"), Column(u"N", u"N")})},
+           {Note(u"D", {TextItem(u"T", {u"one"}), NumberItem(u"N", {1})}),
+            Note(u"D", {TextItem(u"T", {u"红色", u"", u"蓝色"}), NumberItem(u"N", {1250.5, 3})})});
     auto db = OpenDatabase(*main->session, "Test01/Org", "tags.nsf");
     RecordingProgress progress;
     const DocumentPage page = LoadDocumentPage(*db, "V", 0, progress);
     ASSERT_EQ(page.rows.size(), 2u);
-    EXPECT_EQ(page.rows[0].size(), 2);
-    EXPECT_EQ(page.rows[1].size(), 1) << "the ID alone";
+    EXPECT_EQ(page.rows[0].mid(1), QStringList({"one", "1"}));
+    EXPECT_EQ(page.rows[1].mid(1), QStringList({"红色, , 蓝色", VariantToText(1250.5) + ", 3"}));
     EXPECT_FALSE(page.error);
 }
 
@@ -233,7 +250,7 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     const QString good = install.dataDir + "/a.nsf";
     // A second program holds the file.
     QProcess holder;
-    holder.start("flock", {"-s", good, "sleep", "30"});
+    holder.start("flock", {"--no-fork", "-s", good, "sleep", "30"});
     ASSERT_TRUE(holder.waitForStarted());
     for (int i = 0; i < 200 && !IsFileLocked(good); ++i)
         QThread::msleep(10);
@@ -241,8 +258,19 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     main->openfileExecute();
     EXPECT_EQ(fx.prompter.texts(), QStringList{"文件" + good + "正在被其它程序锁定，无法打开!"});
     EXPECT_EQ(main->treeTag(), 1) << "nothing changed";
+    EXPECT_EQ(fx.prompter.fileDialogFolders, std::vector<QString>{install.dataDir}) << "the dialog starts there";
     holder.kill();
     holder.waitForFinished();
+    // A record lock on a range of bytes, as database programs take.
+    holder.start("/usr/bin/python3", {"-c", "import fcntl,sys,time\nf=open(sys.argv[1],'r+b')\n"
+                                            "fcntl.lockf(f,fcntl.LOCK_EX,1,1024)\nprint('held',flush=True)\n"
+                                            "time.sleep(30)",
+                                      good});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    EXPECT_TRUE(IsFileLocked(good));
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_FALSE(IsFileLocked(good));
 
     fx.prompter.fileNames = {install.dataDir + "/none.nsf"};
     EXPECT_EQ(ErrorOf([&] { main->openfileExecute(); }), u"File does not exist");

@@ -86,8 +86,8 @@ public:
             Print(text);
         return Answer::Ok;
     }
-    std::optional<QString> OpenFileName(const QString&) override { return std::nullopt; }
-    std::optional<QString> SaveFileName(const QString&) override { return std::nullopt; }
+    std::optional<QString> OpenFileName(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> SaveFileName(const QString&, const QString&) override { return std::nullopt; }
 };
 
 // Progress on standard error: a bar redrawn in place on a terminal, else a line per tenth.
@@ -365,10 +365,10 @@ private:
             if (QFile::rename(list, MissingFileListPath(workbook)))
                 list = MissingFileListPath(workbook);
         }
-        return fail(kFilesMissing,
-                    QStringLiteral("%1 files could not be saved; their list: %2")
-                        .arg(result.missing.size())
-                        .arg(list.isEmpty() ? QStringLiteral("(could not be written)") : QDir::toNativeSeparators(list)));
+        return fail(kFilesMissing, QStringLiteral("%1 files could not be saved; their list: %2")
+                                       .arg(result.missing.size())
+                                       .arg(list.isEmpty() ? QStringLiteral("(could not be written)")
+                                                           : QDir::toNativeSeparators(list)));
     }
 
     QCommandLineParser& m_options;
@@ -380,6 +380,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("verdanix-export"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VERDANIX_VERSION));
+    UseChineseLocaleWhereNoneIsSet();
     QCommandLineParser options;
     options.setApplicationDescription(
         QStringLiteral("Exports views of a Domino database to .xls workbooks, with the attachments, embedded "
