@@ -31,7 +31,7 @@ fi
 app=$!
 sleep 3
 browse=""
-case "$what" in views | page | last | detail | export) browse=1 ;; esac
+case "$what" in views | page | selected | last | detail | export) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
@@ -60,9 +60,16 @@ if [ -n "$browse" ]; then
     xdotool mousemove --window "$win" 70 89 click 1
     sleep 1
 fi
-if [ "$what" = page ] || [ "$what" = last ] || [ "$what" = detail ] || [ "$what" = export ]; then
+if [ "$what" = page ] || [ "$what" = selected ] || [ "$what" = last ] || [ "$what" = detail ] ||
+    [ "$what" = export ]; then
     xdotool mousemove --window "$win" 90 102 click 1
     sleep 2
+fi
+if [ "$what" = selected ]; then
+    xdotool mousemove --window "$win" 330 96 click 1 # the first row, then one down with the keyboard
+    sleep 0.5
+    xdotool key Down
+    sleep 1
 fi
 if [ "$what" = last ]; then
     xdotool mousemove --window "$win" 513 45 click 1 # the toolbar's "尾页"

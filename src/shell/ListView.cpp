@@ -69,9 +69,13 @@ ListView::ListView(QWidget* parent)
     m_report->header()->setStretchLastSection(false);
     m_report->header()->setSectionResizeMode(QHeaderView::Interactive);
     m_report->setFrameShape(QFrame::NoFrame);
-    // Grid lines between the cells.
+    // Grid lines between the cells. A style sheet for the items takes over their painting, the
+    // selection's too: the selected row is drawn in the highlight colours, also while another
+    // window is active, as the tree draws its selected node.
     m_report->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; "
-                                           "border-bottom: 1px solid #d0d0d0; }"));
+                                           "border-bottom: 1px solid #d0d0d0; }"
+                                           "QTreeView::item:selected { background: palette(highlight); "
+                                           "color: palette(highlighted-text); }"));
 
     m_icons->setModel(m_model);
     m_icons->setViewMode(QListView::IconMode);
