@@ -34,13 +34,13 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
     } catch (const sql::Error& e) {
         if (e.isNotADatabase())
             Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
-        Raise(u"Unable to read the database: " + Utf8ToUtf16(e.what()));
+        Raise(notes_text::ReadFailed(Utf8ToUtf16(e.what())));
     } catch (const CorruptData&) {
         Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
     } catch (const FormulaError& e) {
-        Raise(u"Formula error: " + Utf8ToUtf16(e.what()));
+        Raise(notes_text::FormulaFailed(Utf8ToUtf16(e.what())));
     } catch (const std::bad_alloc&) {
-        Raise(u"Insufficient memory", hresult::kFail);
+        Raise(notes_text::kInsufficientMemory, hresult::kFail);
     }
 }
 
@@ -142,13 +142,13 @@ public:
         const std::string bytes = Guarded([&] { return LoadFileBytes(m_file->db, m_data.fileId); });
         QFile out(QString::fromStdU16String(path));
         if (path.empty() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            Raise(u"Unable to write file " + path + u": " + out.errorString().toStdU16String(), hresult::kFail);
+            Raise(notes_text::WriteFailed(path, out.errorString().toStdU16String()), hresult::kFail);
         const qint64 written = out.write(bytes.data(), static_cast<qint64>(bytes.size()));
         const bool flushed = out.flush();
         if (written != static_cast<qint64>(bytes.size()) || !flushed) {
             const std::u16string reason = out.errorString().toStdU16String();
             out.close();
-            Raise(u"Unable to write file " + path + u": " + reason, hresult::kFail);
+            Raise(notes_text::WriteFailed(path, reason), hresult::kFail);
         }
         out.close();
     }
@@ -370,7 +370,7 @@ public:
     std::shared_ptr<IDocument> GetNextDocument(const std::shared_ptr<IDocument>& doc) override {
         const auto current = std::dynamic_pointer_cast<StoreDocument>(doc);
         if (!current || current->file() != m_file)
-            Raise(u"The document does not belong to this view's database", notes_code::kNotesError);
+            Raise(notes_text::kForeignDocument, notes_code::kNotesError);
         return Guarded([&]() -> std::shared_ptr<IDocument> {
             int64_t position = current->viewId() == m_def.viewId ? current->position() : 0;
             const ViewWindow::Row* here = position ? m_window->find(position) : nullptr;
@@ -384,7 +384,7 @@ public:
                     position = stmt.step() ? stmt.int64(0) : 0;
                     stmt.reset();
                     if (position == 0)
-                        Raise(u"Entry not found in index", notes_code::kNotesError);
+                        Raise(notes_text::kEntryNotFound, notes_code::kNotesError);
                     read(position);
                 }
             }
@@ -478,7 +478,7 @@ public:
         for (const auto& def : m_file->views)
             if (MatchesViewName(def, wanted))
                 return std::make_shared<StoreView>(m_file, def);
-        Raise(u"Unable to find view: " + name, notes_code::kNoSuchView);
+        Raise(notes_text::ViewNotFound(name), notes_code::kNoSuchView);
     }
 
     std::shared_ptr<IDocument> GetDocumentByUNID(const std::u16string& unid) override {
@@ -514,7 +514,7 @@ std::shared_ptr<StoreDocument> AsDocument(const Variant& value) {
     if (value.kind() == Variant::Kind::Object)
         if (auto doc = std::dynamic_pointer_cast<StoreDocument>(value.asObject()))
             return doc;
-    Raise(u"A document of this server is required", hresult::kTypeMismatch);
+    Raise(notes_text::kDocumentRequired, hresult::kTypeMismatch);
 }
 
 class StoreDxlExporter : public IDXLExporter {
@@ -570,22 +570,20 @@ public:
         m_state = State::None;
         const std::u16string name = TrimBlanks(userName);
         if (name.empty())
-            Raise(u"Anonymous access to this server is not allowed", notes_code::kNoAccess);
+            Raise(notes_text::kAnonymousRefused, notes_code::kNoAccess);
         std::shared_ptr<DbFile> directory;
         try {
             directory = OpenDb(m_installation.dataDir / std::filesystem::path(m_installation.directoryFile));
         } catch (const EOleException& e) {
-            Raise(u"Unable to open the Domino Directory: " + e.message(), e.code());
+            Raise(notes_text::DirectoryUnavailable(e.message()), e.code());
         }
         const auto hashes = Guarded([&] { return PasswordsOf(*directory, name); });
         if (hashes.empty())
-            Raise(u"The user " + name + u" is not listed in the Domino Directory", notes_code::kNoAccess);
+            Raise(notes_text::UserNotListed(name), notes_code::kNoAccess);
         if (hashes.size() > 1)
-            Raise(u"The name " + name + u" matches more than one person in the Domino Directory",
-                  notes_code::kNoAccess);
+            Raise(notes_text::UserAmbiguous(name), notes_code::kNoAccess);
         if (!VerifyPassword(password, hashes.front()))
-            Raise(u"Wrong password. (Passwords are case sensitive - be sure to use correct upper and lower case.)",
-                  notes_code::kNoAccess);
+            Raise(notes_text::kWrongPassword, notes_code::kNoAccess);
         m_state = State::Server;
     }
 
@@ -662,7 +660,7 @@ private:
 Installation ReadInstallation(const std::filesystem::path& programDir) {
     const QString iniPath = QString::fromStdU16String((programDir / "notes.ini").u16string());
     if (!QFileInfo(iniPath).isFile())
-        Raise(u"Unable to find notes.ini in " + programDir.u16string(), hresult::kFail);
+        Raise(notes_text::NoNotesIni(programDir.u16string()), hresult::kFail);
     const ProfileFile ini(iniPath);
     const auto value = [&ini](const char* key) {
         return ini.ReadString(QStringLiteral("Notes"), QString::fromLatin1(key), QString()).toStdU16String();
@@ -671,7 +669,7 @@ Installation ReadInstallation(const std::filesystem::path& programDir) {
     installation.programDir = programDir;
     const std::u16string directory = value("Directory");
     if (directory.empty())
-        Raise(u"notes.ini names no data directory (Directory=)", hresult::kFail);
+        Raise(notes_text::kNoDataDirectory, hresult::kFail);
     installation.dataDir = std::filesystem::path(directory);
     if (installation.dataDir.is_relative())
         installation.dataDir = programDir / installation.dataDir;

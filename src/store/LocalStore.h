@@ -5,6 +5,7 @@
 
 #include "interfaces/DominoObjects.h"
 #include "platform/ComClassFactory.h"
+#include "store/Messages.h"
 
 #include <filesystem>
 #include <memory>
@@ -25,17 +26,6 @@ constexpr int32_t kNoAccess = static_cast<int32_t>(0x80040FDC);           // 406
 constexpr int32_t kBadUnid = static_cast<int32_t>(0x80040FFB);            // 4091
 } // namespace notes_code
 
-// Texts of the errors callers may show.
-namespace notes_text {
-inline constexpr char16_t kFileDoesNotExist[] = u"File does not exist";
-inline constexpr char16_t kNotADatabase[] = u"File is not a database";
-inline constexpr char16_t kInvalidUnid[] = u"Invalid universal id";
-inline constexpr char16_t kServerNotResponding[] =
-    u"The server is not responding. The server may be down or you may be experiencing network problems. Contact "
-    u"your system administrator if this problem persists.";
-inline constexpr char16_t kNotInitialized[] = u"The session has not been initialized";
-inline constexpr char16_t kNotAuthorized[] = u"You are not authorized to access that database";
-} // namespace notes_text
 
 // Where an installation keeps its data, as its notes.ini says.
 struct Installation {

@@ -152,7 +152,7 @@ TEST_F(Browsing, ADatabasesViewsAreListedOnceWithoutHiddenOrBlankOnes) {
     QFile::remove(install.dataDir + "/sub/hidden.nsf");
     Click(hidden);
     ASSERT_EQ(fx.prompter.texts().size(), 1);
-    EXPECT_TRUE(fx.prompter.texts()[0].startsWith("访问数据库出错：File does not exist"));
+    EXPECT_TRUE(fx.prompter.texts()[0].startsWith("访问数据库出错：文件不存在"));
 }
 
 TEST_F(Browsing, PagesAndEveryPagingButton) {
@@ -273,7 +273,7 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     EXPECT_FALSE(IsFileLocked(good));
 
     fx.prompter.fileNames = {install.dataDir + "/none.nsf"};
-    EXPECT_EQ(ErrorOf([&] { main->openfileExecute(); }), u"File does not exist");
+    EXPECT_EQ(ErrorOf([&] { main->openfileExecute(); }), u"文件不存在");
     QFile damaged(install.dataDir + "/damaged.nsf");
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write(QByteArray(4096, 'x'));

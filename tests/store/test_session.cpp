@@ -71,7 +71,7 @@ TEST_F(SessionTest, LogsOnWithFullOrShortNameAndTheRightPasswordOnly) {
 
 TEST_F(SessionTest, WrongPasswordAndUnknownUserSayWhatIsWrong) {
     auto session = store::CreateSession(programDir);
-    EXPECT_NE(ErrorOf([&] { session->InitializeUsingNotesUserName(u"zhangwei", u"bad"); }).find(u"password"),
+    EXPECT_NE(ErrorOf([&] { session->InitializeUsingNotesUserName(u"zhangwei", u"bad"); }).find(u"密码错误"),
               std::u16string::npos);
     EXPECT_NE(ErrorOf([&] { session->InitializeUsingNotesUserName(u"ghost", u"bad"); }).find(u"ghost"),
               std::u16string::npos);

@@ -116,8 +116,10 @@ TEST_F(ExportCommand, EachFailureHasItsStatusAndMessage) {
               0);
     const Outcome missing = Exec({"--database", "none.nsf", "--list-views"});
     EXPECT_EQ(missing.status, 4);
-    EXPECT_TRUE(missing.err.startsWith("访问数据库出错：File does not exist")) << missing.err.toStdString();
-    EXPECT_EQ(Exec({"--database", "db.nsf", "--view", "Nope", "--output", out.filePath("n")}).status, 4);
+    EXPECT_TRUE(missing.err.startsWith("访问数据库出错：文件不存在")) << missing.err.toStdString();
+    const Outcome noView = Exec({"--database", "db.nsf", "--view", "没有这个视图", "--output", out.filePath("n")});
+    EXPECT_EQ(noView.status, 4);
+    EXPECT_EQ(noView.err.trimmed(), "连接视图出错:找不到视图：没有这个视图") << "in Chinese, the view named once";
 
     QFile existing(out.filePath("there.xls"));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));

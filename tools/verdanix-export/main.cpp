@@ -322,7 +322,7 @@ private:
             listed.ConnectTo(database.GetView(view.toStdU16String()));
             count = listed.EntryCount();
         } catch (const std::exception& error) {
-            return fail(kNotFound, QStringLiteral("连接视图出错:") + ExceptionMessage(error) + QLatin1Char(' ') + view);
+            return fail(kNotFound, QStringLiteral("连接视图出错:") + ExceptionMessage(error));
         }
         const bool exists = QFileInfo::exists(workbook);
         if (exists && !m_options.isSet("overwrite"))
