@@ -2,7 +2,8 @@
 # Starts Verdanix under Xvfb on the demo installation and saves a screenshot.
 #   scripts/screenshot.sh [out.png] [what]
 # what: main (the main window after start-up, the default), connected (after logging on with
-# the connect dialog as the demo fills it), dialog (the connect dialog open), failed (a log-on with a wrong password: the message
+# the connect dialog as the demo fills it), selected (a row of a listed view selected), missing (an
+# export whose attachments cannot be saved), dialog (the connect dialog open), failed (a log-on with a wrong password: the message
 # over the progress window), progress (the progress window over the main window), blocking (the
 # same while the user-interface thread is busy, as during a slow log-on).
 set -euo pipefail
@@ -31,7 +32,7 @@ fi
 app=$!
 sleep 3
 browse=""
-case "$what" in views | page | selected | last | detail | export) browse=1 ;; esac
+case "$what" in views | page | selected | last | detail | export | missing) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
@@ -55,7 +56,13 @@ if [ "$what" = connected ] || [ -n "$browse" ]; then
     xdotool key asterisk
     sleep 1
 fi
-if [ -n "$browse" ]; then
+if [ "$what" = missing ]; then
+    # The document library (办公室\文档库.nsf), then its first view, 按类别.
+    xdotool mousemove --window "$win" 88 168 click 1
+    sleep 1
+    xdotool mousemove --window "$win" 105 181 click 1
+    sleep 2
+elif [ -n "$browse" ]; then
     # The contacts database (the tree's first database), then its first view.
     xdotool mousemove --window "$win" 70 89 click 1
     sleep 1
@@ -79,10 +86,12 @@ if [ "$what" = detail ]; then
     xdotool mousemove --window "$win" 330 96 click 1 click 1
     sleep 2
 fi
-if [ "$what" = export ]; then
+if [ "$what" = export ] || [ "$what" = missing ]; then
     target="$BUILD/export/contacts.xls"
     rm -rf "$BUILD/export"
     mkdir -p "$BUILD/export"
+    # A plain file where the attachment folder must go: no attachment can be saved.
+    [ "$what" = missing ] && target="$BUILD/export/library.xls" && touch "$BUILD/export/按类别附件"
     xdotool mousemove --window "$win" 173 45 click 1 # the toolbar's "导出数据"
     sleep 2
     xdotool type "$target"
