@@ -49,3 +49,15 @@ TEST(VariantText, ArraysCannotBeConvertedButTheirElementsCan) {
     EXPECT_THROW(VariantArrayToTexts(nested), EOleException) << "a multi-valued column entry";
     EXPECT_THROW(VariantArrayToTexts(Variant(u"scalar")), EOleException);
 }
+
+TEST(VariantText, WithoutALocaleValuesAreShownAsUnderTheChineseOne) {
+    const QLocale before;
+    QLocale::setDefault(QLocale::c());
+    UseChineseLocaleWhereNoneIsSet();
+    // 1962-02-06 is 22683 days after 1899-12-30.
+    EXPECT_EQ(VariantToText(Variant(OleDate{22683.0})), "1962/2/6");
+    QLocale::setDefault(QLocale(QLocale::German));
+    UseChineseLocaleWhereNoneIsSet();
+    EXPECT_EQ(QLocale().language(), QLocale::German) << "a locale the user chose stays";
+    QLocale::setDefault(before);
+}
