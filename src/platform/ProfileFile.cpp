@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/WholeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -89,51 +91,102 @@ namespace {
 
 enum class Encoding { Gb18030, Utf8, Utf16Le, Utf16Be };
 
+// One line as the file holds it: its bytes and the bytes that end it (empty for a last line
+// without a line break). A write changes only the lines it writes, so every other line keeps its
+// bytes exactly, also bytes that do not decode.
+struct RawLine {
+    QByteArray bytes;
+    QByteArray end;
+};
+
 struct ProfileText {
-    QStringList lines;
     Encoding encoding = Encoding::Gb18030;
-    QString newline = QStringLiteral("\n");
+    QByteArray mark; // the byte-order mark
+    std::vector<RawLine> raw;
+    QStringList lines; // each raw line decoded
+
+    QString decode(const QByteArray& bytes) const {
+        switch (encoding) {
+        case Encoding::Utf8:
+            return QString::fromUtf8(bytes);
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be:
+            return QStringDecoder(encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
+                                                                : QStringConverter::Utf16BE)(bytes);
+        case Encoding::Gb18030:
+            break;
+        }
+        return Gb18030(bytes);
+    }
+    QByteArray encode(const QString& text) const {
+        switch (encoding) {
+        case Encoding::Utf8:
+            return text.toUtf8();
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be:
+            return QStringEncoder(encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
+                                                                : QStringConverter::Utf16BE)(text);
+        case Encoding::Gb18030:
+            break;
+        }
+        return Ansi(text);
+    }
+    // Lines the file gains end in CR LF, as the system writes them.
+    void insert(qsizetype at, const QString& line) {
+        if (at > 0 && raw[static_cast<size_t>(at - 1)].end.isEmpty())
+            raw[static_cast<size_t>(at - 1)].end = encode(QStringLiteral("\r\n"));
+        raw.insert(raw.begin() + at, RawLine{encode(line), encode(QStringLiteral("\r\n"))});
+        lines.insert(at, line);
+    }
+    void replace(qsizetype at, const QString& line) {
+        raw[static_cast<size_t>(at)].bytes = encode(line);
+        lines[at] = line;
+    }
+    QByteArray bytes() const {
+        QByteArray out = mark;
+        for (const RawLine& line : raw)
+            out += line.bytes + line.end;
+        return out;
+    }
+
+private:
+    static QString Gb18030(const QByteArray& bytes) {
+        QStringDecoder gb("GB18030");
+        return gb.isValid() ? QString(gb(bytes)) : QString::fromLocal8Bit(bytes);
+    }
 };
 
 ProfileText Decode(const QByteArray& bytes) {
     ProfileText text;
-    QString decoded;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
         text.encoding = Encoding::Utf8;
-        decoded = QString::fromUtf8(bytes.mid(3));
-    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        text.encoding = bytes.startsWith("\xFF\xFE") ? Encoding::Utf16Le : Encoding::Utf16Be;
-        QStringDecoder utf16(text.encoding == Encoding::Utf16Le ? QStringConverter::Utf16LE
-                                                                : QStringConverter::Utf16BE);
-        decoded = utf16(bytes.mid(2));
-    } else {
-        QStringDecoder gb("GB18030");
-        decoded = gb.isValid() ? QString(gb(bytes)) : QString::fromLocal8Bit(bytes);
+    else if (bytes.startsWith("\xFF\xFE"))
+        text.encoding = Encoding::Utf16Le;
+    else if (bytes.startsWith("\xFE\xFF"))
+        text.encoding = Encoding::Utf16Be;
+    text.mark = bytes.left(text.encoding == Encoding::Utf8 ? 3 : text.encoding == Encoding::Gb18030 ? 0 : 2);
+    // Lines end at a line feed unit (one byte, or two in UTF-16); a carriage return before it
+    // belongs to the end.
+    const qsizetype unit = text.encoding == Encoding::Utf16Le || text.encoding == Encoding::Utf16Be ? 2 : 1;
+    const auto unitIs = [&](qsizetype at, char c) {
+        if (unit == 1)
+            return bytes[at] == c;
+        return text.encoding == Encoding::Utf16Le ? bytes[at] == c && bytes[at + 1] == 0
+                                                  : bytes[at] == 0 && bytes[at + 1] == c;
+    };
+    qsizetype start = text.mark.size();
+    for (qsizetype at = start; at + unit <= bytes.size(); at += unit) {
+        if (!unitIs(at, '\n'))
+            continue;
+        const qsizetype endStart = at - start >= unit && unitIs(at - unit, '\r') ? at - unit : at;
+        text.raw.push_back({bytes.mid(start, endStart - start), bytes.mid(endStart, at + unit - endStart)});
+        start = at + unit;
     }
-    if (decoded.contains(QLatin1String("\r\n")))
-        text.newline = QStringLiteral("\r\n");
-    decoded.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.lines = decoded.split(QLatin1Char('\n'));
-    if (!text.lines.isEmpty() && text.lines.back().isEmpty())
-        text.lines.removeLast();
+    if (start < bytes.size())
+        text.raw.push_back({bytes.mid(start), {}});
+    for (const RawLine& line : text.raw)
+        text.lines << text.decode(line.bytes);
     return text;
-}
-
-QByteArray Encode(const ProfileText& text) {
-    const QString joined = text.lines.join(text.newline) + text.newline;
-    switch (text.encoding) {
-    case Encoding::Utf8:
-        return "\xEF\xBB\xBF" + joined.toUtf8();
-    case Encoding::Utf16Le:
-    case Encoding::Utf16Be: {
-        const bool little = text.encoding == Encoding::Utf16Le;
-        QStringEncoder utf16(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        return QByteArray(little ? "\xFF\xFE" : "\xFE\xFF", 2) + QByteArray(utf16(joined));
-    }
-    case Encoding::Gb18030:
-        break;
-    }
-    return Ansi(joined);
 }
 
 std::optional<QByteArray> ReadBytes(const QString& path) {
@@ -164,17 +217,18 @@ std::optional<QString> SectionName(const QString& line) {
     const QString t = Trimmed(line);
     if (t.size() < 2 || !t.startsWith(QLatin1Char('[')))
         return std::nullopt;
-    const auto close = t.indexOf(QLatin1Char(']'));
+    const auto close = t.lastIndexOf(QLatin1Char(']'));
     if (close < 0)
         return std::nullopt;
     return Trimmed(t.mid(1, close - 1));
 }
 
 // Splits a "key=value" line; a line without "=" is a key with an empty value. Nothing for blank
-// lines and comments.
+// lines. A line that starts with ";" is a key like any other, as the system reads it: no real key
+// is named so.
 std::optional<std::pair<QString, QString>> KeyValue(const QString& line) {
     const QString t = Trimmed(line);
-    if (t.isEmpty() || t.startsWith(QLatin1Char(';')))
+    if (t.isEmpty())
         return std::nullopt;
     const auto eq = t.indexOf(QLatin1Char('='));
     if (eq < 0)
@@ -194,10 +248,18 @@ bool SameName(const QString& a, const QString& b) {
 }
 
 // Lines of the first matching section: [begin, end) after the header; begin < 0 when missing.
+// The lines before the first section are the section of the empty name.
 std::pair<qsizetype, qsizetype> FindSection(const QStringList& lines, const QString& section) {
+    if (Trimmed(section).isEmpty()) {
+        qsizetype end = 0;
+        while (end < lines.size() && !SectionName(lines[end]))
+            ++end;
+        if (end > 0)
+            return {0, end};
+    }
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
-        if (!name || !SameName(*name, section))
+        if (!name || !SameName(*name, Trimmed(section)))
             continue;
         qsizetype end = i + 1;
         while (end < lines.size() && !SectionName(lines[end]))
@@ -211,7 +273,7 @@ std::pair<qsizetype, qsizetype> FindSection(const QStringList& lines, const QStr
 qsizetype FindKey(const QStringList& lines, qsizetype begin, qsizetype end, const QString& key) {
     for (qsizetype i = begin; begin >= 0 && i < end; ++i) {
         const auto kv = KeyValue(lines[i]);
-        if (kv && SameName(kv->first, key))
+        if (kv && SameName(kv->first, Trimmed(key)))
             return i;
     }
     return -1;
@@ -232,41 +294,6 @@ bool IsWritableFile(const QString& path) {
     if (::geteuid() != 0 && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
         return false;
     return true;
-}
-
-// Writes bytes to a new file beside path and renames it over path. False when no file can be
-// created there or the rename fails (nothing is left behind); throws when the write fails.
-bool ReplaceThroughTemporary(const QString& path, const QByteArray& bytes, QFileDevice::Permissions perms) {
-    const QString temp = path + QStringLiteral(".tmp");
-    QFile::remove(temp);
-    QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly, perms))
-        return false;
-    const bool written = out.write(bytes) == bytes.size() && out.flush();
-    out.close();
-    std::error_code ec;
-    if (written)
-        std::filesystem::rename(temp.toStdU16String(), path.toStdU16String(), ec);
-    if (written && !ec)
-        return true;
-    QFile::remove(temp);
-    if (!written)
-        throw ProfileWriteError(path);
-    return false;
-}
-
-// Rewrites an existing file in place; a failed write puts the old content back.
-void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        throw ProfileWriteError(path);
-    const auto writeAll = [&file](const QByteArray& content) {
-        return file.seek(0) && file.write(content) == content.size() && file.resize(content.size()) && file.flush();
-    };
-    if (!writeAll(bytes)) {
-        writeAll(old);
-        throw ProfileWriteError(path);
-    }
 }
 
 } // namespace
@@ -296,28 +323,23 @@ void ProfileFile::WriteString(const QString& section, const QString& key, const 
 
     auto [begin, end] = FindSection(text.lines, section);
     if (begin < 0) {
-        if (!text.lines.isEmpty() && !Trimmed(text.lines.back()).isEmpty())
-            text.lines.append(QString());
-        text.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        text.lines.append(key + QLatin1Char('=') + value);
+        text.insert(text.lines.size(), QLatin1Char('[') + section + QLatin1Char(']'));
+        text.insert(text.lines.size(), key + QLatin1Char('=') + value);
     } else if (const qsizetype line = FindKey(text.lines, begin, end, key); line >= 0) {
         // The key keeps the letter case it has in the file.
-        text.lines[line] = KeyValue(text.lines[line])->first + QLatin1Char('=') + value;
+        text.replace(line, KeyValue(text.lines[line])->first + QLatin1Char('=') + value);
     } else {
         // After the section's last non-blank line, so blank separators stay where they are.
         qsizetype at = end;
         while (at > begin && Trimmed(text.lines[at - 1]).isEmpty())
             --at;
-        text.lines.insert(at, key + QLatin1Char('=') + value);
+        text.insert(at, key + QLatin1Char('=') + value);
     }
-
-    const QByteArray bytes = Encode(text);
-    const auto perms = existed ? QFile::permissions(m_path) : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (ReplaceThroughTemporary(m_path, bytes, perms))
-        return;
-    if (!existed)
-        throw ProfileWriteError(m_path);
-    RewriteInPlace(m_path, bytes, *old);
+    try {
+        WriteWholeFile(m_path, text.bytes());
+    } catch (const WholeFileError& error) {
+        throw ProfileWriteError(m_path, QString::fromLocal8Bit(error.what()));
+    }
 }
 
 #endif

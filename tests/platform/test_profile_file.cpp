@@ -1,4 +1,5 @@
 #include "platform/ProfileFile.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -77,7 +82,7 @@ TEST(ProfileFile, ByteOrderMarkChoosesTheEncodingElseGb18030) {
 
     const QString fresh = dir.filePath("new.ini");
     ProfileFile(fresh).WriteString("domino", "server", QStringLiteral("服务器01"));
-    EXPECT_EQ(ReadBytes(fresh), "[domino]\nserver=" + Gb(QStringLiteral("服务器01")) + "\n");
+    EXPECT_EQ(ReadBytes(fresh), "[domino]\r\nserver=" + Gb(QStringLiteral("服务器01")) + "\r\n");
 
     const QString utf8 = dir.filePath("utf8.ini");
     WriteAll(utf8, "\xEF\xBB\xBF[domino]\r\nserver=" + QStringLiteral("服务器").toUtf8() + "\r\n");
@@ -110,22 +115,105 @@ TEST(ProfileFile, LineBreaksAreRefusedAndChangeNothing) {
 }
 
 TEST(ProfileFile, WritesInPlaceWhereNoFileCanBeMadeBesideIt) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder";
     QTemporaryDir dir;
     const QString path = dir.filePath("system.ini");
     WriteAll(path, "[domino]\nserver=old and longer\n");
-    // No temporary file can be created: its name is taken by a folder.
-    ASSERT_TRUE(QDir(dir.path()).mkdir("system.ini.tmp"));
-    ProfileFile(path).WriteString("domino", "server", "new");
-    EXPECT_EQ(ReadAll(path), "[domino]\nserver=new\n");
-
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write into any folder";
-    QDir(dir.path()).rmdir("system.ini.tmp");
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     ProfileFile(path).WriteString("domino", "server", "locked folder");
     EXPECT_THROW(ProfileFile(dir.filePath("other.ini")).WriteString("domino", "server", "x"), ProfileWriteError);
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ReadAll(path), "[domino]\nserver=locked folder\n");
+}
+
+// Runs work in a child process whose files may not grow past limit bytes (the write then fails
+// with EFBIG); the child's exit status: 0 when work raised WholeFileError or ProfileWriteError,
+// 1 when it did not, 2 when it raised something else.
+int UnderFileSizeLimit(rlim_t limit, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        int status = 1;
+        try {
+            work();
+        } catch (const WholeFileError&) {
+            status = 0;
+        } catch (const ProfileWriteError&) {
+            status = 0;
+        } catch (...) {
+            status = 2;
+        }
+        ::_exit(status);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ProfileFile, AFailedWriteNeverLeavesARuinedFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("system.ini");
+    const QByteArray old = "[domino]\r\nserver=" + QByteArray(1500, 's') + "\r\n";
+    WriteAll(path, old);
+    // Through a temporary file: the file keeps its content.
+    EXPECT_EQ(UnderFileSizeLimit(2048, [&] { ProfileFile(path).WriteString("domino", "pwd", QString(3000, 'p')); }),
+              0);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"system.ini"}) << "no temporary file is left";
+    // In place: the old content is put back.
+    EXPECT_EQ(UnderFileSizeLimit(2048, [&] { RewriteInPlace(path, QByteArray(3000, 'n'), old); }), 0);
+    EXPECT_EQ(ReadBytes(path), old);
+    // When even that fails, the error says so.
+    const QByteArray big(3000, 'b');
+    WriteAll(path, big);
+    std::string message;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{2048, 2048};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        try {
+            RewriteInPlace(path, QByteArray(4000, 'n'), big);
+        } catch (const WholeFileError& e) {
+            ::_exit(std::string(e.what()).find("could not be put back") != std::string::npos ? 0 : 1);
+        }
+        ::_exit(2);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(ProfileFile, AWriteChangesOnlyItsLineAndGoesThroughLinks) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("real.ini");
+    // 0x80, a broken byte pair and UTF-8 text: bytes GB18030 does not decode as they stand.
+    const QByteArray odd = "a=\x80\r\nb=\xB7\r\nc=" + QStringLiteral("服务器").toUtf8() + "\n[ domino ]\nkey=1";
+    WriteAll(target, odd);
+    const QString link = dir.filePath("system.ini");
+    ASSERT_TRUE(QFile::link(target, link));
+    WriteAll(dir.filePath("system.ini.tmp"), "someone else's");
+    ProfileFile(link).WriteString("domino", "key", "2");
+    ProfileFile(link).WriteString("domino", "new", "3");
+    ProfileFile(link).WriteString("other", "x", "4");
+    EXPECT_EQ(ReadBytes(target), "a=\x80\r\nb=\xB7\r\nc=" + QStringLiteral("服务器").toUtf8() +
+                                     "\n[ domino ]\nkey=2\r\nnew=3\r\n[other]\r\nx=4\r\n");
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
+    EXPECT_EQ(ReadBytes(dir.filePath("system.ini.tmp")), "someone else's");
+}
+
+TEST(ProfileFile, CornersReadAsTheSystemReadsThem) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("system.ini");
+    WriteAll(path, "early=0\r\n[a]b]\r\nk=1\r\n[ domino]\r\n;key=2\r\n server =3\r\n");
+    ProfileFile ini(path);
+    EXPECT_EQ(ini.ReadString("", "early", ""), "0") << "a key before the first section";
+    EXPECT_EQ(ini.ReadString("a]b", "k", ""), "1") << "a section name runs to the last ]";
+    EXPECT_EQ(ini.ReadString("domino", ";key", ""), "2");
+    EXPECT_EQ(ini.ReadString(" domino ", "server", ""), "3");
 }
 
 TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
@@ -135,7 +223,7 @@ TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
     ini.WriteString("domino", "server", "S1");
     ini.WriteString("domino", "username", "张三");
     ini.WriteString("domino", "pwd", "p");
-    EXPECT_EQ(ReadAll(path), "[domino]\nserver=S1\nusername=张三\npwd=p\n");
+    EXPECT_EQ(ReadAll(path), "[domino]\r\nserver=S1\r\nusername=张三\r\npwd=p\r\n");
     const auto perms = std::filesystem::status(path.toStdString()).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)

@@ -1,0 +1,28 @@
+// Writing a file whole or not at all: a reader sees the old content or the new one, never part of
+// either, and a failure leaves the old content and says so.
+#pragma once
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+#include <stdexcept>
+
+// Raised when a file could not be written; what() is the reason, in the words of the system.
+class WholeFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Replaces the content of path with bytes (creating the file with newFilePermissions when it is
+// missing). The bytes go to a temporary file of a unique name beside the file, which is then
+// renamed over it, so the file is replaced in one step; a symbolic link is written through (the
+// file it points to gets the content). Where no file can be made beside it (a folder the user
+// may not write), the file is rewritten in place, as RewriteInPlace does. Raises WholeFileError.
+void WriteWholeFile(const QString& path, const QByteArray& bytes,
+                    QFileDevice::Permissions newFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+// Rewrites the existing file path in place with bytes. When the write fails (a full disk, a file
+// size limit) the old content, which the caller read, is put back; the error then says whether
+// that worked, so a damaged file is never left unannounced. Raises WholeFileError.
+void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old);
