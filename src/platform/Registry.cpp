@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/WholeFile.h"
+
 #include "interfaces/ComObject.h"
 
 #include <fstream>
@@ -124,19 +126,13 @@ std::optional<RegistryData> LoadFile(const std::filesystem::path& file) {
 }
 
 void SaveFile(const std::filesystem::path& file, const RegistryData& data) {
-    auto temp = file;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << data.Serialize();
-        if (!out.flush())
-            throw RegistryError("cannot write " + temp.string());
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw RegistryError("cannot replace " + file.string());
+    const std::string text = data.Serialize();
+    try {
+        WriteWholeFile(QString::fromStdU16String(file.u16string()), QByteArray::fromStdString(text),
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                           QFileDevice::ReadOther);
+    } catch (const WholeFileError& error) {
+        throw RegistryError("cannot write " + file.string() + ": " + error.what());
     }
 }
 

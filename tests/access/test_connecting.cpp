@@ -82,7 +82,7 @@ TEST_F(Connecting, SuccessStoresTheTrimmedValuesAndShowsTheDataFolder) {
     main->openserverExecute();
 
     EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
-    EXPECT_EQ(ReadAll(IniPath()), "[domino]\nserver=Test01/Org\nusername=wangfang\npwd=s3cret\n");
+    EXPECT_EQ(ReadAll(IniPath()), "[domino]\r\nserver=Test01/Org\r\nusername=wangfang\r\npwd=s3cret\r\n");
     EXPECT_EQ(main->treeTag(), 1);
     EXPECT_EQ(main->dataPath, install.dataDir);
     ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(" + install.dataDir + ")"});

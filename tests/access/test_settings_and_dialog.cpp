@@ -46,7 +46,7 @@ TEST(Settings, SaveWritesTheThreeKeysInOrder) {
     SaveSettings(path, {"Domino01/HuaXin", "zhangwei", "pw"});
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()), "[domino]\nserver=Domino01/HuaXin\nusername=zhangwei\npwd=pw\n");
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), "[domino]\r\nserver=Domino01/HuaXin\r\nusername=zhangwei\r\npwd=pw\r\n");
     const auto loaded = LoadSettings(path, HostName);
     EXPECT_EQ(loaded.serverName, "Domino01/HuaXin");
 }

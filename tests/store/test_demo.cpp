@@ -34,7 +34,7 @@ protected:
 
 TEST_F(DemoTest, FilesBesideTheExecutable) {
     EXPECT_TRUE(first.rebuilt);
-    EXPECT_EQ(ReadAll(exe / "system.ini"), "[domino]\nserver=OASVR01/HuaXin\nusername=zhangwei\npwd=demo123\n");
+    EXPECT_EQ(ReadAll(exe / "system.ini"), "[domino]\r\nserver=OASVR01/HuaXin\r\nusername=zhangwei\r\npwd=demo123\r\n");
     EXPECT_EQ(fs::status(exe / "system.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     const std::string registry = ReadAll(exe / "registry.reg");
