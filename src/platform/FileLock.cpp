@@ -42,8 +42,8 @@ bool IsFileLocked(const QString& fileName) {
     range.l_whence = SEEK_SET;
     range.l_start = 0;
     range.l_len = 0; // to the end, however far it grows
-    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fcntl(fd, F_GETLK, &range) != 0 ||
-                        range.l_type != F_UNLCK;
+    const bool locked =
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fcntl(fd, F_GETLK, &range) != 0 || range.l_type != F_UNLCK;
     ::close(fd); // also drops the lock just taken
     return locked;
 }

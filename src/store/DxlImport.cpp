@@ -5,13 +5,17 @@
 #include "store/NsfFile.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace store {
 
@@ -25,8 +29,28 @@ constexpr int kMimePart = 19;    // rawitemdata type of a MIME part
 constexpr int kRfc822Text = 502; // rawitemdata type of a mail header kept as it came
 const std::u16string kAllDocumentsView = u"所有文档";
 
+std::u16string UpperUnid(std::u16string unid) {
+    for (char16_t& c : unid)
+        if (c >= u'a' && c <= u'f')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    return unid;
+}
+
 std::u16string U16(QStringView text) {
     return text.toString().toStdU16String();
+}
+
+// Base64 as DXL writes it: the alphabet, padding and line breaks. Anything else is dropped when
+// decoding, which the import reports.
+bool IsCleanBase64(QStringView text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'+' ||
+                        u == u'/' || u == u'=' || u == u' ' || u == u'\t' || u == u'\r' || u == u'\n';
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 // DXL date-time text: 20240101T120000,00+08 (the zone, "+hh", "+hhmm" or "Z", is left aside, so
@@ -54,7 +78,10 @@ std::optional<double> ParseDateTime(QStringView text) {
         if (t + 7 < text.size() && text[t + 7] == u',')
             number(t + 8, 2, centis);
     }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59)
+    // A date that is no day of the calendar (20240230, 00000101) is not one.
+    if (t != 0 && (year < 100 || !QDate::isValid(year, month, day)))
+        return std::nullopt;
+    if (hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     return ToOleDate(year, month, day, hour, minute, second, centis * 10);
 }
@@ -140,10 +167,11 @@ public:
     void finish() {
         if (m_shownViews > 0 || m_report.documents == 0)
             return;
+        // The items most documents hold; among equals, the one met first.
         std::vector<std::pair<int64_t, QString>> common;
-        for (auto it = m_itemCounts.cbegin(); it != m_itemCounts.cend(); ++it)
-            if (it.value() * 2 >= m_report.documents && !it.key().startsWith(u'$'))
-                common.emplace_back(it.value(), it.key());
+        for (const auto& [name, count] : m_itemCounts)
+            if (count * 2 >= m_report.documents && !name.startsWith(u'$'))
+                common.emplace_back(count, name);
         std::stable_sort(common.begin(), common.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
         ViewDef view;
         view.name = kAllDocumentsView;
@@ -159,6 +187,46 @@ public:
 private:
     void note(qint64 line, const QString& text) {
         m_report.notes.push_back(QStringLiteral("%1:%2: %3").arg(m_fileName).arg(line).arg(text).toStdString());
+    }
+
+    // The text of the current element and of everything inside it, read to its end without
+    // recursion, so that no depth of nesting can exhaust the stack. A reference to an entity the
+    // file does not declare stays as written, and is reported.
+    QString readText() {
+        QString text;
+        for (int64_t depth = 1; depth > 0;) {
+            switch (m_xml.readNext()) {
+            case QXmlStreamReader::StartElement:
+                ++depth;
+                break;
+            case QXmlStreamReader::EndElement:
+                --depth;
+                break;
+            case QXmlStreamReader::Characters:
+                text += m_xml.text();
+                break;
+            case QXmlStreamReader::EntityReference:
+                note(m_xml.lineNumber(), QStringLiteral("the entity reference &%1; is declared nowhere the import "
+                                                        "reads, kept as written")
+                                             .arg(m_xml.name()));
+                text += QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';');
+                break;
+            case QXmlStreamReader::Invalid:
+                return text; // the error ends the file's import
+            default:
+                break;
+            }
+        }
+        return text;
+    }
+
+    // Base64 content of an element, decoded; characters outside base64 are reported.
+    QByteArray readBase64(const QString& what) {
+        const qint64 line = m_xml.lineNumber();
+        const QString text = readText();
+        if (!IsCleanBase64(text))
+            note(line, QStringLiteral("%1: characters that are not base64 were dropped").arg(what));
+        return QByteArray::fromBase64(text.toLatin1());
     }
 
     void readNote() {
@@ -203,29 +271,51 @@ private:
             const QString unid = QString::fromStdU16String(doc.unid).toUpper();
             if (m_append) {
                 m_writer.removeNote(doc.unid);
-                note(line, QStringLiteral("the document %1 replaces the one already there").arg(unid));
+                if (m_imported.count(UpperUnid(doc.unid)) > 0) {
+                    // The one replaced came from this import: it is counted no more.
+                    note(line, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
+                                              "it")
+                                   .arg(unid));
+                    --m_report.documents;
+                } else {
+                    note(line, QStringLiteral("the document %1 replaces the one already there").arg(unid));
+                }
             } else {
                 note(line, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
                 doc.unid.clear();
             }
         }
-        for (const auto& item : doc.items)
-            ++m_itemCounts[QString::fromStdU16String(item.name)];
+        for (const auto& item : doc.items) {
+            const QString name = QString::fromStdU16String(item.name);
+            const auto [at, added] = m_itemIndex.try_emplace(name, m_itemCounts.size());
+            if (added)
+                m_itemCounts.emplace_back(name, 0);
+            ++m_itemCounts[at->second].second;
+        }
         m_report.items += static_cast<int64_t>(doc.items.size());
         m_report.attachments += static_cast<int64_t>(doc.files.size());
         ++m_report.documents;
-        m_writer.addNote(std::move(doc));
+        const std::u16string written = m_writer.addNote(std::move(doc));
+        if (m_append)
+            m_imported.insert(UpperUnid(written));
     }
 
     void readNoteInfo(NoteData& doc) {
         doc.unid = U16(m_xml.attributes().value(QLatin1String("unid")));
         while (m_xml.readNextStartElement()) {
-            if (m_xml.name() == u"created")
-                doc.created = readWrappedDateTime().value_or(doc.created);
-            else if (m_xml.name() == u"modified")
-                doc.modified = readWrappedDateTime().value_or(doc.modified);
-            else
+            const bool created = m_xml.name() == u"created";
+            if (!created && m_xml.name() != u"modified") {
                 m_xml.skipCurrentElement();
+                continue;
+            }
+            const qint64 line = m_xml.lineNumber();
+            if (const auto value = readWrappedDateTime())
+                (created ? doc.created : doc.modified) = *value;
+            else
+                note(line, created ? QStringLiteral("the document's creation time is missing or not one: the "
+                                                    "time of the import stands for it")
+                                   : QStringLiteral("the document's modification time is missing or not one: the "
+                                                    "time of the import stands for it"));
         }
     }
 
@@ -235,7 +325,7 @@ private:
         std::optional<double> value;
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() == u"datetime")
-                value = ParseDateTime(m_xml.readElementText(QXmlStreamReader::IncludeChildElements));
+                value = ParseDateTime(readText());
             else
                 m_xml.skipCurrentElement();
         }
@@ -247,11 +337,16 @@ private:
         const QStringView name = m_xml.name();
         const qint64 line = m_xml.lineNumber();
         if (name == u"text") {
-            item.values.emplace_back(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdU16String());
+            item.values.emplace_back(readText().toStdU16String());
             item.type = item.type ? item.type : kText;
         } else if (name == u"number") {
             bool ok = false;
-            const double value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toDouble(&ok);
+            const double value = readText().trimmed().toDouble(&ok);
+            if (ok && !std::isfinite(value)) {
+                note(line, QStringLiteral("item %1: a number that is not finite (nan or inf), left out")
+                               .arg(QString::fromStdU16String(item.name)));
+                return true;
+            }
             if (!ok) {
                 note(line, QStringLiteral("item %1: a number that is none, left out")
                                .arg(QString::fromStdU16String(item.name)));
@@ -260,7 +355,7 @@ private:
             item.values.emplace_back(value);
             item.type = item.type ? item.type : kNumbers;
         } else if (name == u"datetime") {
-            const QString text = m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            const QString text = readText();
             const auto date = ParseDateTime(text);
             if (!date) {
                 note(line, QStringLiteral("item %1: the date-time %2 is not one, left out")
@@ -304,8 +399,7 @@ private:
                 readObject(doc);
             } else if (name == u"rawitemdata" && IsMailItem(m_xml.attributes().value(QLatin1String("type")).toInt())) {
                 const int type = m_xml.attributes().value(QLatin1String("type")).toInt();
-                const QByteArray raw =
-                    QByteArray::fromBase64(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toLatin1());
+                const QByteArray raw = readBase64(QStringLiteral("item %1").arg(QString::fromStdU16String(item.name)));
                 const auto text = type == kMimePart ? std::optional(MimePartText(raw)) : Rfc822Text(raw);
                 if (!text) {
                     note(m_xml.lineNumber(), QStringLiteral("item %1: a damaged mail item, left out")
@@ -353,8 +447,7 @@ private:
                 const QStringView name = m_xml.name();
                 if (name == u"filedata") {
                     file.bytes =
-                        QByteArray::fromBase64(m_xml.readElementText(QXmlStreamReader::IncludeChildElements).toLatin1())
-                            .toStdString();
+                        readBase64(QStringLiteral("file %1").arg(QString::fromStdU16String(file.name))).toStdString();
                 } else if (name == u"created") {
                     file.created = readWrappedDateTime().value_or(file.created);
                 } else if (name == u"modified") {
@@ -368,12 +461,19 @@ private:
     }
 
     // The <richtext> element at the reader, written again as a fragment; counts its pictures and
-    // notes the embedded objects it refers to.
+    // notes the embedded objects it refers to. Elements are written by their local names: the
+    // fragment takes the namespace of the DXL it is put into, so it never carries a prefix that
+    // nothing declares.
     std::string captureRichText(QHash<QString, QString>& objectRefs) {
         QByteArray fragment;
         QXmlStreamWriter out(&fragment);
-        out.writeCurrentToken(m_xml);
-        for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
+        const auto start = [&] {
+            out.writeStartElement(m_xml.name().toString());
+            for (const QXmlStreamAttribute& attribute : m_xml.attributes())
+                out.writeAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
+        };
+        start();
+        for (int64_t depth = 1; depth > 0 && !m_xml.atEnd();) {
             switch (m_xml.readNext()) {
             case QXmlStreamReader::StartElement: {
                 ++depth;
@@ -383,16 +483,25 @@ private:
                 else if (name == u"objectref")
                     objectRefs.insert(m_xml.attributes().value(QLatin1String("name")).toString(),
                                       m_xml.attributes().value(QLatin1String("class")).toString());
+                start();
                 break;
             }
             case QXmlStreamReader::EndElement:
                 --depth;
+                out.writeEndElement();
+                break;
+            case QXmlStreamReader::Characters:
+                out.writeCharacters(m_xml.text().toString());
+                break;
+            case QXmlStreamReader::EntityReference:
+                note(m_xml.lineNumber(), QStringLiteral("the entity reference &%1; in rich text is declared nowhere "
+                                                        "the import reads, kept as written")
+                                             .arg(m_xml.name()));
+                out.writeCharacters(QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';'));
                 break;
             default:
-                break;
+                break; // comments and processing instructions are not part of the text
             }
-            if (!m_xml.hasError())
-                out.writeCurrentToken(m_xml);
         }
         return fragment.toStdString();
     }
@@ -466,7 +575,7 @@ private:
         std::u16string formula;
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() == u"formula")
-                formula = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toStdU16String();
+                formula = readText().trimmed().toStdU16String();
             else
                 m_xml.skipCurrentElement();
         }
@@ -478,7 +587,10 @@ private:
     bool m_append;
     QXmlStreamReader m_xml;
     QString m_fileName;
-    QHash<QString, int64_t> m_itemCounts; // documents holding each item name
+    // Documents holding each item name, in the order the names were first met.
+    std::vector<std::pair<QString, int64_t>> m_itemCounts;
+    std::unordered_map<QString, size_t> m_itemIndex;
+    std::unordered_set<std::u16string> m_imported; // universal IDs this import wrote
     int m_shownViews = 0;
 };
 
@@ -503,10 +615,43 @@ std::vector<fs::path> InputFiles(const std::vector<fs::path>& inputs) {
     return files;
 }
 
+// Why target cannot take the import, or nothing: it names a database file (".nsf"), and what stands
+// there already is a store database, so that a mistaken argument (a DXL file, a folder) is never
+// overwritten.
+std::optional<std::string> TargetProblem(const fs::path& target) {
+    std::string extension = target.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension != ".nsf")
+        return "the target " + target.string() + " is not named as a database (.nsf)";
+    std::error_code ec;
+    const auto status = fs::symlink_status(target, ec);
+    if (!fs::exists(status))
+        return std::nullopt;
+    if (!fs::is_regular_file(fs::status(target, ec)))
+        return "the target " + target.string() + " is not a database file";
+    try {
+        OpenDatabaseFile(target);
+    } catch (const std::exception&) {
+        return "the target " + target.string() + " is there and is not a store database: it is left alone";
+    }
+    return std::nullopt;
+}
+
+// The files a database being written keeps beside it.
+void RemoveWorkFiles(const fs::path& work) {
+    std::error_code ec;
+    fs::remove(work, ec);
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        fs::remove(fs::path(work) += suffix, ec);
+}
+
 } // namespace
 
 DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& target, bool append) {
     DxlImportReport report;
+    if (const auto problem = TargetProblem(target))
+        throw DxlImportError(*problem);
     const std::vector<fs::path> files = InputFiles(inputs);
     if (files.empty())
         throw DxlImportError("no DXL files to import");
@@ -514,8 +659,15 @@ DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& t
     const bool appending = append && fs::exists(target, ec);
     // Appending works on a copy, put in place only when everything imported.
     const fs::path work = appending ? fs::path(target.string() + ".importing") : target;
-    if (appending && !fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
-        throw DxlImportError("cannot copy " + target.string() + ": " + ec.message());
+    if (appending) {
+        // A run that was killed left its copy and journal: the target itself was never touched.
+        if (fs::exists(work, ec) || fs::exists(fs::path(work) += "-journal", ec)) {
+            RemoveWorkFiles(work);
+            report.notes.push_back("cleared the working copy an interrupted import left beside the target");
+        }
+        if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
+            throw DxlImportError("cannot copy " + target.string() + ": " + ec.message());
+    }
     try {
         auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
         Importer importer(*writer, report, appending);
@@ -525,13 +677,13 @@ DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& t
         writer->commit();
     } catch (...) {
         if (appending)
-            fs::remove(work, ec);
+            RemoveWorkFiles(work);
         throw;
     }
     if (appending) {
-        fs::rename(work, target, ec);
+        ReplaceFile(work, target, ec);
         if (ec) {
-            fs::remove(work, ec);
+            RemoveWorkFiles(work);
             throw DxlImportError("cannot replace " + target.string() + ": " + ec.message());
         }
     }

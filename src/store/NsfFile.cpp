@@ -1,5 +1,9 @@
 #include "store/NsfFile.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "store/RichText.h"
 
 #include <algorithm>
@@ -332,14 +336,30 @@ DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(
 
 namespace {
 
-void RemoveDatabaseFiles(const std::filesystem::path& file) {
+// The files SQLite keeps beside a database while it writes.
+void RemoveSideFiles(const std::filesystem::path& file) {
     std::error_code ec;
-    std::filesystem::remove(file, ec);
     for (const char* suffix : {"-journal", "-wal", "-shm"})
         std::filesystem::remove(std::filesystem::path(file) += suffix, ec);
 }
 
+void RemoveDatabaseFiles(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    RemoveSideFiles(file);
+}
+
 } // namespace
+
+void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
+#ifdef _WIN32
+    ec.clear();
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
+    std::filesystem::rename(from, to, ec); // rename(2) replaces the target in one step
+#endif
+}
 
 DatabaseWriter::~DatabaseWriter() {
     // Statements go before the transaction rolls back and the connection closes.
@@ -609,9 +629,10 @@ void DatabaseWriter::commit() {
         // Closed first, so that the file can be moved on every system.
         m_transaction.reset();
         m_db = {};
-        RemoveDatabaseFiles(m_target);
+        // A journal left beside the old database would be taken for the new one's.
+        RemoveSideFiles(m_target);
         std::error_code ec;
-        std::filesystem::rename(m_building, m_target, ec);
+        ReplaceFile(m_building, m_target, ec);
         if (ec) {
             RemoveDatabaseFiles(m_building);
             m_committed = true;

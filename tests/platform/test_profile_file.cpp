@@ -159,8 +159,7 @@ TEST(ProfileFile, AFailedWriteNeverLeavesARuinedFile) {
     const QByteArray old = "[domino]\r\nserver=" + QByteArray(1500, 's') + "\r\n";
     WriteAll(path, old);
     // Through a temporary file: the file keeps its content.
-    EXPECT_EQ(UnderFileSizeLimit(2048, [&] { ProfileFile(path).WriteString("domino", "pwd", QString(3000, 'p')); }),
-              0);
+    EXPECT_EQ(UnderFileSizeLimit(2048, [&] { ProfileFile(path).WriteString("domino", "pwd", QString(3000, 'p')); }), 0);
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"system.ini"}) << "no temporary file is left";
     // In place: the old content is put back.
