@@ -8,6 +8,7 @@
 #include "store/DxlImport.h"
 
 #include <QDir>
+#include <QXmlStreamReader>
 #include <QRegularExpression>
 
 namespace {
@@ -181,4 +182,102 @@ TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
                             [](const std::string& n) { return n.find("replaces") != std::string::npos; }));
     auto again = localSession()->GetDatabase(u"", u"copy.nsf", false);
     EXPECT_EQ(again->GetView(u"所有文档")->AllEntries()->Count(), 2);
+}
+
+namespace {
+
+// Imports text as one DXL file into target (in the data folder) and returns the report.
+store::DxlImportReport ImportText(const fs::path& root, const fs::path& target, const std::string& text,
+                                  bool append = false) {
+    const fs::path file = root / "in.xml";
+    std::ofstream(file, std::ios::binary) << text;
+    return store::ImportDxl({file}, target, append);
+}
+
+bool Reports(const store::DxlImportReport& report, const std::string& part) {
+    return std::any_of(report.notes.begin(), report.notes.end(),
+                       [&](const std::string& n) { return n.find(part) != std::string::npos; });
+}
+
+const std::string kDocument = "<document form='M'><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/>"
+                              "<item name='A'><text>a</text></item></document>";
+const std::string kOneDocument = "<database xmlns='http://www.lotus.com/dxl'>" + kDocument + "</database>";
+
+} // namespace
+
+TEST_F(StoreTest, AnImportNeverTakesATargetThatIsNoStoreDatabase) {
+    const fs::path dxl = dataDir / "b.xml", folder = dataDir / "folder.nsf", junk = dataDir / "junk.nsf";
+    std::ofstream(dxl) << kOneDocument;
+    std::ofstream(junk) << "not a database";
+    fs::create_directories(folder);
+    for (const fs::path& target : {dxl, folder, junk})
+        EXPECT_THROW(ImportText(m_root, target, kOneDocument), store::DxlImportError) << target;
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(fs::file_size(junk), 14u);
+    EXPECT_EQ(fs::file_size(dxl), kOneDocument.size()) << "the DXL named last is not overwritten";
+}
+
+TEST_F(StoreTest, AKilledAppendLeavesNothingThatBlocksTheNext) {
+    const fs::path target = dataDir / "t.nsf";
+    ImportText(m_root, target, kOneDocument);
+    // What a killed --append leaves: its working copy and a journal.
+    fs::copy_file(target, dataDir / "t.nsf.importing");
+    std::ofstream(dataDir / "t.nsf.importing-journal") << std::string(4096, 'j');
+    const auto report = ImportText(m_root, target, kOneDocument, true);
+    EXPECT_EQ(report.documents, 1);
+    EXPECT_TRUE(Reports(report, "interrupted"));
+    EXPECT_FALSE(fs::exists(dataDir / "t.nsf.importing-journal"));
+    EXPECT_FALSE(fs::exists(dataDir / "t.nsf.importing"));
+}
+
+TEST_F(StoreTest, ValuesStoredOtherThanAsWrittenAreReported) {
+    const std::string text =
+        "<!DOCTYPE database SYSTEM 'domino.dtd'>\n<database xmlns='http://www.lotus.com/dxl'>\n"
+        "<document form='M'><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'><created/></noteinfo>\n"
+        "<item name='D'><datetime>20240230</datetime></item>\n"
+        "<item name='Z'><datetime>00000101</datetime></item>\n"
+        "<item name='N'><number>nan</number></item>\n"
+        "<item name='E'><text>a&nbsp;b</text></item>\n"
+        "<item name='$FILE'><object><file name='f.txt'><filedata>QUJD#RA==</filedata></file></object></item>\n"
+        "</document></database>";
+    const auto report = ImportText(m_root, dataDir / "odd.nsf", text);
+    for (const char* part : {"in.xml:3: the document's creation time", "in.xml:4: item D", "in.xml:5: item Z",
+                             "in.xml:6: item N", "in.xml:7: the entity reference &nbsp;", "in.xml:8: file f.txt"})
+        EXPECT_TRUE(Reports(report, part)) << part;
+    auto doc = openLocal("odd.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
+    EXPECT_EQ(doc->GetItemValue(u"E"), Variant(Variant::Array{u"a&nbsp;b"})) << "kept as written";
+
+    // Within one --append, documents of one universal ID replace each other: counted once.
+    const auto appended = ImportText(m_root, dataDir / "odd.nsf", "<database>" + kDocument + kDocument + "</database>",
+                                     true);
+    EXPECT_EQ(appended.documents, 1);
+    EXPECT_TRUE(Reports(appended, "imported before it"));
+}
+
+TEST_F(StoreTest, TheAddedViewsColumnsFollowTheItemsOrder) {
+    std::string text = "<database>";
+    for (int i = 0; i < 3; ++i)
+        text += "<document><item name='Zeta'><text>z</text></item><item name='Alpha'><text>a</text></item>"
+                "<item name='Mid'><text>m</text></item></document>";
+    ImportText(m_root, dataDir / "cols.nsf", text + "</database>");
+    EXPECT_EQ(Texts(openLocal("cols.nsf")->GetView(u"所有文档")->ColumnNames()),
+              (std::vector<std::u16string>{u"Zeta", u"Alpha", u"Mid"}));
+}
+
+TEST_F(StoreTest, ImportedRichTextComesBackAsNamespaceCorrectDxl) {
+    const std::string text =
+        "<database xmlns='http://www.lotus.com/dxl'><document form='M'>"
+        "<noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/><item name='Body'><richtext><pardef id='1'/>"
+        "<par def='1'>正文<run><font style='bold'/>粗</run></par></richtext></item></document></database>";
+    ImportText(m_root, dataDir / "rich.nsf", text);
+    auto session = localSession();
+    const std::u16string dxl = session->CreateDXLExporter()->Export(Variant(std::static_pointer_cast<IDispatchObject>(
+        session->GetDatabase(u"", u"rich.nsf", false)->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF"))));
+    QXmlStreamReader reader(QString::fromStdU16String(dxl));
+    QStringList namespaces;
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            namespaces << reader.namespaceUri().toString();
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_EQ(namespaces.count("http://www.lotus.com/dxl"), namespaces.size()) << "every element in DXL's namespace";
 }
