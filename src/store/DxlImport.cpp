@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -257,11 +258,21 @@ private:
         }
         if (m_xml.hasError())
             return;
-        for (auto& file : doc.files)
+        int storageParts = 0;
+        for (auto& file : doc.files) {
             if (const auto ref = objectRefs.constFind(QString::fromStdU16String(file.name)); ref != objectRefs.cend()) {
                 file.kind = file_kind::kObject;
                 file.objectClass = ref->toStdU16String();
+            } else if (m_storageParts.contains(QString::fromStdU16String(file.name))) {
+                // A page of an embedded object's storage: it stays with the objects, it is no attachment.
+                file.kind = file_kind::kObject;
+                ++storageParts;
             }
+        }
+        m_storageParts.clear();
+        if (storageParts > 0)
+            note(line, QStringLiteral("%1 storage parts of embedded objects kept with the objects, not as attachments")
+                           .arg(storageParts));
         if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
             note(line, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
                            .arg(QString::fromStdU16String(doc.unid)));
@@ -443,6 +454,8 @@ private:
             }
             FileData file;
             file.name = U16(m_xml.attributes().value(QLatin1String("name")));
+            if (m_xml.attributes().value(QLatin1String("hosttype")) == u"bytearraypage")
+                m_storageParts.insert(QString::fromStdU16String(file.name));
             while (m_xml.readNextStartElement()) {
                 const QStringView name = m_xml.name();
                 if (name == u"filedata") {
@@ -591,6 +604,7 @@ private:
     std::vector<std::pair<QString, int64_t>> m_itemCounts;
     std::unordered_map<QString, size_t> m_itemIndex;
     std::unordered_set<std::u16string> m_imported; // universal IDs this import wrote
+    QSet<QString> m_storageParts;                  // the current document's pages of object storage
     int m_shownViews = 0;
 };
 

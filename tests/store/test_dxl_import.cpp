@@ -281,3 +281,20 @@ TEST_F(StoreTest, ImportedRichTextComesBackAsNamespaceCorrectDxl) {
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     EXPECT_EQ(namespaces.count("http://www.lotus.com/dxl"), namespaces.size()) << "every element in DXL's namespace";
 }
+
+TEST_F(StoreTest, PagesOfAnObjectsStorageStayWithTheObject) {
+    const auto file = [](const char* host, const char* name) {
+        return std::string("<item name='$FILE'><object><file hosttype='") + host + "' name='" + name +
+               "'><filedata>QQ==</filedata></file></object></item>";
+    };
+    const auto report = ImportText(
+        m_root, dataDir / "ole.nsf",
+        "<document><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/><item name='Body'><richtext><par>"
+        "<objectref name='EXT1' class='AcroExch.Document'/></par></richtext></item>" +
+            file("bytearrayext", "EXT1") + file("bytearraypage", "STG1") + file("bytearraypage", "STG2") +
+            file("msdos", "real.txt") + "</document>");
+    EXPECT_TRUE(Reports(report, "2 storage parts"));
+    auto doc = openLocal("ole.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
+    EXPECT_FALSE(doc->GetAttachment(u"STG1"));
+    EXPECT_TRUE(doc->GetAttachment(u"real.txt"));
+}
