@@ -139,6 +139,62 @@ bool Parses(const std::u16string& formula) {
     }
 }
 
+// Where the first byte sequence that is not UTF-8 stands in a file that is UTF-8 (it declares no
+// other encoding and has no UTF-16 mark): line and column (in characters), from 1. Nothing when
+// the file is sound or in another encoding.
+std::optional<std::pair<int64_t, int64_t>> FirstInvalidUtf8(QIODevice& input) {
+    if (!input.seek(0))
+        return std::nullopt;
+    const QByteArray head = input.peek(256);
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
+        return std::nullopt;
+    if (head.startsWith("<?xml")) {
+        const QByteArray declaration = head.left(head.indexOf("?>")).toLower();
+        const auto at = declaration.indexOf("encoding");
+        if (at >= 0 && !declaration.mid(at).contains("utf-8") && !declaration.mid(at).contains("utf8"))
+            return std::nullopt;
+    }
+    int64_t line = 1, column = 1;
+    int pending = 0; // continuation bytes still to come
+    uint32_t lowest = 0, value = 0;
+    char buffer[65536];
+    for (qint64 n; (n = input.read(buffer, sizeof buffer)) > 0;) {
+        for (qint64 i = 0; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(buffer[i]);
+            if (pending > 0) {
+                if ((b & 0xC0) != 0x80)
+                    return std::pair(line, column);
+                value = value << 6 | (b & 0x3F);
+                if (--pending == 0) {
+                    if (value < lowest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+                        return std::pair(line, column);
+                    ++column;
+                }
+                continue;
+            }
+            if (b < 0x80) {
+                if (b == '\n') {
+                    ++line;
+                    column = 1;
+                } else {
+                    ++column;
+                }
+            } else if ((b & 0xE0) == 0xC0) {
+                pending = 1, lowest = 0x80, value = b & 0x1F;
+            } else if ((b & 0xF0) == 0xE0) {
+                pending = 2, lowest = 0x800, value = b & 0x0F;
+            } else if ((b & 0xF8) == 0xF0) {
+                pending = 3, lowest = 0x10000, value = b & 0x07;
+            } else {
+                return std::pair(line, column);
+            }
+        }
+    }
+    if (pending > 0)
+        return std::pair(line, column);
+    return std::nullopt;
+}
+
 class Importer {
 public:
     Importer(DatabaseWriter& writer, DxlImportReport& report, bool append)
@@ -158,9 +214,15 @@ public:
                 continue; // its children are the notes
             readNote();
         }
-        if (m_xml.hasError())
+        if (m_xml.hasError()) {
+            // The reader decodes ahead of where it parses, so bytes that are no UTF-8 surface as
+            // some other error at another place: the file itself tells where they are.
+            if (const auto bad = FirstInvalidUtf8(input))
+                throw DxlImportError(file.string() + ":" + std::to_string(bad->first) + ":" +
+                                     std::to_string(bad->second) + ": bytes that are not UTF-8");
             throw DxlImportError(file.string() + ":" + std::to_string(m_xml.lineNumber()) + ":" +
                                  std::to_string(m_xml.columnNumber()) + ": " + m_xml.errorString().toStdString());
+        }
         m_xml.setDevice(nullptr);
     }
 

@@ -298,3 +298,17 @@ TEST_F(StoreTest, PagesOfAnObjectsStorageStayWithTheObject) {
     EXPECT_FALSE(doc->GetAttachment(u"STG1"));
     EXPECT_TRUE(doc->GetAttachment(u"real.txt"));
 }
+
+TEST_F(StoreTest, BytesThatAreNoUtf8AreReportedWhereTheyStand) {
+    std::string text = "<database>\n";
+    for (int i = 2; i < 2003; ++i)
+        text += "<document><item name='a'><text>line " + std::to_string(i) + "</text></item></document>\n";
+    text += "<document><item name='a'><text>bad \xFF\xFE</text></item></document>\n</database>";
+    try {
+        ImportText(m_root, dataDir / "enc.nsf", text);
+        ADD_FAILURE() << "imported";
+    } catch (const store::DxlImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("in.xml:2003:36: bytes that are not UTF-8"), std::string::npos)
+            << e.what();
+    }
+}
