@@ -37,6 +37,14 @@ std::u16string UpperUnid(std::u16string unid) {
     return unid;
 }
 
+void Append(QString& text, QStringView more) {
+    text += more;
+}
+
+void Append(std::u16string& text, QStringView more) {
+    text.append(reinterpret_cast<const char16_t*>(more.utf16()), static_cast<size_t>(more.size()));
+}
+
 std::u16string U16(QStringView text) {
     return text.toString().toStdU16String();
 }
@@ -255,8 +263,9 @@ private:
     // The text of the current element and of everything inside it, read to its end without
     // recursion, so that no depth of nesting can exhaust the stack. A reference to an entity the
     // file does not declare stays as written, and is reported.
-    QString readText() {
-        QString text;
+    // Text is QString or std::u16string: a long text value is built where it is kept, not copied.
+    template <class Text = QString> Text readText() {
+        Text text;
         for (int64_t depth = 1; depth > 0;) {
             switch (m_xml.readNext()) {
             case QXmlStreamReader::StartElement:
@@ -266,13 +275,13 @@ private:
                 --depth;
                 break;
             case QXmlStreamReader::Characters:
-                text += m_xml.text();
+                Append(text, m_xml.text());
                 break;
             case QXmlStreamReader::EntityReference:
                 note(m_xml.lineNumber(), QStringLiteral("the entity reference &%1; is declared nowhere the import "
                                                         "reads, kept as written")
                                              .arg(m_xml.name()));
-                text += QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';');
+                Append(text, QString(QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';')));
                 break;
             case QXmlStreamReader::Invalid:
                 return text; // the error ends the file's import
@@ -410,7 +419,7 @@ private:
         const QStringView name = m_xml.name();
         const qint64 line = m_xml.lineNumber();
         if (name == u"text") {
-            item.values.emplace_back(readText().toStdU16String());
+            item.values.emplace_back(readText<std::u16string>());
             item.type = item.type ? item.type : kText;
         } else if (name == u"number") {
             bool ok = false;

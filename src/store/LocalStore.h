@@ -26,7 +26,6 @@ constexpr int32_t kNoAccess = static_cast<int32_t>(0x80040FDC);           // 406
 constexpr int32_t kBadUnid = static_cast<int32_t>(0x80040FFB);            // 4091
 } // namespace notes_code
 
-
 // Where an installation keeps its data, as its notes.ini says.
 struct Installation {
     std::filesystem::path programDir;

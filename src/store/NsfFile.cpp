@@ -309,6 +309,14 @@ std::optional<ViewEntry> ViewIndexer::entryFor(const NoteData& note) const {
             columns.push_back(ItemColumnValues(note, m_def.columns[i].item));
         }
     }
+    // An index holds summary values of bounded size, as a view does: a long text is kept to its
+    // beginning (the document keeps the whole of it).
+    for (ValueList& column : columns)
+        for (Scalar& value : column)
+            if (auto* text = std::get_if<std::u16string>(&value); text && text->size() > kMaxColumnText)
+                text->resize(text->at(kMaxColumnText - 1) >= 0xD800 && text->at(kMaxColumnText - 1) < 0xDC00
+                                 ? kMaxColumnText - 1
+                                 : kMaxColumnText);
     ViewEntry entry;
     for (size_t i = 0; i < m_def.columns.size(); ++i)
         if (m_def.columns[i].sort != sort_order::kNone)
@@ -480,10 +488,8 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     for (const auto& item : note.items) {
         m_insertItem.bind(1, note.noteId).bind(2, ++seq).bind(3, Utf8(item.name)).bind(4, int64_t{item.type});
         m_insertItem.bind(5, int64_t{item.flags});
-        if (item.type == 1)
-            m_insertItem.bindBlob(6, item.richText);
-        else
-            m_insertItem.bindBlob(6, EncodeValues(item.values));
+        const std::string encoded = item.type == 1 ? std::string() : EncodeValues(item.values);
+        m_insertItem.bindBlobInPlace(6, item.type == 1 ? std::string_view(item.richText) : std::string_view(encoded));
         m_insertItem.run();
     }
     for (auto& file : note.files) {

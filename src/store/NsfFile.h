@@ -62,6 +62,9 @@ struct ViewEntry {
 };
 
 // A view's design compiled for building index entries.
+// Characters of one text value that a view index keeps.
+inline constexpr size_t kMaxColumnText = 16384;
+
 class ViewIndexer {
 public:
     explicit ViewIndexer(ViewDef def);

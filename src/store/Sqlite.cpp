@@ -77,12 +77,24 @@ Statement& Statement::bind(int index, std::string_view text) {
     return *this;
 }
 
-Statement& Statement::bindBlob(int index, std::string_view bytes) {
+namespace {
+
+int BindBlob(sqlite3_stmt* stmt, int index, std::string_view bytes, sqlite3_destructor_type lifetime) {
     // A zero-length blob must still be a blob, not NULL.
     static const char kEmpty = 0;
-    if (const int rc = sqlite3_bind_blob64(m_stmt.get(), index, bytes.empty() ? &kEmpty : bytes.data(), bytes.size(),
-                                           SQLITE_TRANSIENT);
-        rc != SQLITE_OK)
+    return sqlite3_bind_blob64(stmt, index, bytes.empty() ? &kEmpty : bytes.data(), bytes.size(), lifetime);
+}
+
+} // namespace
+
+Statement& Statement::bindBlob(int index, std::string_view bytes) {
+    if (const int rc = BindBlob(m_stmt.get(), index, bytes, SQLITE_TRANSIENT); rc != SQLITE_OK)
+        m_db->fail(rc);
+    return *this;
+}
+
+Statement& Statement::bindBlobInPlace(int index, std::string_view bytes) {
+    if (const int rc = BindBlob(m_stmt.get(), index, bytes, SQLITE_STATIC); rc != SQLITE_OK)
         m_db->fail(rc);
     return *this;
 }

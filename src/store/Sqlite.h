@@ -70,6 +70,9 @@ public:
     Statement& bind(int index, double value);
     Statement& bind(int index, std::string_view text);
     Statement& bindBlob(int index, std::string_view bytes);
+    // Binds bytes without a copy: they must stay as they are until the statement has run (large
+    // values are not held twice).
+    Statement& bindBlobInPlace(int index, std::string_view bytes);
     Statement& bindNull(int index);
 
     // Steps once; true when a row is available.

@@ -8,8 +8,8 @@
 #include "store/DxlImport.h"
 
 #include <QDir>
-#include <QXmlStreamReader>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -248,8 +248,8 @@ TEST_F(StoreTest, ValuesStoredOtherThanAsWrittenAreReported) {
     EXPECT_EQ(doc->GetItemValue(u"E"), Variant(Variant::Array{u"a&nbsp;b"})) << "kept as written";
 
     // Within one --append, documents of one universal ID replace each other: counted once.
-    const auto appended = ImportText(m_root, dataDir / "odd.nsf", "<database>" + kDocument + kDocument + "</database>",
-                                     true);
+    const auto appended =
+        ImportText(m_root, dataDir / "odd.nsf", "<database>" + kDocument + kDocument + "</database>", true);
     EXPECT_EQ(appended.documents, 1);
     EXPECT_TRUE(Reports(appended, "imported before it"));
 }
@@ -287,12 +287,12 @@ TEST_F(StoreTest, PagesOfAnObjectsStorageStayWithTheObject) {
         return std::string("<item name='$FILE'><object><file hosttype='") + host + "' name='" + name +
                "'><filedata>QQ==</filedata></file></object></item>";
     };
-    const auto report = ImportText(
-        m_root, dataDir / "ole.nsf",
-        "<document><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/><item name='Body'><richtext><par>"
-        "<objectref name='EXT1' class='AcroExch.Document'/></par></richtext></item>" +
-            file("bytearrayext", "EXT1") + file("bytearraypage", "STG1") + file("bytearraypage", "STG2") +
-            file("msdos", "real.txt") + "</document>");
+    const auto report =
+        ImportText(m_root, dataDir / "ole.nsf",
+                   "<document><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/><item name='Body'><richtext><par>"
+                   "<objectref name='EXT1' class='AcroExch.Document'/></par></richtext></item>" +
+                       file("bytearrayext", "EXT1") + file("bytearraypage", "STG1") + file("bytearraypage", "STG2") +
+                       file("msdos", "real.txt") + "</document>");
     EXPECT_TRUE(Reports(report, "2 storage parts"));
     auto doc = openLocal("ole.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
     EXPECT_FALSE(doc->GetAttachment(u"STG1"));

@@ -313,3 +313,12 @@ TEST_F(ViewTest, LargeBatchesStaySortedAcrossIntermediateMerges) {
     for (int n : {1, 30000, 50001, 60000})
         EXPECT_EQ(view->GetNthDocument(n)->ColumnValues(), Variant(Variant::Array{double(n)})) << n;
 }
+
+TEST_F(ViewTest, AnIndexKeepsTheBeginningOfALongTextTheDocumentTheWhole) {
+    const std::u16string longText(40000, u'长');
+    makeDb("a.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"X", u"X")})},
+           {Note(u"F", {TextItem(u"X", {longText})})});
+    auto doc = openLocal("a.nsf")->GetView(u"V")->GetNthDocument(1);
+    EXPECT_EQ(doc->ColumnValues().asArray().at(0).asText(), longText.substr(0, store::kMaxColumnText));
+    EXPECT_EQ(doc->GetItemValue(u"X").asArray().at(0).asText(), longText);
+}
