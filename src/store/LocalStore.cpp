@@ -14,6 +14,8 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
+#include <unordered_map>
 #include <map>
 #include <new>
 
@@ -126,6 +128,32 @@ struct ViewWindow {
     bool pastEnd(int64_t position) const {
         return hasRows && hasCount && Fresh(rowsRead) && rowsRead == countRead && position > count;
     }
+
+    // The items and files of the window's notes, read together (in one read transaction) when the
+    // first of them is asked for: a walk that reads every document then costs a few locks of the
+    // file per window, not several per document. Each body is handed out once.
+    std::unordered_map<int64_t, NoteData> bodies;
+    bool bodiesRead = false;
+
+    std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
+        if (!bodiesRead && find(position)) {
+            bodiesRead = true;
+            ReadTransaction transaction(file);
+            for (size_t i = static_cast<size_t>(position - rows.front().position); i < rows.size(); ++i) {
+                NoteData body;
+                body.noteId = rows[i].header.noteId;
+                LoadNoteBody(file.noteBody, body);
+                bodies.emplace(body.noteId, std::move(body));
+            }
+            transaction.commit();
+        }
+        const auto found = bodies.find(noteId);
+        if (found == bodies.end())
+            return std::nullopt;
+        NoteData body = std::move(found->second);
+        bodies.erase(found);
+        return body;
+    }
 };
 
 class StoreDocument;
@@ -162,11 +190,13 @@ class StoreDocument : public IDocument, public std::enable_shared_from_this<Stor
 public:
     StoreDocument(std::shared_ptr<DbFile> file, NoteData header) : m_file(std::move(file)), m_note(std::move(header)) {}
 
-    // A document reached through a view: its place there and its column values.
-    void setViewEntry(int64_t viewId, int64_t position, std::string columns) {
+    // A document reached through a view: its place there and its column values; its body may
+    // come with the window it was read in.
+    void setViewEntry(int64_t viewId, int64_t position, std::string columns, std::weak_ptr<ViewWindow> window) {
         m_viewId = viewId;
         m_position = position;
         m_columns = std::move(columns);
+        m_window = std::move(window);
     }
 
     const std::shared_ptr<DbFile>& file() const { return m_file; }
@@ -176,7 +206,15 @@ public:
 
     const NoteData& note() {
         if (!m_loaded) {
-            Guarded([&] { LoadNoteBody(m_file->noteBody, m_note); });
+            Guarded([&] {
+                const auto window = m_window.lock();
+                if (auto body = window ? window->takeBody(*m_file, m_note.noteId, m_position) : std::nullopt) {
+                    m_note.items = std::move(body->items);
+                    m_note.files = std::move(body->files);
+                } else {
+                    LoadNoteBody(m_file->noteBody, m_note);
+                }
+            });
             m_loaded = true;
         }
         return m_note;
@@ -240,6 +278,7 @@ private:
     int64_t m_viewId = 0;
     int64_t m_position = 0;
     std::string m_columns;
+    std::weak_ptr<ViewWindow> m_window;
 };
 
 class StoreItem : public IItem2 {
@@ -404,6 +443,8 @@ private:
     void read(int64_t position) {
         ViewWindow& window = *m_window;
         window.rows.clear();
+        window.bodies.clear();
+        window.bodiesRead = false;
         window.hasRows = window.hasCount = false;
         ReadTransaction transaction(*m_file);
         auto& stmt = m_file->entriesFrom;
@@ -437,7 +478,7 @@ private:
         if (!row)
             return nullptr;
         auto doc = std::make_shared<StoreDocument>(m_file, row->header);
-        doc->setViewEntry(m_def.viewId, row->position, row->columns);
+        doc->setViewEntry(m_def.viewId, row->position, row->columns, m_window);
         return doc;
     }
 
