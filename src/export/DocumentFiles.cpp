@@ -7,6 +7,12 @@
 #include <QDir>
 #include <QSaveFile>
 
+const QString& DocumentFiles::folder() {
+    if (m_folder.isEmpty())
+        m_folder = QDir(m_parent).filePath(SafeFileName(m_documentId));
+    return m_folder;
+}
+
 void DocumentFiles::add(const QString& name, Writer write) {
     m_names << name;
     m_writers.push_back(std::move(write));
@@ -20,9 +26,9 @@ void DocumentFiles::save() {
     if (m_names.isEmpty())
         return;
     // A folder that cannot be made shows in each file's own failure.
-    QDir().mkpath(m_folder);
+    QDir().mkpath(folder());
     const QStringList files = AssignFileNames(m_names, IsPictureFileName);
-    const QDir dir(m_folder);
+    const QDir dir(folder());
     for (qsizetype i = 0; i < files.size(); ++i) {
         try {
             m_writers[static_cast<size_t>(i)](dir.filePath(files[i]));

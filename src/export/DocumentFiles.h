@@ -21,11 +21,13 @@ public:
     // Writes a file to a full path; raises an error carrying the reason when it cannot.
     using Writer = std::function<void(const QString& path)>;
 
-    // folder: the document's folder; missing: where files that cannot be saved are listed.
-    DocumentFiles(QString folder, QString documentId, std::vector<MissingFile>& missing)
-        : m_folder(std::move(folder)), m_documentId(std::move(documentId)), m_missing(missing) {}
+    // parent: the folder that holds the document folders; the document's folder is named by its
+    // ID there. missing: where files that cannot be saved are listed.
+    DocumentFiles(const QString& parent, QString documentId, std::vector<MissingFile>& missing)
+        : m_parent(parent), m_documentId(std::move(documentId)), m_missing(missing) {}
 
-    const QString& folder() const { return m_folder; }
+    // The document's folder (its name is made only when a file needs it).
+    const QString& folder();
 
     // A file named name by the data, written by write when the document is saved.
     void add(const QString& name, Writer write);
@@ -38,6 +40,7 @@ public:
     void save();
 
 private:
+    const QString& m_parent;
     QString m_folder;
     QString m_documentId;
     std::vector<MissingFile>& m_missing;

@@ -24,6 +24,7 @@ constexpr qsizetype kMaxCellText = 32767; // characters a cell holds
 constexpr int32_t kRowsPerSheet = 65536;  // the header row and 65,535 documents
 constexpr int32_t kColumnsPerSheet = 256; // the ID column and 255 fields
 constexpr qint64 kEventIntervalMs = 50;
+constexpr int kCellsPerCheck = 64; // cells between two looks at the clock
 
 // The spreadsheet application of one export: quits once, on every way out.
 class RunningApplication {
@@ -111,6 +112,8 @@ public:
     // Writes the documents from doc on, one row each; ends early when the view has fewer.
     void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
         const SheetLayout layout(m_docCount, header.size());
+        for (const QString& name : header)
+            m_itemNames.push_back(name.toStdU16String());
         StartSheets(layout, header, 0);
         for (int32_t r = 0; r < m_docCount && doc.IsBound(); ++r) {
             const int32_t block = SheetLayout::rowBlock(r);
@@ -154,7 +157,7 @@ private:
         if (layout.columnBlocks() > 1)
             m_app.ActivateSheet(layout.sheet(rowBlock, 0));
         m_app.SetCellValue(row, 1, unidText);
-        DocumentFiles files(QDir(m_folder).filePath(SafeFileName(unid)), unid, m_missing);
+        DocumentFiles files(m_folder, unid, m_missing);
         if (doc.HasEmbedded())
             AddAttachments(doc, files);
         m_context.progress.SetWaitMsgText(m_exporting + QString::number(r + 1) + QLatin1Char('/') +
@@ -162,19 +165,28 @@ private:
         m_context.progress.SetWaitProgress(m_docCount, r + 1);
 
         DocumentFields fields{doc, files, false, {}};
+        bool counterShown = true;
         for (int32_t block = 0; block < layout.columnBlocks(); ++block) {
             if (block > 0) {
                 m_app.ActivateSheet(layout.sheet(rowBlock, block));
                 m_app.SetCellValue(row, 1, unidText);
             }
             for (int32_t c = layout.firstField(block); c < layout.endField(block); ++c) {
-                const QString text = CellText(fields, header[c]);
-                m_app.SetCellValue(row, c - layout.firstField(block) + 2, text.toStdU16String());
-                m_context.progress.SetWaitMsgText(m_exporting);
-                m_context.progress.SetWaitProgress(m_docCount, r + 1);
-                if (m_context.processEvents && m_events.elapsed() >= kEventIntervalMs) {
-                    m_context.processEvents();
-                    m_events.restart();
+                const QString text = CellText(fields, header[c], m_itemNames[static_cast<size_t>(c)]);
+                m_app.SetCellValue(row, c - layout.firstField(block) + 2,
+                                   std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                       static_cast<size_t>(text.size())));
+                // After the first cell the text loses the counter; the bar stays where it is.
+                if (std::exchange(counterShown, false)) {
+                    m_context.progress.SetWaitMsgText(m_exporting);
+                    m_context.progress.SetWaitProgress(m_docCount, r + 1);
+                }
+                if (m_context.processEvents && ++m_cellsSinceCheck >= kCellsPerCheck) {
+                    m_cellsSinceCheck = 0;
+                    if (m_events.elapsed() >= kEventIntervalMs) {
+                        m_context.processEvents();
+                        m_events.restart();
+                    }
                 }
             }
         }
@@ -217,8 +229,8 @@ private:
     };
 
     // The cell of field name: cut to what a cell holds, the whole text going to a file.
-    QString CellText(DocumentFields& fields, const QString& name) {
-        QString text = FieldText(fields, name);
+    QString CellText(DocumentFields& fields, const QString& name, const std::u16string& itemName) {
+        QString text = FieldText(fields, itemName);
         if (text.size() > kMaxCellText) {
             const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8(); // marked UTF-8, so every editor reads it right
             fields.files.add(name + QStringLiteral(".txt"), [bytes](const QString& path) {
@@ -233,8 +245,7 @@ private:
 
     // The text of field name: for rich text its formatted text (its pictures and embedded
     // objects go to the document's folder), for other fields the text of the first value.
-    QString FieldText(DocumentFields& fields, const QString& name) {
-        const std::u16string itemName = name.toStdU16String();
+    QString FieldText(DocumentFields& fields, const std::u16string& itemName) {
         QString text;
         try {
             TNotesItem item;
@@ -305,6 +316,8 @@ private:
     QString m_exporting;
     QElapsedTimer m_events;
     std::vector<MissingFile> m_missing;
+    std::vector<std::u16string> m_itemNames; // the header's names, as the server takes them
+    int m_cellsSinceCheck = 0;
 };
 
 } // namespace

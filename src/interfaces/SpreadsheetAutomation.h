@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class ISpreadsheetApplication {
 public:
@@ -29,7 +30,7 @@ public:
     // "cells"(row, column), "NumberFormatLocal" := format (the export passes only "@").
     virtual void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) = 0;
     // "cells"(row, column), "value" := text.
-    virtual void SetCellValue(int32_t row, int32_t column, const std::u16string& text) = 0;
+    virtual void SetCellValue(int32_t row, int32_t column, std::u16string_view text) = 0;
     // "activeworkbook", "SaveAs"(path).
     virtual void SaveActiveWorkbookAs(const std::u16string& path) = 0;
     // "quit".

@@ -61,8 +61,8 @@ public:
         Put(Cell(row, column).get(), u"NumberFormatLocal", format);
     }
 
-    void SetCellValue(int32_t row, int32_t column, const std::u16string& text) override {
-        Put(Cell(row, column).get(), u"value", text);
+    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
+        Put(Cell(row, column).get(), u"value", std::u16string(text));
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {

@@ -82,7 +82,7 @@ public:
         Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
     }
 
-    void SetCellValue(int32_t row, int32_t column, const std::u16string& text) override {
+    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
         xls::Workbook& book = activeWorkbook();
         checkCell(row, column);
         Translate([&] { book.setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });

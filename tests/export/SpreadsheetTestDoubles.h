@@ -95,8 +95,8 @@ public:
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
         record({SpreadsheetCall::Kind::SetCellNumberFormat, row, column, 0, format});
     }
-    void SetCellValue(int32_t row, int32_t column, const std::u16string& text) override {
-        record({SpreadsheetCall::Kind::SetCellValue, row, column, 0, text});
+    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
+        record({SpreadsheetCall::Kind::SetCellValue, row, column, 0, std::u16string(text)});
     }
     void SaveActiveWorkbookAs(const std::u16string& path) override {
         record({SpreadsheetCall::Kind::SaveActiveWorkbookAs, 0, 0, 0, path});
