@@ -45,8 +45,8 @@ QString WriteMissingFileList(const QString& path, const std::vector<MissingFile>
     for (const MissingFile& file : missing) {
         QString reason = file.reason;
         reason.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        text += file.documentId + QLatin1Char('\t') + file.fileName + QLatin1Char('\t') + reason +
-                QStringLiteral("\r\n");
+        text +=
+            file.documentId + QLatin1Char('\t') + file.fileName + QLatin1Char('\t') + reason + QStringLiteral("\r\n");
     }
     QSaveFile list(path);
     if (!list.open(QIODevice::WriteOnly) || list.write("\xEF\xBB\xBF" + text.toUtf8()) < 0 || !list.commit())

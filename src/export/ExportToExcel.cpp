@@ -70,7 +70,9 @@ public:
     int32_t sheet(int32_t rowBlock, int32_t columnBlock) const { return rowBlock * m_columnBlocks + columnBlock + 1; }
     // The fields [first, last) of a field block.
     int32_t firstField(int32_t columnBlock) const { return columnBlock * kFieldsPerSheet; }
-    int32_t endField(int32_t columnBlock) const { return std::min(m_fields, firstField(columnBlock) + kFieldsPerSheet); }
+    int32_t endField(int32_t columnBlock) const {
+        return std::min(m_fields, firstField(columnBlock) + kFieldsPerSheet);
+    }
     static int32_t rowBlock(int32_t r) { return r / kDocumentsPerSheet; }
     static int32_t row(int32_t r) { return r % kDocumentsPerSheet + 2; }
 
@@ -80,7 +82,8 @@ public:
             return {};
         QStringList parts;
         if (m_rowBlocks > 1)
-            parts << QStringLiteral("文档%1-%2").arg(rowBlock * kDocumentsPerSheet + 1)
+            parts << QStringLiteral("文档%1-%2")
+                         .arg(rowBlock * kDocumentsPerSheet + 1)
                          .arg(std::min<int64_t>(m_docCount, int64_t{rowBlock + 1} * kDocumentsPerSheet));
         if (m_columnBlocks > 1)
             parts << QStringLiteral("域%1-%2").arg(firstField(columnBlock) + 1).arg(endField(columnBlock));
@@ -88,7 +91,9 @@ public:
     }
 
 private:
-    static int32_t Blocks(int32_t count, int32_t size) { return static_cast<int32_t>((int64_t{count} + size - 1) / size); }
+    static int32_t Blocks(int32_t count, int32_t size) {
+        return static_cast<int32_t>((int64_t{count} + size - 1) / size);
+    }
 
     int32_t m_docCount;
     int32_t m_fields;
@@ -212,8 +217,9 @@ private:
                 TNotesEmbeddedObject attachment;
                 attachment.ConnectTo(owner.GetNthAttachment(name.toStdU16String(), n));
                 if (!attachment.IsBound())
-                    throw std::runtime_error(n > 1 ? "the server gives only the first of several attachments of this name"
-                                                   : "the document has no attachment of this name");
+                    throw std::runtime_error(n > 1
+                                                 ? "the server gives only the first of several attachments of this name"
+                                                 : "the document has no attachment of this name");
                 attachment.ExtractFile(path.toStdU16String());
             });
         }
@@ -256,10 +262,9 @@ private:
                 // Every call writes the pictures of the whole document: once per document does.
                 if (!fields.picturesWritten) {
                     fields.picturesWritten = true;
-                    ExtractRichTextPictures(m_context.session, fields.doc, fields.files.folder(),
-                                            [&fields](const QString& file, const QString& reason) {
-                                                fields.files.fail(file, reason);
-                                            });
+                    ExtractRichTextPictures(
+                        m_context.session, fields.doc, fields.files.folder(),
+                        [&fields](const QString& file, const QString& reason) { fields.files.fail(file, reason); });
                 }
                 text = QString::fromStdU16String(rich.GetFormattedText(true, 80));
                 AddEmbeddedObjects(rich, fields);
@@ -285,8 +290,8 @@ private:
                 return; // a field without objects
             names = VariantArrayToTexts(objects);
         } catch (const std::exception& error) {
-            fields.files.fail(QStringLiteral("EmbeddedObjects"), QStringLiteral("读取嵌入对象出错:") +
-                                                                     ExceptionMessage(error));
+            fields.files.fail(QStringLiteral("EmbeddedObjects"),
+                              QStringLiteral("读取嵌入对象出错:") + ExceptionMessage(error));
             return;
         }
         for (const QString& name : names) {

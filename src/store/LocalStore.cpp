@@ -14,10 +14,10 @@
 #include <QString>
 
 #include <chrono>
-#include <optional>
-#include <unordered_map>
 #include <map>
 #include <new>
+#include <optional>
+#include <unordered_map>
 
 namespace store {
 

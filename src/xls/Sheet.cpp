@@ -179,9 +179,9 @@ void Sheet::write(RecordWriter& out, const Summary& summary, bool first) const {
     out.begin(record::kWindow2);
     // Gridlines, headers, zeros, automatic colour, outline; the first sheet also selected, active.
     out.putU16(first ? 0x06B6 : 0x00B6);
-    out.putU16(0);      // top row
-    out.putU16(0);      // left column
-    out.putU16(64);     // gridline colour
+    out.putU16(0);  // top row
+    out.putU16(0);  // left column
+    out.putU16(64); // gridline colour
     out.putU16(0);
     out.putU16(0); // zoom in page break preview: default
     out.putU16(0); // zoom in normal view: default

@@ -58,8 +58,8 @@ void Workbook::setSheetName(std::u16string_view name) {
                 c = static_cast<char16_t>(c - u'a' + u'A');
         return out;
     };
-    const bool refused = name.empty() || name.size() > kMaxSheetName ||
-                         name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
+    const bool refused =
+        name.empty() || name.size() > kMaxSheetName || name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
     bool taken = false;
     for (size_t i = 0; i < m_names.size(); ++i)
         taken = taken || (i != m_active && folded(m_names[i]) == folded(name));

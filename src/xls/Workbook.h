@@ -67,10 +67,10 @@ public:
 
     // The column width unit of the file: 1/256 of the digit width, including the cell padding.
     static uint16_t ColumnWidthUnits(double characters);
-
-private:
+    // Raises Error (RowLimit, ColumnLimit) for a cell outside a worksheet.
     static void checkCell(uint32_t row, uint32_t column);
 
+private:
     Sheet& active() { return *m_sheets[m_active]; }
 
     StringTable m_strings;

@@ -1,5 +1,6 @@
 #include "xls/XlsSpreadsheetAutomation.h"
 
+#include "xls/CellPipe.h"
 #include "xls/Workbook.h"
 
 #include <filesystem>
@@ -40,11 +41,17 @@ template <typename Call> void Translate(Call&& call) {
     }
 }
 
+// Cell texts go to the workbook on a thread of their own (xls::CellPipe); every other call waits
+// until they are in, so the workbook sees the calls in their order.
 class XlsSpreadsheetApplication : public ISpreadsheetApplication {
 public:
+    ~XlsSpreadsheetApplication() override { Quit(); }
+
     void AddWorkbook() override {
         checkRunning();
+        m_pipe.reset();
         m_workbook = std::make_unique<xls::Workbook>();
+        m_pipe = std::make_unique<xls::CellPipe>(*m_workbook);
     }
 
     void AddSheet() override {
@@ -83,9 +90,14 @@ public:
     }
 
     void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
-        xls::Workbook& book = activeWorkbook();
+        checkRunning();
+        if (!m_workbook)
+            Raise("No workbook is open", hresult::kFail);
         checkCell(row, column);
-        Translate([&] { book.setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+        Translate([&] {
+            xls::Workbook::checkCell(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1));
+            m_pipe->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text);
+        });
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {
@@ -96,6 +108,7 @@ public:
     }
 
     void Quit() override {
+        m_pipe.reset();
         m_workbook.reset();
         m_quit = true;
     }
@@ -106,10 +119,12 @@ private:
             Raise("The spreadsheet application has quit", hresult::kFail);
     }
 
+    // The workbook with every cell text handed over so far in it.
     xls::Workbook& activeWorkbook() const {
         checkRunning();
         if (!m_workbook)
             Raise("No workbook is open", hresult::kFail);
+        Translate([&] { m_pipe->flush(); });
         return *m_workbook;
     }
 
@@ -126,6 +141,7 @@ private:
     }
 
     std::unique_ptr<xls::Workbook> m_workbook;
+    std::unique_ptr<xls::CellPipe> m_pipe; // ends before the workbook it fills
     bool m_quit = false;
 };
 
