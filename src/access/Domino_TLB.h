@@ -114,6 +114,8 @@ public:
 class TNotesDXLExporter : public TNotesWrapper<IDXLExporter> {
 public:
     void SetConvertNotesBitmapsToGIF(bool value) { Intf().SetConvertNotesBitmapsToGIF(value); }
+    void SetOmitRichtextAttachments(bool value) { Intf().SetOmitRichtextAttachments(value); }
+    void SetOmitMiscFileObjects(bool value) { Intf().SetOmitMiscFileObjects(value); }
     std::u16string Export(const Variant& what) { return Intf().Export(what); }
 };
 

@@ -77,6 +77,9 @@ void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, c
         TNotesDXLExporter exporter;
         exporter.ConnectTo(session.CreateDXLExporter());
         exporter.SetConvertNotesBitmapsToGIF(true);
+        // Pictures are in the rich text; the data of the files would only be scanned past.
+        exporter.SetOmitRichtextAttachments(true);
+        exporter.SetOmitMiscFileObjects(true);
         dxl = QString::fromStdU16String(exporter.Export(Variant(Variant::Object(document.DefaultInterface()))));
     } catch (const std::exception& error) {
         // Which pictures the document holds is unknown: one entry stands for all of them.

@@ -114,6 +114,10 @@ public:
 class IDXLExporter : public IDispatchObject {
 public:
     virtual void SetConvertNotesBitmapsToGIF(bool value) = 0;
+    // Leave out the data of the file objects that rich text refers to (attachments and embedded
+    // objects), and of the other file objects.
+    virtual void SetOmitRichtextAttachments(bool value) = 0;
+    virtual void SetOmitMiscFileObjects(bool value) = 0;
     // Exports a document (passed as an object value) to DXL text.
     virtual std::u16string Export(const Variant& what) = 0;
 };

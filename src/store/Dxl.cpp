@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace store {
@@ -193,7 +194,19 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
     out += "<created>" + created + "</created>\n<modified>" + modified + "</modified>\n<revised>" + modified +
            "</revised>\n<lastaccessed>" + modified + "</lastaccessed>\n<addedtofile>" + created +
            "</addedtofile></noteinfo>\n";
+    // Files whose data is left out are as good as written already.
     std::vector<bool> fileWritten(note.files.size(), false);
+    if (options.omitRichtextAttachments || options.omitMiscFileObjects) {
+        std::vector<std::u16string> referred;
+        for (const auto& item : note.items)
+            if (item.type == 1)
+                for (auto& ref : RichTextFileRefs(item.richText))
+                    referred.push_back(std::move(ref.name));
+        for (size_t i = 0; i < note.files.size(); ++i) {
+            const bool inRichText = std::find(referred.begin(), referred.end(), note.files[i].name) != referred.end();
+            fileWritten[i] = inRichText ? options.omitRichtextAttachments : options.omitMiscFileObjects;
+        }
+    }
     for (const auto& item : note.items) {
         if (item.type == 1084) {
             // A $FILE item carries its file object.

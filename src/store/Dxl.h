@@ -13,6 +13,9 @@ namespace store {
 struct DxlOptions {
     // Pasted bitmaps become <gif originalformat='notesbitmap'> instead of <notesbitmap>.
     bool convertNotesBitmapsToGif = false;
+    // File objects whose data is left out: those rich text refers to, and the others.
+    bool omitRichtextAttachments = false;
+    bool omitMiscFileObjects = false;
     std::string replicaId; // 16 hex digits
 };
 

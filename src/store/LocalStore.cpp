@@ -56,6 +56,7 @@ struct DbFile {
     sql::Statement lastEntry;   // number of entries of a view
     sql::Statement positionOf;  // position of a note in a view
     sql::Statement noteByUnid;
+    sql::Statement fileData;
     NoteBodyStatements noteBody{db};
     sql::Statement begin, commit;
 
@@ -70,6 +71,7 @@ struct DbFile {
         lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
         positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
         noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
+        fileData = db.prepare("SELECT data FROM files WHERE file_id = ?");
         begin = db.prepare("BEGIN");
         commit = db.prepare("COMMIT");
     }
@@ -167,7 +169,7 @@ public:
     std::u16string Name() override { return m_data.name; }
 
     void ExtractFile(const std::u16string& path) override {
-        const std::string bytes = Guarded([&] { return LoadFileBytes(m_file->db, m_data.fileId); });
+        const std::string bytes = Guarded([&] { return LoadFileBytes(m_file->fileData, m_data.fileId); });
         QFile out(QString::fromStdU16String(path));
         if (path.empty() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             Raise(notes_text::WriteFailed(path, out.errorString().toStdU16String()), hresult::kFail);
@@ -258,17 +260,21 @@ public:
         return ToVariantArray(item->values);
     }
 
-    // Embedded objects a rich-text item refers to, in its order.
-    std::vector<std::shared_ptr<IEmbeddedObject>> embeddedObjects(const ItemData& item) {
+    // Embedded objects the rich-text item at index refers to, in its order; the item is read
+    // once however often they are asked for.
+    const std::vector<std::shared_ptr<IEmbeddedObject>>& embeddedObjects(size_t index) {
+        const auto known = m_objects.find(index);
+        if (known != m_objects.end())
+            return known->second;
         std::vector<std::shared_ptr<IEmbeddedObject>> objects;
-        const auto refs = Guarded([&] { return RichTextFileRefs(item.richText); });
+        const auto refs = Guarded([&] { return RichTextFileRefs(note().items.at(index).richText); });
         for (const auto& ref : refs)
             for (const auto& file : note().files)
                 if (EqualsIgnoreCase(file.name, ref.name)) {
                     objects.push_back(std::make_shared<StoreEmbeddedObject>(m_file, file));
                     break;
                 }
-        return objects;
+        return m_objects.emplace(index, std::move(objects)).first->second;
     }
 
 private:
@@ -279,6 +285,7 @@ private:
     int64_t m_position = 0;
     std::string m_columns;
     std::weak_ptr<ViewWindow> m_window;
+    std::unordered_map<size_t, std::vector<std::shared_ptr<IEmbeddedObject>>> m_objects; // by item index
 };
 
 class StoreItem : public IItem2 {
@@ -302,7 +309,7 @@ public:
     int32_t Type() override { return data().type; }
 
     Variant EmbeddedObjects() override {
-        const auto objects = m_doc->embeddedObjects(data());
+        const auto& objects = m_doc->embeddedObjects(m_index);
         if (objects.empty())
             return {}; // the server gives no array when the item holds no objects
         Variant::Array array;
@@ -312,7 +319,7 @@ public:
     }
 
     std::shared_ptr<IEmbeddedObject> GetEmbeddedObject(const std::u16string& name) override {
-        for (const auto& object : m_doc->embeddedObjects(data()))
+        for (const auto& object : m_doc->embeddedObjects(m_index))
             if (EqualsIgnoreCase(object->Name(), name))
                 return object;
         return nullptr;
@@ -561,6 +568,8 @@ std::shared_ptr<StoreDocument> AsDocument(const Variant& value) {
 class StoreDxlExporter : public IDXLExporter {
 public:
     void SetConvertNotesBitmapsToGIF(bool value) override { m_convert = value; }
+    void SetOmitRichtextAttachments(bool value) override { m_omitRichtext = value; }
+    void SetOmitMiscFileObjects(bool value) override { m_omitMisc = value; }
 
     std::u16string Export(const Variant& what) override {
         const auto doc = AsDocument(what);
@@ -568,15 +577,19 @@ public:
         return Guarded([&] {
             DxlOptions options;
             options.convertNotesBitmapsToGif = m_convert;
+            options.omitRichtextAttachments = m_omitRichtext;
+            options.omitMiscFileObjects = m_omitMisc;
             options.replicaId = doc->file()->replicaId;
             const auto file = doc->file();
             return Utf8ToUtf16(DocumentToDxl(
-                note, [&](const FileData& f) { return LoadFileBytes(file->db, f.fileId); }, options));
+                note, [&](const FileData& f) { return LoadFileBytes(file->fileData, f.fileId); }, options));
         });
     }
 
 private:
     bool m_convert = false;
+    bool m_omitRichtext = false;
+    bool m_omitMisc = false;
 };
 
 std::shared_ptr<DbFile> OpenDb(const std::filesystem::path& path) {

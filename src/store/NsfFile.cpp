@@ -276,10 +276,19 @@ std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {
 
 std::string LoadFileBytes(const sql::Connection& db, int64_t fileId) {
     auto stmt = db.prepare("SELECT data FROM files WHERE file_id = ?");
-    stmt.bind(1, fileId);
-    if (!stmt.step())
+    return LoadFileBytes(stmt, fileId);
+}
+
+std::string LoadFileBytes(sql::Statement& fileData, int64_t fileId) {
+    // Reset on every way out, so the statement serves the next file.
+    struct Reset {
+        sql::Statement& s;
+        ~Reset() { s.reset(); }
+    } reset{fileData};
+    fileData.bind(1, fileId);
+    if (!fileData.step())
         throw CorruptData("file object missing");
-    return stmt.text(0);
+    return fileData.text(0);
 }
 
 ViewIndexer::ViewIndexer(ViewDef def) : m_def(std::move(def)) {

@@ -53,6 +53,8 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
 // The bytes of a stored file.
 std::string LoadFileBytes(const sql::Connection& db, int64_t fileId);
+// The same through a statement prepared once ("SELECT data FROM files WHERE file_id = ?").
+std::string LoadFileBytes(sql::Statement& fileData, int64_t fileId);
 
 // A view's entry for one note: its place in the order and its column values.
 struct ViewEntry {

@@ -121,6 +121,8 @@ class Win32DXLExporter : public DispatchAdapter<IDXLExporter> {
 public:
     using DispatchAdapter::DispatchAdapter;
     void SetConvertNotesBitmapsToGIF(bool value) override { Put(dispatch(), u"ConvertNotesBitmapsToGIF", value); }
+    void SetOmitRichtextAttachments(bool value) override { Put(dispatch(), u"OmitRichtextAttachments", value); }
+    void SetOmitMiscFileObjects(bool value) override { Put(dispatch(), u"OmitMiscFileObjects", value); }
     std::u16string Export(const Variant& what) override { return AsText(Call(dispatch(), u"Export", what)); }
 };
 

@@ -83,9 +83,10 @@ protected:
             return call.ReturnValue(VariantArray(0, std::move(values)));
         });
         sessionF->DefineObject(u"CreateDXLExporter", exporterF.get());
-        exporterF->Define(u"ConvertNotesBitmapsToGIF", [](FakeCall& call) {
-            return call.flags == DISPATCH_PROPERTYPUT ? S_OK : DISP_E_MEMBERNOTFOUND;
-        });
+        for (const char16_t* property : {u"ConvertNotesBitmapsToGIF", u"OmitRichtextAttachments", u"OmitMiscFileObjects"})
+            exporterF->Define(property, [](FakeCall& call) {
+                return call.flags == DISPATCH_PROPERTYPUT ? S_OK : DISP_E_MEMBERNOTFOUND;
+            });
         exporterF->Define(u"Export", [this](FakeCall& call) {
             if (call.ArgType(0) != VT_DISPATCH || call.args[0].get()->pdispVal != doc1F.get())
                 return call.Raise(u"Export needs a document", E_INVALIDARG);
@@ -249,8 +250,12 @@ TEST_F(SessionAdapter, DxlExporter) {
     auto exporter = session->CreateDXLExporter();
     ASSERT_NE(exporter, nullptr);
     exporter->SetConvertNotesBitmapsToGIF(true);
+    exporter->SetOmitRichtextAttachments(true);
+    exporter->SetOmitMiscFileObjects(false);
     EXPECT_EQ(exporterF->lastPut[u"ConvertNotesBitmapsToGIF"], Variant(true));
-    EXPECT_EQ(exporterF->log, std::vector<std::u16string>{u"put:ConvertNotesBitmapsToGIF"});
+    EXPECT_EQ(exporterF->lastPut[u"OmitMiscFileObjects"], Variant(false));
+    EXPECT_EQ(exporterF->log, (std::vector<std::u16string>{u"put:ConvertNotesBitmapsToGIF",
+                                                          u"put:OmitRichtextAttachments", u"put:OmitMiscFileObjects"}));
 
     auto doc = Document();
     EXPECT_EQ(exporter->Export(Variant(Variant::Object(doc))), u"<document unid='ABC'/>");
