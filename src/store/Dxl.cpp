@@ -196,7 +196,7 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
            "</addedtofile></noteinfo>\n";
     // Files whose data is left out are as good as written already.
     std::vector<bool> fileWritten(note.files.size(), false);
-    if (options.omitRichtextAttachments || options.omitMiscFileObjects) {
+    if ((options.omitRichtextAttachments || options.omitMiscFileObjects) && !note.files.empty()) {
         std::vector<std::u16string> referred;
         for (const auto& item : note.items)
             if (item.type == 1)
