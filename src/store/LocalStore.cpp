@@ -256,7 +256,10 @@ public:
         if (!item)
             return ToVariantArray({});
         if (item->type == 1)
-            return Guarded([&] { return Variant(Variant::Array{Variant(RichTextPlainText(item->richText))}); });
+            return Guarded([&] {
+                return Variant(Variant::Array{Variant(RichTextPlainText(richText(
+                    static_cast<size_t>(item - note().items.data()))))});
+            });
         return ToVariantArray(item->values);
     }
 
@@ -267,7 +270,7 @@ public:
         if (known != m_objects.end())
             return known->second;
         std::vector<std::shared_ptr<IEmbeddedObject>> objects;
-        const auto refs = Guarded([&] { return RichTextFileRefs(note().items.at(index).richText); });
+        const auto& refs = Guarded([&]() -> const std::vector<RichTextRef>& { return richText(index).refs; });
         for (const auto& ref : refs)
             for (const auto& file : note().files)
                 if (EqualsIgnoreCase(file.name, ref.name)) {
@@ -275,6 +278,14 @@ public:
                     break;
                 }
         return m_objects.emplace(index, std::move(objects)).first->second;
+    }
+
+    // What the rich-text item at index holds, read once. Raises CorruptData.
+    const RichTextContent& richText(size_t index) {
+        const auto known = m_richText.find(index);
+        if (known != m_richText.end())
+            return known->second;
+        return m_richText.emplace(index, ReadRichText(note().items.at(index).richText)).first->second;
     }
 
 private:
@@ -286,6 +297,7 @@ private:
     std::string m_columns;
     std::weak_ptr<ViewWindow> m_window;
     std::unordered_map<size_t, std::vector<std::shared_ptr<IEmbeddedObject>>> m_objects; // by item index
+    std::unordered_map<size_t, RichTextContent> m_richText;                               // by item index
 };
 
 class StoreItem : public IItem2 {
@@ -326,7 +338,7 @@ public:
     }
 
     std::u16string GetFormattedText(bool stripTabs, int32_t lineLength) override {
-        return Guarded([&] { return RichTextFormattedText(data().richText, stripTabs, lineLength); });
+        return Guarded([&] { return RichTextFormattedText(m_doc->richText(m_index), stripTabs, lineLength); });
     }
 
 private:

@@ -16,47 +16,6 @@ bool IsOpaque(QStringView name) {
            name == u"pardef" || name == u"computedtext" || name == u"button" || name == u"caption";
 }
 
-// Paragraphs of a fragment, line breaks as "\n".
-std::vector<std::u16string> Paragraphs(std::string_view fragment) {
-    std::vector<std::u16string> paragraphs;
-    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
-    int parDepth = 0;
-    int opaqueDepth = 0;
-    std::u16string current;
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (opaqueDepth > 0 || IsOpaque(xml.name())) {
-                ++opaqueDepth;
-            } else if (xml.name() == u"par") {
-                if (parDepth++ == 0)
-                    current.clear();
-            } else if (parDepth > 0 && xml.name() == u"break") {
-                current += u'\n';
-            } else if (parDepth > 0 && xml.name() == u"tab") {
-                current += u'\t';
-            }
-            break;
-        case QXmlStreamReader::EndElement:
-            if (opaqueDepth > 0) {
-                --opaqueDepth;
-            } else if (xml.name() == u"par" && parDepth > 0 && --parDepth == 0) {
-                paragraphs.push_back(current);
-            }
-            break;
-        case QXmlStreamReader::Characters:
-            if (parDepth > 0 && opaqueDepth == 0)
-                current += xml.text().toString().toStdU16String();
-            break;
-        default:
-            break;
-        }
-    }
-    if (xml.hasError())
-        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
-    return paragraphs;
-}
-
 bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == 0x3000;
 }
@@ -163,10 +122,69 @@ std::string RichTextBuilder::fragment() const {
     return "<richtext>\n<pardef id='1'/>\n" + m_body + "</richtext>";
 }
 
+RichTextContent ReadRichText(std::string_view fragment) {
+    RichTextContent content;
+    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
+    int parDepth = 0;
+    int opaqueDepth = 0;
+    std::u16string current;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const QStringView name = xml.name();
+            const bool object = name == u"objectref";
+            if (object || name == u"attachmentref") {
+                const QStringView ref = xml.attributes().value(QLatin1StringView("name"));
+                const std::u16string refName(reinterpret_cast<const char16_t*>(ref.utf16()),
+                                             static_cast<size_t>(ref.size()));
+                bool seen = refName.empty();
+                for (const auto& known : content.refs)
+                    seen = seen || EqualsIgnoreCase(known.name, refName);
+                if (!seen)
+                    content.refs.push_back({refName, object});
+            }
+            if (opaqueDepth > 0 || IsOpaque(name)) {
+                ++opaqueDepth;
+            } else if (name == u"par") {
+                if (parDepth++ == 0)
+                    current.clear();
+            } else if (parDepth > 0 && name == u"break") {
+                current += u'\n';
+            } else if (parDepth > 0 && name == u"tab") {
+                current += u'\t';
+            }
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            if (opaqueDepth > 0) {
+                --opaqueDepth;
+            } else if (xml.name() == u"par" && parDepth > 0 && --parDepth == 0) {
+                content.paragraphs.push_back(current);
+            }
+            break;
+        case QXmlStreamReader::Characters:
+            if (parDepth > 0 && opaqueDepth == 0) {
+                const QStringView text = xml.text();
+                current.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError())
+        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
+    return content;
+}
+
 std::u16string RichTextPlainText(std::string_view fragment) {
+    return RichTextPlainText(ReadRichText(fragment));
+}
+
+std::u16string RichTextPlainText(const RichTextContent& content) {
     std::u16string out;
     bool first = true;
-    for (const auto& paragraph : Paragraphs(fragment)) {
+    for (const auto& paragraph : content.paragraphs) {
         if (!first)
             out += u"\r\n";
         first = false;
@@ -181,10 +199,14 @@ std::u16string RichTextPlainText(std::string_view fragment) {
 }
 
 std::u16string RichTextFormattedText(std::string_view fragment, bool stripTabs, int32_t lineLength) {
+    return RichTextFormattedText(ReadRichText(fragment), stripTabs, lineLength);
+}
+
+std::u16string RichTextFormattedText(const RichTextContent& content, bool stripTabs, int32_t lineLength) {
     const size_t width = lineLength <= 0 ? 80 : static_cast<size_t>(lineLength);
     std::u16string out;
     bool firstLine = true;
-    for (auto paragraph : Paragraphs(fragment)) {
+    for (auto paragraph : content.paragraphs) {
         if (stripTabs)
             for (auto& c : paragraph)
                 if (c == u'\t')
@@ -204,24 +226,7 @@ std::u16string RichTextFormattedText(std::string_view fragment, bool stripTabs, 
 }
 
 std::vector<RichTextRef> RichTextFileRefs(std::string_view fragment) {
-    std::vector<RichTextRef> refs;
-    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const bool object = xml.name() == u"objectref";
-        if (!object && xml.name() != u"attachmentref")
-            continue;
-        const std::u16string name = xml.attributes().value(QLatin1StringView("name")).toString().toStdU16String();
-        bool seen = name.empty();
-        for (const auto& ref : refs)
-            seen = seen || EqualsIgnoreCase(ref.name, name);
-        if (!seen)
-            refs.push_back({name, object});
-    }
-    if (xml.hasError())
-        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
-    return refs;
+    return ReadRichText(fragment).refs;
 }
 
 } // namespace store

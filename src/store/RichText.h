@@ -32,11 +32,21 @@ struct RichTextRef {
     bool object = false; // an embedded object (objectref) rather than an attachment
 };
 
-// The paragraphs' text joined by CR LF, line breaks as CR LF, without wrapping.
+// What a fragment holds, read in one pass: its paragraphs (line breaks as "\n"; pictures and
+// file references leave no text) and the files it refers to, in its order, each name once.
+struct RichTextContent {
+    std::vector<std::u16string> paragraphs;
+    std::vector<RichTextRef> refs;
+};
 // Raises CorruptData when the fragment is not well-formed.
+RichTextContent ReadRichText(std::string_view fragment);
+
+// The paragraphs' text joined by CR LF, line breaks as CR LF, without wrapping.
+std::u16string RichTextPlainText(const RichTextContent& content);
 std::u16string RichTextPlainText(std::string_view fragment);
 // Text wrapped at lineLength (0 means 80) without splitting words; tabs become blanks when
-// stripTabs; lines joined by CR LF; pictures and file references leave no text.
+// stripTabs; lines joined by CR LF.
+std::u16string RichTextFormattedText(const RichTextContent& content, bool stripTabs, int32_t lineLength);
 std::u16string RichTextFormattedText(std::string_view fragment, bool stripTabs, int32_t lineLength);
 // Files referred to, in the fragment's order, each name once.
 std::vector<RichTextRef> RichTextFileRefs(std::string_view fragment);
