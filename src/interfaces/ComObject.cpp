@@ -42,16 +42,20 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+    // Never more units than bytes: written in place, then cut to what was written.
+    std::u16string out(text.size(), u'\0');
+    char16_t* o = out.data();
     size_t i = 0;
     while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            *o++ = b;
+            ++i;
+            continue;
+        }
         int extra = 0;
         char32_t c = 0;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
+        if ((b & 0xE0) == 0xC0) {
             c = b & 0x1F;
             extra = 1;
         } else if ((b & 0xF0) == 0xE0) {
@@ -61,7 +65,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             c = b & 0x07;
             extra = 3;
         } else {
-            out += u'\uFFFD';
+            *o++ = u'\uFFFD';
             ++i;
             continue;
         }
@@ -74,19 +78,20 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
         if (!valid || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out += u'\uFFFD';
+            *o++ = u'\uFFFD';
             ++i;
             continue;
         }
         i += extra + 1;
         if (c >= 0x10000) {
             c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+            *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
         } else {
-            out += static_cast<char16_t>(c);
+            *o++ = static_cast<char16_t>(c);
         }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
