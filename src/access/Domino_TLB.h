@@ -90,6 +90,7 @@ class TNotesItem : public TNotesWrapper<IItem> {
 public:
     std::u16string Name() { return Intf().Name(); }
     int32_t Type() { return Intf().Type(); }
+    Variant Values() { return Intf().Values(); }
 };
 
 class TNotesRichTextItem : public TNotesWrapper<IRichTextItem> {

@@ -32,11 +32,17 @@ QList<ItemText> DocumentItems(TNotesSession& session, const QString& server, con
     TNotesDocument doc;
     doc.ConnectTo(db.GetDocumentByUNID(ToU16(id)));
     QList<ItemText> items;
-    for (const QString& name : VariantArrayToTexts(doc.Items())) {
-        const Variant values = doc.GetItemValue(ToU16(name));
+    const Variant itemObjects = doc.Items();
+    for (const Variant& element : itemObjects.asArray()) {
+        const QString name = VariantToText(element);
+        // Each row shows its own item's values (items may share a name), all of them joined.
+        TNotesItem item;
+        if (element.kind() == Variant::Kind::Object)
+            item.ConnectTo(std::dynamic_pointer_cast<IItem>(element.asObject()));
+        const Variant values = item.IsBound() ? item.Values() : doc.GetItemValue(ToU16(name));
         if (values.asArray().empty())
             throw EOleException(u"Subscript out of range", hresult::kBadIndex);
-        items.append({name, VariantToText(values.asArray().front())});
+        items.append({name, JoinedValueText(values)});
     }
     return items;
 }

@@ -250,7 +250,7 @@ private:
     }
 
     // The text of field name: for rich text its formatted text (its pictures and embedded
-    // objects go to the document's folder), for other fields the text of the first value.
+    // objects go to the document's folder), for other fields the texts of its values joined.
     QString FieldText(DocumentFields& fields, const std::u16string& itemName) {
         QString text;
         try {
@@ -274,8 +274,8 @@ private:
             // The text keeps what it held.
         }
         try {
-            const Variant values = fields.doc.GetItemValue(itemName);
-            text += VariantToText(values.asArray().at(0));
+            // Every value of a multi-valued field, joined as a view column shows them.
+            text += JoinedValueText(fields.doc.GetItemValue(itemName));
         } catch (const std::exception&) {
             // A value that cannot be read or converted adds nothing.
         }

@@ -57,6 +57,8 @@ class IItem : public IDispatchObject {
 public:
     virtual std::u16string Name() = 0;
     virtual int32_t Type() = 0;
+    // This item's values (an array; rich text gives its text), whatever other items share its name.
+    virtual Variant Values() = 0;
 };
 
 // The item interface the item wrapper binds to; it adds nothing the program uses.

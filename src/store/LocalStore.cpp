@@ -255,12 +255,15 @@ public:
         const ItemData* item = note().findItem(name);
         if (!item)
             return ToVariantArray({});
-        if (item->type == 1)
-            return Guarded([&] {
-                return Variant(Variant::Array{Variant(RichTextPlainText(richText(
-                    static_cast<size_t>(item - note().items.data()))))});
-            });
-        return ToVariantArray(item->values);
+        return itemValues(static_cast<size_t>(item - note().items.data()));
+    }
+
+    // The values of the item at index: an array; rich text gives its text.
+    Variant itemValues(size_t index) {
+        const ItemData& item = note().items.at(index);
+        if (item.type == 1)
+            return Guarded([&] { return Variant(Variant::Array{Variant(RichTextPlainText(richText(index)))}); });
+        return ToVariantArray(item.values);
     }
 
     // Embedded objects the rich-text item at index refers to, in its order; the item is read
@@ -297,7 +300,7 @@ private:
     std::string m_columns;
     std::weak_ptr<ViewWindow> m_window;
     std::unordered_map<size_t, std::vector<std::shared_ptr<IEmbeddedObject>>> m_objects; // by item index
-    std::unordered_map<size_t, RichTextContent> m_richText;                               // by item index
+    std::unordered_map<size_t, RichTextContent> m_richText;                              // by item index
 };
 
 class StoreItem : public IItem2 {
@@ -306,6 +309,7 @@ public:
     std::u16string DefaultValueText() override { return Name(); }
     std::u16string Name() override { return data().name; }
     int32_t Type() override { return data().type; }
+    Variant Values() override { return m_doc->itemValues(m_index); }
 
 private:
     const ItemData& data() { return m_doc->note().items.at(m_index); }
@@ -319,6 +323,8 @@ public:
     std::u16string DefaultValueText() override { return Name(); }
     std::u16string Name() override { return data().name; }
     int32_t Type() override { return data().type; }
+
+    Variant Values() override { return m_doc->itemValues(m_index); }
 
     Variant EmbeddedObjects() override {
         const auto& objects = m_doc->embeddedObjects(m_index);

@@ -42,6 +42,7 @@ public:
     using DispatchAdapter<I>::DispatchAdapter;
     std::u16string Name() override { return AsText(Call(this->dispatch(), u"Name")); }
     int32_t Type() override { return AsInt(Call(this->dispatch(), u"Type")); }
+    Variant Values() override { return FromVariant(*Call(this->dispatch(), u"Values").get()); }
 };
 
 using Win32Item = ItemAdapter<IItem2>;

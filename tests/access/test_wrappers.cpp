@@ -23,6 +23,7 @@ struct CountingSession : ISession {
 struct PlainItem : IItem2 {
     std::u16string Name() override { return u"Subject"; }
     int32_t Type() override { return item_type::kText; }
+    Variant Values() override { return Variant(Variant::Array{}); }
 };
 
 // A factory that hands out new sessions and counts them.

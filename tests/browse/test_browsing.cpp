@@ -58,8 +58,8 @@ struct Browsing : ::testing::Test {
                Numbered(4001));
         MakeDb("sub/hidden.nsf", {View(u"($Only)", u"", u"SELECT @All")}, {});
         MakeDb("items.nsf", {View(u"V", u"", u"SELECT @All", {})},
-               {Note(u"Memo", {TextItem(u"Subject", {u"你好"}), NumberItem(u"Count", {3}), DateItem(u"When", {45000.5}),
-                               TextItem(u"Names", {u"甲", u"乙", u"丙"})})});
+               {Note(u"Memo", {TextItem(u"Subject", {u"你好"}), NumberItem(u"Count", {3, 1250.5}),
+                               DateItem(u"When", {45000.5}), TextItem(u"Names", {u"", u"乙", u"丙"}, 1074)})});
         main = fx.CreateMain();
         main->resize(846, 524);
         main->FormShow();
@@ -262,9 +262,10 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     holder.kill();
     holder.waitForFinished();
     // A record lock on a range of bytes, as database programs take.
-    holder.start("/usr/bin/python3", {"-c", "import fcntl,sys,time\nf=open(sys.argv[1],'r+b')\n"
-                                            "fcntl.lockf(f,fcntl.LOCK_EX,1,1024)\nprint('held',flush=True)\n"
-                                            "time.sleep(30)",
+    holder.start("/usr/bin/python3", {"-c",
+                                      "import fcntl,sys,time\nf=open(sys.argv[1],'r+b')\n"
+                                      "fcntl.lockf(f,fcntl.LOCK_EX,1,1024)\nprint('held',flush=True)\n"
+                                      "time.sleep(30)",
                                       good});
     ASSERT_TRUE(holder.waitForReadyRead(10000));
     EXPECT_TRUE(IsFileLocked(good));
@@ -318,7 +319,7 @@ TEST_F(Browsing, CommandsWaitWhileAnExportRuns) {
     EXPECT_EQ(fx.spreadsheet.log->of(spreadsheettest::SpreadsheetCall::Kind::SaveActiveWorkbookAs).size(), 1u);
 }
 
-TEST_F(Browsing, DocumentDetailsShowEachItemsFirstValue) {
+TEST_F(Browsing, DocumentDetailsShowEveryValueOfEachItem) {
     Click(Node({"items.nsf"}));
     main->ListView1DblClick(); // icons: nothing
     Click(Node({"items.nsf", "V"}));
@@ -338,12 +339,18 @@ TEST_F(Browsing, DocumentDetailsShowEachItemsFirstValue) {
     main->ListView1DblClick();
     ASSERT_EQ(cells.size(), 6);
     EXPECT_EQ(cells[0], "文档域名=域值");
-    EXPECT_EQ(cells.mid(2),
-              QStringList({"Subject=你好", "Count=3", "When=" + VariantToText(OleDate{45000.5}), "Names=甲"}));
+    EXPECT_EQ(cells.mid(2), QStringList({"Subject=你好", "Count=3, " + VariantToText(1250.5),
+                                         "When=" + VariantToText(OleDate{45000.5}), "Names=, 乙, 丙"}));
 
     const auto bare = store::DatabaseWriter::Open(StoreInstallation::Path(install.dataDir + "/items.nsf"));
     const std::u16string unid = bare->addNote(Note(u"", {}));
+    store::NoteData twoFiles = Note(u"M", {TextItem(u"$FILE", {u"a.txt"}, 1084), TextItem(u"$FILE", {u"b.txt"}, 1084)});
+    twoFiles.files = {FileObject(u"a.txt", "A"), FileObject(u"b.txt", "B")};
+    const std::u16string files = bare->addNote(std::move(twoFiles));
     bare->commit();
+    const auto fileRows = DocumentItems(*main->session, "Test01/Org", "items.nsf", QString::fromStdU16String(files));
+    ASSERT_EQ(fileRows.size(), 3);
+    EXPECT_EQ(fileRows[1].value + "|" + fileRows[2].value, "a.txt|b.txt") << "each row its own item's value";
     const auto items = DocumentItems(*main->session, "Test01/Org", "items.nsf", QString::fromStdU16String(unid));
     EXPECT_TRUE(items.isEmpty());
     TfrmdocDetail detail({}, nullptr);

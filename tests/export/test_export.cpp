@@ -99,16 +99,19 @@ TEST_F(Export, RowsHeaderWidthsAndTextFormat) {
     const auto unids = install.MakeDatabase(
         "db.nsf", {View(u"All", u"", u"SELECT @All", {Column(u"Subject", u"Subject")})},
         {Note(u"M", {TextItem(u"Subject", {u"第一"}), TextItem(u"Body", {u"正文"}), TextItem(u"123", {u"x"})}),
-         Note(u"M", {TextItem(u"Subject", {u"second"}), NumberItem(u"Body", {2.5, 7}), DateItem(u"123", {45000})}),
-         Note(u"M", {TextItem(u"Subject", {u"third", u"more"})})});
+         Note(u"M", {TextItem(u"Subject", {u"second"}), NumberItem(u"Body", {2.5, 7}), DateItem(u"123", {45000, 0.5})}),
+         Note(u"M", {TextItem(u"Subject", {u"", u"红色", u"蓝色"}, 1074)})});
     Run(Out("list"), "All", 3);
     EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(Out("All附件"))});
     const QJsonArray book = ReadWorkbook(Out("list.xls"));
     ASSERT_EQ(book.size(), 1);
     EXPECT_EQ(Row(book, 0, 0), QStringList({"文档ID", "Form", "Subject", "Body", "123"}));
     EXPECT_EQ(Row(book, 0, 1), QStringList({QString::fromStdU16String(unids[0]), "M", "第一", "正文", "x"}));
-    EXPECT_EQ(Row(book, 0, 2).mid(2), QStringList({"second", "2.5", VariantToText(OleDate{45000})}));
-    EXPECT_EQ(Row(book, 0, 3).mid(2), QStringList({"third", "", ""})) << "first values; missing fields empty";
+    EXPECT_EQ(Row(book, 0, 2).mid(2),
+              QStringList({"second", VariantToText(2.5) + ", 7",
+                           VariantToText(OleDate{45000}) + ", " + VariantToText(OleDate{0.5})}));
+    EXPECT_EQ(Row(book, 0, 3).mid(2), QStringList({", 红色, 蓝色", "", ""}))
+        << "every value, an empty first one too; missing fields empty";
     const QJsonObject widths = book[0].toObject()["widths"].toObject();
     for (const auto& [column, width] : {std::pair{"0", 40}, {"2", 17}, {"3", 14}})
         EXPECT_EQ(widths[column].toInt(), xls::Workbook::ColumnWidthUnits(width)) << column;
@@ -163,9 +166,9 @@ TEST_F(Export, AttachmentsEmbeddedObjectsAndPicturesGoToTheDocumentsFolder) {
 
 TEST_F(Export, CleanedAndRepeatedNamesNeverTakeANameThatNeededNoCleaning) {
     store::NoteData note = Note(u"M", {TextItem(u"A", {u"a"})});
-    note.files = {FileObject(u"a/b.txt", "slash"), FileObject(u"a_b.txt", "plain"), FileObject(u"a:b?.txt", "colon"),
-                  FileObject(u"a_b_.txt", "plain2"), FileObject(u"same.txt", "first"),
-                  FileObject(u"same.txt", "second")};
+    note.files = {FileObject(u"a/b.txt", "slash"),  FileObject(u"a_b.txt", "plain"),
+                  FileObject(u"a:b?.txt", "colon"), FileObject(u"a_b_.txt", "plain2"),
+                  FileObject(u"same.txt", "first"), FileObject(u"same.txt", "second")};
     const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
     const ExportResult result = Run(Out("names"), "V", 1);
     EXPECT_TRUE(result.completed && result.missing.empty());
@@ -202,8 +205,9 @@ TEST_F(Export, FilesThatCannotBeSavedAreCountedAndListed) {
     EXPECT_TRUE(result.completed);
     ASSERT_EQ(result.missing.size(), 3u) << "the attachment, the object and the picture";
     EXPECT_EQ(result.missingList, Out("blocked_未保存的文件.txt"));
-    EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(Out("V附件")) + "\n有3个文件未能保存，清单见：" +
-                                            QDir::toNativeSeparators(result.missingList)});
+    EXPECT_EQ(prompter.texts(),
+              QStringList{kDone + QDir::toNativeSeparators(Out("V附件")) + "\n有3个文件未能保存，清单见：" +
+                          QDir::toNativeSeparators(result.missingList)});
     QFile list(result.missingList);
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(list.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
@@ -238,8 +242,8 @@ TEST_F(Export, FieldsPastTheLastColumnGoOnInFurtherSheets) {
     std::vector<store::ItemData> items;
     for (int i = 0; i < 260; ++i)
         items.push_back(TextItem(u"F" + QString::number(i).toStdU16String(), {QString::number(i).toStdU16String()}));
-    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")},
-                                            {Note(u"M", items), Note(u"M", items)});
+    const auto unids =
+        install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {Note(u"M", items), Note(u"M", items)});
     EXPECT_TRUE(Run(Out("wide"), "V", 2).completed);
     const QJsonArray book = ReadWorkbook(Out("wide.xls"));
     ASSERT_EQ(book.size(), 2);
@@ -248,8 +252,8 @@ TEST_F(Export, FieldsPastTheLastColumnGoOnInFurtherSheets) {
     EXPECT_EQ(Row(book, 0, 0).size(), 256);
     EXPECT_EQ(Row(book, 1, 0), QStringList({"文档ID", "F254", "F255", "F256", "F257", "F258", "F259"}));
     for (int r = 1; r <= 2; ++r) {
-        EXPECT_EQ(Row(book, 1, r), QStringList({QString::fromStdU16String(unids[r - 1]), "254", "255", "256", "257",
-                                                "258", "259"}));
+        EXPECT_EQ(Row(book, 1, r),
+                  QStringList({QString::fromStdU16String(unids[r - 1]), "254", "255", "256", "257", "258", "259"}));
         EXPECT_EQ(Row(book, 0, r).value(0), QString::fromStdU16String(unids[r - 1]));
     }
 }

@@ -83,7 +83,8 @@ protected:
             return call.ReturnValue(VariantArray(0, std::move(values)));
         });
         sessionF->DefineObject(u"CreateDXLExporter", exporterF.get());
-        for (const char16_t* property : {u"ConvertNotesBitmapsToGIF", u"OmitRichtextAttachments", u"OmitMiscFileObjects"})
+        for (const char16_t* property :
+             {u"ConvertNotesBitmapsToGIF", u"OmitRichtextAttachments", u"OmitMiscFileObjects"})
             exporterF->Define(property, [](FakeCall& call) {
                 return call.flags == DISPATCH_PROPERTYPUT ? S_OK : DISP_E_MEMBERNOTFOUND;
             });
@@ -183,6 +184,12 @@ protected:
         subjectF->DefineDefault([](FakeCall& call) { return call.ReturnText(u"Subject"); });
         subjectF->DefineText(u"Name", u"Subject");
         subjectF->Define(u"Type", [](FakeCall& call) { return call.ReturnInt(item_type::kText); });
+        subjectF->Define(u"Values", [](FakeCall& call) {
+            std::vector<OwnedVariant> values;
+            values.push_back(TextArg(u"one"));
+            values.push_back(TextArg(u"two"));
+            return call.ReturnValue(VariantArray(0, std::move(values)));
+        });
         attachmentF->DefineDefault([](FakeCall& call) { return call.ReturnText(u"a.txt"); });
         attachmentF->DefineText(u"Name", u"a.txt");
         attachmentF->Define(u"ExtractFile", [](FakeCall& call) {
@@ -254,8 +261,9 @@ TEST_F(SessionAdapter, DxlExporter) {
     exporter->SetOmitMiscFileObjects(false);
     EXPECT_EQ(exporterF->lastPut[u"ConvertNotesBitmapsToGIF"], Variant(true));
     EXPECT_EQ(exporterF->lastPut[u"OmitMiscFileObjects"], Variant(false));
-    EXPECT_EQ(exporterF->log, (std::vector<std::u16string>{u"put:ConvertNotesBitmapsToGIF",
-                                                          u"put:OmitRichtextAttachments", u"put:OmitMiscFileObjects"}));
+    EXPECT_EQ(exporterF->log,
+              (std::vector<std::u16string>{u"put:ConvertNotesBitmapsToGIF", u"put:OmitRichtextAttachments",
+                                           u"put:OmitMiscFileObjects"}));
 
     auto doc = Document();
     EXPECT_EQ(exporter->Export(Variant(Variant::Object(doc))), u"<document unid='ABC'/>");
@@ -341,6 +349,7 @@ TEST_F(DocumentAdapter, ItemsAreItemObjectsNamedByTheirDefaultValue) {
     auto item = std::dynamic_pointer_cast<IItem>(items.asArray()[1].asObject());
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Type(), item_type::kText);
+    EXPECT_EQ(item->Values(), Variant(Variant::Array{u"one", u"two"})) << "the item's own values";
 }
 
 TEST_F(DocumentAdapter, FirstItemIsRichTextOnlyForRichTextItems) {
