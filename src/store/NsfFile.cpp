@@ -1,144 +1,15 @@
 #include "store/NsfFile.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-#include "store/RichText.h"
-
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <fstream>
-#include <set>
 
 namespace store {
 
 namespace {
 
-constexpr char kSchema[] = R"SQL(
-CREATE TABLE meta(
-    key TEXT PRIMARY KEY,
-    value TEXT NOT NULL
-) WITHOUT ROWID;
-CREATE TABLE notes(
-    note_id INTEGER PRIMARY KEY,
-    unid TEXT NOT NULL UNIQUE,
-    form TEXT NOT NULL DEFAULT '',
-    created REAL NOT NULL,
-    modified REAL NOT NULL
-);
-CREATE TABLE items(
-    note_id INTEGER NOT NULL,
-    seq INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    flags INTEGER NOT NULL DEFAULT 0,
-    value BLOB NOT NULL,
-    PRIMARY KEY(note_id, seq)
-) WITHOUT ROWID;
-CREATE TABLE files(
-    file_id INTEGER PRIMARY KEY,
-    note_id INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    kind INTEGER NOT NULL,
-    class TEXT NOT NULL DEFAULT '',
-    created REAL NOT NULL,
-    modified REAL NOT NULL,
-    size INTEGER NOT NULL,
-    data BLOB NOT NULL
-);
-CREATE INDEX files_by_note ON files(note_id, file_id);
-CREATE TABLE views(
-    view_id INTEGER PRIMARY KEY,
-    name TEXT NOT NULL,
-    alias TEXT NOT NULL DEFAULT '',
-    selection TEXT NOT NULL
-);
-CREATE TABLE view_columns(
-    view_id INTEGER NOT NULL,
-    seq INTEGER NOT NULL,
-    title TEXT NOT NULL,
-    item TEXT NOT NULL DEFAULT '',
-    formula TEXT NOT NULL DEFAULT '',
-    sort INTEGER NOT NULL DEFAULT 0,
-    PRIMARY KEY(view_id, seq)
-) WITHOUT ROWID;
-CREATE TABLE view_entries(
-    view_id INTEGER NOT NULL,
-    position INTEGER NOT NULL,
-    note_id INTEGER NOT NULL,
-    sort_key BLOB NOT NULL,
-    columns BLOB NOT NULL,
-    PRIMARY KEY(view_id, position)
-) WITHOUT ROWID;
-CREATE UNIQUE INDEX view_entries_by_key ON view_entries(view_id, sort_key);
-CREATE INDEX view_entries_by_note ON view_entries(note_id, view_id);
-)SQL";
-
-std::string Utf8(const std::u16string& s) {
-    return Utf16ToUtf8(s);
-}
-std::u16string Utf16(std::string_view s) {
-    return Utf8ToUtf16(s);
-}
-
 [[noreturn]] void NotADatabase(const std::string& detail) {
     throw OpenError(OpenError::Reason::NotADatabase, detail);
-}
-
-// Sort-key pieces: each column's piece is prefix-free, so byte order of whole keys is the order
-// of their columns in turn; a descending column's piece is inverted.
-void AppendNumberKey(std::string& key, char tag, double value) {
-    uint64_t bits;
-    if (value == 0)
-        value = 0; // -0 sorts with 0
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = (bits & 0x8000000000000000ull) ? ~bits : bits ^ 0x8000000000000000ull;
-    key += tag;
-    for (int i = 7; i >= 0; --i)
-        key += static_cast<char>((bits >> (8 * i)) & 0xFF);
-}
-
-void AppendColumnKey(std::string& key, const ValueList& values, bool descending) {
-    const size_t start = key.size();
-    const Scalar* first = values.empty() ? nullptr : &values.front();
-    if (!first || (std::holds_alternative<std::u16string>(*first) && std::get<std::u16string>(*first).empty())) {
-        key += '\x01';
-    } else if (auto number = std::get_if<double>(first)) {
-        AppendNumberKey(key, '\x02', *number);
-    } else if (auto date = std::get_if<OleDate>(first)) {
-        AppendNumberKey(key, '\x03', date->value);
-    } else {
-        key += '\x04';
-        for (char c : Utf16ToUtf8(FoldCase(std::get<std::u16string>(*first)))) {
-            key += c;
-            if (c == '\0')
-                key += '\xFF';
-        }
-        key += '\0';
-        key += '\0';
-    }
-    if (descending)
-        for (size_t i = start; i < key.size(); ++i)
-            key[i] = static_cast<char>(~key[i]);
-}
-
-void AppendNoteIdKey(std::string& key, int64_t noteId) {
-    for (int i = 7; i >= 0; --i)
-        key += static_cast<char>((static_cast<uint64_t>(noteId) >> (8 * i)) & 0xFF);
-}
-
-ValueList ItemColumnValues(const NoteData& note, const std::u16string& name) {
-    const ItemData* item = note.findItem(name);
-    if (!item) {
-        if (EqualsIgnoreCase(name, u"Form"))
-            return {Scalar(note.form)};
-        return {};
-    }
-    if (item->type == 1)
-        return {Scalar(RichTextPlainText(item->richText))};
-    return item->values;
 }
 
 } // namespace
@@ -189,9 +60,9 @@ std::vector<ViewDef> LoadViews(const sql::Connection& db) {
     while (stmt.step()) {
         ViewDef view;
         view.viewId = stmt.int64(0);
-        view.name = Utf16(stmt.bytes(1));
-        view.alias = Utf16(stmt.bytes(2));
-        view.selection = Utf16(stmt.bytes(3));
+        view.name = Utf8ToUtf16(stmt.bytes(1));
+        view.alias = Utf8ToUtf16(stmt.bytes(2));
+        view.selection = Utf8ToUtf16(stmt.bytes(3));
         views.push_back(std::move(view));
     }
     auto columns = db.prepare("SELECT view_id, title, item, formula, sort FROM view_columns ORDER BY view_id, seq");
@@ -201,9 +72,9 @@ std::vector<ViewDef> LoadViews(const sql::Connection& db) {
         if (view == views.end())
             continue;
         ColumnDef column;
-        column.title = Utf16(columns.bytes(1));
-        column.item = Utf16(columns.bytes(2));
-        column.formula = Utf16(columns.bytes(3));
+        column.title = Utf8ToUtf16(columns.bytes(1));
+        column.item = Utf8ToUtf16(columns.bytes(2));
+        column.formula = Utf8ToUtf16(columns.bytes(3));
         column.sort = static_cast<int>(columns.int64(4));
         view->columns.push_back(std::move(column));
     }
@@ -230,7 +101,7 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
     items.bind(1, note.noteId);
     while (items.step()) {
         ItemData item;
-        item.name = Utf16(items.bytes(0));
+        item.name = Utf8ToUtf16(items.bytes(0));
         item.type = static_cast<int32_t>(items.int64(1));
         item.flags = static_cast<uint32_t>(items.int64(2));
         if (item.type == 1)
@@ -244,9 +115,9 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
     while (files.step()) {
         FileData file;
         file.fileId = files.int64(0);
-        file.name = Utf16(files.bytes(1));
+        file.name = Utf8ToUtf16(files.bytes(1));
         file.kind = static_cast<int32_t>(files.int64(2));
-        file.objectClass = Utf16(files.bytes(3));
+        file.objectClass = Utf8ToUtf16(files.bytes(3));
         file.created = files.real(4);
         file.modified = files.real(5);
         file.size = files.int64(6);
@@ -266,8 +137,8 @@ std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {
         return std::nullopt;
     NoteData note;
     note.noteId = noteId;
-    note.unid = Utf16(stmt.bytes(0));
-    note.form = Utf16(stmt.bytes(1));
+    note.unid = Utf8ToUtf16(stmt.bytes(0));
+    note.form = Utf8ToUtf16(stmt.bytes(1));
     note.created = stmt.real(2);
     note.modified = stmt.real(3);
     LoadNoteBody(db, note);
@@ -289,373 +160,6 @@ std::string LoadFileBytes(sql::Statement& fileData, int64_t fileId) {
     if (!fileData.step())
         throw CorruptData("file object missing");
     return fileData.text(0);
-}
-
-ViewIndexer::ViewIndexer(ViewDef def) : m_def(std::move(def)) {
-    if (!m_def.selection.empty())
-        m_selection.emplace(m_def.selection);
-    for (const auto& column : m_def.columns) {
-        if (column.item.empty() && !column.formula.empty())
-            m_columnFormulas.emplace_back(std::in_place, column.formula);
-        else
-            m_columnFormulas.emplace_back();
-    }
-}
-
-std::optional<ViewEntry> ViewIndexer::entryFor(const NoteData& note) const {
-    if (m_selection && !m_selection->selects(note))
-        return std::nullopt;
-    std::vector<ValueList> columns;
-    columns.reserve(m_def.columns.size());
-    for (size_t i = 0; i < m_def.columns.size(); ++i) {
-        if (m_columnFormulas[i]) {
-            try {
-                columns.push_back(m_columnFormulas[i]->evaluate(note, true));
-            } catch (const FormulaError&) {
-                columns.emplace_back();
-            }
-        } else {
-            columns.push_back(ItemColumnValues(note, m_def.columns[i].item));
-        }
-    }
-    // An index holds summary values of bounded size, as a view does: a long text is kept to its
-    // beginning (the document keeps the whole of it).
-    for (ValueList& column : columns)
-        for (Scalar& value : column)
-            if (auto* text = std::get_if<std::u16string>(&value); text && text->size() > kMaxColumnText)
-                text->resize(text->at(kMaxColumnText - 1) >= 0xD800 && text->at(kMaxColumnText - 1) < 0xDC00
-                                 ? kMaxColumnText - 1
-                                 : kMaxColumnText);
-    ViewEntry entry;
-    for (size_t i = 0; i < m_def.columns.size(); ++i)
-        if (m_def.columns[i].sort != sort_order::kNone)
-            AppendColumnKey(entry.sortKey, columns[i], m_def.columns[i].sort == sort_order::kDescending);
-    AppendNoteIdKey(entry.sortKey, note.noteId);
-    entry.noteId = note.noteId;
-    entry.columns = EncodeColumns(columns);
-    return entry;
-}
-
-struct DatabaseWriter::ViewState {
-    explicit ViewState(ViewDef def) : indexer(std::move(def)) {}
-    ViewIndexer indexer;
-    std::vector<ViewEntry> pending;
-};
-
-DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(OleNow()) {
-    m_db.exec("PRAGMA cache_size = -65536");
-    m_transaction = std::make_unique<sql::Transaction>(m_db);
-    m_insertNote = m_db.prepare("INSERT INTO notes(unid, form, created, modified) VALUES(?, ?, ?, ?)");
-    m_insertItem = m_db.prepare("INSERT INTO items(note_id, seq, name, type, flags, value) VALUES(?, ?, ?, ?, ?, ?)");
-    m_insertFile = m_db.prepare(
-        "INSERT INTO files(note_id, name, kind, class, created, modified, size, data) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-}
-
-namespace {
-
-// The files SQLite keeps beside a database while it writes.
-void RemoveSideFiles(const std::filesystem::path& file) {
-    std::error_code ec;
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        std::filesystem::remove(std::filesystem::path(file) += suffix, ec);
-}
-
-void RemoveDatabaseFiles(const std::filesystem::path& file) {
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    RemoveSideFiles(file);
-}
-
-} // namespace
-
-void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
-#ifdef _WIN32
-    ec.clear();
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
-#else
-    std::filesystem::rename(from, to, ec); // rename(2) replaces the target in one step
-#endif
-}
-
-DatabaseWriter::~DatabaseWriter() {
-    // Statements go before the transaction rolls back and the connection closes.
-    m_insertNote = {};
-    m_insertItem = {};
-    m_insertFile = {};
-    m_transaction.reset();
-    m_db = {};
-    if (!m_committed && !m_building.empty())
-        RemoveDatabaseFiles(m_building);
-}
-
-std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::path& file, const std::u16string& title) {
-    auto building = file;
-    building += ".building";
-    RemoveDatabaseFiles(building);
-    sql::Connection db(building, sql::Connection::Mode::Create);
-    db.exec("PRAGMA journal_mode = DELETE");
-    db.exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
-    db.exec(("PRAGMA user_version = " + std::to_string(kFormatVersion)).c_str());
-    {
-        sql::Transaction transaction(db);
-        db.exec(kSchema);
-        auto meta = db.prepare("INSERT INTO meta(key, value) VALUES(?, ?)");
-        meta.bind(1, std::string_view("format")).bind(2, std::string_view(kFormatName)).run();
-        meta.bind(1, std::string_view("version")).bind(2, std::to_string(kFormatVersion)).run();
-        meta.bind(1, std::string_view("title")).bind(2, Utf8(title)).run();
-        meta.bind(1, std::string_view("replicaid")).bind(2, Utf8(NewUnid().substr(0, 16))).run();
-        meta = {};
-        transaction.commit();
-    }
-    auto writer = std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
-    writer->m_target = file;
-    writer->m_building = building;
-    return writer;
-}
-
-std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::filesystem::path& file) {
-    OpenDatabaseFile(file); // checks that it is a store database
-    sql::Connection db(file, sql::Connection::Mode::ReadWrite);
-    auto writer = std::unique_ptr<DatabaseWriter>(new DatabaseWriter(std::move(db)));
-    for (auto& view : LoadViews(writer->m_db))
-        writer->m_views.push_back(std::make_unique<ViewState>(std::move(view)));
-    return writer;
-}
-
-int64_t DatabaseWriter::addView(const ViewDef& def) {
-    if (m_committed)
-        throw std::logic_error("the database has been committed");
-    auto state = std::make_unique<ViewState>(def); // parses the formulas first
-    auto insert = m_db.prepare("INSERT INTO views(name, alias, selection) VALUES(?, ?, ?)");
-    insert.bind(1, Utf8(def.name)).bind(2, Utf8(def.alias)).bind(3, Utf8(def.selection)).run();
-    const int64_t viewId = m_db.lastInsertRowId();
-    auto column =
-        m_db.prepare("INSERT INTO view_columns(view_id, seq, title, item, formula, sort) VALUES(?, ?, ?, ?, ?, ?)");
-    int64_t seq = 0;
-    for (const auto& c : def.columns)
-        column.bind(1, viewId)
-            .bind(2, ++seq)
-            .bind(3, Utf8(c.title))
-            .bind(4, Utf8(c.item))
-            .bind(5, Utf8(c.formula))
-            .bind(6, static_cast<int64_t>(c.sort))
-            .run();
-    ViewDef stored = def;
-    stored.viewId = viewId;
-    state = std::make_unique<ViewState>(std::move(stored));
-    // Notes already in the database go into the new view's index.
-    auto notes = m_db.prepare("SELECT note_id FROM notes ORDER BY note_id");
-    while (notes.step())
-        if (auto note = LoadNote(m_db, notes.int64(0)))
-            if (auto entry = state->indexer.entryFor(*note))
-                state->pending.push_back(std::move(*entry));
-    m_views.push_back(std::move(state));
-    return viewId;
-}
-
-std::u16string DatabaseWriter::addNote(NoteData note) {
-    if (m_committed)
-        throw std::logic_error("the database has been committed");
-    if (note.unid.empty())
-        note.unid = NewUnid();
-    if (!IsValidUnid(note.unid))
-        throw std::runtime_error("invalid universal ID " + Utf8(note.unid));
-    for (auto& c : note.unid)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    const double now = m_now;
-    if (note.created == 0)
-        note.created = now;
-    if (note.modified == 0)
-        note.modified = note.created;
-    if (!note.form.empty() && !note.findItem(u"Form")) {
-        ItemData form;
-        form.name = u"Form";
-        form.type = 1280;
-        form.flags = item_flag::kSummary;
-        form.values = {Scalar(note.form)};
-        note.items.insert(note.items.begin(), std::move(form));
-    }
-    // Every file object has its $FILE item naming it.
-    for (const auto& file : note.files) {
-        const bool named = std::any_of(note.items.begin(), note.items.end(), [&](const ItemData& item) {
-            return item.type == 1084 && !item.values.empty() && item.values.front() == Scalar(file.name);
-        });
-        if (!named) {
-            ItemData item;
-            item.name = u"$FILE";
-            item.type = 1084;
-            item.flags = item_flag::kSummary;
-            item.values = {Scalar(file.name)};
-            note.items.push_back(std::move(item));
-        }
-    }
-    m_insertNote.bind(1, Utf8(note.unid)).bind(2, Utf8(note.form)).bind(3, note.created).bind(4, note.modified).run();
-    note.noteId = m_db.lastInsertRowId();
-    int64_t seq = 0;
-    for (const auto& item : note.items) {
-        m_insertItem.bind(1, note.noteId).bind(2, ++seq).bind(3, Utf8(item.name)).bind(4, int64_t{item.type});
-        m_insertItem.bind(5, int64_t{item.flags});
-        const std::string encoded = item.type == 1 ? std::string() : EncodeValues(item.values);
-        m_insertItem.bindBlobInPlace(6, item.type == 1 ? std::string_view(item.richText) : std::string_view(encoded));
-        m_insertItem.run();
-    }
-    for (auto& file : note.files) {
-        if (file.created == 0)
-            file.created = note.created;
-        if (file.modified == 0)
-            file.modified = file.created;
-        file.size = static_cast<int64_t>(file.bytes.size());
-        m_insertFile.bind(1, note.noteId)
-            .bind(2, Utf8(file.name))
-            .bind(3, int64_t{file.kind})
-            .bind(4, Utf8(file.objectClass))
-            .bind(5, file.created)
-            .bind(6, file.modified)
-            .bind(7, file.size)
-            .bindBlob(8, file.bytes)
-            .run();
-        file.fileId = m_db.lastInsertRowId();
-    }
-    size_t pending = 0;
-    for (auto& view : m_views) {
-        if (auto entry = view->indexer.entryFor(note))
-            view->pending.push_back(std::move(*entry));
-        pending += view->pending.size();
-    }
-    // Entries go into the stored index now and then, so that memory stays bounded however many
-    // notes are added.
-    if (pending >= kMaxPendingEntries)
-        for (auto& view : m_views)
-            mergeIndex(*view);
-    return note.unid;
-}
-
-std::optional<int64_t> DatabaseWriter::noteIdOf(const std::u16string& unid) {
-    std::u16string upper = unid;
-    for (auto& c : upper)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    auto find = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
-    find.bind(1, Utf8(upper));
-    return find.step() ? std::optional(find.int64(0)) : std::nullopt;
-}
-
-bool DatabaseWriter::hasNote(const std::u16string& unid) {
-    return noteIdOf(unid).has_value();
-}
-
-bool DatabaseWriter::removeNote(const std::u16string& unid) {
-    if (m_committed)
-        throw std::logic_error("the database has been committed");
-    const auto found = noteIdOf(unid);
-    if (!found)
-        return false;
-    const int64_t noteId = *found;
-    for (auto& view : m_views) {
-        const int64_t viewId = view->indexer.def().viewId;
-        std::erase_if(view->pending, [noteId](const ViewEntry& entry) { return entry.noteId == noteId; });
-        auto position = m_db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
-        position.bind(1, noteId).bind(2, viewId);
-        if (!position.step())
-            continue;
-        const int64_t removed = position.int64(0);
-        position = {};
-        m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position = ?")
-            .bind(1, viewId)
-            .bind(2, removed)
-            .run();
-        // The entries after it move up one; through negative positions, so that no two collide.
-        m_db.prepare("UPDATE view_entries SET position = -position WHERE view_id = ? AND position > ?")
-            .bind(1, viewId)
-            .bind(2, removed)
-            .run();
-        m_db.prepare("UPDATE view_entries SET position = -position - 1 WHERE view_id = ? AND position < 0")
-            .bind(1, viewId)
-            .run();
-    }
-    for (const char* table : {"items", "files", "notes"})
-        m_db.prepare(("DELETE FROM " + std::string(table) + " WHERE note_id = ?").c_str()).bind(1, noteId).run();
-    return true;
-}
-
-// Merges the pending entries into the stored index. Entries before the first new key keep their
-// positions; the tail from there on is rewritten in merged order.
-void DatabaseWriter::mergeIndex(ViewState& view) {
-    if (view.pending.empty())
-        return;
-    auto& pending = view.pending;
-    std::sort(pending.begin(), pending.end(),
-              [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
-    const int64_t viewId = view.indexer.def().viewId;
-
-    int64_t firstPosition = 1;
-    {
-        auto last = m_db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
-        last.bind(1, viewId);
-        if (last.step() && !last.isNull(0))
-            firstPosition = last.int64(0) + 1;
-        auto after = m_db.prepare(
-            "SELECT position FROM view_entries WHERE view_id = ? AND sort_key > ? ORDER BY sort_key LIMIT 1");
-        after.bind(1, viewId).bindBlob(2, pending.front().sortKey);
-        if (after.step())
-            firstPosition = after.int64(0);
-    }
-    std::vector<ViewEntry> tail;
-    {
-        auto read = m_db.prepare("SELECT note_id, sort_key, columns FROM view_entries WHERE view_id = ? AND position "
-                                 ">= ? ORDER BY position");
-        read.bind(1, viewId).bind(2, firstPosition);
-        while (read.step())
-            tail.push_back(ViewEntry{read.text(1), read.int64(0), read.text(2)});
-        auto erase = m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position >= ?");
-        erase.bind(1, viewId).bind(2, firstPosition).run();
-    }
-    std::vector<ViewEntry> merged;
-    merged.reserve(tail.size() + pending.size());
-    std::merge(std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()),
-               std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.end()),
-               std::back_inserter(merged),
-               [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
-    auto insert =
-        m_db.prepare("INSERT INTO view_entries(view_id, position, note_id, sort_key, columns) VALUES(?, ?, ?, ?, ?)");
-    int64_t position = firstPosition;
-    for (const auto& entry : merged)
-        insert.bind(1, viewId)
-            .bind(2, position++)
-            .bind(3, entry.noteId)
-            .bindBlob(4, entry.sortKey)
-            .bindBlob(5, entry.columns)
-            .run();
-    pending.clear();
-}
-
-void DatabaseWriter::commit() {
-    if (m_committed)
-        return;
-    for (auto& view : m_views)
-        mergeIndex(*view);
-    m_insertNote = {};
-    m_insertItem = {};
-    m_insertFile = {};
-    m_transaction->commit();
-    if (!m_building.empty()) {
-        // Closed first, so that the file can be moved on every system.
-        m_transaction.reset();
-        m_db = {};
-        // A journal left beside the old database would be taken for the new one's.
-        RemoveSideFiles(m_target);
-        std::error_code ec;
-        ReplaceFile(m_building, m_target, ec);
-        if (ec) {
-            RemoveDatabaseFiles(m_building);
-            m_committed = true;
-            throw std::runtime_error("cannot put the new database in place: " + m_target.string() + ": " +
-                                     ec.message());
-        }
-    }
-    m_committed = true;
 }
 
 } // namespace store
