@@ -21,23 +21,23 @@ ItemData SummaryItem(std::u16string name, int32_t type, std::vector<Value> value
     return item;
 }
 
-inline ItemData TextItem(std::u16string name, std::vector<std::u16string> values, int32_t type = 1280) {
+inline ItemData TextItem(std::u16string name, std::vector<std::u16string> values, int32_t type = item_type::kText) {
     return SummaryItem<std::u16string>(std::move(name), type, std::move(values));
 }
 
 inline ItemData NumberItem(std::u16string name, std::vector<double> values) {
-    return SummaryItem<double>(std::move(name), 768, std::move(values));
+    return SummaryItem<double>(std::move(name), item_type::kNumbers, std::move(values));
 }
 
 inline ItemData DateItem(std::u16string name, std::vector<double> values) {
-    return SummaryItem<OleDate>(std::move(name), 1024, std::move(values));
+    return SummaryItem<OleDate>(std::move(name), item_type::kDateTimes, std::move(values));
 }
 
 // fragment: a DXL <richtext> fragment (RichTextBuilder::fragment()).
 inline ItemData RichItem(std::u16string name, std::string fragment) {
     ItemData item;
     item.name = std::move(name);
-    item.type = 1;
+    item.type = item_type::kRichText;
     item.richText = std::move(fragment);
     return item;
 }

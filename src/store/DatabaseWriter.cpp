@@ -209,7 +209,7 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     if (!note.form.empty() && !note.findItem(u"Form")) {
         ItemData form;
         form.name = u"Form";
-        form.type = 1280;
+        form.type = item_type::kText;
         form.flags = item_flag::kSummary;
         form.values = {Scalar(note.form)};
         note.items.insert(note.items.begin(), std::move(form));
@@ -217,12 +217,13 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     // Every file object has its $FILE item naming it.
     for (const auto& file : note.files) {
         const bool named = std::any_of(note.items.begin(), note.items.end(), [&](const ItemData& item) {
-            return item.type == 1084 && !item.values.empty() && item.values.front() == Scalar(file.name);
+            return item.type == item_type::kAttachment && !item.values.empty() &&
+                   item.values.front() == Scalar(file.name);
         });
         if (!named) {
             ItemData item;
             item.name = u"$FILE";
-            item.type = 1084;
+            item.type = item_type::kAttachment;
             item.flags = item_flag::kSummary;
             item.values = {Scalar(file.name)};
             note.items.push_back(std::move(item));
@@ -238,8 +239,9 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     for (const auto& item : note.items) {
         m_insertItem.bind(1, note.noteId).bind(2, ++seq).bind(3, Utf16ToUtf8(item.name)).bind(4, int64_t{item.type});
         m_insertItem.bind(5, int64_t{item.flags});
-        const std::string encoded = item.type == 1 ? std::string() : EncodeValues(item.values);
-        m_insertItem.bindBlobInPlace(6, item.type == 1 ? std::string_view(item.richText) : std::string_view(encoded));
+        const std::string encoded = item.type == item_type::kRichText ? std::string() : EncodeValues(item.values);
+        m_insertItem.bindBlobInPlace(6, item.type == item_type::kRichText ? std::string_view(item.richText)
+                                                                          : std::string_view(encoded));
         m_insertItem.run();
     }
     for (auto& file : note.files) {

@@ -56,11 +56,12 @@ std::optional<double> Date(const QJsonValue& value) {
 int32_t TypeCode(const QString& type, const QJsonValue& value) {
     if (type.isEmpty()) {
         const QJsonValue first = value.isArray() ? value.toArray().first() : value;
-        return first.isDouble() ? 768 : 1280;
+        return first.isDouble() ? item_type::kNumbers : item_type::kText;
     }
     static const std::pair<const char16_t*, int32_t> kTypes[] = {
-        {u"text", 1280},  {u"number", 768},   {u"numbers", 768},  {u"datetime", 1024}, {u"datetimes", 1024},
-        {u"names", 1074}, {u"readers", 1075}, {u"authors", 1076}, {u"richtext", 1}};
+        {u"text", item_type::kText},          {u"number", item_type::kNumbers},      {u"numbers", item_type::kNumbers},
+        {u"datetime", item_type::kDateTimes}, {u"datetimes", item_type::kDateTimes}, {u"names", item_type::kNames},
+        {u"readers", item_type::kReaders},    {u"authors", item_type::kAuthors},     {u"richtext", 1}};
     for (const auto& [name, code] : kTypes)
         if (type.compare(QStringView(name), Qt::CaseInsensitive) == 0)
             return code;
@@ -214,24 +215,24 @@ NoteData NoteFromJson(const QJsonObject& object, const std::filesystem::path& ba
         const QJsonValue v = i.value(u"value");
         if (i.value(u"type").toString() == u"password") {
             // A password is kept only as its salted hash.
-            item.type = 1280;
+            item.type = item_type::kText;
             item.flags = item_flag::kSummary;
             item.values.emplace_back(HashPassword(U16(v.toString())));
             note.items.push_back(std::move(item));
             continue;
         }
         item.type = TypeCode(i.value(u"type").toString(), v);
-        item.flags = item.type == 1 ? 0 : item_flag::kSummary;
-        if (item.type == 1) {
+        item.flags = item.type == item_type::kRichText ? 0 : item_flag::kSummary;
+        if (item.type == item_type::kRichText) {
             item.richText = RichText(v, note, baseDir, name);
         } else {
             const QJsonArray values = v.isArray() ? v.toArray() : QJsonArray{v};
             for (const auto& element : values) {
-                if (item.type == 768) {
+                if (item.type == item_type::kNumbers) {
                     if (!element.isDouble())
                         Fail(QStringLiteral("item %1: numbers expected").arg(name));
                     item.values.emplace_back(element.toDouble());
-                } else if (item.type == 1024) {
+                } else if (item.type == item_type::kDateTimes) {
                     const auto date = Date(element);
                     if (!date)
                         Fail(QStringLiteral("item %1: unreadable date \"%2\"").arg(name, element.toString()));

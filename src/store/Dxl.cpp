@@ -199,7 +199,7 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
     if ((options.omitRichtextAttachments || options.omitMiscFileObjects) && !note.files.empty()) {
         std::vector<std::u16string> referred;
         for (const auto& item : note.items)
-            if (item.type == 1)
+            if (item.type == item_type::kRichText)
                 for (auto& ref : RichTextFileRefs(item.richText))
                     referred.push_back(std::move(ref.name));
         for (size_t i = 0; i < note.files.size(); ++i) {
@@ -208,7 +208,7 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
         }
     }
     for (const auto& item : note.items) {
-        if (item.type == 1084) {
+        if (item.type == item_type::kAttachment) {
             // A $FILE item carries its file object.
             const std::u16string name =
                 item.values.empty() || !std::holds_alternative<std::u16string>(item.values.front())
@@ -223,16 +223,16 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
             continue;
         }
         out += "<item name='" + XmlEscape(Utf16ToUtf8(item.name)) + "'";
-        if (item.flags & item_flag::kSummary && item.type != 1)
+        if (item.flags & item_flag::kSummary && item.type != item_type::kRichText)
             out += " summary='true'";
-        if (item.type == 1074)
+        if (item.type == item_type::kNames)
             out += " names='true'";
-        else if (item.type == 1075)
+        else if (item.type == item_type::kReaders)
             out += " readers='true'";
-        else if (item.type == 1076)
+        else if (item.type == item_type::kAuthors)
             out += " authors='true'";
         out += '>';
-        if (item.type == 1)
+        if (item.type == item_type::kRichText)
             out += RichTextToDxl(item.richText, options.convertNotesBitmapsToGif);
         else
             out += ListElement(item.values);

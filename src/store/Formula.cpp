@@ -465,7 +465,7 @@ private:
 
     const ItemData* available(const std::u16string& name) const {
         const ItemData* item = m_note.findItem(name);
-        if (item && m_viewContext && item->type == 1)
+        if (item && m_viewContext && item->type == item_type::kRichText)
             return nullptr; // rich text is not a summary item
         return item;
     }
@@ -476,7 +476,7 @@ private:
         const ItemData* item = available(name);
         if (!item)
             return {Scalar(std::u16string())};
-        if (item->type == 1)
+        if (item->type == item_type::kRichText)
             return {Scalar(RichTextPlainText(item->richText))};
         if (item->values.empty())
             return {Scalar(std::u16string())};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "interfaces/ComObject.h"
+#include "interfaces/DominoObjects.h"
 
 #include <cstdint>
 #include <optional>

@@ -104,7 +104,7 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
         item.name = Utf8ToUtf16(items.bytes(0));
         item.type = static_cast<int32_t>(items.int64(1));
         item.flags = static_cast<uint32_t>(items.int64(2));
-        if (item.type == 1)
+        if (item.type == item_type::kRichText)
             item.richText = items.text(3);
         else
             item.values = DecodeValues(items.bytes(3));

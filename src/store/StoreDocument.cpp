@@ -57,7 +57,7 @@ private:
 };
 
 std::shared_ptr<IItem> MakeItem(const std::shared_ptr<StoreDocument>& doc, size_t index) {
-    if (doc->note().items[index].type == 1)
+    if (doc->note().items[index].type == item_type::kRichText)
         return std::make_shared<StoreRichTextItem>(doc, index);
     return std::make_shared<StoreItem>(doc, index);
 }

@@ -112,7 +112,7 @@ public:
     // The values of the item at index: an array; rich text gives its text.
     Variant itemValues(size_t index) {
         const ItemData& item = note().items.at(index);
-        if (item.type == 1)
+        if (item.type == item_type::kRichText)
             return Guarded([&] { return Variant(Variant::Array{Variant(RichTextPlainText(richText(index)))}); });
         return ToVariantArray(item.values);
     }

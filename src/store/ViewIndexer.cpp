@@ -58,7 +58,7 @@ ValueList ItemColumnValues(const NoteData& note, const std::u16string& name) {
             return {Scalar(note.form)};
         return {};
     }
-    if (item->type == 1)
+    if (item->type == item_type::kRichText)
         return {Scalar(RichTextPlainText(item->richText))};
     return item->values;
 }

@@ -231,14 +231,14 @@ void BuildNames(const fs::path& file, Counter& counter) {
         person.created = Day(2022, 3, 1, 9);
         std::vector<std::u16string> fullNames = {c.fullName, AbbreviateName(c.fullName)};
         person.items.push_back(TextItem(u"Type", {u"Person"}));
-        person.items.push_back(TextItem(u"FullName", fullNames, 1074));
+        person.items.push_back(TextItem(u"FullName", fullNames, item_type::kNames));
         person.items.push_back(TextItem(u"ShortName", {c.shortName}));
         person.items.push_back(TextItem(u"FirstName", {c.first}));
         person.items.push_back(TextItem(u"LastName", {c.last}));
         person.items.push_back(TextItem(u"InternetAddress", {c.shortName + u"@huaxin.com.cn"}));
         person.items.push_back(TextItem(u"CompanyName", {u"华信科技有限公司"}));
         person.items.push_back(TextItem(u"Department", {c.department}));
-        person.items.push_back(TextItem(u"MailServer", {kServerName}, 1074));
+        person.items.push_back(TextItem(u"MailServer", {kServerName}, item_type::kNames));
         person.items.push_back(TextItem(u"MailFile", {u"mail\\" + c.shortName}));
         person.items.push_back(TextItem(u"HTTPPassword", {HashPassword(c.password)}));
         person.items.push_back(TextItem(u"$SecurePassword", {u"1"}));
@@ -248,16 +248,16 @@ void BuildNames(const fs::path& file, Counter& counter) {
     NoteData admins;
     admins.form = u"Group";
     admins.items = {TextItem(u"Type", {u"Group"}), TextItem(u"ListName", {u"LocalDomainAdmins"}),
-                    TextItem(u"Members", {u"CN=Administrator/O=HuaXin", u"CN=张伟/O=HuaXin"}, 1074)};
+                    TextItem(u"Members", {u"CN=Administrator/O=HuaXin", u"CN=张伟/O=HuaXin"}, item_type::kNames)};
     db->addNote(std::move(admins));
     NoteData sales;
     sales.form = u"Group";
     sales.items = {TextItem(u"Type", {u"Group"}), TextItem(u"ListName", {u"销售部全体"}),
-                   TextItem(u"Members", {u"CN=李娜/O=HuaXin", u"CN=刘洋/O=HuaXin"}, 1074)};
+                   TextItem(u"Members", {u"CN=李娜/O=HuaXin", u"CN=刘洋/O=HuaXin"}, item_type::kNames)};
     db->addNote(std::move(sales));
     NoteData server;
     server.form = u"Server";
-    server.items = {TextItem(u"Type", {u"Server"}), TextItem(u"ServerName", {kServerName}, 1074),
+    server.items = {TextItem(u"Type", {u"Server"}), TextItem(u"ServerName", {kServerName}, item_type::kNames),
                     TextItem(u"Domain", {u"HuaXin"})};
     db->addNote(std::move(server));
     counter.documents += 3;
@@ -318,10 +318,10 @@ void BuildMail(const fs::path& file, const Colleague& owner, int count, unsigned
         std::vector<std::u16string> sendTo = {sent ? other.fullName : ownerName};
         if (random() % 3 == 0)
             sendTo.push_back(kColleagues[1 + random() % 5].fullName);
-        memo.items.push_back(TextItem(u"From", {sent ? ownerName : other.fullName}, 1074));
-        memo.items.push_back(TextItem(u"SendTo", sendTo, 1074));
+        memo.items.push_back(TextItem(u"From", {sent ? ownerName : other.fullName}, item_type::kNames));
+        memo.items.push_back(TextItem(u"SendTo", sendTo, item_type::kNames));
         if (random() % 4 == 0)
-            memo.items.push_back(TextItem(u"CopyTo", {u"CN=陈静/O=HuaXin", u"CN=王芳/O=HuaXin"}, 1074));
+            memo.items.push_back(TextItem(u"CopyTo", {u"CN=陈静/O=HuaXin", u"CN=王芳/O=HuaXin"}, item_type::kNames));
         memo.items.push_back(TextItem(u"Subject", {subject}));
         memo.items.push_back(DateItem(u"PostedDate", {posted}));
         memo.items.push_back(DateItem(u"DeliveredDate", {posted + 2.0 / 1440}));
@@ -386,8 +386,9 @@ void BuildLibrary(const fs::path& file, const Pictures& pictures, Counter& count
         doc.items.push_back(TextItem(u"Subject", {u"2024年第三季度销售报告"}));
         doc.items.push_back(TextItem(u"Category", {u"报告"}));
         doc.items.push_back(TextItem(u"Department", {u"市场部"}));
-        doc.items.push_back(TextItem(u"DocAuthors", {u"CN=刘洋/O=HuaXin", u"CN=李娜/O=HuaXin"}, 1076));
-        doc.items.push_back(TextItem(u"DocReaders", {u"CN=张伟/O=HuaXin", u"[Managers]", u"LocalDomainAdmins"}, 1075));
+        doc.items.push_back(TextItem(u"DocAuthors", {u"CN=刘洋/O=HuaXin", u"CN=李娜/O=HuaXin"}, item_type::kAuthors));
+        doc.items.push_back(
+            TextItem(u"DocReaders", {u"CN=张伟/O=HuaXin", u"[Managers]", u"LocalDomainAdmins"}, item_type::kReaders));
         doc.items.push_back(DateItem(u"PublishDate", {Day(2024, 10, 8)}));
         doc.items.push_back(NumberItem(u"Version", {3}));
         doc.items.push_back(NumberItem(u"Revenue", {12850000.5, 9730000, 15200000.25}));
@@ -442,7 +443,7 @@ void BuildLibrary(const fs::path& file, const Pictures& pictures, Counter& count
                                                        : u"")}));
         doc.items.push_back(TextItem(u"Category", {categories[random() % std::size(categories)]}));
         doc.items.push_back(TextItem(u"Department", {i % 3 == 0 ? u"市场部" : (i % 3 == 1 ? u"技术部" : u"行政部")}));
-        doc.items.push_back(TextItem(u"DocAuthors", {author.fullName}, 1076));
+        doc.items.push_back(TextItem(u"DocAuthors", {author.fullName}, item_type::kAuthors));
         doc.items.push_back(DateItem(u"PublishDate", {doc.created}));
         doc.items.push_back(NumberItem(u"Version", {1.0 + i % 4}));
         doc.items.push_back(TextItem(u"Keywords", {u"文档", categories[i % std::size(categories)]}));
@@ -556,7 +557,7 @@ void BuildArchive(const fs::path& file, const Pictures& pictures, Counter& count
         project.items.push_back(TextItem(u"ProjectNo", {Utf8ToUtf16("P2023-" + std::to_string(100 + i))}));
         project.items.push_back(TextItem(u"Subject", {std::u16string(names[i % std::size(names)]) + u" " +
                                                       Utf8ToUtf16(std::to_string(i / 6 + 1)) + u"期"}));
-        project.items.push_back(TextItem(u"Manager", {kColleagues[i % 5].fullName}, 1074));
+        project.items.push_back(TextItem(u"Manager", {kColleagues[i % 5].fullName}, item_type::kNames));
         project.items.push_back(NumberItem(u"Budget", {50000.0 * (1 + i % 7)}));
         project.items.push_back(DateItem(u"StartDate", {Day(2023, 1 + i % 12, 3)}));
         project.items.push_back(DateItem(u"EndDate", {Day(2023, 1 + i % 12, 3) + 90 + i}));

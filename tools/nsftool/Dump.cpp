@@ -26,19 +26,19 @@ const char* TypeName(int32_t type) {
     switch (type) {
     case 1:
         return "richtext";
-    case 768:
+    case item_type::kNumbers:
         return "number";
-    case 1024:
+    case item_type::kDateTimes:
         return "datetime";
-    case 1074:
+    case item_type::kNames:
         return "names";
-    case 1075:
+    case item_type::kReaders:
         return "readers";
-    case 1076:
+    case item_type::kAuthors:
         return "authors";
-    case 1084:
+    case item_type::kAttachment:
         return "attachment";
-    case 1280:
+    case item_type::kText:
         return "text";
     default:
         return "other";
@@ -94,7 +94,7 @@ void DumpDatabase(const std::filesystem::path& nsf, std::ostream& out, int maxEn
             << U8(store::ScalarToText(OleDate{note->created})) << "\n";
         for (const auto& item : note->items) {
             out << "  " << U8(item.name) << " (" << TypeName(item.type) << "): ";
-            if (item.type == 1) {
+            if (item.type == item_type::kRichText) {
                 std::string text = U8(store::RichTextPlainText(item.richText));
                 for (auto& c : text)
                     if (c == '\r' || c == '\n')
