@@ -1,5 +1,7 @@
 #include "store/NsfFile.h"
 
+#include "interfaces/Text.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -198,9 +200,7 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
         note.unid = NewUnid();
     if (!IsValidUnid(note.unid))
         throw std::runtime_error("invalid universal ID " + Utf16ToUtf8(note.unid));
-    for (auto& c : note.unid)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
+    note.unid = AsciiUpper(note.unid);
     const double now = m_now;
     if (note.created == 0)
         note.created = now;
@@ -276,12 +276,8 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
 }
 
 std::optional<int64_t> DatabaseWriter::noteIdOf(const std::u16string& unid) {
-    std::u16string upper = unid;
-    for (auto& c : upper)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
     auto find = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
-    find.bind(1, Utf16ToUtf8(upper));
+    find.bind(1, Utf16ToUtf8(AsciiUpper(unid)));
     return find.step() ? std::optional(find.int64(0)) : std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "store/DxlImport.h"
 
 #include "interfaces/DominoObjects.h"
+#include "interfaces/Text.h"
 #include "store/DxlSource.h"
 #include "store/Formula.h"
 #include "store/NsfFile.h"
@@ -28,13 +29,6 @@ namespace fs = std::filesystem;
 using namespace dxl;
 using namespace item_type;
 const std::u16string kAllDocumentsView = u"所有文档";
-
-std::u16string UpperUnid(std::u16string unid) {
-    for (char16_t& c : unid)
-        if (c >= u'a' && c <= u'f')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    return unid;
-}
 
 void Append(QString& text, QStringView more) {
     text += more;
@@ -207,7 +201,7 @@ private:
             const QString unid = QString::fromStdU16String(doc.unid).toUpper();
             if (m_append) {
                 m_writer.removeNote(doc.unid);
-                if (m_imported.count(UpperUnid(doc.unid)) > 0) {
+                if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
                     // The one replaced came from this import: it is counted no more.
                     note(line, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
                                               "it")
@@ -233,7 +227,7 @@ private:
         ++m_report.documents;
         const std::u16string written = m_writer.addNote(std::move(doc));
         if (m_append)
-            m_imported.insert(UpperUnid(written));
+            m_imported.insert(AsciiUpper(written));
     }
 
     void readNoteInfo(NoteData& doc) {

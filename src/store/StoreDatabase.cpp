@@ -181,10 +181,7 @@ public:
     std::shared_ptr<IDocument> GetDocumentByUNID(const std::u16string& unid) override {
         if (!IsValidUnid(unid))
             Raise(notes_text::kInvalidUnid, notes_code::kBadUnid);
-        std::u16string upper = unid;
-        for (auto& c : upper)
-            if (c >= u'a' && c <= u'f')
-                c = static_cast<char16_t>(c - u'a' + u'A');
+        const std::u16string upper = AsciiUpper(unid);
         return Guarded([&] {
             auto& stmt = m_file->noteByUnid;
             stmt.bind(1, Utf16ToUtf8(upper));

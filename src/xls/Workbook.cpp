@@ -1,5 +1,6 @@
 #include "xls/Workbook.h"
 
+#include "interfaces/Text.h"
 #include "xls/CompoundFile.h"
 #include "xls/FileSink.h"
 #include "xls/Globals.h"
@@ -51,13 +52,7 @@ void Workbook::setActiveSheet(uint32_t index) {
 }
 
 void Workbook::setSheetName(std::u16string_view name) {
-    const auto folded = [](std::u16string_view text) {
-        std::u16string out(text);
-        for (char16_t& c : out)
-            if (c >= u'a' && c <= u'z')
-                c = static_cast<char16_t>(c - u'a' + u'A');
-        return out;
-    };
+    const auto folded = [](std::u16string_view text) { return AsciiUpper(text); };
     const bool refused =
         name.empty() || name.size() > kMaxSheetName || name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
     bool taken = false;
