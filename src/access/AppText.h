@@ -10,5 +10,20 @@ inline void ShowMessage(IPrompter& prompter, const QString& text) {
     prompter.MessageBox(kAppTitle, text, IPrompter::Icon::None, IPrompter::Buttons::Ok);
 }
 
+// The texts both programs show (the window in message boxes, the command line on its error
+// output), in one place so that they never drift apart.
+namespace app_text {
+inline const QString kConnectFailed = QStringLiteral("连接服务器失败!");
+inline const QString kDatabaseError = QStringLiteral("访问数据库出错："); // followed by the error
+inline const QString kReadError = QStringLiteral("读取数据出错:");        // followed by the error
+inline const QString kViewError = QStringLiteral("连接视图出错:");        // followed by the error
+inline const QString kDocumentError = QStringLiteral("连接文档出错:");    // followed by the error
+inline const QString kFileExists = QStringLiteral("文件已存在!");         // after the workbook's path
+inline const QString kNothingToExport = QStringLiteral("当前没有可导出的内容");
+inline const QString kNoSpreadsheet = QStringLiteral("请确认您电脑上是否安装了EXCEL！");
+inline const QString kExportDone =
+    QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为："); // then the folder
+} // namespace app_text
+
 // Follows the two messages of a failed component registration.
 inline const QString kContactSupplier = QStringLiteral("请与软件供应商联系：Verdanix 技术支持，support@verdanix.com。");

@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kDocumentError = QStringLiteral("连接文档出错:");
 constexpr qsizetype kMaxCellText = 32767; // characters a cell holds
 constexpr int32_t kRowsPerSheet = 65536;  // the header row and 65,535 documents
 constexpr int32_t kColumnsPerSheet = 256; // the ID column and 255 fields
@@ -383,11 +382,11 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         return result;
     const QString workbook = WorkbookPath(fileName);
     if (QFileInfo::exists(workbook)) {
-        ShowMessage(context.prompter, workbook + QStringLiteral("文件已存在!"));
+        ShowMessage(context.prompter, workbook + app_text::kFileExists);
         return result;
     }
     if (docCount == 0) {
-        ShowMessage(context.prompter, QStringLiteral("当前没有可导出的内容"));
+        ShowMessage(context.prompter, app_text::kNothingToExport);
         return result;
     }
     if (viewName.isEmpty())
@@ -399,7 +398,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         started = context.spreadsheet.CreateApplication();
         started->AddWorkbook();
     } catch (const std::exception&) {
-        ShowMessage(context.prompter, QStringLiteral("请确认您电脑上是否安装了EXCEL！"));
+        ShowMessage(context.prompter, app_text::kNoSpreadsheet);
         return result;
     }
     RunningApplication app(std::move(started));
@@ -417,7 +416,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         try {
             app->SaveActiveWorkbookAs(workbook.toStdU16String());
         } catch (const std::exception& saveError) {
-            ShowMessage(context.prompter, kDocumentError + ExceptionMessage(saveError));
+            ShowMessage(context.prompter, app_text::kDocumentError + ExceptionMessage(saveError));
         }
         return result;
     };
@@ -426,7 +425,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     try {
         view.ConnectTo(context.database.GetView(viewName.toStdU16String()));
     } catch (const std::exception& error) {
-        return fail(QStringLiteral("连接视图出错:"), error);
+        return fail(app_text::kViewError, error);
     }
     TNotesDocument doc;
     try {
@@ -434,12 +433,12 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         const QStringList header = VariantArrayToTexts(doc.Items());
         exporter.WriteDocuments(view, doc, header);
     } catch (const std::exception& error) {
-        return fail(kDocumentError, error);
+        return fail(app_text::kDocumentError, error);
     }
     try {
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
     } catch (const std::exception& error) {
-        ShowMessage(context.prompter, kDocumentError + ExceptionMessage(error));
+        ShowMessage(context.prompter, app_text::kDocumentError + ExceptionMessage(error));
         result.missing = std::move(exporter.missing());
         return result;
     }
@@ -447,9 +446,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     context.progress.CloseWaitMsg();
     result.missing = std::move(exporter.missing());
     const QString missingLine = MissingFilesLine(workbook, result);
-    ShowMessage(context.prompter,
-                QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：") +
-                    QDir::toNativeSeparators(folder) + missingLine);
+    ShowMessage(context.prompter, app_text::kExportDone + QDir::toNativeSeparators(folder) + missingLine);
     result.completed = true;
     return result;
 }

@@ -45,7 +45,7 @@ void TfrmMain::openserverExecute() {
 void TfrmMain::ConnectServer() {
     WaitMsgScope closeOnExit(*m_env.progress);
     if (!ConnectToServer(*session, SettingsFilePath(m_env.exeDir), {serverName, userName, password})) {
-        ShowMessage(*m_env.prompter, QStringLiteral("连接服务器失败!"));
+        ShowMessage(*m_env.prompter, app_text::kConnectFailed);
         return;
     }
     dataPath = GetDominoDataPath(*m_env.registry);
@@ -103,7 +103,7 @@ void TfrmMain::ListDatabaseViews(QTreeWidgetItem* node) {
     try {
         db = OpenDatabase(*session, serverName, path);
     } catch (const std::exception& error) {
-        ShowMessage(*m_env.prompter, QStringLiteral("访问数据库出错：") + ExceptionMessage(error));
+        ShowMessage(*m_env.prompter, app_text::kDatabaseError + ExceptionMessage(error));
         return;
     }
     dbPath = path;
@@ -142,7 +142,7 @@ void TfrmMain::LoadDocumentPage(TNotesDatabase& db, const QString& name) {
         setStatusPanelText(1, page.status);
     }
     if (page.error)
-        ShowMessage(*m_env.prompter, QStringLiteral("读取数据出错:") + *page.error);
+        ShowMessage(*m_env.prompter, app_text::kReadError + *page.error);
 }
 
 bool TfrmMain::IsViewListed() const {

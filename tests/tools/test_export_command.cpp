@@ -84,8 +84,8 @@ TEST_F(ExportCommand, WritesWhatTheWindowWrites) {
     XlsSpreadsheetAutomation xls;
     RecordingProgress progress;
     RecordingPrompter prompter;
-    ASSERT_TRUE(
-        ExportToExcel({session, database, xls, progress, prompter, {}}, out.filePath("window"), "按主题", 30).completed);
+    ASSERT_TRUE(ExportToExcel({session, database, xls, progress, prompter, {}}, out.filePath("window"), "按主题", 30)
+                    .completed);
     const QByteArray cli = Workbook(out.filePath("cli.xls"));
     EXPECT_FALSE(cli.isEmpty());
     EXPECT_EQ(cli, Workbook(out.filePath("window.xls")));
@@ -111,6 +111,7 @@ TEST_F(ExportCommand, EachFailureHasItsStatusAndMessage) {
         Exec({"--server", "Test01/Org", "--user", "wangfang", "--database", "db.nsf", "--list-views"}, "wrong\n");
     EXPECT_EQ(logOn.status, 3);
     EXPECT_TRUE(logOn.err.startsWith("连接服务器失败!"));
+    EXPECT_TRUE(logOn.err.contains("密码错误")) << "the reason follows";
     EXPECT_EQ(Exec({"--server", "Test01/Org", "--user", "wangfang", "--database", "db.nsf", "--list-views"}, "s3cret\n")
                   .status,
               0);

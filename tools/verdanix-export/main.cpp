@@ -1,5 +1,6 @@
 // verdanix-export: the window's export from a terminal, for scripts and machines without a
 // display. It runs the same export as the window (one code path) on the same back ends.
+#include "access/AppText.h"
 #include "access/Domino_TLB.h"
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
@@ -214,14 +215,14 @@ public:
                                             file.isEmpty() ? databasePath : file)
                                    ->DefaultInterface());
         } catch (const std::exception& error) {
-            return fail(kNotFound, QStringLiteral("访问数据库出错：") + ExceptionMessage(error) + QLatin1Char(' ') +
+            return fail(kNotFound, app_text::kDatabaseError + ExceptionMessage(error) + QLatin1Char(' ') +
                                        (file.isEmpty() ? databasePath : file));
         }
         QStringList shown;
         try {
             shown = ShownViewNames(database);
         } catch (const std::exception& error) {
-            return fail(kNotFound, QStringLiteral("读取数据出错:") + ExceptionMessage(error));
+            return fail(kNotFound, app_text::kReadError + ExceptionMessage(error));
         }
         if (listViews) {
             for (const QString& name : shown)
@@ -274,8 +275,10 @@ private:
             }
             session.InitializeUsingNotesUserName(m_options.value("user").toStdU16String(), password.toStdU16String());
             return kDone;
-        } catch (const std::exception&) {
-            return fail(kLogOnFailed, QStringLiteral("连接服务器失败! ") + m_options.value("server"));
+        } catch (const std::exception& error) {
+            // The window shows the bare message; here the reason follows it.
+            return fail(kLogOnFailed, app_text::kConnectFailed + QLatin1Char(' ') + m_options.value("server") +
+                                          QStringLiteral(": ") + ExceptionMessage(error));
         }
     }
 
@@ -322,13 +325,13 @@ private:
             listed.ConnectTo(database.GetView(view.toStdU16String()));
             count = listed.EntryCount();
         } catch (const std::exception& error) {
-            return fail(kNotFound, QStringLiteral("连接视图出错:") + ExceptionMessage(error));
+            return fail(kNotFound, app_text::kViewError + ExceptionMessage(error));
         }
         const bool exists = QFileInfo::exists(workbook);
         if (exists && !m_options.isSet("overwrite"))
-            return fail(kOutputExists, workbook + QStringLiteral("文件已存在!"));
+            return fail(kOutputExists, workbook + app_text::kFileExists);
         if (count == 0)
-            return fail(kFailed, QStringLiteral("当前没有可导出的内容 ") + view);
+            return fail(kFailed, app_text::kNothingToExport + QLatin1Char(' ') + view);
         // An existing workbook is replaced only when the new one is complete.
         const QString target = exists ? workbook + QStringLiteral(".partial.xls") : workbook;
         QFile::remove(target);
