@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Starts Verdanix under Xvfb on the demo installation and saves a screenshot.
 #   scripts/screenshot.sh [out.png] [what]
-# what: main (the main window after start-up, the default), connected (after logging on with
-# the connect dialog as the demo fills it), selected (a row of a listed view selected), missing (an
-# export whose attachments cannot be saved), dialog (the connect dialog open), failed (a log-on with a wrong password: the message
-# over the progress window), progress (the progress window over the main window), blocking (the
-# same while the user-interface thread is busy, as during a slow log-on).
+# what: main (the main window after start-up, the default), dialog (the connect dialog open),
+# connected (logged on as the dialog comes filled in, the whole tree open), failed (a log-on with
+# a wrong password: the message over the progress window), views (a database's views as icons),
+# page and last (a view's first and last page), selected (a row of that page selected), detail
+# (a document's detail window), export (the message after exporting that view), missing (an
+# export whose attachments cannot be saved), locked (opening a file another program holds),
+# progress (the progress window over the main window), blocking (the same while the
+# user-interface thread is busy, as during a slow log-on).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
 what="${2:-main}"
+# The window's title carries the project's version.
+version=$(sed -n 's/^project(Verdanix VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 ensure_packages
 echo "Building in $BUILD ..."
 quiet_build "$BUILD"
@@ -17,7 +22,7 @@ make_demo
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $app ${wm:-} $xvfb 2>/dev/null || true' EXIT
+trap 'kill ${app:-} ${wm:-} $xvfb 2>/dev/null || true' EXIT
 sleep 1
 export DISPLAY="$display"
 # A window manager gives the windows their title bars and lets the main window open maximised.
@@ -35,7 +40,7 @@ browse=""
 case "$what" in views | page | selected | last | detail | export | missing) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
-    win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
+    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
     xdotool mousemove --window "$win" 40 45 click 1
     sleep 1.5
     if [ "$what" = dialog ]; then
@@ -102,7 +107,7 @@ if [ "$what" = locked ]; then
     file="$ROOT/demo/data/names.nsf"
     flock -s "$file" sleep 30 &
     holder=$!
-    win=$(xdotool search --onlyvisible --name '^VerdanixV3.2$' | tail -n 1)
+    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
     xdotool mousemove --window "$win" 105 45 click 1 # the toolbar's "打开文件"
     sleep 2
     xdotool type "$file"

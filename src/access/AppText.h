@@ -3,7 +3,7 @@
 
 #include "platform/Prompter.h"
 
-inline const QString kAppTitle = QStringLiteral("VerdanixV3.2");
+inline const QString kAppTitle = QStringLiteral("VerdanixV" VERDANIX_VERSION);
 
 // A plain message box captioned with the application title: no icon, one OK button.
 inline void ShowMessage(IPrompter& prompter, const QString& text) {

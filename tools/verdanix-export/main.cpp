@@ -285,11 +285,14 @@ private:
     int listDatabases(const QString& root) {
         if (root.isEmpty() || !QFileInfo(root).isDir())
             return fail(kNotFound, QStringLiteral("no data folder (--data-dir) ") + root);
-        QDirIterator it(root, {QStringLiteral("*.nsf"), QStringLiteral("*.NSF")}, QDir::Files,
-                        QDirIterator::Subdirectories);
+        // The files the tree opens as databases (".nsf" in any letter case).
+        QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
         QStringList databases;
-        while (it.hasNext())
-            databases << QDir(root).relativeFilePath(it.next());
+        while (it.hasNext()) {
+            const QString file = it.next();
+            if (IsDatabaseNodeText(it.fileName()))
+                databases << QDir(root).relativeFilePath(file);
+        }
         databases.sort();
         for (const QString& path : databases)
             std::cout << QDir::toNativeSeparators(path).toStdString() << '\n';
