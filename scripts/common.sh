@@ -8,9 +8,9 @@ BUILD="${VERDANIX_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
     build-essential cmake ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
-    libsqlite3-dev libgif-dev libjpeg62-turbo-dev libxlsxwriter-dev
+    libsqlite3-dev libgif-dev libjpeg62-turbo-dev libxlsxwriter-dev zlib1g-dev
     googletest libgtest-dev libbenchmark-dev
-    python3-xlrd
+    python3-xlrd python3-openpyxl
     fonts-wqy-microhei
     xvfb xauth imagemagick xdotool openbox
 )

@@ -115,7 +115,7 @@ private:
 class CapturingAutomation : public ISpreadsheetAutomation {
 public:
     Captured captured;
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat) override {
         return std::make_unique<CapturedWorkbook>(captured);
     }
 };

@@ -20,8 +20,6 @@
 namespace {
 
 constexpr qsizetype kMaxCellText = 32767; // characters a cell holds
-constexpr int32_t kRowsPerSheet = 65536;  // the header row and 65,535 documents
-constexpr int32_t kColumnsPerSheet = 256; // the ID column and 255 fields
 constexpr qint64 kEventIntervalMs = 50;
 constexpr int kCellsPerCheck = 64; // cells between two looks at the clock
 
@@ -56,24 +54,25 @@ private:
 // further sheets; every block of documents has a sheet for each block of fields.
 class SheetLayout {
 public:
-    static constexpr int32_t kDocumentsPerSheet = kRowsPerSheet - 1;
-    static constexpr int32_t kFieldsPerSheet = kColumnsPerSheet - 1;
-
-    SheetLayout(int32_t docCount, qsizetype fields)
-        : m_docCount(docCount), m_fields(static_cast<int32_t>(std::min<qsizetype>(fields, INT32_MAX))),
-          m_rowBlocks(std::max(1, Blocks(docCount, kDocumentsPerSheet))),
-          m_columnBlocks(std::max(1, Blocks(m_fields, kFieldsPerSheet))) {}
+    // The rows and columns of a sheet of the format: the header row and the ID column aside, the
+    // documents and fields a sheet holds.
+    SheetLayout(WorkbookFormat format, int32_t docCount, qsizetype fields)
+        : m_documentsPerSheet(format == WorkbookFormat::Xlsx ? 1048576 - 1 : 65536 - 1),
+          m_fieldsPerSheet(format == WorkbookFormat::Xlsx ? 16384 - 1 : 256 - 1), m_docCount(docCount),
+          m_fields(static_cast<int32_t>(std::min<qsizetype>(fields, INT32_MAX))),
+          m_rowBlocks(std::max(1, Blocks(docCount, m_documentsPerSheet))),
+          m_columnBlocks(std::max(1, Blocks(m_fields, m_fieldsPerSheet))) {}
 
     int32_t columnBlocks() const { return m_columnBlocks; }
     // The sheet (from 1) of a document block and a field block.
     int32_t sheet(int32_t rowBlock, int32_t columnBlock) const { return rowBlock * m_columnBlocks + columnBlock + 1; }
     // The fields [first, last) of a field block.
-    int32_t firstField(int32_t columnBlock) const { return columnBlock * kFieldsPerSheet; }
+    int32_t firstField(int32_t columnBlock) const { return columnBlock * m_fieldsPerSheet; }
     int32_t endField(int32_t columnBlock) const {
-        return std::min(m_fields, firstField(columnBlock) + kFieldsPerSheet);
+        return std::min(m_fields, firstField(columnBlock) + m_fieldsPerSheet);
     }
-    static int32_t rowBlock(int32_t r) { return r / kDocumentsPerSheet; }
-    static int32_t row(int32_t r) { return r % kDocumentsPerSheet + 2; }
+    int32_t rowBlock(int32_t r) const { return r / m_documentsPerSheet; }
+    int32_t row(int32_t r) const { return r % m_documentsPerSheet + 2; }
 
     // A sheet's name when there are several: the documents and fields it holds, from 1.
     QString sheetName(int32_t rowBlock, int32_t columnBlock) const {
@@ -82,8 +81,8 @@ public:
         QStringList parts;
         if (m_rowBlocks > 1)
             parts << QStringLiteral("文档%1-%2")
-                         .arg(rowBlock * kDocumentsPerSheet + 1)
-                         .arg(std::min<int64_t>(m_docCount, int64_t{rowBlock + 1} * kDocumentsPerSheet));
+                         .arg(rowBlock * m_documentsPerSheet + 1)
+                         .arg(std::min<int64_t>(m_docCount, int64_t{rowBlock + 1} * m_documentsPerSheet));
         if (m_columnBlocks > 1)
             parts << QStringLiteral("域%1-%2").arg(firstField(columnBlock) + 1).arg(endField(columnBlock));
         return parts.join(QLatin1Char(' '));
@@ -94,6 +93,8 @@ private:
         return static_cast<int32_t>((int64_t{count} + size - 1) / size);
     }
 
+    int32_t m_documentsPerSheet;
+    int32_t m_fieldsPerSheet;
     int32_t m_docCount;
     int32_t m_fields;
     int32_t m_rowBlocks;
@@ -103,9 +104,9 @@ private:
 class Exporter {
 public:
     Exporter(const ExportContext& context, ISpreadsheetApplication& app, QString workbook, QString folder,
-             int32_t docCount)
+             int32_t docCount, WorkbookFormat format)
         : m_context(context), m_app(app), m_workbook(std::move(workbook)), m_folder(std::move(folder)),
-          m_docCount(docCount),
+          m_docCount(docCount), m_format(format),
           m_exporting(QStringLiteral("正在导出数据到") + QFileInfo(m_workbook).fileName() + QStringLiteral("...")) {
         m_events.start();
     }
@@ -115,13 +116,13 @@ public:
 
     // Writes the documents from doc on, one row each; ends early when the view has fewer.
     void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
-        const SheetLayout layout(m_docCount, header.size());
+        const SheetLayout layout(m_format, m_docCount, header.size());
         for (const QString& name : header)
             m_itemNames.push_back(name.toStdU16String());
         StartSheets(layout, header, 0);
         for (int32_t r = 0; r < m_docCount && doc.IsBound(); ++r) {
-            const int32_t block = SheetLayout::rowBlock(r);
-            if (r > 0 && block > SheetLayout::rowBlock(r - 1))
+            const int32_t block = layout.rowBlock(r);
+            if (r > 0 && block > layout.rowBlock(r - 1))
                 StartSheets(layout, header, block);
             WriteDocument(doc, header, layout, r);
             doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
@@ -156,8 +157,8 @@ private:
     void WriteDocument(TNotesDocument& doc, const QStringList& header, const SheetLayout& layout, int32_t r) {
         const QString unid = QString::fromStdU16String(doc.UniversalID());
         const std::u16string unidText = unid.toStdU16String();
-        const int32_t row = SheetLayout::row(r);
-        const int32_t rowBlock = SheetLayout::rowBlock(r);
+        const int32_t row = layout.row(r);
+        const int32_t rowBlock = layout.rowBlock(r);
         if (layout.columnBlocks() > 1)
             m_app.ActivateSheet(layout.sheet(rowBlock, 0));
         m_app.SetCellValue(row, 1, unidText);
@@ -317,6 +318,7 @@ private:
     QString m_workbook;
     QString m_folder; // the attachment folder
     int32_t m_docCount;
+    WorkbookFormat m_format;
     QString m_exporting;
     QElapsedTimer m_events;
     std::vector<MissingFile> m_missing;
@@ -326,10 +328,15 @@ private:
 
 } // namespace
 
-QString WorkbookPath(const QString& fileName) {
-    if (fileName.size() >= 4 && fileName.right(4).toUpper() == QLatin1String(".XLS"))
+QString WorkbookPath(const QString& fileName, WorkbookFormat format) {
+    if (fileName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
+        fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return fileName;
-    return fileName + QStringLiteral(".xls");
+    return fileName + (format == WorkbookFormat::Xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".xls"));
+}
+
+WorkbookFormat FormatOf(const QString& workbook) {
+    return workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? WorkbookFormat::Xlsx : WorkbookFormat::Xls;
 }
 
 QString AttachmentFolder(const QString& workbook, const QString& viewName) {
@@ -375,12 +382,13 @@ QString FileNamePart(const QString& fileName) {
 } // namespace
 
 ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
-                           int32_t docCount) {
+                           int32_t docCount, WorkbookFormat chosen) {
     ExportResult result;
     // A dialog gives its folder with the name typed: a name of blanks is no name.
     if (TrimBlanks(FileNamePart(fileName).toStdU16String()).empty())
         return result;
-    const QString workbook = WorkbookPath(fileName);
+    const QString workbook = WorkbookPath(fileName, chosen);
+    const WorkbookFormat format = FormatOf(workbook);
     if (QFileInfo::exists(workbook)) {
         ShowMessage(context.prompter, workbook + app_text::kFileExists);
         return result;
@@ -395,7 +403,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
 
     std::unique_ptr<ISpreadsheetApplication> started;
     try {
-        started = context.spreadsheet.CreateApplication();
+        started = context.spreadsheet.CreateApplication(format);
         started->AddWorkbook();
     } catch (const std::exception&) {
         ShowMessage(context.prompter, app_text::kNoSpreadsheet);
@@ -403,7 +411,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     }
     RunningApplication app(std::move(started));
     WaitMsgScope closeProgress(context.progress);
-    Exporter exporter(context, *app, workbook, folder, docCount);
+    Exporter exporter(context, *app, workbook, folder, docCount, format);
     context.progress.ShowWaitMsg();
     context.progress.SetWaitMsgText(exporter.exportingText());
     context.progress.SetWaitProgress(docCount, 0);

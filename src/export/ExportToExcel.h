@@ -5,6 +5,7 @@
 #pragma once
 
 #include "export/DocumentFiles.h"
+#include "interfaces/SpreadsheetAutomation.h"
 
 #include <QString>
 
@@ -13,7 +14,6 @@
 
 class IProgress;
 class IPrompter;
-class ISpreadsheetAutomation;
 class TNotesDatabase;
 class TNotesSession;
 
@@ -36,15 +36,18 @@ struct ExportResult {
 };
 
 // Exports docCount documents of view viewName of the context's database to the workbook
-// fileName (".xls" is added unless it ends so), telling the user the outcome. A sheet holds
-// 65,535 documents and 255 fields; further documents and fields go on in further sheets, each
-// with its header row and the document IDs, named after the documents and fields they hold.
+// fileName (".xls" or ".xlsx" is added, as chosen, unless it ends in either; the ending decides
+// the format), telling the user the outcome. A sheet holds 65,535 documents and 255 fields in
+// .xls, 1,048,575 and 16,383 in .xlsx; further documents and fields go on in further sheets,
+// each with its header row and the document IDs, named after the documents and fields they hold.
 ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
-                           int32_t docCount);
+                           int32_t docCount, WorkbookFormat chosen = WorkbookFormat::Xls);
 
-// The workbook path for a chosen file name: ".xls" added unless its last four characters,
-// upper-cased, are ".XLS".
-QString WorkbookPath(const QString& fileName);
+// The workbook path for a chosen file name: kept when it ends in ".xls" or ".xlsx" (any letter
+// case), else with the chosen format's ending added.
+QString WorkbookPath(const QString& fileName, WorkbookFormat chosen = WorkbookFormat::Xls);
+// The format a workbook path is written in: ".xlsx" Office Open XML, anything else .xls.
+WorkbookFormat FormatOf(const QString& workbook);
 
 // The folder beside workbook that holds the attachments of view viewName's documents: the view's
 // name (a "\" in it makes a folder level) followed by "附件".

@@ -31,16 +31,20 @@ public:
     virtual void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) = 0;
     // "cells"(row, column), "value" := text.
     virtual void SetCellValue(int32_t row, int32_t column, std::u16string_view text) = 0;
-    // "activeworkbook", "SaveAs"(path).
+    // "activeworkbook", "SaveAs"(path, the format's file format number: 56 .xls, 51 .xlsx).
     virtual void SaveActiveWorkbookAs(const std::u16string& path) = 0;
     // "quit".
     virtual void Quit() = 0;
 };
 
+// The file format a workbook is saved in: Excel 97-2003 (.xls, 65,536 rows and 256 columns a
+// sheet) or Office Open XML (.xlsx, 1,048,576 rows and 16,384 columns).
+enum class WorkbookFormat { Xls, Xlsx };
+
 class ISpreadsheetAutomation {
 public:
     virtual ~ISpreadsheetAutomation() = default;
-    // Creates the automation object by its programmatic identifier ("Excel.Application").
-    // Raises EOleException when no server can be created.
-    virtual std::unique_ptr<ISpreadsheetApplication> CreateApplication() = 0;
+    // Creates the automation object by its programmatic identifier ("Excel.Application") for a
+    // workbook that will be saved in format. Raises EOleException when no server can be created.
+    virtual std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat format) = 0;
 };

@@ -22,7 +22,9 @@ std::optional<QString> RecordingPrompter::OpenFileName(const QString& filter, co
     return name;
 }
 
-std::optional<QString> RecordingPrompter::SaveFileName(const QString& filter, const QString& folder) {
+std::optional<QString> RecordingPrompter::SaveFileName(const QString& filter, const QString& folder, int* chosen) {
+    if (chosen)
+        *chosen = chosenFilter;
     return OpenFileName(filter, folder);
 }
 

@@ -19,10 +19,13 @@ public:
     virtual ~IPrompter() = default;
 
     virtual Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) = 0;
-    // The chosen file's full path; nothing when the user cancels. filter is "Name|*.ext"; the
-    // dialog starts in folder (the working folder when it is empty).
+    // The chosen file's full path; nothing when the user cancels. filter is "Name|*.ext", or
+    // several such pairs joined by "|", the first selected; the dialog starts in folder (the
+    // working folder when it is empty). chosenFilter, when given, gets the number (from 0) of the
+    // pair the user left selected.
     virtual std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) = 0;
-    virtual std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) = 0;
+    virtual std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {},
+                                                int* chosenFilter = nullptr) = 0;
 };
 
 class RecordingPrompter : public IPrompter {
@@ -41,10 +44,12 @@ public:
     // dialogs are cancelled. A null QString in fileNames cancels that dialog.
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
+    int chosenFilter = 0; // the filter the save dialogs report as selected
 
     Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
     std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) override;
-    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) override;
+    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {},
+                                        int* chosenFilter = nullptr) override;
 
     QStringList texts() const;
 };

@@ -19,11 +19,11 @@ namespace {
 // The spreadsheet program where one is installed, else the program's own workbook writer.
 class ChoosingSpreadsheetAutomation : public ISpreadsheetAutomation {
 public:
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat format) override {
         try {
-            return m_program.CreateApplication();
+            return m_program.CreateApplication(format);
         } catch (const EOleException&) {
-            return m_writer.CreateApplication();
+            return m_writer.CreateApplication(format);
         }
     }
 

@@ -16,13 +16,17 @@ void TfrmMain::exportExecute() {
     const QString folder = m_lastExportFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                                : m_lastExportFolder;
-    if (const auto fileName = m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls"), folder)) {
+    // .xls first and selected; the filter the user leaves selected decides the format of a name
+    // typed without an ending.
+    int chosen = 0;
+    if (const auto fileName =
+            m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls|Excel 工作簿|*.xlsx"), folder, &chosen)) {
         m_lastExportFolder = QFileInfo(*fileName).absolutePath();
-        ExportToExcel(*fileName);
+        ExportToExcel(*fileName, chosen == 1 ? WorkbookFormat::Xlsx : WorkbookFormat::Xls);
     }
 }
 
-void TfrmMain::ExportToExcel(const QString& FileName) {
+void TfrmMain::ExportToExcel(const QString& FileName, WorkbookFormat format) {
     m_exporting = true;
     const struct Done {
         bool& flag;
@@ -33,7 +37,7 @@ void TfrmMain::ExportToExcel(const QString& FileName) {
     exported.ConnectTo(database->DefaultInterface());
     const ExportContext context{*session,        exported,        *m_env.spreadsheet,
                                 *m_env.progress, *m_env.prompter, [] { QCoreApplication::processEvents(); }};
-    ::ExportToExcel(context, FileName, viewName, docCount);
+    ::ExportToExcel(context, FileName, viewName, docCount, format);
 }
 
 void TfrmMain::inportdataExecute() {

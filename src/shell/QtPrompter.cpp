@@ -62,7 +62,7 @@ std::optional<QString> QtPrompter::OpenFileName(const QString& filter, const QSt
     return dialog.selectedFiles().front();
 }
 
-std::optional<QString> QtPrompter::SaveFileName(const QString& filter, const QString& folder) {
+std::optional<QString> QtPrompter::SaveFileName(const QString& filter, const QString& folder, int* chosenFilter) {
     QFileDialog dialog(m_parent, QString(), folder, QtFilter(filter));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     KeepAboveProgress(dialog);
@@ -70,5 +70,8 @@ std::optional<QString> QtPrompter::SaveFileName(const QString& filter, const QSt
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (chosenFilter)
+        *chosenFilter =
+            static_cast<int>(QtFilter(filter).split(QStringLiteral(";;")).indexOf(dialog.selectedNameFilter()));
     return dialog.selectedFiles().front();
 }

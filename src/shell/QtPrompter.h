@@ -15,7 +15,8 @@ public:
 
     Answer MessageBox(const QString& caption, const QString& text, Icon icon, Buttons buttons) override;
     std::optional<QString> OpenFileName(const QString& filter, const QString& folder = {}) override;
-    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {}) override;
+    std::optional<QString> SaveFileName(const QString& filter, const QString& folder = {},
+                                        int* chosenFilter = nullptr) override;
 
     // "Name|*.ext|Other|*.x" as Qt writes it: "Name (*.ext);;Other (*.x)".
     static QString QtFilter(const QString& filter);

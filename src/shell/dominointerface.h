@@ -37,4 +37,3 @@ void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QStri
 
 // This computer's host name in upper case (ASCII letters only); empty when it has none.
 QString GetLocalHostName();
-

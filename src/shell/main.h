@@ -4,6 +4,7 @@
 #pragma once
 
 #include "access/Domino_TLB.h"
+#include "interfaces/SpreadsheetAutomation.h"
 
 #include <QFrame>
 #include <QMainWindow>
@@ -91,8 +92,8 @@ public:
     void ConnectServer();
     // Lists the page of view name of db that starts after pageStart.
     void LoadDocumentPage(TNotesDatabase& db, const QString& name);
-    // Exports the listed view to the workbook FileName.
-    void ExportToExcel(const QString& FileName);
+    // Exports the listed view to the workbook FileName (in format unless its ending says otherwise).
+    void ExportToExcel(const QString& FileName, WorkbookFormat format = WorkbookFormat::Xls);
     // An export is running: the commands wait for it (About aside).
     bool isExporting() const { return m_exporting; }
     void LoadSettings();

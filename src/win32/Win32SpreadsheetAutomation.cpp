@@ -27,7 +27,8 @@ OwnedVariant MissingArg() {
 
 class Win32SpreadsheetApplication : public ISpreadsheetApplication {
 public:
-    explicit Win32SpreadsheetApplication(DispatchPtr application) : m_app(std::move(application)) {}
+    Win32SpreadsheetApplication(DispatchPtr application, WorkbookFormat format)
+        : m_app(std::move(application)), m_format(format) {}
 
     void AddWorkbook() override {
         const auto books = Required(Call(m_app.get(), u"WorkBooks"), u"WorkBooks");
@@ -67,7 +68,9 @@ public:
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {
         const auto book = Required(Call(m_app.get(), u"activeworkbook"), u"activeworkbook");
-        Call(book.get(), u"SaveAs", path);
+        // The format is given, so that a name's ending never holds a file of the program's default.
+        constexpr int32_t kXlOpenXmlWorkbook = 51, kXlExcel8 = 56;
+        Call(book.get(), u"SaveAs", path, m_format == WorkbookFormat::Xlsx ? kXlOpenXmlWorkbook : kXlExcel8);
     }
 
     void Quit() override { Call(m_app.get(), u"quit"); }
@@ -78,17 +81,18 @@ private:
     }
 
     DispatchPtr m_app;
+    WorkbookFormat m_format;
 };
 
 } // namespace
 
-std::unique_ptr<ISpreadsheetApplication> WrapSpreadsheetApplication(IDispatch* application) {
-    return std::make_unique<Win32SpreadsheetApplication>(DispatchPtr::Share(application));
+std::unique_ptr<ISpreadsheetApplication> WrapSpreadsheetApplication(IDispatch* application, WorkbookFormat format) {
+    return std::make_unique<Win32SpreadsheetApplication>(DispatchPtr::Share(application), format);
 }
 
 } // namespace win32
 
-std::unique_ptr<ISpreadsheetApplication> Win32SpreadsheetAutomation::CreateApplication() {
+std::unique_ptr<ISpreadsheetApplication> Win32SpreadsheetAutomation::CreateApplication(WorkbookFormat format) {
     CLSID id{};
     win32::Check(CLSIDFromProgID(L"Excel.Application", &id));
     IDispatch* raw = nullptr;
@@ -96,5 +100,5 @@ std::unique_ptr<ISpreadsheetApplication> Win32SpreadsheetAutomation::CreateAppli
     auto app = win32::DispatchPtr::Attach(raw);
     if (!app)
         throw EOleException(win32::SystemMessage(E_POINTER), E_POINTER);
-    return win32::WrapSpreadsheetApplication(app.get());
+    return win32::WrapSpreadsheetApplication(app.get(), format);
 }

@@ -11,10 +11,11 @@ class Win32SpreadsheetAutomation : public ISpreadsheetAutomation {
 public:
     // CLSIDFromProgID("Excel.Application"), then CoCreateInstance; raises EOleException with the
     // system's code when either fails (0x800401F3 when no spreadsheet program is installed).
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override;
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat format) override;
 };
 
 namespace win32 {
 // The application adapter for an application object (a reference of its own is taken).
-std::unique_ptr<ISpreadsheetApplication> WrapSpreadsheetApplication(IDispatch* application);
+std::unique_ptr<ISpreadsheetApplication> WrapSpreadsheetApplication(IDispatch* application,
+                                                                    WorkbookFormat format = WorkbookFormat::Xls);
 } // namespace win32

@@ -15,6 +15,7 @@ public:
         ColumnWidth,       // column width outside what a column can have
         SheetIndex,        // a sheet past the last one
         SheetName,         // a sheet name a spreadsheet program refuses
+        RowOrder,          // a streamed sheet's row set after a later one
         UnsupportedFormat, // a number format the writer does not write
         TooLarge,          // the workbook stream would not fit the file format
         Io,                // the file could not be written

@@ -2,6 +2,7 @@
 
 #include "xls/CellPipe.h"
 #include "xls/Workbook.h"
+#include "xls/XlsxWorkbook.h"
 
 #include <filesystem>
 #include <string>
@@ -24,6 +25,7 @@ int32_t CodeOf(const xls::Error& error) {
     case xls::Error::Code::ColumnLimit:
     case xls::Error::Code::ColumnWidth:
     case xls::Error::Code::SheetIndex:
+    case xls::Error::Code::RowOrder:
         return hresult::kBadIndex;
     default:
         return hresult::kFail;
@@ -43,6 +45,29 @@ template <typename Call> void Translate(Call&& call) {
 
 // Cell texts go to the workbook on a thread of their own (xls::CellPipe); every other call waits
 // until they are in, so the workbook sees the calls in their order.
+// Indexes below 1 are refused here; the writers check the upper limits.
+void checkColumn(int32_t column) {
+    if (column < 1)
+        Raise("Column " + std::to_string(column) + " is before the first column of a worksheet (1)",
+              hresult::kBadIndex);
+}
+
+void checkCell(int32_t row, int32_t column) {
+    if (row < 1)
+        Raise("Row " + std::to_string(row) + " is before the first row of a worksheet (1)", hresult::kBadIndex);
+    checkColumn(column);
+}
+
+// Whether a number format is the text format "@" (else the default one); others are refused.
+bool IsTextFormat(const std::u16string& format) {
+    if (format == kTextFormat)
+        return true;
+    if (format != kGeneralFormat && format != kGeneralFormatLocal)
+        Raise("Number format \"" + Utf16ToUtf8(format) + "\" is not supported (only \"@\" and \"General\")",
+              hresult::kFail);
+    return false;
+}
+
 class XlsSpreadsheetApplication : public ISpreadsheetApplication {
 public:
     ~XlsSpreadsheetApplication() override { Quit(); }
@@ -80,12 +105,7 @@ public:
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
         xls::Workbook& book = activeWorkbook();
         checkCell(row, column);
-        bool text = false;
-        if (format == kTextFormat)
-            text = true;
-        else if (format != kGeneralFormat && format != kGeneralFormatLocal)
-            Raise("Number format \"" + Utf16ToUtf8(format) + "\" is not supported (only \"@\" and \"General\")",
-                  hresult::kFail);
+        const bool text = IsTextFormat(format);
         Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
     }
 
@@ -128,25 +148,79 @@ private:
         return *m_workbook;
     }
 
-    // Indexes below 1 are refused here; the writer checks the upper limits.
-    static void checkColumn(int32_t column) {
-        if (column < 1)
-            Raise("Column " + std::to_string(column) + " is before the first column of a worksheet (1)",
-                  hresult::kBadIndex);
-    }
-    static void checkCell(int32_t row, int32_t column) {
-        if (row < 1)
-            Raise("Row " + std::to_string(row) + " is before the first row of a worksheet (1)", hresult::kBadIndex);
-        checkColumn(column);
-    }
-
     std::unique_ptr<xls::Workbook> m_workbook;
     std::unique_ptr<xls::CellPipe> m_pipe; // ends before the workbook it fills
     bool m_quit = false;
 };
 
+// The same members for an .xlsx workbook, whose rows are written out as they come.
+class XlsxSpreadsheetApplication : public ISpreadsheetApplication {
+public:
+    void AddWorkbook() override {
+        checkRunning();
+        m_workbook = std::make_unique<xls::XlsxWorkbook>();
+    }
+    void AddSheet() override {
+        auto& book = workbook();
+        Translate([&] { book.addSheet(); });
+    }
+    void ActivateSheet(int32_t index) override {
+        auto& book = workbook();
+        if (index < 1)
+            Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
+        Translate([&] { book.setActiveSheet(static_cast<uint32_t>(index - 1)); });
+    }
+    void SetSheetName(const std::u16string& name) override {
+        auto& book = workbook();
+        Translate([&] { book.setSheetName(name); });
+    }
+    void SetColumnWidth(int32_t column, int32_t width) override {
+        auto& book = workbook();
+        checkColumn(column);
+        Translate([&] { book.setColumnWidth(static_cast<uint32_t>(column - 1), width); });
+    }
+    void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
+        auto& book = workbook();
+        checkCell(row, column);
+        const bool text = IsTextFormat(format);
+        Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+    }
+    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
+        auto& book = workbook();
+        checkCell(row, column);
+        Translate([&] { book.setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+    }
+    void SaveActiveWorkbookAs(const std::u16string& path) override {
+        auto& book = workbook();
+        if (path.empty())
+            Raise("No file name to save the workbook under", hresult::kFail);
+        Translate([&] { book.save(std::filesystem::path(path)); });
+    }
+    void Quit() override {
+        m_workbook.reset();
+        m_quit = true;
+    }
+
+private:
+    void checkRunning() const {
+        if (m_quit)
+            Raise("The spreadsheet application has quit", hresult::kFail);
+    }
+    xls::XlsxWorkbook& workbook() const {
+        checkRunning();
+        if (!m_workbook)
+            Raise("No workbook is open", hresult::kFail);
+        return *m_workbook;
+    }
+
+    std::unique_ptr<xls::XlsxWorkbook> m_workbook;
+    bool m_quit = false;
+};
+
 } // namespace
 
-std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication() {
+std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication(WorkbookFormat format) {
+    if (format == WorkbookFormat::Xlsx)
+        return std::make_unique<XlsxSpreadsheetApplication>();
     return std::make_unique<XlsSpreadsheetApplication>();
 }

@@ -9,5 +9,5 @@
 
 class XlsSpreadsheetAutomation : public ISpreadsheetAutomation {
 public:
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override;
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat format) override;
 };

@@ -192,6 +192,22 @@ TEST_F(Browsing, PagesAndEveryPagingButton) {
     EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
 }
 
+TEST_F(Browsing, TheSaveDialogsFilterChoosesTheWorkbooksFormat) {
+    Click(Node({"a.nsf"}));
+    Click(Node({"a.nsf", "Numbers"}));
+    QTemporaryDir out;
+    fx.prompter.fileNames = {out.filePath("wb"), out.filePath("typed.xlsx")};
+    fx.prompter.chosenFilter = 1;
+    main->exportExecute();
+    fx.prompter.chosenFilter = 0;
+    main->exportExecute();
+    EXPECT_EQ(fx.prompter.fileDialogFilters.back(), "Excel文件|*.xls|Excel 工作簿|*.xlsx");
+    const auto saves = fx.spreadsheet.log->of(spreadsheettest::SpreadsheetCall::Kind::SaveActiveWorkbookAs);
+    ASSERT_EQ(saves.size(), 2u);
+    EXPECT_EQ(QString::fromStdU16String(saves[0].text), out.filePath("wb.xlsx"));
+    EXPECT_EQ(QString::fromStdU16String(saves[1].text), out.filePath("typed.xlsx")) << "a typed ending keeps it";
+}
+
 TEST_F(Browsing, ADoubleClickOnAViewLoadsItOnce) {
     Click(Node({"a.nsf"}));
     tree->setCurrentItem(Node({"a.nsf", "Numbers"}));

@@ -15,7 +15,7 @@ namespace spreadsheettest {
 // Creation fails as creating an unknown programmatic identifier does.
 class FailingSpreadsheetAutomation : public ISpreadsheetAutomation {
 public:
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat) override {
         ++creations;
         throw EOleException(u"Invalid class string", hresult::kInvalidClassString);
     }
@@ -119,7 +119,7 @@ class RecordingSpreadsheetAutomation : public ISpreadsheetAutomation {
 public:
     RecordingSpreadsheetAutomation() : log(std::make_shared<SpreadsheetLog>()) {}
 
-    std::unique_ptr<ISpreadsheetApplication> CreateApplication() override {
+    std::unique_ptr<ISpreadsheetApplication> CreateApplication(WorkbookFormat) override {
         return std::make_unique<RecordingSpreadsheetApplication>(log);
     }
 

@@ -33,10 +33,11 @@ namespace {
 
 const QString kDone = QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：");
 
-// The workbook as xlrd reads it: one object per sheet with "rows", "widths" and "text".
+// The workbook as xlrd (.xls) or openpyxl (.xlsx) reads it: one object per sheet with "rows",
+// "widths" and "text".
 QJsonArray ReadWorkbook(const QString& path) {
     QProcess reader;
-    reader.start("/usr/bin/python3", {VERDANIX_READ_XLS, path});
+    reader.start("/usr/bin/python3", {path.endsWith(".xlsx") ? VERDANIX_READ_XLSX : VERDANIX_READ_XLS, path});
     reader.waitForFinished(120000);
     EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
@@ -83,10 +84,10 @@ struct Export : ::testing::Test {
         session.Initialize(u"");
     }
     ExportResult Run(const QString& file, const QString& view, int32_t docCount,
-                     ISpreadsheetAutomation* sheet = nullptr) {
+                     ISpreadsheetAutomation* sheet = nullptr, WorkbookFormat format = WorkbookFormat::Xls) {
         database.ConnectTo(session.GetDatabase(u"", u"db.nsf", false));
-        ExportResult result =
-            ExportToExcel({session, database, sheet ? *sheet : xls, progress, prompter, {}}, file, view, docCount);
+        ExportResult result = ExportToExcel({session, database, sheet ? *sheet : xls, progress, prompter, {}}, file,
+                                            view, docCount, format);
         EXPECT_FALSE(progress.open) << "the progress window is closed on every path";
         return result;
     }
@@ -275,7 +276,9 @@ TEST_F(Export, EarlyReturnsAndTheirMessages) {
     EXPECT_EQ(none.creations, 1);
     EXPECT_EQ(progress.opened, 0);
     EXPECT_EQ(FilesBelow(out.path()), QStringList{"there.XLS"});
-    EXPECT_EQ(WorkbookPath("C:\\out\\list.xlsx"), "C:\\out\\list.xlsx.xls");
+    EXPECT_EQ(WorkbookPath("C:\\out\\list.xlsx"), "C:\\out\\list.xlsx") << "a name ending in .xlsx keeps it";
+    EXPECT_EQ(WorkbookPath("C:\\out\\list", WorkbookFormat::Xlsx), "C:\\out\\list.xlsx");
+    EXPECT_EQ(WorkbookPath("C:\\out\\list.XLS", WorkbookFormat::Xlsx), "C:\\out\\list.XLS");
 
     Run(Out("lost"), "Gone", 1);
     ASSERT_EQ(prompter.texts().size(), 4);
@@ -316,6 +319,27 @@ TEST_F(Export, ManyDocumentsGoOnInFurtherSheetsAndLongTextsIntoFiles) {
     QFile whole(Out("V附件/" + QString::fromStdU16String(unids[0]) + "/Long.txt"));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(whole.readAll().mid(3)), QString(40000, QChar(u'长')));
+}
+
+TEST_F(Export, XlsxWorkbooksHoldWhatXlsOnesDoAndEveryTextAsItWas) {
+    const std::u16string odd = u"\x01"
+                               u"ctrl _x0041_ cr\r 中文 \U0001F600 <&>";
+    const auto unids =
+        install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")},
+                             {Note(u"M", {TextItem(u"123", {odd}), TextItem(u"Long", {std::u16string(40000, u'长')})}),
+                              Note(u"M", {TextItem(u"123", {u"  spaced  "}), NumberItem(u"Long", {1, 2})})});
+    EXPECT_TRUE(Run(Out("book"), "V", 2, nullptr, WorkbookFormat::Xlsx).completed);
+    const QJsonArray book = ReadWorkbook(Out("book.xlsx"));
+    ASSERT_EQ(book.size(), 1);
+    EXPECT_EQ(Row(book, 0, 0), QStringList({"文档ID", "Form", "123", "Long"}));
+    EXPECT_EQ(Row(book, 0, 1).value(2), QString::fromStdU16String(odd)) << "control characters, _x and CR read back";
+    EXPECT_EQ(Row(book, 0, 1).value(3).size(), 32767);
+    EXPECT_EQ(Row(book, 0, 2).mid(2), QStringList({"  spaced  ", "1, 2"}));
+    EXPECT_EQ(book[0].toObject()["text"].toArray(), QJsonArray({QJsonArray({0, 2})}))
+        << "only the integer-looking header";
+    EXPECT_NEAR(book[0].toObject()["widths"].toObject()["A"].toDouble(), xls::Workbook::ColumnWidthUnits(40) / 256.0,
+                1e-6);
+    EXPECT_TRUE(QFile::exists(Out("V附件/" + QString::fromStdU16String(unids[0]) + "/Long.txt")));
 }
 
 TEST(SafePath, NamesNeverLeaveTheirFolder) {

@@ -152,6 +152,12 @@ TEST_F(ExportCommand, OutputFoldersRelativeFilesAndMissingFiles) {
                                     << intoFolder.err.toStdString();
     EXPECT_TRUE(QFile::exists(out.filePath("dir/V.xls"))) << "an existing folder takes the workbook";
 
+    EXPECT_EQ(Exec(local + QStringList{out.filePath("dir/new.xlsx")}, {}, out.path()).status, 0);
+    QFile xlsx(out.filePath("dir/new.xlsx"));
+    ASSERT_TRUE(xlsx.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(xlsx.read(2) == "PK") << "an .xlsx name writes an .xlsx workbook";
+    EXPECT_EQ(Exec(local + QStringList{out.filePath("dir"), "--format", "ods"}, {}, out.path()).status, 2);
+
     // A plain file stands where the document's folder must go: the workbook is complete, the
     // attachment is missing, and the status says so.
     QDir().mkpath(out.filePath("blocked/V附件"));

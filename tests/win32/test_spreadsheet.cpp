@@ -52,7 +52,7 @@ protected:
         bookF->Define(u"SaveAs", [this](FakeCall& call) {
             if (call.TextArg(0).find(u"readonly") != std::u16string::npos)
                 return call.Raise(u"Cannot access the file", static_cast<HRESULT>(0x800A03EC));
-            calls.push_back(u"saveas(" + call.TextArg(0) + u")");
+            calls.push_back(u"saveas(" + call.TextArg(0) + u"," + call.TextArg(1) + u")");
             return S_OK;
         });
         appF->Define(u"Quit", [this](FakeCall&) {
@@ -73,7 +73,8 @@ TEST(SpreadsheetProgram, MissingProgramRaisesInvalidClassString) {
     ComApartment apartment;
     Win32SpreadsheetAutomation automation;
     std::u16string message;
-    EXPECT_EQ(OleErrorCode([&] { automation.CreateApplication(); }, &message), hresult::kInvalidClassString);
+    EXPECT_EQ(OleErrorCode([&] { automation.CreateApplication(WorkbookFormat::Xls); }, &message),
+              hresult::kInvalidClassString);
     EXPECT_FALSE(message.empty());
 }
 
@@ -91,7 +92,7 @@ TEST_F(Spreadsheet, EachMemberMakesItsCalls) {
     app->Quit();
     EXPECT_EQ(calls,
               (std::vector<std::u16string>{u"columns(3)", u"columnwidth=25", u"cells(2,7)", u"format=@", u"cells(2,7)",
-                                           u"value=0012 \u00e9", u"saveas(C:\\out\\book.xls)", u"quit"}));
+                                           u"value=0012 \u00e9", u"saveas(C:\\out\\book.xls,56)", u"quit"}));
     EXPECT_EQ(cellF->lastPut[u"Value"], Variant(u"0012 \u00e9"));
 }
 
@@ -130,6 +131,11 @@ TEST_F(Spreadsheet, ASheetIsActivatedByItsNumberAndNamedThroughTheActiveSheet) {
     app->SetSheetName(u"文档1-65535");
     EXPECT_EQ(calls, (std::vector<std::u16string>{u"item(2)", u"activate", u"name=文档1-65535"}));
     EXPECT_EQ(itemF.raw->references(), 1u);
+}
+
+TEST_F(Spreadsheet, AnXlsxWorkbookIsSavedInThatFormat) {
+    WrapSpreadsheetApplication(appF.get(), WorkbookFormat::Xlsx)->SaveActiveWorkbookAs(u"C:\\out\\book.xlsx");
+    EXPECT_EQ(calls, std::vector<std::u16string>{u"saveas(C:\\out\\book.xlsx,51)"});
 }
 
 TEST_F(Spreadsheet, ErrorsOfTheProgramPropagate) {

@@ -32,7 +32,7 @@ protected:
                    ("xls-automation-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder);
-        m_app = XlsSpreadsheetAutomation().CreateApplication();
+        m_app = XlsSpreadsheetAutomation().CreateApplication(WorkbookFormat::Xls);
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
 
@@ -119,13 +119,13 @@ TEST_F(XlsAutomationTest, FailuresAreOleErrors) {
 TEST(XlsSpreadsheetTestDoubles, FailAndRecord) {
     using namespace spreadsheettest;
     FailingSpreadsheetAutomation failing;
-    EXPECT_EQ(raised([&] { failing.CreateApplication(); }).code(), hresult::kInvalidClassString);
+    EXPECT_EQ(raised([&] { failing.CreateApplication(WorkbookFormat::Xls); }).code(), hresult::kInvalidClassString);
 
     RecordingSpreadsheetAutomation recording;
     recording.log->failKind = SpreadsheetCall::Kind::SetCellValue;
     recording.log->failAt = 2;
     {
-        auto app = recording.CreateApplication();
+        auto app = recording.CreateApplication(WorkbookFormat::Xls);
         app->AddWorkbook();
         app->SetCellValue(1, 1, u"a");
         EXPECT_EQ(raised([&] { app->SetCellValue(2, 1, u"b"); }).message(), u"Automation call failed");

@@ -88,7 +88,7 @@ public:
         return Answer::Ok;
     }
     std::optional<QString> OpenFileName(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> SaveFileName(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> SaveFileName(const QString&, const QString&, int*) override { return std::nullopt; }
 };
 
 // Progress on standard error: a bar redrawn in place on a terminal, else a line per tenth.
@@ -170,6 +170,10 @@ public:
             return fail(kBadArguments, QStringLiteral("name a database (--database) or a file (--file)"));
         if (!listDatabases && !listViews && views.isEmpty() && !allViews)
             return fail(kBadArguments, QStringLiteral("name a view (--view) or ask for --all-views"));
+        if (m_options.isSet("format") &&
+            m_options.value("format").compare(QLatin1String("xls"), Qt::CaseInsensitive) != 0 &&
+            m_options.value("format").compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
+            return fail(kBadArguments, QStringLiteral("--format is xls or xlsx"));
         if (!listDatabases && !listViews) {
             if (m_options.value("output").isEmpty())
                 return fail(kBadArguments, QStringLiteral("name the output (--output)"));
@@ -307,9 +311,14 @@ private:
             return fail(kBadArguments, QStringLiteral("the output folder cannot be made: ") + output);
         // Several workbooks, or one for an existing folder, go into the folder, named after the view.
         const bool intoFolder = several || QFileInfo(output).isDir();
+        // The format: --format, else the ending of a workbook's name, else .xls.
+        const WorkbookFormat format = m_options.value("format").compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0
+                                          ? WorkbookFormat::Xlsx
+                                          : WorkbookFormat::Xls;
         int status = kDone;
         for (const QString& view : views) {
-            const QString workbook = WorkbookPath(intoFolder ? QDir(output).filePath(SafeFileName(view)) : output);
+            const QString workbook =
+                WorkbookPath(intoFolder ? QDir(output).filePath(SafeFileName(view)) : output, format);
             const int result = exportView(session, database, spreadsheet, view, workbook);
             if (result == kInterrupted)
                 return result;
@@ -336,7 +345,10 @@ private:
         if (count == 0)
             return fail(kFailed, app_text::kNothingToExport + QLatin1Char(' ') + view);
         // An existing workbook is replaced only when the new one is complete.
-        const QString target = exists ? workbook + QStringLiteral(".partial.xls") : workbook;
+        const QString target =
+            exists ? workbook + (FormatOf(workbook) == WorkbookFormat::Xlsx ? QStringLiteral(".partial.xlsx")
+                                                                            : QStringLiteral(".partial.xls"))
+                   : workbook;
         QFile::remove(target);
         TerminalPrompter prompter;
         TerminalProgress progress(m_options.isSet("quiet"), view);
@@ -344,7 +356,7 @@ private:
                                         if (g_interrupted)
                                             throw Interrupted();
                                     }};
-        const ExportResult result = ExportToExcel(context, target, view, count);
+        const ExportResult result = ExportToExcel(context, target, view, count, FormatOf(workbook));
         if (g_interrupted) {
             QFile::remove(WorkbookPath(target));
             const QString folder = QDir::toNativeSeparators(AttachmentFolder(workbook, view));
@@ -404,7 +416,9 @@ int main(int argc, char** argv) {
         {"database", "The database's path in the server's data folder (such as mail\\a.nsf).", "path"},
         {"view", "A view to export; may be given several times.", "name"},
         {"all-views", "Every view people browse (no \"$\" in the name)."},
-        {"output", "The workbook (one view) or the folder for one workbook per view.", "path"},
+        {"output", "The workbook (one view; .xlsx at its end writes .xlsx) or the folder for one workbook per view.",
+         "path"},
+        {"format", "xls (the default) or xlsx: the format of workbooks whose names do not say it.", "format"},
         {"overwrite", "Replace existing workbooks (once the new one is complete)."},
         {"list-databases", "Print the databases of the data folder, one per line."},
         {"data-dir", "The data folder for --list-databases (default: the registered one).", "dir"},

@@ -1,0 +1,329 @@
+#include "xls/XlsxWorkbook.h"
+
+#include "interfaces/Text.h"
+#include "xls/FileSink.h"
+#include "xls/Sheet.h"
+#include "xls/Sst.h"
+#include "xls/Workbook.h"
+#include "xls/XlsError.h"
+#include "xls/Zip.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace xls {
+
+namespace {
+
+constexpr char kMain[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr uint32_t kTextStyle = 1; // the cell format with the number format "@"
+
+std::string ColumnName(uint32_t column) {
+    std::string name;
+    for (uint32_t n = column + 1; n > 0; n = (n - 1) / 26)
+        name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
+    return name;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendEscapedUnit(std::string& out, char16_t c) {
+    char code[8];
+    std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
+    out += "_x";
+    out += code;
+    out += '_';
+}
+
+bool IsHex(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// Escaped text made fit for an attribute in double quotes.
+std::string QuoteEscaped(std::string_view escaped) {
+    std::string out;
+    for (char c : escaped)
+        out += c == '"' ? std::string("&quot;") : std::string(1, c);
+    return out;
+}
+
+} // namespace
+
+std::string XlsxCellText(std::u16string_view text) {
+    if (text.size() > kMaxTextLength) {
+        size_t keep = kMaxTextLength;
+        if (text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
+            --keep;
+        text = text.substr(0, keep);
+    }
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if ((c < 0x20 && c != u'\t' && c != u'\n') || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE ||
+                   c == 0xFFFF) {
+            // No XML character (a carriage return would be read as a line feed): the format's escape.
+            AppendEscapedUnit(out, c);
+        } else if (c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && IsHex(text[i + 2]) &&
+                   IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]) && text[i + 6] == u'_') {
+            out += "_x005F_"; // an underscore that would begin an escape
+        } else if (c == u'&') {
+            out += "&amp;";
+        } else if (c == u'<') {
+            out += "&lt;";
+        } else if (c == u'>') {
+            out += "&gt;";
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+// One sheet: its name, its column widths, the row being gathered, and the compressed rows so far.
+struct XlsxWorkbook::Sheet {
+    struct Cell {
+        std::string text; // XML-ready; empty for a cell with a format only
+        bool textFormat = false;
+    };
+
+    std::u16string name;
+    std::map<uint32_t, double> widths;
+    int64_t row = -1;     // the row being gathered
+    int64_t written = -1; // the last row written out
+    std::map<uint32_t, Cell> cells;
+    bool started = false;
+    bool finished = false;
+    SpoolFile spool;
+    Deflater deflater{[this](const uint8_t* data, size_t size) { spool.append(data, size); }};
+    std::string pending; // text on its way to the deflater
+
+    void put(std::string_view text) {
+        pending += text;
+        if (pending.size() >= 64 * 1024) {
+            deflater.write(pending);
+            pending.clear();
+        }
+    }
+
+    void start() {
+        if (started)
+            return;
+        started = true;
+        put(std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"") + kMain +
+            "\">");
+        if (!widths.empty()) {
+            put("<cols>");
+            for (const auto& [column, characters] : widths) {
+                const std::string n = std::to_string(column + 1);
+                char width[32];
+                std::snprintf(width, sizeof width, "%.8g", Workbook::ColumnWidthUnits(characters) / 256.0);
+                put("<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + width + "\" customWidth=\"1\"" +
+                    (characters == 0 ? " hidden=\"1\"" : "") + "/>");
+            }
+            put("</cols>");
+        }
+        put("<sheetData>");
+    }
+
+    void writeRow() {
+        if (row < 0 || cells.empty())
+            return;
+        start();
+        const std::string r = std::to_string(row + 1);
+        put("<row r=\"" + r + "\">");
+        for (const auto& [column, cell] : cells) {
+            std::string xml = "<c r=\"" + ColumnName(column) + r + "\"";
+            if (cell.textFormat)
+                xml += " s=\"" + std::to_string(kTextStyle) + "\"";
+            if (cell.text.empty()) {
+                xml += "/>";
+            } else {
+                xml += " t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+                put(xml);
+                put(cell.text);
+                xml = "</t></is></c>";
+            }
+            put(xml);
+        }
+        put("</row>");
+        written = row;
+        cells.clear();
+    }
+
+    // The cell at (r, column) of the row being gathered, the rows before it written out.
+    Cell& at(uint32_t r, uint32_t column) {
+        if (finished)
+            throw Error(Error::Code::RowOrder, "The workbook was saved: its sheets take no more cells");
+        if (static_cast<int64_t>(r) < row || static_cast<int64_t>(r) <= written)
+            throw Error(Error::Code::RowOrder,
+                        "Row " + std::to_string(uint64_t{r} + 1) + " was written already: rows are set in order");
+        if (static_cast<int64_t>(r) > row) {
+            writeRow();
+            row = r;
+        }
+        return cells[column];
+    }
+
+    void finish() {
+        if (std::exchange(finished, true))
+            return;
+        writeRow();
+        start();
+        put("</sheetData></worksheet>");
+        deflater.write(pending);
+        pending.clear();
+        deflater.finish();
+    }
+};
+
+XlsxWorkbook::XlsxWorkbook() {
+    addSheet();
+}
+
+XlsxWorkbook::~XlsxWorkbook() = default;
+
+void XlsxWorkbook::addSheet() {
+    auto sheet = std::make_unique<Sheet>();
+    const std::string number = std::to_string(m_sheets.size() + 1);
+    sheet->name = u"Sheet" + std::u16string(number.begin(), number.end());
+    m_sheets.push_back(std::move(sheet));
+    m_active = m_sheets.size() - 1;
+}
+
+void XlsxWorkbook::setActiveSheet(uint32_t index) {
+    if (index >= m_sheets.size())
+        throw Error(Error::Code::SheetIndex, "Sheet " + std::to_string(uint64_t{index} + 1) +
+                                                 " is past the last sheet of the workbook (" +
+                                                 std::to_string(m_sheets.size()) + ")");
+    m_active = index;
+}
+
+void XlsxWorkbook::setSheetName(std::u16string_view name) {
+    const bool refused =
+        name.empty() || name.size() > kMaxSheetName || name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
+    bool taken = false;
+    for (size_t i = 0; i < m_sheets.size(); ++i)
+        taken = taken || (i != m_active && AsciiUpper(m_sheets[i]->name) == AsciiUpper(name));
+    if (refused || taken)
+        throw Error(Error::Code::SheetName, taken ? "Another sheet has that name already"
+                                                  : "A sheet name has 1 to 31 characters and none of : \\ / ? * [ ]");
+    active().name = std::u16string(name);
+}
+
+void XlsxWorkbook::checkCell(uint32_t row, uint32_t column) {
+    if (row >= kXlsxMaxRows)
+        throw Error(Error::Code::RowLimit, "Row " + std::to_string(uint64_t{row} + 1) +
+                                               " is past the last row of a worksheet (" + std::to_string(kXlsxMaxRows) +
+                                               ")");
+    if (column >= kXlsxMaxColumns)
+        throw Error(Error::Code::ColumnLimit, "Column " + std::to_string(uint64_t{column} + 1) +
+                                                  " is past the last column of a worksheet (" +
+                                                  std::to_string(kXlsxMaxColumns) + ")");
+}
+
+void XlsxWorkbook::setText(uint32_t row, uint32_t column, std::u16string_view text) {
+    checkCell(row, column);
+    active().at(row, column).text = XlsxCellText(text);
+}
+
+void XlsxWorkbook::setTextFormat(uint32_t row, uint32_t column, bool text) {
+    checkCell(row, column);
+    active().at(row, column).textFormat = text;
+}
+
+void XlsxWorkbook::setColumnWidth(uint32_t column, double characters) {
+    checkCell(0, column);
+    if (!(characters >= 0 && characters <= kMaxColumnWidth))
+        throw Error(Error::Code::ColumnWidth, "Column width is outside what a column can have (0 to 255 characters)");
+    if (active().started)
+        throw Error(Error::Code::RowOrder, "Column widths are set before the sheet's first row is written");
+    active().widths[column] = characters;
+}
+
+void XlsxWorkbook::save(const std::filesystem::path& path) {
+    for (auto& sheet : m_sheets)
+        sheet->finish();
+    FileSink file(path);
+    ZipWriter zip(file);
+    std::string types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                        "<Default Extension=\"rels\" "
+                        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                        "<Override PartName=\"/xl/workbook.xml\" "
+                        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                        "<Override PartName=\"/xl/styles.xml\" "
+                        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
+    std::string sheets, relations;
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
+                 ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
+        sheets += "<sheet name=\"" + QuoteEscaped(XlsxCellText(m_sheets[i]->name)) + "\" sheetId=\"" + n +
+                  "\" r:id=\"rId" + n + "\"/>";
+        relations += "<Relationship Id=\"rId" + n +
+                     "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                     "Target=\"worksheets/sheet" +
+                     n + ".xml\"/>";
+    }
+    types += "</Types>";
+    relations += "<Relationship Id=\"rId" + std::to_string(m_sheets.size() + 1) +
+                 "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                 "Target=\"styles.xml\"/>";
+    zip.add("[Content_Types].xml", types);
+    zip.add("_rels/.rels",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+            "Target=\"xl/workbook.xml\"/></Relationships>");
+    zip.add("xl/workbook.xml",
+            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook xmlns=\"") + kMain +
+                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>" + sheets +
+                "</sheets></workbook>");
+    zip.add("xl/_rels/workbook.xml.rels",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+                relations + "</Relationships>");
+    zip.add("xl/styles.xml",
+            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet xmlns=\"") + kMain +
+                "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"宋体\"/></font></fonts>"
+                "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+                "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+                "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+                "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
+                "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+                "<xf numFmtId=\"49\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
+                "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+                "</cellStyles></styleSheet>");
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        Sheet& sheet = *m_sheets[i];
+        zip.addCompressed("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", sheet.deflater.crc(),
+                          sheet.deflater.sizeOut(), sheet.deflater.sizeIn(),
+                          [&sheet](ByteSink& out) { sheet.spool.copyTo(out); });
+    }
+    zip.finish();
+    file.commit();
+}
+
+} // namespace xls
