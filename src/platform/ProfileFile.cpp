@@ -133,8 +133,14 @@ struct ProfileText {
     }
     // Lines the file gains end in CR LF, as the system writes them.
     void insert(qsizetype at, const QString& line) {
-        if (at > 0 && raw[static_cast<size_t>(at - 1)].end.isEmpty())
-            raw[static_cast<size_t>(at - 1)].end = encode(QStringLiteral("\r\n"));
+        if (at > 0 && raw[static_cast<size_t>(at - 1)].end.isEmpty()) {
+            RawLine& last = raw[static_cast<size_t>(at - 1)];
+            // A UTF-16 file cut in the middle of a unit: the half unit, which reads as nothing, goes,
+            // so that what follows stays aligned and readable.
+            if ((encoding == Encoding::Utf16Le || encoding == Encoding::Utf16Be) && last.bytes.size() % 2 != 0)
+                last.bytes.chop(1);
+            last.end = encode(QStringLiteral("\r\n"));
+        }
         raw.insert(raw.begin() + at, RawLine{encode(line), encode(QStringLiteral("\r\n"))});
         lines.insert(at, line);
     }
