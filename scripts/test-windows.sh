@@ -4,23 +4,11 @@
 # folder. Installs the cross compiler and Wine when they are missing. Extra arguments go to ctest.
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "$0")/common.sh"
 BUILD="${VERDANIX_WIN32_BUILD_DIR:-$ROOT/build-win32}"
-
+# Only the cross compiler, Wine and the test framework: the Windows back ends need no Qt.
 PACKAGES=(cmake googletest g++-mingw-w64-x86-64-posix wine64 wine)
-
-missing=()
-for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+ensure_packages
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)

@@ -36,6 +36,8 @@ private:
 
 // UTF-16 to UTF-8 and back; invalid sequences become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+// Appends one character (a code point) to UTF-8 text.
+void AppendUtf8(std::string& out, char32_t c);
 std::u16string Utf8ToUtf16(std::string_view text);
 
 class IDispatchObject;

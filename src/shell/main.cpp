@@ -135,7 +135,11 @@ void TfrmMain::CreateComponents() {
     m_imageList2 = new ImageList(QStringLiteral("ImageList2"), DrawListImages(), this);
     auto* actionList = new QObject(this);
     actionList->setObjectName(QStringLiteral("ActionList1"));
+    CreatePanels();
+    CreateCommands();
+}
 
+void TfrmMain::CreatePanels() {
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -194,7 +198,14 @@ void TfrmMain::CreateComponents() {
     panel3Layout->addWidget(m_list);
     middle->addWidget(panel3, 1);
     outer->addLayout(middle, 1);
+    outer->addWidget(CreateStatusPanel(central));
 
+    connect(panel4, &SplitterPanel::mouseMoved, this,
+            [this](int x) { RunGuarded(*m_env.prompter, [this, x] { Panel4MouseMove(x); }); });
+    connect(m_list, &ListView::doubleClicked, this, Guarded(&TfrmMain::ListView1DblClick));
+}
+
+QFrame* TfrmMain::CreateStatusPanel(QWidget* central) {
     QFrame* panel5 = Panel(QStringLiteral("Panel5"), central, true);
     panel5->setFixedHeight(32);
     auto* panel5Layout = new QHBoxLayout(panel5);
@@ -211,9 +222,10 @@ void TfrmMain::CreateComponents() {
     }
     m_status[0]->setText(kStatusPanel0);
     panel5Layout->addWidget(statusBar);
-    outer->addWidget(panel5);
+    return panel5;
+}
 
-    // Actions, menus, toolbar.
+void TfrmMain::CreateCommands() {
     QAction* exitsystem =
         CreateAction(QStringLiteral("exitsystem"), QStringLiteral("退出系统"), 1, &TfrmMain::exitsystemExecute);
     QAction* openserver =
@@ -255,10 +267,6 @@ void TfrmMain::CreateComponents() {
     CreateButton(QStringLiteral("ToolButton10"), QStringLiteral("尾页"), 9, QString(), &TfrmMain::ToolButton10Click);
     CreateButton(QStringLiteral("ToolButton5"), about->text(), 5, QString(), &TfrmMain::aboutExecute);
     CreateButton(QStringLiteral("ToolButton6"), exitsystem->text(), 1, QString(), &TfrmMain::exitsystemExecute);
-
-    connect(panel4, &SplitterPanel::mouseMoved, this,
-            [this](int x) { RunGuarded(*m_env.prompter, [this, x] { Panel4MouseMove(x); }); });
-    connect(m_list, &ListView::doubleClicked, this, Guarded(&TfrmMain::ListView1DblClick));
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

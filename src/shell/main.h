@@ -125,6 +125,11 @@ protected:
 
 private:
     void CreateComponents();
+    // The window's parts: toolbar panel, tree, splitter and list; the status bar; the actions
+    // with their menu items and toolbar buttons.
+    void CreatePanels();
+    QFrame* CreateStatusPanel(QWidget* central);
+    void CreateCommands();
     // The tree click's three actions: a database node's views, a view of the server, any view.
     void ListDatabaseViews(QTreeWidgetItem* node);
     void OpenServerView(QTreeWidgetItem* node);

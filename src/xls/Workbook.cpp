@@ -1,10 +1,10 @@
 #include "xls/Workbook.h"
 
-#include "interfaces/Text.h"
 #include "xls/CompoundFile.h"
 #include "xls/FileSink.h"
 #include "xls/Globals.h"
 #include "xls/RecordWriter.h"
+#include "xls/SheetRules.h"
 
 #include <cmath>
 #include <sstream>
@@ -44,23 +44,12 @@ void Workbook::addSheet() {
 }
 
 void Workbook::setActiveSheet(uint32_t index) {
-    if (index >= m_sheets.size())
-        throw Error(Error::Code::SheetIndex, "Sheet " + std::to_string(uint64_t{index} + 1) +
-                                                 " is past the last sheet of the workbook (" +
-                                                 std::to_string(m_sheets.size()) + ")");
+    CheckSheetIndex(index, m_sheets.size());
     m_active = index;
 }
 
 void Workbook::setSheetName(std::u16string_view name) {
-    const auto folded = [](std::u16string_view text) { return AsciiUpper(text); };
-    const bool refused =
-        name.empty() || name.size() > kMaxSheetName || name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
-    bool taken = false;
-    for (size_t i = 0; i < m_names.size(); ++i)
-        taken = taken || (i != m_active && folded(m_names[i]) == folded(name));
-    if (refused || taken)
-        throw Error(Error::Code::SheetName, taken ? "Another sheet has that name already"
-                                                  : "A sheet name has 1 to 31 characters and none of : \\ / ? * [ ]");
+    CheckSheetName(name, m_names, m_active);
     m_names[m_active] = std::u16string(name);
 }
 
@@ -72,14 +61,7 @@ size_t Workbook::memoryUsage() const noexcept {
 }
 
 void Workbook::checkCell(uint32_t row, uint32_t column) {
-    if (row >= kMaxRows)
-        throw Error(Error::Code::RowLimit, "Row " + std::to_string(uint64_t{row} + 1) +
-                                               " is past the last row of a worksheet (" + std::to_string(kMaxRows) +
-                                               ")");
-    if (column >= kMaxColumns)
-        throw Error(Error::Code::ColumnLimit, "Column " + std::to_string(uint64_t{column} + 1) +
-                                                  " is past the last column of a worksheet (" +
-                                                  std::to_string(kMaxColumns) + ")");
+    CheckCellWithin(row, column, kMaxRows, kMaxColumns);
 }
 
 void Workbook::setText(uint32_t row, uint32_t column, std::u16string_view text) {

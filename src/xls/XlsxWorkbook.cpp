@@ -1,8 +1,9 @@
 #include "xls/XlsxWorkbook.h"
 
-#include "interfaces/Text.h"
+#include "interfaces/ComObject.h"
 #include "xls/FileSink.h"
 #include "xls/Sheet.h"
+#include "xls/SheetRules.h"
 #include "xls/Sst.h"
 #include "xls/Workbook.h"
 #include "xls/XlsError.h"
@@ -23,24 +24,6 @@ std::string ColumnName(uint32_t column) {
     for (uint32_t n = column + 1; n > 0; n = (n - 1) / 26)
         name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
     return name;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 void AppendEscapedUnit(std::string& out, char16_t c) {
@@ -211,34 +194,20 @@ void XlsxWorkbook::addSheet() {
 }
 
 void XlsxWorkbook::setActiveSheet(uint32_t index) {
-    if (index >= m_sheets.size())
-        throw Error(Error::Code::SheetIndex, "Sheet " + std::to_string(uint64_t{index} + 1) +
-                                                 " is past the last sheet of the workbook (" +
-                                                 std::to_string(m_sheets.size()) + ")");
+    CheckSheetIndex(index, m_sheets.size());
     m_active = index;
 }
 
 void XlsxWorkbook::setSheetName(std::u16string_view name) {
-    const bool refused =
-        name.empty() || name.size() > kMaxSheetName || name.find_first_of(u":\\/?*[]") != std::u16string_view::npos;
-    bool taken = false;
-    for (size_t i = 0; i < m_sheets.size(); ++i)
-        taken = taken || (i != m_active && AsciiUpper(m_sheets[i]->name) == AsciiUpper(name));
-    if (refused || taken)
-        throw Error(Error::Code::SheetName, taken ? "Another sheet has that name already"
-                                                  : "A sheet name has 1 to 31 characters and none of : \\ / ? * [ ]");
+    std::vector<std::u16string> names;
+    for (const auto& sheet : m_sheets)
+        names.push_back(sheet->name);
+    CheckSheetName(name, names, m_active);
     active().name = std::u16string(name);
 }
 
 void XlsxWorkbook::checkCell(uint32_t row, uint32_t column) {
-    if (row >= kXlsxMaxRows)
-        throw Error(Error::Code::RowLimit, "Row " + std::to_string(uint64_t{row} + 1) +
-                                               " is past the last row of a worksheet (" + std::to_string(kXlsxMaxRows) +
-                                               ")");
-    if (column >= kXlsxMaxColumns)
-        throw Error(Error::Code::ColumnLimit, "Column " + std::to_string(uint64_t{column} + 1) +
-                                                  " is past the last column of a worksheet (" +
-                                                  std::to_string(kXlsxMaxColumns) + ")");
+    CheckCellWithin(row, column, kXlsxMaxRows, kXlsxMaxColumns);
 }
 
 void XlsxWorkbook::setText(uint32_t row, uint32_t column, std::u16string_view text) {

@@ -15,6 +15,7 @@
 #include "store/RichText.h"
 #include "xls/Workbook.h"
 #include "xls/XlsSpreadsheetAutomation.h"
+#include "xls/XlsxWorkbook.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -342,6 +343,31 @@ TEST_F(Export, XlsxWorkbooksHoldWhatXlsOnesDoAndEveryTextAsItWas) {
     EXPECT_TRUE(QFile::exists(Out("V附件/" + QString::fromStdU16String(unids[0]) + "/Long.txt")));
 }
 
+TEST(XlsxWorkbook, SheetsTakeTheirRowsInOrderAndInTurn) {
+    QTemporaryDir dir;
+    xls::XlsxWorkbook book;
+    book.setColumnWidth(0, 20);
+    book.setText(0, 1, u"B1");
+    book.setText(0, 0, u"A1"); // cells of one row in any order
+    book.addSheet();
+    book.setSheetName(u"第二");
+    book.setText(0, 0, u"other");
+    book.setActiveSheet(0);
+    book.setText(2, 2, u"C3");
+    EXPECT_THROW(book.setText(1, 0, u"late"), xls::Error) << "row 2 comes after row 3 was started";
+    EXPECT_THROW(book.setColumnWidth(1, 10), xls::Error) << "widths come before the rows";
+    EXPECT_THROW(book.setSheetName(u"第二"), xls::Error);
+    EXPECT_THROW(book.setText(0, xls::kXlsxMaxColumns, u"x"), xls::Error);
+    book.save(dir.filePath("b.xlsx").toStdU16String());
+    const QJsonArray sheets = ReadWorkbook(dir.filePath("b.xlsx"));
+    ASSERT_EQ(sheets.size(), 2);
+    EXPECT_EQ(sheets[0].toObject()["name"].toString(), "Sheet1");
+    EXPECT_EQ(Row(sheets, 0, 0), QStringList({"A1", "B1", ""}));
+    EXPECT_EQ(Row(sheets, 0, 2), QStringList({"", "", "C3"}));
+    EXPECT_EQ(sheets[1].toObject()["name"].toString(), "第二");
+    EXPECT_EQ(Row(sheets, 1, 0), QStringList{"other"});
+}
+
 TEST(SafePath, NamesNeverLeaveTheirFolder) {
     EXPECT_EQ(SafeFileName(".."), "_..");
     EXPECT_EQ(SafeFileName("a/../../b"), "a_.._.._b");
@@ -367,8 +393,9 @@ TEST(PictureScan, ThresholdOrderStrayAndUnclosedTags) {
     };
     // The plain GIF of 2,501 characters comes first (the one of 2,500 takes no number), then the
     // bitmap GIF, then the closed JPEG; the unclosed JPEG is not written.
-    EXPECT_EQ(scan(dxl), QStringList({"RTF域图片0.gif 1875", "RTF域图片1.gif 1875", "RTF域图片2.jpg 1875"}));
-    EXPECT_EQ(scan(dxl), written) << "a second scan gives the same files";
+    const QStringList expected{"RTF域图片0.gif 1875", "RTF域图片1.gif 1875", "RTF域图片2.jpg 1875"};
+    EXPECT_EQ(scan(dxl), expected);
+    EXPECT_EQ(scan(dxl), expected) << "a second scan gives the same files";
     EXPECT_EQ(scan("</gif><gif>" + big + "</gif>"), QStringList{"RTF域图片0.gif 1875"}) << "a stray closing tag first";
     EXPECT_EQ(scan("<gif>\n" + QString(2499, 'C') + "\n</gif>").size(), 1) << "line breaks count, then are skipped";
 }
