@@ -25,4 +25,9 @@ trap 'rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch"
 env -u DISPLAY -u QT_QPA_PLATFORM "$scratch/usr/bin/verdanix-export" --help | grep -q -- "--all-views"
 env -u DISPLAY -u QT_QPA_PLATFORM "$scratch/usr/bin/verdanix-export" --version
+# The command line runs where no window library is installed.
+if ldd "$scratch/usr/bin/verdanix-export" | grep -q -E 'libQt6(Widgets|Gui)'; then
+    echo "verdanix-export links a window library"
+    exit 1
+fi
 echo "package checked"

@@ -1,9 +1,9 @@
 #include "browse/docDetail.h"
 
 #include "access/Domino_TLB.h"
-#include "access/FormRunner.h"
+#include "browse/FormRunner.h"
 #include "access/VariantText.h"
-#include "access/WindowFrame.h"
+#include "browse/WindowFrame.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -4,12 +4,12 @@
 
 #include "access/AppText.h"
 #include "access/ErrorMessage.h"
-#include "access/FormRunner.h"
+#include "browse/FormRunner.h"
 #include "access/connecting.h"
-#include "access/selserver.h"
+#include "shell/selserver.h"
 #include "access/settings.h"
 #include "browse/DatabaseTree.h"
-#include "browse/Databases.h"
+#include "access/Databases.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
 #include "platform/FileLock.h"
@@ -17,7 +17,7 @@
 #include "platform/Prompter.h"
 #include "shell/Icons.h"
 #include "shell/ListView.h"
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include <QTreeWidget>
 

@@ -1,14 +1,14 @@
 #include "shell/ProgramEnvironment.h"
 
 #include "access/AppText.h"
-#include "access/FormRunner.h"
+#include "browse/FormRunner.h"
 #include "access/VariantText.h"
 #include "platform/Folders.h"
-#include "shell/BackEnds.h"
+#include "assembly/BackEnds.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/QtPrompter.h"
 #include "shell/WaitMsg.h"
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

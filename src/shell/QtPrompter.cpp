@@ -1,6 +1,6 @@
 #include "shell/QtPrompter.h"
 
-#include "access/WindowFrame.h"
+#include "browse/WindowFrame.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

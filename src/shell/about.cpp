@@ -1,7 +1,7 @@
 #include "shell/about.h"
 
 #include "access/AppText.h"
-#include "access/WindowFrame.h"
+#include "browse/WindowFrame.h"
 
 #include <QEnterEvent>
 #include <QLinearGradient>

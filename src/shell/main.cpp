@@ -2,13 +2,13 @@
 
 #include "access/AppText.h"
 #include "access/ErrorMessage.h"
-#include "access/FormRunner.h"
-#include "access/WindowFrame.h"
+#include "browse/FormRunner.h"
+#include "browse/WindowFrame.h"
 #include "access/connecting.h"
-#include "access/selserver.h"
+#include "shell/selserver.h"
 #include "access/settings.h"
 #include "browse/DatabaseTree.h"
-#include "browse/Databases.h"
+#include "access/Databases.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
 #include "export/ExportToExcel.h"
@@ -20,7 +20,7 @@
 #include "shell/Icons.h"
 #include "shell/ListView.h"
 #include "shell/about.h"
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include <QAction>
 #include <QApplication>

@@ -47,15 +47,8 @@ using NodePtr = std::unique_ptr<FormulaNode>;
     throw FormulaError(message);
 }
 
-const char* const kFunctions[] = {"@all",           "@true",
-                                  "@false",         "@isavailable",
-                                  "@isunavailable", "@created",
-                                  "@modified",      "@documentuniqueid",
-                                  "@attachments",   "@attachmentnames",
-                                  "@text",          "@if",
-                                  "@uppercase",     "@lowercase",
-                                  "@trim",          "@elements",
-                                  "@contains",      "@begins"};
+// Whether name (folded) is a function the evaluator knows; defined with the function table.
+bool IsKnownFunction(std::u16string_view name);
 
 bool IsNameChar(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'$' ||
@@ -311,11 +304,7 @@ private:
         auto node = std::make_unique<FormulaNode>();
         node->op = Op::Function;
         node->name = FoldCase(std::u16string_view(m_text).substr(start, m_pos - start));
-        bool known = false;
-        for (const char* f : kFunctions)
-            if (node->name == Utf8ToUtf16(f))
-                known = true;
-        if (!known)
+        if (!IsKnownFunction(node->name))
             Fail("unknown function " + Utf16ToUtf8(node->name));
         if (match(u"(")) {
             if (!match(u")")) {
@@ -489,80 +478,119 @@ private:
         return eval(*n.args[i]);
     }
 
-    ValueList function(const FormulaNode& n) const {
-        const std::u16string& f = n.name;
-        if (f == u"@all" || f == u"@true")
-            return Bool(true);
-        if (f == u"@false")
-            return Bool(false);
-        if (f == u"@isavailable" || f == u"@isunavailable") {
-            if (n.args.size() != 1 || n.args[0]->op != Op::Field)
-                Fail(Utf16ToUtf8(f) + " needs an item name");
-            const bool present = available(n.args[0]->name) != nullptr;
-            return Bool(f == u"@isavailable" ? present : !present);
+    ValueList function(const FormulaNode& n) const;
+
+public:
+    // The functions, each given its node (the name tells apart those that share a body); the
+    // table after the class names them.
+    ValueList constant(const FormulaNode& n) const { return Bool(n.name != u"@false"); }
+    ValueList isAvailable(const FormulaNode& n) const {
+        if (n.args.size() != 1 || n.args[0]->op != Op::Field)
+            Fail(Utf16ToUtf8(n.name) + " needs an item name");
+        const bool present = available(n.args[0]->name) != nullptr;
+        return Bool(n.name == u"@isavailable" ? present : !present);
+    }
+    ValueList created(const FormulaNode&) const { return {Scalar(OleDate{m_note.created})}; }
+    ValueList modified(const FormulaNode&) const { return {Scalar(OleDate{m_note.modified})}; }
+    ValueList uniqueId(const FormulaNode&) const { return {Scalar(m_note.unid)}; }
+    ValueList attachments(const FormulaNode&) const {
+        return {Scalar(static_cast<double>(m_note.attachmentNames().size()))};
+    }
+    ValueList attachmentNames(const FormulaNode&) const {
+        ValueList names;
+        for (auto& name : m_note.attachmentNames())
+            names.emplace_back(name);
+        if (names.empty())
+            names.emplace_back(std::u16string());
+        return names;
+    }
+    ValueList text(const FormulaNode& n) const {
+        ValueList v = arg(n, 0);
+        for (auto& s : v)
+            s = ScalarToText(s);
+        return v;
+    }
+    ValueList ifThen(const FormulaNode& n) const {
+        if (n.args.size() < 3 || n.args.size() % 2 == 0)
+            Fail("@If needs an odd number of arguments, at least three");
+        for (size_t i = 0; i + 1 < n.args.size(); i += 2)
+            if (IsTrue(eval(*n.args[i])))
+                return eval(*n.args[i + 1]);
+        return eval(*n.args.back());
+    }
+    ValueList changeText(const FormulaNode& n) const {
+        ValueList v = arg(n, 0);
+        for (auto& s : v) {
+            QString t = QString::fromStdU16String(Text(s));
+            t = n.name == u"@uppercase" ? t.toUpper() : (n.name == u"@lowercase" ? t.toLower() : t.simplified());
+            s = t.toStdU16String();
         }
-        if (f == u"@created")
-            return {Scalar(OleDate{m_note.created})};
-        if (f == u"@modified")
-            return {Scalar(OleDate{m_note.modified})};
-        if (f == u"@documentuniqueid")
-            return {Scalar(m_note.unid)};
-        if (f == u"@attachments")
-            return {Scalar(static_cast<double>(m_note.attachmentNames().size()))};
-        if (f == u"@attachmentnames") {
-            ValueList names;
-            for (auto& name : m_note.attachmentNames())
-                names.emplace_back(name);
-            if (names.empty())
-                names.emplace_back(std::u16string());
-            return names;
-        }
-        if (f == u"@text") {
-            ValueList v = arg(n, 0);
-            for (auto& s : v)
-                s = ScalarToText(s);
-            return v;
-        }
-        if (f == u"@if") {
-            if (n.args.size() < 3 || n.args.size() % 2 == 0)
-                Fail("@If needs an odd number of arguments, at least three");
-            for (size_t i = 0; i + 1 < n.args.size(); i += 2)
-                if (IsTrue(eval(*n.args[i])))
-                    return eval(*n.args[i + 1]);
-            return eval(*n.args.back());
-        }
-        if (f == u"@uppercase" || f == u"@lowercase" || f == u"@trim") {
-            ValueList v = arg(n, 0);
-            for (auto& s : v) {
-                QString t = QString::fromStdU16String(Text(s));
-                t = f == u"@uppercase" ? t.toUpper() : (f == u"@lowercase" ? t.toLower() : t.simplified());
-                s = t.toStdU16String();
+        return v;
+    }
+    ValueList elements(const FormulaNode& n) const {
+        ValueList v = arg(n, 0);
+        if (v.size() == 1 && std::holds_alternative<std::u16string>(v[0]) && std::get<std::u16string>(v[0]).empty())
+            return {Scalar(0.0)};
+        return {Scalar(static_cast<double>(v.size()))};
+    }
+    ValueList contains(const FormulaNode& n) const {
+        const ValueList hay = arg(n, 0);
+        const ValueList needles = arg(n, 1);
+        for (const auto& h : hay)
+            for (const auto& nd : needles) {
+                const auto ht = FoldCase(Text(h)), nt = FoldCase(Text(nd));
+                if (n.name == u"@contains" ? ht.find(nt) != std::u16string::npos : ht.rfind(nt, 0) == 0)
+                    return Bool(true);
             }
-            return v;
-        }
-        if (f == u"@elements") {
-            ValueList v = arg(n, 0);
-            if (v.size() == 1 && std::holds_alternative<std::u16string>(v[0]) && std::get<std::u16string>(v[0]).empty())
-                return {Scalar(0.0)};
-            return {Scalar(static_cast<double>(v.size()))};
-        }
-        if (f == u"@contains" || f == u"@begins") {
-            const ValueList hay = arg(n, 0);
-            const ValueList needles = arg(n, 1);
-            for (const auto& h : hay)
-                for (const auto& nd : needles) {
-                    const auto ht = FoldCase(Text(h)), nt = FoldCase(Text(nd));
-                    if (f == u"@contains" ? ht.find(nt) != std::u16string::npos : ht.rfind(nt, 0) == 0)
-                        return Bool(true);
-                }
-            return Bool(false);
-        }
-        Fail("unknown function " + Utf16ToUtf8(f));
+        return Bool(false);
     }
 
+private:
     const NoteData& m_note;
     bool m_viewContext;
 };
+
+using Function = ValueList (Evaluator::*)(const FormulaNode&) const;
+
+// Every function the formulas know, by its name in lower case.
+const std::pair<std::u16string_view, Function> kFunctions[] = {
+    {u"@all", &Evaluator::constant},
+    {u"@true", &Evaluator::constant},
+    {u"@false", &Evaluator::constant},
+    {u"@isavailable", &Evaluator::isAvailable},
+    {u"@isunavailable", &Evaluator::isAvailable},
+    {u"@created", &Evaluator::created},
+    {u"@modified", &Evaluator::modified},
+    {u"@documentuniqueid", &Evaluator::uniqueId},
+    {u"@attachments", &Evaluator::attachments},
+    {u"@attachmentnames", &Evaluator::attachmentNames},
+    {u"@text", &Evaluator::text},
+    {u"@if", &Evaluator::ifThen},
+    {u"@uppercase", &Evaluator::changeText},
+    {u"@lowercase", &Evaluator::changeText},
+    {u"@trim", &Evaluator::changeText},
+    {u"@elements", &Evaluator::elements},
+    {u"@contains", &Evaluator::contains},
+    {u"@begins", &Evaluator::contains},
+};
+
+const Function* FindFunction(std::u16string_view name) {
+    for (const auto& [known, function] : kFunctions)
+        if (known == name)
+            return &function;
+    return nullptr;
+}
+
+bool IsKnownFunction(std::u16string_view name) {
+    return FindFunction(name) != nullptr;
+}
+
+ValueList Evaluator::function(const FormulaNode& n) const {
+    const Function* found = FindFunction(n.name);
+    if (!found)
+        Fail("unknown function " + Utf16ToUtf8(n.name));
+    return (this->**found)(n);
+}
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/StoreInstallation.h"
 
-#include "access/selserver.h"
+#include "shell/selserver.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/ListView.h"
 #include "shell/WaitMsg.h"

@@ -1,4 +1,4 @@
-#include "access/selserver.h"
+#include "shell/selserver.h"
 #include "access/settings.h"
 #include "platform/Prompter.h"
 

@@ -6,8 +6,8 @@
 
 #include "access/Domino_TLB.h"
 #include "access/VariantText.h"
-#include "access/selserver.h"
-#include "browse/Databases.h"
+#include "shell/selserver.h"
+#include "access/Databases.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
 #include "platform/FileLock.h"

@@ -1,7 +1,7 @@
 #include "platform/ComClassFactory.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include <QDir>
 #include <QTemporaryDir>

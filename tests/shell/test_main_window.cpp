@@ -4,7 +4,7 @@
 #include "shell/Icons.h"
 #include "shell/ListView.h"
 #include "shell/about.h"
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include <QAction>
 #include <QFile>

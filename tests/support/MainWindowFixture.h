@@ -3,7 +3,7 @@
 // loaders.
 #pragma once
 
-#include "access/FormRunner.h"
+#include "browse/FormRunner.h"
 #include "export/SpreadsheetTestDoubles.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Prompter.h"

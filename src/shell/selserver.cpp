@@ -1,7 +1,7 @@
-#include "access/selserver.h"
+#include "shell/selserver.h"
 
 #include "access/AppText.h"
-#include "access/WindowFrame.h"
+#include "browse/WindowFrame.h"
 #include "interfaces/Text.h"
 #include "platform/Prompter.h"
 

@@ -1,4 +1,4 @@
-#include "shell/BackEnds.h"
+#include "assembly/BackEnds.h"
 
 #include "platform/ComClassFactory.h"
 #include "platform/Registry.h"

@@ -1,4 +1,4 @@
-#include "browse/Databases.h"
+#include "access/Databases.h"
 
 #include "access/Domino_TLB.h"
 #include "access/VariantText.h"

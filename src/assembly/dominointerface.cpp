@@ -1,4 +1,4 @@
-#include "shell/dominointerface.h"
+#include "assembly/dominointerface.h"
 
 #include "access/AppText.h"
 #include "interfaces/DominoObjects.h"
