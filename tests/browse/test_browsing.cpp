@@ -4,14 +4,14 @@
 #include "support/OleError.h"
 #include "support/StoreInstallation.h"
 
+#include "access/Databases.h"
 #include "access/Domino_TLB.h"
 #include "access/VariantText.h"
-#include "shell/selserver.h"
-#include "access/Databases.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
 #include "platform/FileLock.h"
 #include "shell/ListView.h"
+#include "shell/selserver.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
 #include "store/NsfFile.h"
@@ -202,6 +202,7 @@ TEST_F(Browsing, TheSaveDialogsFilterChoosesTheWorkbooksFormat) {
     fx.prompter.chosenFilter = 0;
     main->exportExecute();
     EXPECT_EQ(fx.prompter.fileDialogFilters.back(), "Excel文件|*.xls|Excel 工作簿|*.xlsx");
+    EXPECT_EQ(fx.prompter.fileDialogFolders.back(), out.path()) << "the save dialog starts where it was left";
     const auto saves = fx.spreadsheet.log->of(spreadsheettest::SpreadsheetCall::Kind::SaveActiveWorkbookAs);
     ASSERT_EQ(saves.size(), 2u);
     EXPECT_EQ(QString::fromStdU16String(saves[0].text), out.filePath("wb.xlsx"));

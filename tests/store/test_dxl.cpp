@@ -163,6 +163,31 @@ TEST_F(DxlTest, DocumentItemsAndFiles) {
     EXPECT_EQ(Decode(files[0]), "a,b\n1,2\n");
 }
 
+TEST_F(DxlTest, TheDataOfFilesCanBeLeftOut) {
+    store::RichTextBuilder body;
+    body.addAttachmentRef(u"in.txt");
+    store::NoteData note = Note(u"M", {RichItem(u"Body", body.fragment())});
+    note.files = {FileObject(u"in.txt", "IN"), FileObject(u"other.txt", "OTHER")};
+    const auto unids = makeDb("o.nsf", {}, {std::move(note)});
+    auto session = localSession();
+    const auto doc = session->GetDatabase(u"", u"o.nsf", false)->GetDocumentByUNID(unids[0]);
+    const auto data = [&](bool richText, bool misc) {
+        auto exporter = session->CreateDXLExporter();
+        exporter->SetOmitRichtextAttachments(richText);
+        exporter->SetOmitMiscFileObjects(misc);
+        std::vector<std::string> decoded;
+        for (const auto& payload :
+             Payloads(Utf16ToUtf8(exporter->Export(Variant(std::static_pointer_cast<IDispatchObject>(doc)))),
+                      "<filedata>", "</filedata>"))
+            decoded.push_back(Decode(payload));
+        return decoded;
+    };
+    EXPECT_EQ(data(false, false), (std::vector<std::string>{"IN", "OTHER"}));
+    EXPECT_EQ(data(true, false), std::vector<std::string>{"OTHER"}) << "the file the rich text refers to is left out";
+    EXPECT_EQ(data(false, true), std::vector<std::string>{"IN"});
+    EXPECT_TRUE(data(true, true).empty());
+}
+
 TEST_F(DxlTest, ExporterNeedsADocument) {
     auto exporter = localSession()->CreateDXLExporter();
     EXPECT_FALSE(ErrorOf([&] { exporter->Export(Variant()); }).empty());
