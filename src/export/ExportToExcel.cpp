@@ -210,6 +210,8 @@ private:
         }
         QHash<QString, int32_t> seen; // occurrences of each name so far, case-folded as the server matches
         for (const QString& name : names) {
+            if (name.isEmpty())
+                continue; // the formula's answer for a document without attachments
             const int32_t n = ++seen[name.toCaseFolded()];
             files.add(name, [document = doc.DefaultInterface(), name, n](const QString& path) {
                 TNotesDocument owner;

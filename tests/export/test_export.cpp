@@ -171,9 +171,15 @@ TEST_F(Export, CleanedAndRepeatedNamesNeverTakeANameThatNeededNoCleaning) {
     note.files = {FileObject(u"a/b.txt", "slash"),  FileObject(u"a_b.txt", "plain"),
                   FileObject(u"a:b?.txt", "colon"), FileObject(u"a_b_.txt", "plain2"),
                   FileObject(u"same.txt", "first"), FileObject(u"same.txt", "second")};
-    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
-    const ExportResult result = Run(Out("names"), "V", 1);
-    EXPECT_TRUE(result.completed && result.missing.empty());
+    // A document whose only file is an embedded object has no attachment names: nothing is missing.
+    store::RichTextBuilder body;
+    body.addObjectRef(u"plan.doc", u"Word.Document.8");
+    store::NoteData objectOnly = Note(u"M", {RichItem(u"Body", body.fragment())});
+    objectOnly.files = {FileObject(u"plan.doc", "P", store::file_kind::kObject, u"Word.Document.8")};
+    const auto unids =
+        install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note), std::move(objectOnly)});
+    const ExportResult result = Run(Out("names"), "V", 2);
+    EXPECT_TRUE(result.completed && result.missing.empty()) << result.missing.size();
     const QString folder = Out("V附件/" + QString::fromStdU16String(unids[0]) + "/");
     const auto content = [&](const QString& name) {
         QFile file(folder + name);
