@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("\nbrowse: pages of %d documents with 10 columns from a view of %d, best of 10 (target <= 30 ms)\n",
+    std::printf("\nbrowse: pages of %d documents with 10 columns from a view of %d, best of 10 (target <= 20 ms)\n",
                 kPageSize, kDocuments);
     for (const auto& [name, ms] : g_bestMs)
         std::printf("%s %.2f\n", name.c_str(), ms);

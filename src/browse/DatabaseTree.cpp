@@ -23,14 +23,12 @@ QString DirectoryWithSeparator(QString directory) {
     return directory;
 }
 
-QList<TreeNode> Walk(const QString& directory, bool withDatabases, QSet<QString>& ancestors) {
+// The nodes below directory, whose canonical path (links resolved) is canonical. Only a link can
+// lead back up the tree, so only a link's target is resolved; a folder's own canonical path
+// follows from its parent's.
+QList<TreeNode> Walk(const QString& directory, const QString& canonical, bool withDatabases, QSet<QString>& ancestors) {
     QList<TreeNode> nodes;
-    if (directory.isEmpty())
-        return nodes;
     const QString base = DirectoryWithSeparator(directory);
-    const QString canonical = QFileInfo(base).canonicalFilePath();
-    if (canonical.isEmpty())
-        return nodes;
     ancestors.insert(canonical);
     QDirIterator entries(base, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     while (entries.hasNext()) {
@@ -42,9 +40,11 @@ QList<TreeNode> Walk(const QString& directory, bool withDatabases, QSet<QString>
         if (info.isDir()) {
             TreeNode folder{name, tree_node::kFolderImage, {}};
             const QString path = base + name;
+            const QString target =
+                info.isSymLink() ? QFileInfo(path).canonicalFilePath() : DirectoryWithSeparator(canonical) + name;
             // A link that leads back up the tree would make the walk endless.
-            if (!ancestors.contains(QFileInfo(path).canonicalFilePath()))
-                folder.children = Walk(path, withDatabases, ancestors);
+            if (!target.isEmpty() && !ancestors.contains(target))
+                folder.children = Walk(path, target, withDatabases, ancestors);
             nodes.append(std::move(folder));
         } else if (withDatabases && IsDatabaseName(name)) {
             nodes.append({name, tree_node::kDatabaseImage, {}});
@@ -91,8 +91,13 @@ TreeUpdate::~TreeUpdate() {
 }
 
 QList<TreeNode> FolderNodes(const QString& directory, bool withDatabases) {
+    if (directory.isEmpty())
+        return {};
+    const QString canonical = QFileInfo(DirectoryWithSeparator(directory)).canonicalFilePath();
+    if (canonical.isEmpty())
+        return {};
     QSet<QString> ancestors;
-    return Walk(directory, withDatabases, ancestors);
+    return Walk(directory, canonical, withDatabases, ancestors);
 }
 
 void AddNodes(QTreeWidget* tree, QTreeWidgetItem* parent, const QList<TreeNode>& nodes) {
