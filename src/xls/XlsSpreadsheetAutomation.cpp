@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -68,42 +69,49 @@ bool IsTextFormat(const std::u16string& format) {
     return false;
 }
 
-class XlsSpreadsheetApplication : public ISpreadsheetApplication {
+// The members for a workbook writer: xls::Workbook (.xls), whose cell texts go into the workbook on
+// a thread of their own (xls::CellPipe), every other call waiting until they are in so that the
+// workbook sees the calls in their order; or xls::XlsxWorkbook (.xlsx), whose rows are written
+// out as they come.
+template <class Book> class WorkbookApplication : public ISpreadsheetApplication {
+    static constexpr bool kPiped = std::is_same_v<Book, xls::Workbook>;
+
 public:
-    ~XlsSpreadsheetApplication() override { Quit(); }
+    ~WorkbookApplication() override { Quit(); }
 
     void AddWorkbook() override {
         checkRunning();
         m_pipe.reset();
-        m_workbook = std::make_unique<xls::Workbook>();
-        m_pipe = std::make_unique<xls::CellPipe>(*m_workbook);
+        m_workbook = std::make_unique<Book>();
+        if constexpr (kPiped)
+            m_pipe = std::make_unique<xls::CellPipe>(*m_workbook);
     }
 
     void AddSheet() override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         Translate([&] { book.addSheet(); });
     }
 
     void ActivateSheet(int32_t index) override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         if (index < 1)
             Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
         Translate([&] { book.setActiveSheet(static_cast<uint32_t>(index - 1)); });
     }
 
     void SetSheetName(const std::u16string& name) override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         Translate([&] { book.setSheetName(name); });
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         checkColumn(column);
         Translate([&] { book.setColumnWidth(static_cast<uint32_t>(column - 1), width); });
     }
 
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         checkCell(row, column);
         const bool text = IsTextFormat(format);
         Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
@@ -114,14 +122,19 @@ public:
         if (!m_workbook)
             Raise("No workbook is open", hresult::kFail);
         checkCell(row, column);
+        const auto r = static_cast<uint32_t>(row - 1), c = static_cast<uint32_t>(column - 1);
         Translate([&] {
-            xls::Workbook::checkCell(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1));
-            m_pipe->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text);
+            if constexpr (kPiped) {
+                Book::checkCell(r, c); // the pipe's cells are checked before they go
+                m_pipe->setText(r, c, text);
+            } else {
+                m_workbook->setText(r, c, text);
+            }
         });
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {
-        xls::Workbook& book = activeWorkbook();
+        Book& book = activeWorkbook();
         if (path.empty())
             Raise("No file name to save the workbook under", hresult::kFail);
         Translate([&] { book.save(std::filesystem::path(path)); });
@@ -140,80 +153,17 @@ private:
     }
 
     // The workbook with every cell text handed over so far in it.
-    xls::Workbook& activeWorkbook() const {
+    Book& activeWorkbook() const {
         checkRunning();
         if (!m_workbook)
             Raise("No workbook is open", hresult::kFail);
-        Translate([&] { m_pipe->flush(); });
+        if constexpr (kPiped)
+            Translate([&] { m_pipe->flush(); });
         return *m_workbook;
     }
 
-    std::unique_ptr<xls::Workbook> m_workbook;
+    std::unique_ptr<Book> m_workbook;
     std::unique_ptr<xls::CellPipe> m_pipe; // ends before the workbook it fills
-    bool m_quit = false;
-};
-
-// The same members for an .xlsx workbook, whose rows are written out as they come.
-class XlsxSpreadsheetApplication : public ISpreadsheetApplication {
-public:
-    void AddWorkbook() override {
-        checkRunning();
-        m_workbook = std::make_unique<xls::XlsxWorkbook>();
-    }
-    void AddSheet() override {
-        auto& book = workbook();
-        Translate([&] { book.addSheet(); });
-    }
-    void ActivateSheet(int32_t index) override {
-        auto& book = workbook();
-        if (index < 1)
-            Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
-        Translate([&] { book.setActiveSheet(static_cast<uint32_t>(index - 1)); });
-    }
-    void SetSheetName(const std::u16string& name) override {
-        auto& book = workbook();
-        Translate([&] { book.setSheetName(name); });
-    }
-    void SetColumnWidth(int32_t column, int32_t width) override {
-        auto& book = workbook();
-        checkColumn(column);
-        Translate([&] { book.setColumnWidth(static_cast<uint32_t>(column - 1), width); });
-    }
-    void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
-        auto& book = workbook();
-        checkCell(row, column);
-        const bool text = IsTextFormat(format);
-        Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
-    }
-    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
-        auto& book = workbook();
-        checkCell(row, column);
-        Translate([&] { book.setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
-    }
-    void SaveActiveWorkbookAs(const std::u16string& path) override {
-        auto& book = workbook();
-        if (path.empty())
-            Raise("No file name to save the workbook under", hresult::kFail);
-        Translate([&] { book.save(std::filesystem::path(path)); });
-    }
-    void Quit() override {
-        m_workbook.reset();
-        m_quit = true;
-    }
-
-private:
-    void checkRunning() const {
-        if (m_quit)
-            Raise("The spreadsheet application has quit", hresult::kFail);
-    }
-    xls::XlsxWorkbook& workbook() const {
-        checkRunning();
-        if (!m_workbook)
-            Raise("No workbook is open", hresult::kFail);
-        return *m_workbook;
-    }
-
-    std::unique_ptr<xls::XlsxWorkbook> m_workbook;
     bool m_quit = false;
 };
 
@@ -221,6 +171,6 @@ private:
 
 std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication(WorkbookFormat format) {
     if (format == WorkbookFormat::Xlsx)
-        return std::make_unique<XlsxSpreadsheetApplication>();
-    return std::make_unique<XlsSpreadsheetApplication>();
+        return std::make_unique<WorkbookApplication<xls::XlsxWorkbook>>();
+    return std::make_unique<WorkbookApplication<xls::Workbook>>();
 }
