@@ -113,16 +113,8 @@ void ZipWriter::addCompressed(const std::string& name, uint32_t crc, uint64_t co
                               const std::function<void(ByteSink&)>& writeData) {
     const Entry entry{name, crc, Fits32(compressed), Fits32(size), Fits32(m_out.position())};
     m_out.u32(0x04034b50);
-    m_out.u16(kVersion);
-    m_out.u16(kUtf8Names);
-    m_out.u16(kDeflate);
-    m_out.u16(kDosTime);
-    m_out.u16(kDosDate);
-    m_out.u32(entry.crc);
-    m_out.u32(entry.compressed);
-    m_out.u32(entry.size);
-    m_out.u16(static_cast<uint16_t>(name.size()));
-    m_out.u16(0);
+    putEntryFields(entry);
+    m_out.u16(0); // extra
     m_out.write(name.data(), name.size());
     const uint64_t start = m_out.position();
     writeData(m_out);
@@ -131,20 +123,25 @@ void ZipWriter::addCompressed(const std::string& name, uint32_t crc, uint64_t co
     m_entries.push_back(entry);
 }
 
+void ZipWriter::putEntryFields(const Entry& entry) {
+    // The fields the local header and the central directory share, in their order.
+    m_out.u16(kVersion);
+    m_out.u16(kUtf8Names);
+    m_out.u16(kDeflate);
+    m_out.u16(kDosTime);
+    m_out.u16(kDosDate);
+    m_out.u32(entry.crc);
+    m_out.u32(entry.compressed);
+    m_out.u32(entry.size);
+    m_out.u16(static_cast<uint16_t>(entry.name.size()));
+}
+
 void ZipWriter::finish() {
     const uint32_t start = Fits32(m_out.position());
     for (const Entry& entry : m_entries) {
         m_out.u32(0x02014b50);
-        m_out.u16(kVersion);
-        m_out.u16(kVersion);
-        m_out.u16(kUtf8Names);
-        m_out.u16(kDeflate);
-        m_out.u16(kDosTime);
-        m_out.u16(kDosDate);
-        m_out.u32(entry.crc);
-        m_out.u32(entry.compressed);
-        m_out.u32(entry.size);
-        m_out.u16(static_cast<uint16_t>(entry.name.size()));
+        m_out.u16(kVersion); // made by
+        putEntryFields(entry);
         m_out.u16(0); // extra
         m_out.u16(0); // comment
         m_out.u16(0); // disk

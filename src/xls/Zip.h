@@ -83,6 +83,8 @@ private:
         uint32_t size;
         uint32_t offset;
     };
+    void putEntryFields(const Entry& entry);
+
     ByteSink& m_out;
     std::vector<Entry> m_entries;
 };
