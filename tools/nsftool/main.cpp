@@ -4,8 +4,10 @@
 //   nsftool demo <installRoot> <exeDir> [--force]  the demo installation
 //   nsftool dump <file.nsf> [maxEntries]           views and documents of a database
 //   nsftool import [--append] <DXL...> <file.nsf>   documents and views of DXL files (or folders)
+//   nsftool read <file.nsf>                        what a Domino database file holds, as JSON
 #include "Demo.h"
 #include "Dump.h"
+#include "NativeDump.h"
 
 #include "store/Description.h"
 #include "store/DxlImport.h"
@@ -25,7 +27,8 @@ int Usage() {
                  "  nsftool create <file.nsf> <description.json>\n"
                  "  nsftool demo <installRoot> <exeDir> [--force]\n"
                  "  nsftool dump <file.nsf> [maxEntries]\n"
-                 "  nsftool import [--append] <file.dxl|folder>... <file.nsf>\n";
+                 "  nsftool import [--append] <file.dxl|folder>... <file.nsf>\n"
+                 "  nsftool read <file.nsf>\n";
     return 2;
 }
 
@@ -78,6 +81,10 @@ int main(int argc, char** argv) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             std::cout << store::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
                       << " s\n";
+            return 0;
+        }
+        if (command == "read" && argc == 3) {
+            dump::DumpNativeDatabase(Path(argv[2]), std::cout);
             return 0;
         }
         if (command == "dump" && (argc == 3 || argc == 4)) {

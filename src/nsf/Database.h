@@ -1,0 +1,156 @@
+// A reader of Domino database files (.nsf, on-disk structure 43 to 55), without Domino.
+//
+// The walk: the file header and database information; the superblock with the highest write
+// count (CX compressed), which lists the summary buckets and carries the current data RRV
+// bucket; the bucket descriptor block (CX compressed), which lists the RRV buckets and the item
+// name table; the RRV buckets, which map each note id to a slot of a summary bucket or to a file
+// position; the note records there, with their summary values and, inline or in a block of their
+// own, their non-summary values. Every offset and size read from the file is checked before use:
+// a damaged file raises FormatError naming what is wrong, or, where one note or item is damaged,
+// that note or item is reported and the rest is read.
+#pragma once
+
+#include "nsf/Bytes.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QFile;
+
+namespace nsf {
+
+// Note classes.
+namespace note_class {
+constexpr uint16_t kDocument = 0x0001;
+constexpr uint16_t kInfo = 0x0002;
+constexpr uint16_t kForm = 0x0004;
+constexpr uint16_t kView = 0x0008;
+constexpr uint16_t kIcon = 0x0010;
+constexpr uint16_t kDesign = 0x0020;
+constexpr uint16_t kAcl = 0x0040;
+constexpr uint16_t kDefault = 0x8000;
+} // namespace note_class
+
+// Item flags.
+namespace item_flag {
+constexpr uint16_t kSigned = 0x0001;
+constexpr uint16_t kSealed = 0x0002; // encrypted
+constexpr uint16_t kSummary = 0x0004;
+constexpr uint16_t kNoTypeWord = 0x0008; // the value has no type word of its own
+constexpr uint16_t kAuthors = 0x0020;
+constexpr uint16_t kNames = 0x0040;
+constexpr uint16_t kReaders = 0x0400;
+} // namespace item_flag
+
+// A time: hundredths of a second since midnight UTC and the Julian day (low 24 bits of date).
+struct TimeDate {
+    uint32_t time = 0;
+    uint32_t date = 0;
+};
+
+struct DatabaseInfo {
+    uint32_t ods = 0; // on-disk structure version
+    std::u16string title;
+    std::string replicaId; // 16 upper-case hex digits
+};
+
+struct Item {
+    std::u16string name;
+    uint16_t type = 0; // the Domino data type (0x0500 text, 0x0300 number, ...)
+    uint16_t flags = 0;
+    std::string value; // the value's bytes after its type word
+    // Why the value could not be read; empty when it was.
+    std::string unreadable;
+};
+
+struct Note {
+    uint32_t noteId = 0;
+    uint16_t noteClass = 0;
+    uint16_t status = 0;
+    std::string unid; // 32 upper-case hex digits
+    TimeDate created;
+    TimeDate modified;
+    std::vector<Item> items;
+
+    // The first item of that name (ASCII letters compared without case), or nullptr.
+    const Item* find(std::u16string_view name) const;
+};
+
+// Where the RRV table puts a note.
+struct NoteRef {
+    uint32_t noteId = 0;
+    uint32_t position = 0; // the entry's two words
+    uint32_t slot = 0;
+};
+
+// An open database file. Not safe for use from two threads at once.
+class Database {
+public:
+    // Opens file and reads its structure down to the RRV table. Raises FormatError when the file
+    // cannot be read or is no database this reader knows.
+    explicit Database(const std::filesystem::path& file);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const DatabaseInfo& info() const { return m_info; }
+    // The notes the RRV table lists as present, in note id order.
+    const std::vector<NoteRef>& notes() const { return m_notes; }
+    // What could not be read of the database's own structures (a bucket of the RRV table, an
+    // on-disk structure this reader has not been checked on), one line each.
+    const std::vector<std::string>& problems() const { return m_problems; }
+    // Reads one note. Nothing for a deletion stub or an entry that is an object, not a note.
+    // Raises FormatError when the note cannot be read; its items that cannot be read come back
+    // with the reason in Item::unreadable.
+    std::optional<Note> readNote(const NoteRef& ref);
+
+    // Whether bytes begin as a database file does.
+    static bool HasSignature(std::string_view firstBytes);
+
+private:
+    struct Bucket;
+    std::string readAt(uint64_t position, uint64_t size, const char* what);
+    void readHeader();
+    void readSuperblock();
+    void readDescriptorBlock();
+    void readRrvTable();
+    const Bucket& bucketAt(uint64_t position);
+    std::string slotBytes(const std::vector<uint64_t>& buckets, uint32_t bucket, uint32_t slot);
+    void placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize);
+
+    std::unique_ptr<QFile> m_file;
+    uint64_t m_fileSize = 0;
+    DatabaseInfo m_info;
+    uint32_t m_rrvBucketSize = 0;
+    std::vector<std::pair<uint64_t, uint32_t>> m_superblocks; // position, size
+    std::vector<std::pair<uint64_t, uint32_t>> m_descriptorBlocks;
+    std::vector<uint64_t> m_summaryBuckets;
+    std::string m_currentRrvBucket; // the data RRV bucket the superblock carries
+    struct RrvBucket {
+        uint64_t position;
+        uint32_t firstId;
+        bool nonData;
+    };
+    std::vector<RrvBucket> m_rrvBuckets;
+    struct Name {
+        std::u16string name;
+        uint16_t type;
+    };
+    std::vector<Name> m_names;
+    std::vector<NoteRef> m_notes;
+    std::vector<std::string> m_problems;
+    // Recently read summary buckets, their stamps undone.
+    std::unordered_map<uint64_t, std::unique_ptr<Bucket>> m_buckets;
+    std::list<uint64_t> m_bucketOrder;
+};
+
+// A universal ID from its 16 bytes: two little-endian 64-bit halves in hex.
+std::string UnidText(Bytes bytes, size_t offset);
+
+} // namespace nsf

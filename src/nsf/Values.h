@@ -1,0 +1,86 @@
+// Item values of a database file as values: text, numbers, times, note references, rich text
+// as paragraphs of text, and the column design of a view.
+#pragma once
+
+#include "nsf/Database.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace nsf {
+
+// Data types of item values.
+namespace data_type {
+constexpr uint16_t kComposite = 0x0001; // rich text
+constexpr uint16_t kObject = 0x0003;
+constexpr uint16_t kNoteRefList = 0x0004;
+constexpr uint16_t kViewFormat = 0x0005;
+constexpr uint16_t kSignature = 0x0008;
+constexpr uint16_t kSeal = 0x0009;
+constexpr uint16_t kSealData = 0x000A;
+constexpr uint16_t kSealList = 0x000B;
+constexpr uint16_t kMimePart = 0x0018;
+constexpr uint16_t kSeal2 = 0x001F;
+constexpr uint16_t kNumber = 0x0300;
+constexpr uint16_t kNumberRange = 0x0301;
+constexpr uint16_t kTime = 0x0400;
+constexpr uint16_t kTimeRange = 0x0401;
+constexpr uint16_t kText = 0x0500;
+constexpr uint16_t kTextList = 0x0501;
+constexpr uint16_t kFormula = 0x0600;
+} // namespace data_type
+
+// The name of a data type ("TEXT", "NUMBER", ...; "TYPE 0x1234" for one without a name).
+std::string DataTypeName(uint16_t type);
+
+// A time's parts. A date without a time of day, or a time of day without a date, has the other
+// part missing.
+struct Time {
+    std::optional<int64_t> julianDay;
+    std::optional<uint32_t> centiseconds; // since midnight UTC
+};
+// Nothing for the empty time (both words zero) and for one that is not a time.
+std::optional<Time> DecodeTime(TimeDate value);
+// "2020-10-05T17:10:07Z", "2020-10-05", "17:10:07"; empty for no time.
+std::string TimeText(const Time& time);
+
+using Value = std::variant<std::u16string, double, Time>;
+
+struct Values {
+    std::vector<Value> values;
+    // Characters that could not be converted (U+FFFD in the text) and values left out (a time
+    // that is none, a number that is not finite).
+    size_t unconverted = 0;
+    size_t leftOut = 0;
+};
+
+// Whether DecodeValues reads this data type.
+bool IsValueType(uint16_t type);
+// Text, text lists, numbers, number lists and ranges, times, time lists and ranges (a range as
+// its two ends), note references as universal IDs. Raises FormatError when the bytes do not
+// hold what the type says.
+Values DecodeValues(uint16_t type, std::string_view bytes);
+
+// Rich text (CD records) as its paragraphs of text; a line break inside a paragraph is "\n".
+struct RichText {
+    std::vector<std::u16string> paragraphs;
+    size_t unconverted = 0;
+    bool damaged = false; // a record ran past the end: the text stops there
+};
+RichText DecodeRichText(std::string_view bytes);
+
+// A view's columns from its $VIEWFORMAT item.
+struct Column {
+    std::u16string title;
+    std::u16string itemName; // the item it shows, or a programmatic name ("$0") for a formula
+    bool hasFormula = false;
+    bool sorted = false;
+    bool descending = false;
+    bool hidden = false;
+};
+std::vector<Column> DecodeViewFormat(std::string_view bytes);
+
+} // namespace nsf
