@@ -420,6 +420,8 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
         }
     }
     const Bytes nonSummary(block);
+    // Sealed items are encrypted only in a note that carries the keys; a signature is sealed too.
+    const bool encrypted = note.find(u"$Seal") || note.find(u"$SealData");
     for (auto& item : note.items) {
         const size_t length = item.value.size();
         const bool summary = (item.flags & item_flag::kSummary) != 0;
@@ -453,7 +455,7 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
             item.type = Bytes(bytes).u16(0);
             item.value.assign(bytes.substr(2));
         }
-        if (item.flags & item_flag::kSealed) {
+        if (encrypted && (item.flags & item_flag::kSealed)) {
             item.unreadable = "it is encrypted";
             item.value.clear();
         }

@@ -153,6 +153,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::pa
     return writer;
 }
 
+void DatabaseWriter::setTitle(const std::u16string& title) {
+    m_db.prepare("UPDATE meta SET value = ? WHERE key = 'title'").bind(1, Utf16ToUtf8(title)).run();
+}
+
 std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::filesystem::path& file) {
     OpenDatabaseFile(file); // checks that it is a store database
     sql::Connection db(file, sql::Connection::Mode::ReadWrite);

@@ -5,6 +5,7 @@
 #include "store/DxlSource.h"
 #include "store/Formula.h"
 #include "store/NsfFile.h"
+#include "store/NsfImport.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -51,7 +52,7 @@ bool Parses(const std::u16string& formula) {
     }
 }
 
-class Importer {
+class Importer : public ImportSink {
 public:
     Importer(DatabaseWriter& writer, DxlImportReport& report, bool append)
         : m_writer(writer), m_report(report), m_append(append) {}
@@ -59,6 +60,10 @@ public:
     void importFile(const fs::path& file) {
         QFile input(QString::fromStdU16String(file.u16string()));
         m_fileName = QString::fromStdU16String(file.filename().u16string());
+        if (IsDominoDatabaseFile(file)) {
+            ImportDominoDatabase(file, *this);
+            return;
+        }
         if (!input.open(QIODevice::ReadOnly))
             throw DxlImportError(file.string() + ": " + input.errorString().toStdString());
         m_xml.setDevice(&input);
@@ -192,8 +197,13 @@ private:
         if (storageParts > 0)
             note(line, QStringLiteral("%1 storage parts of embedded objects kept with the objects, not as attachments")
                            .arg(storageParts));
+        addDocument(std::move(doc), QStringLiteral("%1:%2").arg(m_fileName).arg(line));
+    }
+
+    // ImportSink
+    void addDocument(NoteData doc, const QString& where) override {
         if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
-            note(line, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
+            report(where, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
                            .arg(QString::fromStdU16String(doc.unid)));
             doc.unid.clear();
         }
@@ -203,15 +213,15 @@ private:
                 m_writer.removeNote(doc.unid);
                 if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
                     // The one replaced came from this import: it is counted no more.
-                    note(line, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
+                    report(where, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
                                               "it")
                                    .arg(unid));
                     --m_report.documents;
                 } else {
-                    note(line, QStringLiteral("the document %1 replaces the one already there").arg(unid));
+                    report(where, QStringLiteral("the document %1 replaces the one already there").arg(unid));
                 }
             } else {
-                note(line, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
+                report(where, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
                 doc.unid.clear();
             }
         }
@@ -228,6 +238,23 @@ private:
         const std::u16string written = m_writer.addNote(std::move(doc));
         if (m_append)
             m_imported.insert(AsciiUpper(written));
+    }
+
+    void addView(const ViewDef& view) override {
+        m_writer.addView(view);
+        ++m_report.views;
+        if (IsShownViewName(view.name))
+            ++m_shownViews;
+    }
+
+    void report(const QString& where, const QString& text) override {
+        m_report.notes.push_back((where + QStringLiteral(": ") + text).toStdString());
+    }
+
+    void setTitle(const std::u16string& title) override {
+        if (!m_append && !m_titled)
+            m_writer.setTitle(title);
+        m_titled = true;
     }
 
     void readNoteInfo(NoteData& doc) {
@@ -463,10 +490,7 @@ private:
         }
         if (m_xml.hasError())
             return;
-        m_writer.addView(view);
-        ++m_report.views;
-        if (IsShownViewName(view.name))
-            ++m_shownViews;
+        addView(view);
     }
 
     ColumnDef readColumn(const std::u16string& viewName, size_t number, qint64 line) {
@@ -525,6 +549,7 @@ private:
     std::unordered_set<std::u16string> m_imported; // universal IDs this import wrote
     QSet<QString> m_storageParts;                  // the current document's pages of object storage
     int m_shownViews = 0;
+    bool m_titled = false;
 };
 
 } // namespace

@@ -36,7 +36,8 @@ struct DxlImportReport {
     std::vector<std::string> notes;
 };
 
-// Imports the DXL files (a folder stands for its *.xml and *.dxl files, in name order) into the
+// Imports the DXL files (a folder stands for its *.xml and *.dxl files, in name order) and the
+// Domino database files (recognised by their first bytes; see NsfImport.h) into the
 // store database target: a new database replacing target, or, with append, added to the
 // database there (a document whose universal ID is already there replaces it). The target is
 // written beside and put in place only when every file imported.

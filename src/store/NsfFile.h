@@ -104,6 +104,8 @@ public:
     // Removes the note with that universal ID, with its items, files and view entries; false when
     // there is none.
     bool removeNote(const std::u16string& unid);
+    // Gives the database another title.
+    void setTitle(const std::u16string& title);
     // Brings the view indexes up to date and commits; the writer accepts nothing afterwards.
     void commit();
 

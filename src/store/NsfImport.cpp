@@ -1,0 +1,299 @@
+#include "store/NsfImport.h"
+
+#include "interfaces/DominoObjects.h"
+#include "nsf/Database.h"
+#include "nsf/Values.h"
+#include "store/RichText.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <map>
+
+namespace store {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace item_type;
+
+constexpr int64_t kJulianDayOf1970 = 2440588;
+constexpr int64_t kJulianDayOfOleZero = 2415019; // 1899-12-30
+
+QString Text(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A time as the store keeps it: the local time of this computer for a date with a time of day,
+// as the mail and calendar programs show it; a date alone or a time of day alone as it stands.
+std::optional<double> OleTime(const nsf::Time& time) {
+    if (!time.julianDay)
+        return *time.centiseconds / 8640000.0;
+    if (!time.centiseconds)
+        return static_cast<double>(*time.julianDay - kJulianDayOfOleZero);
+    const int64_t msecs = (*time.julianDay - kJulianDayOf1970) * 86400000 + int64_t{*time.centiseconds} * 10;
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC).toLocalTime();
+    const QDate date = local.date();
+    const QTime clock = local.time();
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return std::nullopt;
+    return ToOleDate(date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second(),
+                     clock.msec());
+}
+
+std::optional<double> OleTime(nsf::TimeDate value) {
+    const auto time = nsf::DecodeTime(value);
+    return time ? OleTime(*time) : std::nullopt;
+}
+
+class NativeImport {
+public:
+    NativeImport(const fs::path& file, ImportSink& sink)
+        : m_sink(sink), m_file(Text(file.filename().u16string())) {}
+
+    void run(nsf::Database& db) {
+        if (!db.info().title.empty())
+            m_sink.setTitle(db.info().title);
+        for (const auto& problem : db.problems())
+            m_sink.report(m_file, QString::fromStdString(problem));
+        for (const auto& ref : db.notes()) {
+            const QString where = m_file + QStringLiteral(": note %1").arg(QString::fromStdString(nsf::Hex(ref.noteId)));
+            std::optional<nsf::Note> note;
+            try {
+                note = db.readNote(ref);
+            } catch (const nsf::FormatError& e) {
+                m_sink.report(where, QStringLiteral("not read: %1").arg(QString::fromStdString(e.what())));
+                continue;
+            }
+            if (!note)
+                continue;
+            if (note->noteClass & nsf::note_class::kDocument)
+                addDocument(*note, where);
+            else if (note->noteClass & nsf::note_class::kView)
+                addView(*note, where);
+        }
+        for (const auto& [key, count] : m_leftOut)
+            m_sink.report(m_file, QStringLiteral("item %1 (%2) left out of %3 documents: %4")
+                                      .arg(key.first, key.second.first)
+                                      .arg(count)
+                                      .arg(key.second.second));
+    }
+
+private:
+    void leaveOut(const nsf::Item& item, const QString& why) {
+        ++m_leftOut[{Text(item.name), {QString::fromStdString(nsf::DataTypeName(item.type)), why}}];
+    }
+
+    void addDocument(const nsf::Note& note, const QString& where) {
+        const QString document = where + QStringLiteral(" (%1)").arg(QString::fromStdString(note.unid));
+        NoteData doc;
+        doc.unid = std::u16string(note.unid.begin(), note.unid.end());
+        if (const auto created = OleTime(note.created))
+            doc.created = *created;
+        else
+            m_sink.report(document, QStringLiteral("the creation time is not one: the time of the import stands for it"));
+        if (const auto modified = OleTime(note.modified))
+            doc.modified = *modified;
+        else
+            m_sink.report(document,
+                          QStringLiteral("the modification time is not one: the time of the import stands for it"));
+        for (const auto& item : note.items)
+            addItem(doc, item, document);
+        finishRichText(doc);
+        if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
+            if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
+                doc.form = *text;
+        m_sink.addDocument(std::move(doc), document);
+    }
+
+    void addItem(NoteData& doc, const nsf::Item& item, const QString& where) {
+        const QString name = Text(item.name);
+        if (!item.unreadable.empty()) {
+            m_sink.report(where,
+                          QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(item.unreadable)));
+            return;
+        }
+        ItemData out;
+        out.name = item.name;
+        out.flags = (item.flags & nsf::item_flag::kSummary) ? item_flag::kSummary : 0;
+        try {
+            if (item.type == nsf::data_type::kComposite) {
+                addRichText(doc, item, where);
+                return;
+            }
+            if (item.type == nsf::data_type::kObject && EqualsIgnoreCase(item.name, u"$FILE")) {
+                m_sink.report(where, QStringLiteral("an attachment in the object store is not read yet"));
+                return;
+            }
+            if (item.type == nsf::data_type::kMimePart) {
+                m_sink.report(where, QStringLiteral("item %1: a MIME part is not read yet").arg(name));
+                return;
+            }
+            if (!nsf::IsValueType(item.type)) {
+                leaveOut(item, QStringLiteral("not a value the store holds"));
+                return;
+            }
+            nsf::Values values = nsf::DecodeValues(item.type, item.value);
+            if (values.unconverted > 0)
+                m_sink.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
+                                                    "convert are shown as U+FFFD")
+                                         .arg(name)
+                                         .arg(values.unconverted));
+            if (values.leftOut > 0)
+                m_sink.report(where, QStringLiteral("item %1: %2 values that are no number or no time left out")
+                                         .arg(name)
+                                         .arg(values.leftOut));
+            out.type = TypeOf(item);
+            for (auto& value : values.values) {
+                if (auto* text = std::get_if<std::u16string>(&value)) {
+                    out.values.emplace_back(std::move(*text));
+                } else if (const auto* number = std::get_if<double>(&value)) {
+                    out.values.emplace_back(*number);
+                } else if (const auto time = OleTime(std::get<nsf::Time>(value))) {
+                    out.values.emplace_back(OleDate{*time});
+                } else {
+                    m_sink.report(where, QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
+                }
+            }
+        } catch (const nsf::FormatError& e) {
+            m_sink.report(where, QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(e.what())));
+            return;
+        }
+        doc.items.push_back(std::move(out));
+    }
+
+    static int32_t TypeOf(const nsf::Item& item) {
+        switch (item.type) {
+        case nsf::data_type::kNumber:
+        case nsf::data_type::kNumberRange: return kNumbers;
+        case nsf::data_type::kTime:
+        case nsf::data_type::kTimeRange: return kDateTimes;
+        case nsf::data_type::kNoteRefList: return kText;
+        default:
+            if (item.flags & nsf::item_flag::kReaders)
+                return kReaders;
+            if (item.flags & nsf::item_flag::kAuthors)
+                return kAuthors;
+            return (item.flags & nsf::item_flag::kNames) ? kNames : kText;
+        }
+    }
+
+    // Long rich text is kept in several items of one name: they make one item, in order.
+    void addRichText(NoteData& doc, const nsf::Item& item, const QString& where) {
+        const nsf::RichText text = nsf::DecodeRichText(item.value);
+        if (text.damaged)
+            m_sink.report(where, QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage")
+                                     .arg(Text(item.name)));
+        if (text.unconverted > 0)
+            m_sink.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
+                                                "convert are shown as U+FFFD")
+                                     .arg(Text(item.name))
+                                     .arg(text.unconverted));
+        const auto [builder, added] = m_richText.try_emplace(item.name);
+        for (const auto& paragraph : text.paragraphs)
+            builder->second.addParagraph(paragraph);
+        if (added) {
+            ItemData out;
+            out.name = item.name;
+            out.type = kRichText;
+            doc.items.push_back(std::move(out));
+        }
+    }
+
+    // The rich text gathered for the document into its items.
+    void finishRichText(NoteData& doc) {
+        for (auto& item : doc.items)
+            if (item.type == kRichText)
+                if (const auto text = m_richText.find(item.name); text != m_richText.end())
+                    item.richText = text->second.fragment();
+        m_richText.clear();
+    }
+
+    void addView(const nsf::Note& note, const QString& where) {
+        const nsf::Item* flagsItem = note.find(u"$Flags");
+        std::u16string flags;
+        if (flagsItem && flagsItem->unreadable.empty() && nsf::IsValueType(flagsItem->type))
+            for (const auto& value : nsf::DecodeValues(flagsItem->type, flagsItem->value).values)
+                if (const auto* text = std::get_if<std::u16string>(&value))
+                    flags += *text;
+        if (flags.find(u'G') != std::u16string::npos)
+            return; // a navigator: a picture to click, no list of documents
+        ViewDef view;
+        std::u16string title;
+        if (const nsf::Item* titleItem = note.find(u"$TITLE"); titleItem && nsf::IsValueType(titleItem->type))
+            for (const auto& value : nsf::DecodeValues(titleItem->type, titleItem->value).values)
+                if (const auto* text = std::get_if<std::u16string>(&value))
+                    title += (title.empty() ? u"" : u"|") + *text;
+        const size_t bar = title.find(u'|');
+        view.name = title.substr(0, bar);
+        view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
+        const QString name = Text(view.name);
+        if (flags.find(u'F') != std::u16string::npos) {
+            m_sink.report(where, QStringLiteral("folder \"%1\" not imported: a folder keeps the documents put into it, "
+                                                "which the import does not read yet")
+                                     .arg(name));
+            return;
+        }
+        if (note.find(u"$Formula"))
+            m_sink.report(where, QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
+                                                "not read: all documents are selected")
+                                     .arg(name));
+        const nsf::Item* format = note.find(u"$VIEWFORMAT");
+        if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
+            try {
+                size_t number = 0;
+                for (const auto& column : nsf::DecodeViewFormat(format->value)) {
+                    ++number;
+                    ColumnDef def;
+                    def.title = column.title;
+                    def.sort = !column.sorted      ? sort_order::kNone
+                               : column.descending ? sort_order::kDescending
+                                                   : sort_order::kAscending;
+                    if (!column.hasFormula && !column.itemName.empty() && column.itemName.front() != u'$') {
+                        def.item = column.itemName;
+                    } else {
+                        m_sink.report(where, QStringLiteral("view \"%1\", column %2: its value is a compiled formula, "
+                                                            "which the import does not read: left empty")
+                                                 .arg(name)
+                                                 .arg(number));
+                    }
+                    view.columns.push_back(std::move(def));
+                }
+            } catch (const nsf::FormatError& e) {
+                m_sink.report(where, QStringLiteral("view \"%1\": its columns are not read: %2")
+                                         .arg(name, QString::fromStdString(e.what())));
+                view.columns.clear();
+            }
+        } else {
+            m_sink.report(where, QStringLiteral("view \"%1\": its columns are not read").arg(name));
+        }
+        m_sink.addView(view);
+    }
+
+    ImportSink& m_sink;
+    QString m_file;
+    // Items left out for their type: (name, (type, why)) -> how many documents.
+    std::map<std::pair<QString, std::pair<QString, QString>>, int64_t> m_leftOut;
+    std::map<std::u16string, RichTextBuilder> m_richText; // the current document's
+};
+
+} // namespace
+
+bool IsDominoDatabaseFile(const fs::path& file) {
+    QFile input(QString::fromStdU16String(file.u16string()));
+    if (!input.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = input.read(16);
+    return nsf::Database::HasSignature(std::string_view(head.constData(), static_cast<size_t>(head.size())));
+}
+
+void ImportDominoDatabase(const fs::path& file, ImportSink& sink) {
+    try {
+        nsf::Database db(file);
+        NativeImport(file, sink).run(db);
+    } catch (const nsf::FormatError& e) {
+        throw DxlImportError(file.string() + ": " + e.what());
+    }
+}
+
+} // namespace store
