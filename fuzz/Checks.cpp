@@ -498,6 +498,7 @@ const std::vector<Target>& Targets() {
         {"profile_file", ProfileFile}, {"registry_file", RegistryFile}, {"store_file", StoreFile},
         {"store_cell", StoreCell},     {"description", Description},    {"formula", Formula},
         {"picture_scan", PictureScan}, {"dxl_import", DxlImport},       {"workbook_strings", WorkbookStrings},
+        {"nsf_file", NsfFile},         {"nsf_sample", NsfSample},
     };
     return targets;
 }

@@ -35,6 +35,12 @@ void DxlImport(const uint8_t* data, size_t size);
 // as written, lone surrogates as U+FFFD, cut at 32,767 units.
 void WorkbookStrings(const uint8_t* data, size_t size);
 
+// Arbitrary bytes as a Domino database file, read and imported: only the reader's and the
+// import's own errors come out.
+void NsfFile(const uint8_t* data, size_t size);
+// A real database file (the sample beside the project) with bytes changed, read and imported.
+void NsfSample(const uint8_t* data, size_t size);
+
 struct Target {
     const char* name;
     Check check;

@@ -23,6 +23,10 @@ rm -f "$log"
 mkdir -p "$dir/seeds/store_file"
 "$dir/bin/nsftool" create "$dir/seeds/store_file/small.nsf" "$ROOT/fuzz/corpus/description/small.json" >/dev/null
 
+# The reader of Domino database files starts from the real ones beside the project, where they are.
+mkdir -p "$dir/seeds/nsf_file"
+cp "$ROOT"/../shared/data/nsf/*.nsf "$dir/seeds/nsf_file/" 2>/dev/null || true
+
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0

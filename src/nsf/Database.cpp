@@ -88,7 +88,7 @@ const Item* Note::find(std::u16string_view name) const {
 }
 
 struct Database::Bucket {
-    std::string bytes; // stamps undone
+    std::string bytes;                                    // stamps undone
     std::vector<std::pair<uint16_t, uint16_t>> slotTable; // offset, length
 };
 
@@ -250,8 +250,8 @@ void Database::readRrvTable() {
     for (const auto& rrv : m_rrvBuckets) {
         std::string bytes;
         try {
-            const bool current = !rrv.nonData && !m_currentRrvBucket.empty() &&
-                                 Bytes(m_currentRrvBucket).u32(6) == rrv.firstId;
+            const bool current =
+                !rrv.nonData && !m_currentRrvBucket.empty() && Bytes(m_currentRrvBucket).u32(6) == rrv.firstId;
             bytes = current ? m_currentRrvBucket : readAt(rrv.position, m_rrvBucketSize, "an RRV bucket");
             if (Bytes(bytes).u16(0) != 0x2006)
                 throw FormatError("the RRV bucket" + Where(rrv.position) + " has no signature");

@@ -27,18 +27,30 @@ constexpr char16_t kReplacement = 0xFFFD;
 // The code page of each group byte that is converted through Qt's converters (ICU).
 const char* CodePageOf(uint8_t group) {
     switch (group) {
-    case 0x02: return "ibm-851";
-    case 0x03: return "windows-1255";
-    case 0x04: return "windows-1256";
-    case 0x05: return "windows-1251";
-    case 0x06: return "ibm-852";
-    case 0x08: return "windows-1254";
-    case 0x0B: return "windows-874";
-    case 0x10: return "Shift_JIS";
-    case 0x11: return "windows-949";
-    case 0x12: return "Big5";
-    case 0x13: return "GB18030"; // contains GBK, code page 936
-    default: return nullptr;
+    case 0x02:
+        return "ibm-851";
+    case 0x03:
+        return "windows-1255";
+    case 0x04:
+        return "windows-1256";
+    case 0x05:
+        return "windows-1251";
+    case 0x06:
+        return "ibm-852";
+    case 0x08:
+        return "windows-1254";
+    case 0x0B:
+        return "windows-874";
+    case 0x10:
+        return "Shift_JIS";
+    case 0x11:
+        return "windows-949";
+    case 0x12:
+        return "Big5";
+    case 0x13:
+        return "GB18030"; // contains GBK, code page 936
+    default:
+        return nullptr;
     }
 }
 

@@ -34,23 +34,40 @@ void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) 
 
 std::string DataTypeName(uint16_t type) {
     switch (type) {
-    case data_type::kComposite: return "COMPOSITE";
-    case data_type::kObject: return "OBJECT";
-    case data_type::kNoteRefList: return "NOTEREF_LIST";
-    case data_type::kViewFormat: return "VIEW_FORMAT";
-    case data_type::kSignature: return "SIGNATURE";
-    case data_type::kSeal: return "SEAL";
-    case data_type::kSealData: return "SEALDATA";
-    case data_type::kSealList: return "SEAL_LIST";
-    case data_type::kMimePart: return "MIME_PART";
-    case data_type::kSeal2: return "SEAL2";
-    case data_type::kNumber: return "NUMBER";
-    case data_type::kNumberRange: return "NUMBER_RANGE";
-    case data_type::kTime: return "TIME";
-    case data_type::kTimeRange: return "TIME_RANGE";
-    case data_type::kText: return "TEXT";
-    case data_type::kTextList: return "TEXT_LIST";
-    case data_type::kFormula: return "FORMULA";
+    case data_type::kComposite:
+        return "COMPOSITE";
+    case data_type::kObject:
+        return "OBJECT";
+    case data_type::kNoteRefList:
+        return "NOTEREF_LIST";
+    case data_type::kViewFormat:
+        return "VIEW_FORMAT";
+    case data_type::kSignature:
+        return "SIGNATURE";
+    case data_type::kSeal:
+        return "SEAL";
+    case data_type::kSealData:
+        return "SEALDATA";
+    case data_type::kSealList:
+        return "SEAL_LIST";
+    case data_type::kMimePart:
+        return "MIME_PART";
+    case data_type::kSeal2:
+        return "SEAL2";
+    case data_type::kNumber:
+        return "NUMBER";
+    case data_type::kNumberRange:
+        return "NUMBER_RANGE";
+    case data_type::kTime:
+        return "TIME";
+    case data_type::kTimeRange:
+        return "TIME_RANGE";
+    case data_type::kText:
+        return "TEXT";
+    case data_type::kTextList:
+        return "TEXT_LIST";
+    case data_type::kFormula:
+        return "FORMULA";
     default: {
         char text[16];
         std::snprintf(text, sizeof text, "TYPE 0x%04X", type);
@@ -99,8 +116,10 @@ bool IsValueType(uint16_t type) {
     case data_type::kNumberRange:
     case data_type::kTime:
     case data_type::kTimeRange:
-    case data_type::kNoteRefList: return true;
-    default: return false;
+    case data_type::kNoteRefList:
+        return true;
+    default:
+        return false;
     }
 }
 

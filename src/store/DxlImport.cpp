@@ -204,7 +204,7 @@ private:
     void addDocument(NoteData doc, const QString& where) override {
         if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
             report(where, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
-                           .arg(QString::fromStdU16String(doc.unid)));
+                              .arg(QString::fromStdU16String(doc.unid)));
             doc.unid.clear();
         }
         if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
@@ -213,9 +213,10 @@ private:
                 m_writer.removeNote(doc.unid);
                 if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
                     // The one replaced came from this import: it is counted no more.
-                    report(where, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
-                                              "it")
-                                   .arg(unid));
+                    report(where,
+                           QStringLiteral("the document %1 replaces one of the same universal ID imported before "
+                                          "it")
+                               .arg(unid));
                     --m_report.documents;
                 } else {
                     report(where, QStringLiteral("the document %1 replaces the one already there").arg(unid));

@@ -37,8 +37,7 @@ std::optional<double> OleTime(const nsf::Time& time) {
     const QTime clock = local.time();
     if (!date.isValid() || date.year() < 100 || date.year() > 9999)
         return std::nullopt;
-    return ToOleDate(date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second(),
-                     clock.msec());
+    return ToOleDate(date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second(), clock.msec());
 }
 
 std::optional<double> OleTime(nsf::TimeDate value) {
@@ -48,8 +47,7 @@ std::optional<double> OleTime(nsf::TimeDate value) {
 
 class NativeImport {
 public:
-    NativeImport(const fs::path& file, ImportSink& sink)
-        : m_sink(sink), m_file(Text(file.filename().u16string())) {}
+    NativeImport(const fs::path& file, ImportSink& sink) : m_sink(sink), m_file(Text(file.filename().u16string())) {}
 
     void run(nsf::Database& db) {
         if (!db.info().title.empty())
@@ -57,7 +55,8 @@ public:
         for (const auto& problem : db.problems())
             m_sink.report(m_file, QString::fromStdString(problem));
         for (const auto& ref : db.notes()) {
-            const QString where = m_file + QStringLiteral(": note %1").arg(QString::fromStdString(nsf::Hex(ref.noteId)));
+            const QString where =
+                m_file + QStringLiteral(": note %1").arg(QString::fromStdString(nsf::Hex(ref.noteId)));
             std::optional<nsf::Note> note;
             try {
                 note = db.readNote(ref);
@@ -91,7 +90,8 @@ private:
         if (const auto created = OleTime(note.created))
             doc.created = *created;
         else
-            m_sink.report(document, QStringLiteral("the creation time is not one: the time of the import stands for it"));
+            m_sink.report(document,
+                          QStringLiteral("the creation time is not one: the time of the import stands for it"));
         if (const auto modified = OleTime(note.modified))
             doc.modified = *modified;
         else
@@ -152,7 +152,8 @@ private:
                 } else if (const auto time = OleTime(std::get<nsf::Time>(value))) {
                     out.values.emplace_back(OleDate{*time});
                 } else {
-                    m_sink.report(where, QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
+                    m_sink.report(where,
+                                  QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
                 }
             }
         } catch (const nsf::FormatError& e) {
@@ -165,10 +166,13 @@ private:
     static int32_t TypeOf(const nsf::Item& item) {
         switch (item.type) {
         case nsf::data_type::kNumber:
-        case nsf::data_type::kNumberRange: return kNumbers;
+        case nsf::data_type::kNumberRange:
+            return kNumbers;
         case nsf::data_type::kTime:
-        case nsf::data_type::kTimeRange: return kDateTimes;
-        case nsf::data_type::kNoteRefList: return kText;
+        case nsf::data_type::kTimeRange:
+            return kDateTimes;
+        case nsf::data_type::kNoteRefList:
+            return kText;
         default:
             if (item.flags & nsf::item_flag::kReaders)
                 return kReaders;
@@ -235,9 +239,10 @@ private:
             return;
         }
         if (note.find(u"$Formula"))
-            m_sink.report(where, QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
-                                                "not read: all documents are selected")
-                                     .arg(name));
+            m_sink.report(where,
+                          QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
+                                         "not read: all documents are selected")
+                              .arg(name));
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
         if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
             try {

@@ -3,8 +3,11 @@
 note by note: the notes read, their ids, universal IDs, classes and times, their items' names and
 types, and every text, number, time and rich-text value.
 
-Usage: compare_probe.py NSFTOOL PROBE_DIR FILE.nsf...   (exit status 1 on a difference)"""
+Usage: compare_probe.py NSFTOOL PROBE_DIR FILE.nsf|FOLDER...   (exit status 1 on a difference, 77
+when the probe or the files are not there)"""
+import glob
 import json
+import os
 import re
 import subprocess
 import sys
@@ -114,7 +117,13 @@ def compare(nsftool, nsfprobe, path):
 
 
 def main():
-    nsftool, probe_dir, files = sys.argv[1], sys.argv[2], sys.argv[3:]
+    nsftool, probe_dir = sys.argv[1], sys.argv[2]
+    files = []
+    for arg in sys.argv[3:]:
+        files += sorted(glob.glob(os.path.join(arg, '*.nsf'))) if os.path.isdir(arg) else [arg]
+    if not os.path.exists(os.path.join(probe_dir, 'nsfprobe.py')) or not files:
+        print('the probe or the sample files are not there')
+        return 77
     sys.path.insert(0, probe_dir)
     import nsfprobe
     failed = False

@@ -1,0 +1,106 @@
+// Fuzz checks of the reader of Domino database files: arbitrary bytes as a file, and a sound
+// sample with bytes changed. Only the reader's own errors may come out, and an import of what it
+// reads either succeeds or is refused with the import's error.
+#include "Checks.h"
+
+#include "nsf/Database.h"
+#include "nsf/Values.h"
+#include "store/DxlImport.h"
+
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fuzz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
+    std::abort();
+}
+
+const QTemporaryDir& Folder() {
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+fs::path InFolder(const char* name) {
+    return fs::path(Folder().filePath(QString::fromLatin1(name)).toStdU16String());
+}
+
+void Walk(const fs::path& file) {
+    try {
+        nsf::Database db(file);
+        for (const auto& ref : db.notes()) {
+            try {
+                const auto note = db.readNote(ref);
+                if (!note)
+                    continue;
+                for (const auto& item : note->items) {
+                    if (item.type == nsf::data_type::kComposite)
+                        nsf::DecodeRichText(item.value);
+                    else if (item.type == nsf::data_type::kViewFormat)
+                        nsf::DecodeViewFormat(item.value);
+                    else if (nsf::IsValueType(item.type))
+                        nsf::DecodeValues(item.type, item.value);
+                }
+            } catch (const nsf::FormatError&) {
+            }
+        }
+    } catch (const nsf::FormatError&) {
+    } catch (const std::exception& e) {
+        Fail(std::string("the reader raised something other than its own error: ") + e.what());
+    }
+    const fs::path target = InFolder("imported.nsf");
+    std::error_code ec;
+    fs::remove(target, ec);
+    try {
+        store::ImportDxl({file}, target, false);
+    } catch (const store::DxlImportError&) {
+        if (fs::exists(target, ec))
+            Fail("a refused import left a target behind");
+    } catch (const std::exception& e) {
+        Fail(std::string("the import raised something other than its own error: ") + e.what());
+    }
+}
+
+void Write(const fs::path& file, const char* data, size_t size) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc).write(data, static_cast<std::streamsize>(size));
+}
+
+} // namespace
+
+void NsfFile(const uint8_t* data, size_t size) {
+    const fs::path file = InFolder("input.nsf");
+    Write(file, reinterpret_cast<const char*>(data), size);
+    Walk(file);
+}
+
+void NsfSample(const uint8_t* data, size_t size) {
+    static const std::string sample = [] {
+        std::ifstream in(VERDANIX_NSF_SAMPLE, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    if (sample.empty()) {
+        NsfFile(data, size); // the sample is not beside the project
+        return;
+    }
+    // Five bytes a change: where (four bytes, within the file) and the new byte.
+    std::string bytes = sample;
+    for (size_t i = 0; i + 5 <= size; i += 5) {
+        const uint32_t at = data[i] | data[i + 1] << 8 | data[i + 2] << 16 | static_cast<uint32_t>(data[i + 3]) << 24;
+        bytes[at % bytes.size()] = static_cast<char>(data[i + 4]);
+    }
+    const fs::path file = InFolder("sample.nsf");
+    Write(file, bytes.data(), bytes.size());
+    Walk(file);
+}
+
+} // namespace fuzz

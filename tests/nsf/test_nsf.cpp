@@ -1,0 +1,228 @@
+// The reader of Domino database files: the six real samples beside the project (what they are
+// known to hold), their import into a store database, LMBCS text, and damaged files.
+#include "nsf/Database.h"
+#include "nsf/Lmbcs.h"
+#include "nsf/Values.h"
+#include "store/DxlImport.h"
+#include "store/NsfFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kSamples = QStringLiteral(VERDANIX_NSF_SAMPLES);
+
+fs::path Sample(const char* name) {
+    return fs::path((kSamples + "/" + name).toStdU16String());
+}
+
+#define REQUIRE_SAMPLES()                                                                                              \
+    if (!QDir(kSamples).exists())                                                                                      \
+    GTEST_SKIP() << "the .nsf samples are not beside the project"
+
+struct Read {
+    nsf::DatabaseInfo info;
+    std::vector<nsf::Note> notes;
+};
+
+// Every note of a file; a note that cannot be read fails the test.
+Read ReadAll(const fs::path& file) {
+    nsf::Database db(file);
+    Read out{db.info(), {}};
+    for (const auto& ref : db.notes())
+        if (auto note = db.readNote(ref))
+            out.notes.push_back(std::move(*note));
+    EXPECT_TRUE(db.problems().empty()) << db.problems().front();
+    return out;
+}
+
+std::vector<nsf::Value> ValuesOf(const nsf::Note& note, const char16_t* name) {
+    const nsf::Item* item = note.find(name);
+    return item ? nsf::DecodeValues(item->type, item->value).values : std::vector<nsf::Value>{};
+}
+
+std::u16string TextOf(const nsf::Note& note, const char16_t* name) {
+    const auto values = ValuesOf(note, name);
+    return values.empty() ? std::u16string() : std::get<std::u16string>(values.front());
+}
+
+size_t Count(const Read& read, uint16_t noteClass) {
+    return static_cast<size_t>(std::count_if(read.notes.begin(), read.notes.end(),
+                                             [&](const nsf::Note& n) { return n.noteClass & noteClass; }));
+}
+
+} // namespace
+
+TEST(NsfReader, SamplesHoldWhatTheyAreKnownToHold) {
+    REQUIRE_SAMPLES();
+    const std::map<std::string, std::tuple<uint32_t, std::u16string, size_t>> expected = {
+        {"XPagesSBT.nsf", {43, u"IBM XPages SBT Demo", 0}},
+        {"sbtplayground.nsf", {43, u"Social Business Toolkit - Playground", 0}},
+        {"sample.nsf", {52, u"BVT Test DB", 18}},
+        {"knowndt.nsf", {52, u"Known Date/Time", 2}},
+        {"invalidtimedate.nsf", {52, u"JNX Invalid TimeDate", 2}},
+        {"signeddoc.nsf", {55, u"Signed Doc", 1}},
+    };
+    for (const auto& [name, facts] : expected) {
+        SCOPED_TRACE(name);
+        const Read read = ReadAll(Sample(name.c_str()));
+        EXPECT_EQ(read.info.ods, std::get<0>(facts));
+        EXPECT_EQ(read.info.title, std::get<1>(facts));
+        EXPECT_EQ(Count(read, nsf::note_class::kDocument), std::get<2>(facts));
+    }
+
+    std::vector<std::u16string> views;
+    for (const auto& note : ReadAll(Sample("sbtplayground.nsf")).notes)
+        if (note.noteClass & nsf::note_class::kView)
+            views.push_back(TextOf(note, u"$TITLE"));
+    for (const char16_t* view : {u"AllSnippets", u"AllTags", u"GlobalOptions"})
+        EXPECT_NE(std::find(views.begin(), views.end(), view), views.end()) << QString::fromUtf16(view).toStdString();
+
+    const Read known = ReadAll(Sample("knowndt.nsf"));
+    const auto doc = std::find_if(known.notes.begin(), known.notes.end(),
+                                  [](const nsf::Note& n) { return n.unid == "489CC69E9C1E96CB852585F8005A812C"; });
+    ASSERT_NE(doc, known.notes.end());
+    EXPECT_EQ(TextOf(*doc, u"Form"), u"Tester");
+    const auto foo = ValuesOf(*doc, u"foo");
+    ASSERT_EQ(foo.size(), 1u);
+    EXPECT_EQ(nsf::TimeText(std::get<nsf::Time>(foo.front())), "2020-10-05T17:10:07Z");
+
+    const Read signed_ = ReadAll(Sample("signeddoc.nsf"));
+    const auto signedDoc = std::find_if(signed_.notes.begin(), signed_.notes.end(),
+                                        [](const nsf::Note& n) { return n.noteClass & nsf::note_class::kDocument; });
+    ASSERT_NE(signedDoc, signed_.notes.end());
+    EXPECT_EQ(TextOf(*signedDoc, u"Color"), u"Red");
+    EXPECT_EQ(TextOf(*signedDoc, u"Form"), u"SampleForm");
+    EXPECT_EQ(ValuesOf(*signedDoc, u"$UpdatedBy").size(), 2u);
+}
+
+TEST(NsfReader, RichTextComesOutAsParagraphsAndViewsWithTheirColumns) {
+    REQUIRE_SAMPLES();
+    const Read read = ReadAll(Sample("sample.nsf"));
+    size_t richText = 0;
+    bool allView = false;
+    for (const auto& note : read.notes) {
+        for (const auto& item : note.items)
+            if (item.type == nsf::data_type::kComposite && (note.noteClass & nsf::note_class::kDocument))
+                richText += nsf::DecodeRichText(item.value).damaged ? 0 : 1;
+        if ((note.noteClass & nsf::note_class::kView) && TextOf(note, u"$TITLE") == u"All") {
+            const nsf::Item* format = note.find(u"$VIEWFORMAT");
+            ASSERT_TRUE(format);
+            const auto columns = nsf::DecodeViewFormat(format->value);
+            ASSERT_GE(columns.size(), 3u);
+            EXPECT_EQ(columns[1].itemName, u"Name");
+            EXPECT_EQ(columns[1].title, u"Name");
+            EXPECT_EQ(columns[2].title, u"ID");
+            allView = true;
+        }
+    }
+    EXPECT_GT(richText, 0u);
+    EXPECT_TRUE(allView);
+}
+
+TEST(NsfReader, LmbcsGroupsConvert) {
+    // ASCII, code page 850 (0x81 ü), a zero byte as a line break, UTF-16 (group 0x14), simplified
+    // Chinese GBK (0x13), traditional Chinese Big5 (0x12), Japanese Shift-JIS (0x10), Korean (0x11).
+    const std::string text = std::string("A\x81\0B", 4) + "\x14\x4E\x2D" + "\x13\xD6\xD0\x13\xCE\xC4" + "\x12\xA4\xA4" +
+                             "\x10\x93\xFA" + "\x11\xC7\xD1";
+    const nsf::LmbcsText out = nsf::LmbcsToUtf16(text);
+    EXPECT_EQ(out.text, u"Aü\nB中中文中日한");
+    EXPECT_EQ(out.unconverted, 0u);
+    // A group this program has no table for, and a group byte at the very end.
+    const nsf::LmbcsText unknown = nsf::LmbcsToUtf16("\x15\x01\x02x\x13");
+    EXPECT_EQ(unknown.text, u"\uFFFDx\uFFFD");
+    EXPECT_EQ(unknown.unconverted, 2u);
+}
+
+TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
+    REQUIRE_SAMPLES();
+    QTemporaryDir dir;
+    const fs::path target = fs::path(dir.filePath("known.nsf").toStdU16String());
+    const auto report = store::ImportDxl({Sample("knowndt.nsf")}, target, false);
+    EXPECT_EQ(report.documents, 2);
+    EXPECT_EQ(report.views, 1);
+    // The view's selection is compiled, which is said rather than passed over.
+    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(), [](const std::string& line) {
+        return line.find("compiled formula") != std::string::npos;
+    }));
+    const auto db = store::OpenDatabaseFile(target);
+    const auto views = store::LoadViews(db);
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views[0].name, u"All");
+    std::optional<store::NoteData> doc;
+    for (int64_t id = 1; id < 10 && !doc; ++id)
+        if (auto note = store::LoadNote(db, id); note && note->unid == u"489CC69E9C1E96CB852585F8005A812C")
+            doc = note;
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->form, u"Tester");
+    const store::ItemData* foo = doc->findItem(u"foo");
+    ASSERT_TRUE(foo);
+    ASSERT_EQ(foo->values.size(), 1u);
+    // Shown in this computer's time, as the mail program shows it.
+    const QDateTime local = QDateTime(QDate(2020, 10, 5), QTime(17, 10, 7), Qt::UTC).toLocalTime();
+    EXPECT_DOUBLE_EQ(std::get<OleDate>(foo->values.front()).value,
+                     store::ToOleDate(local.date().year(), local.date().month(), local.date().day(),
+                                      local.time().hour(), local.time().minute(), local.time().second()));
+
+    // A real database file named as the target is left alone.
+    const QString copy = dir.filePath("real.nsf");
+    ASSERT_TRUE(QFile::copy(kSamples + "/signeddoc.nsf", copy));
+    const fs::path real(copy.toStdU16String());
+    EXPECT_THROW(store::ImportDxl({Sample("knowndt.nsf")}, real, false), store::DxlImportError);
+    EXPECT_EQ(fs::file_size(real), fs::file_size(Sample("signeddoc.nsf")));
+}
+
+TEST(NsfReader, DamagedFilesGiveTheReadersErrorsOnly) {
+    REQUIRE_SAMPLES();
+    QFile sample(kSamples + "/sample.nsf");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray sound = sample.readAll();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("damaged.nsf");
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 150; ++round) {
+        QByteArray bytes = sound;
+        if (round % 10 == 0) {
+            bytes.truncate(random.bounded(sound.size()));
+        } else {
+            // Damage where the structures are: the header, the superblocks, and the buckets.
+            for (int i = 0, n = 1 + random.bounded(8); i < n; ++i) {
+                const int at = random.bounded(round % 3 == 0 ? 0x800 : bytes.size());
+                bytes[at] = static_cast<char>(random.bounded(256));
+            }
+        }
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes);
+        out.close();
+        try {
+            nsf::Database db(fs::path(path.toStdU16String()));
+            for (const auto& ref : db.notes()) {
+                try {
+                    const auto note = db.readNote(ref);
+                    for (const auto& item : note ? note->items : std::vector<nsf::Item>{}) {
+                        if (item.type == nsf::data_type::kComposite)
+                            nsf::DecodeRichText(item.value);
+                        else if (item.type == nsf::data_type::kViewFormat)
+                            nsf::DecodeViewFormat(item.value);
+                        else if (nsf::IsValueType(item.type))
+                            nsf::DecodeValues(item.type, item.value);
+                    }
+                } catch (const nsf::FormatError&) {
+                }
+            }
+        } catch (const nsf::FormatError& e) {
+            EXPECT_GT(std::string(e.what()).size(), 10u);
+        }
+    }
+}
