@@ -21,6 +21,11 @@ inline const QString kDocumentError = QStringLiteral("连接文档出错:");    
 inline const QString kFileExists = QStringLiteral("文件已存在!");         // after the workbook's path
 inline const QString kNothingToExport = QStringLiteral("当前没有可导出的内容");
 inline const QString kNoSpreadsheet = QStringLiteral("请确认您电脑上是否安装了EXCEL！");
+inline const QString kReadingDominoFile = QStringLiteral("正在读取数据库文件，请稍候...");
+// What a Domino database file held that could not be read, and where the list is.
+inline QString DominoFileUnread(qsizetype count, const QString& list) {
+    return QStringLiteral("数据库文件中有%1项内容未能读取或已简化，清单见：%2").arg(count).arg(list);
+}
 inline const QString kExportDone =
     QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为："); // then the folder
 } // namespace app_text

@@ -3,21 +3,22 @@
 #include "shell/main.h"
 
 #include "access/AppText.h"
-#include "access/ErrorMessage.h"
-#include "browse/FormRunner.h"
-#include "access/connecting.h"
-#include "shell/selserver.h"
-#include "access/settings.h"
-#include "browse/DatabaseTree.h"
 #include "access/Databases.h"
+#include "access/ErrorMessage.h"
+#include "access/connecting.h"
+#include "access/settings.h"
+#include "assembly/DominoFiles.h"
+#include "assembly/dominointerface.h"
+#include "browse/DatabaseTree.h"
 #include "browse/DocumentPage.h"
+#include "browse/FormRunner.h"
 #include "browse/docDetail.h"
 #include "platform/FileLock.h"
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "shell/Icons.h"
 #include "shell/ListView.h"
-#include "assembly/dominointerface.h"
+#include "shell/selserver.h"
 
 #include <QTreeWidget>
 
@@ -66,6 +67,8 @@ void TfrmMain::openfileExecute() {
         ShowMessage(*m_env.prompter, QStringLiteral("文件") + *path + QStringLiteral("正在被其它程序锁定，无法打开!"));
         return;
     }
+    if (!ReadDominoFileFirst(*path))
+        return;
     const QStringList views = OpenLocalFileViews(*session, *path);
     dbPath = *path;
     docCount = 0; // a view of the database shown before is no longer listed
@@ -76,6 +79,24 @@ void TfrmMain::openfileExecute() {
     for (const QString& name : views)
         AddTreeNode(m_tree, fileNode, name, tree_node::kViewImage, tree_node::kViewImage);
     m_list->clearItems();
+}
+
+// A database file as Domino writes it is read into the store's cache under the progress window;
+// what it held that could not be read is told. False when it cannot be read at all.
+bool TfrmMain::ReadDominoFileFirst(const QString& path) {
+    if (!IsDominoDatabaseFile(path))
+        return true;
+    DominoFileRead read;
+    try {
+        WaitMsgScope wait(*m_env.progress, app_text::kReadingDominoFile);
+        read = ReadDominoFile(path);
+    } catch (const std::exception& error) {
+        ShowMessage(*m_env.prompter, app_text::kDatabaseError + ExceptionMessage(error));
+        return false;
+    }
+    if (read.unread > 0)
+        ShowMessage(*m_env.prompter, app_text::DominoFileUnread(read.unread, read.report));
+    return true;
 }
 
 void TfrmMain::TreeView1Click() {

@@ -124,6 +124,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool ReadDominoFileFirst(const QString& path);
     void CreateComponents();
     // The window's parts: toolbar panel, tree, splitter and list; the status bar; the actions
     // with their menu items and toolbar buttons.

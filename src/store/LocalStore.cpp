@@ -2,6 +2,9 @@
 
 #include "interfaces/Text.h"
 #include "platform/ProfileFile.h"
+#include "store/DxlImport.h"
+#include "store/NsfCache.h"
+#include "store/NsfImport.h"
 #include "store/Password.h"
 #include "store/StoreDatabase.h"
 #include "store/StoreDocument.h"
@@ -73,6 +76,15 @@ public:
         file = file.lexically_normal();
         if (remote && !IsInside(file, m_installation.dataDir.lexically_normal()))
             Raise(notes_text::kNotAuthorized, notes_code::kNoAccess);
+        // A database file as Domino writes it is read into the cache and opened from there.
+        if (IsDominoDatabaseFile(file)) {
+            try {
+                file = CacheDominoDatabase(file).file;
+            } catch (const DxlImportError& e) {
+                Raise(notes_text::ReadFailed(QString::fromStdString(e.what()).toStdU16String()),
+                      notes_code::kDatabaseOpenFailed);
+            }
+        }
         return CreateDatabase(OpenDb(file));
     }
 

@@ -1,10 +1,13 @@
 // verdanix-export: the window's export from a terminal, for scripts and machines without a
 // display. It runs the same export as the window (one code path) on the same back ends.
 #include "access/AppText.h"
+#include "access/Databases.h"
 #include "access/Domino_TLB.h"
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
-#include "access/Databases.h"
+#include "assembly/BackEnds.h"
+#include "assembly/DominoFiles.h"
+#include "assembly/dominointerface.h"
 #include "export/ExportToExcel.h"
 #include "export/SafePath.h"
 #include "platform/ComClassFactory.h"
@@ -12,8 +15,6 @@
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
-#include "assembly/BackEnds.h"
-#include "assembly/dominointerface.h"
 #include "store/LocalStore.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 
@@ -213,6 +214,18 @@ public:
         if (listDatabases)
             return this->listDatabases(m_options.isSet("data-dir") ? m_options.value("data-dir") : dataDir);
 
+        if (!file.isEmpty() && IsDominoDatabaseFile(file)) {
+            // Read once into the local store's cache, which the open below then uses.
+            std::cerr << "reading the Domino database file " << file.toStdString() << " ...\n";
+            try {
+                const DominoFileRead read = ReadDominoFile(file);
+                if (read.unread > 0)
+                    std::cerr << read.unread << " things in the file were not read or were simplified; their list: "
+                              << read.report.toStdString() << "\n";
+            } catch (const std::exception& error) {
+                return fail(kNotFound, app_text::kDatabaseError + ExceptionMessage(error) + QLatin1Char(' ') + file);
+            }
+        }
         TNotesDatabase database;
         try {
             database.ConnectTo(OpenDatabase(session, file.isEmpty() ? m_options.value("server") : QString(),

@@ -1,0 +1,78 @@
+#include "store/NsfCache.h"
+
+#include "platform/WholeFile.h"
+#include "store/DxlImport.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace store {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Changes whenever the reader reads a file differently, so that caches made before are read again.
+constexpr int kReaderVersion = 1;
+
+QString Text(const fs::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
+QByteArray ReadSmallFile(const fs::path& file) {
+    QFile in(Text(file));
+    return in.open(QIODevice::ReadOnly) ? in.read(4096) : QByteArray();
+}
+
+} // namespace
+
+fs::path DominoCacheFolder() {
+    return fs::path((QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                     QStringLiteral("/verdanix/nsf-cache"))
+                        .toStdU16String());
+}
+
+CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder) {
+    const QFileInfo info(Text(source));
+    if (!info.isFile())
+        throw DxlImportError(source.string() + ": the file does not exist");
+    // One cache database per file, named by its path; its key file says what it was read from.
+    const QString path = info.canonicalFilePath();
+    const QString name =
+        QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(24));
+    const fs::path base = cacheFolder / fs::path(name.toStdU16String());
+    CachedDatabase cached{fs::path(base) += ".nsf", fs::path(base) += ".txt", 0, false};
+    const QByteArray key = QStringLiteral("%1\n%2\n%3\n%4\n")
+                               .arg(path)
+                               .arg(info.size())
+                               .arg(info.lastModified().toMSecsSinceEpoch())
+                               .arg(kReaderVersion)
+                               .toUtf8();
+    const fs::path keyFile = fs::path(base) += ".key";
+    std::error_code ec;
+    if (ReadSmallFile(keyFile) == key && fs::is_regular_file(cached.file, ec)) {
+        const QByteArray report = ReadSmallFile(cached.report);
+        cached.unread = static_cast<size_t>(std::max<qsizetype>(0, report.count('\n') - 1));
+        return cached;
+    }
+    if (!QDir().mkpath(Text(cacheFolder)))
+        throw DxlImportError("cannot make the cache folder " + cacheFolder.string());
+    fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
+    const DxlImportReport report = ImportDxl({source}, cached.file, false);
+    const std::string description = DescribeImport(report);
+    try {
+        WriteWholeFile(Text(cached.report), QByteArray::fromStdString(description));
+        WriteWholeFile(Text(keyFile), key);
+    } catch (const WholeFileError& e) {
+        throw DxlImportError("cannot write to the cache folder " + cacheFolder.string() + ": " + e.what());
+    }
+    cached.unread = report.notes.size();
+    cached.readNow = true;
+    return cached;
+}
+
+} // namespace store

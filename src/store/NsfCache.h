@@ -1,0 +1,26 @@
+// Domino database files (.nsf as Domino writes them) opened as store databases: each is read once
+// into a store database in a cache folder and opened from there, read again when it has changed.
+#pragma once
+
+#include <filesystem>
+
+namespace store {
+
+struct CachedDatabase {
+    std::filesystem::path file;   // the store database to open
+    std::filesystem::path report; // what the import could not read (DescribeImport), beside it
+    size_t unread = 0;            // lines of the report past its first
+    bool readNow = false;         // false: the cache was up to date
+};
+
+// The cache folder: nsf-cache in the user's configuration folder for this program
+// ($XDG_CONFIG_HOME/verdanix, usually ~/.config/verdanix).
+std::filesystem::path DominoCacheFolder();
+
+// The store database of source: from the cache when it was read from the file as it is now (same
+// size and time of change, same reader), else read now. Raises DxlImportError when the file
+// cannot be read; the cache then keeps what it had.
+CachedDatabase CacheDominoDatabase(const std::filesystem::path& source,
+                                   const std::filesystem::path& cacheFolder = DominoCacheFolder());
+
+} // namespace store
