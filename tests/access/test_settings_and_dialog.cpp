@@ -1,6 +1,6 @@
 #include "shell/selserver.h"
 #include "access/settings.h"
-#include "platform/Prompter.h"
+#include "support/RecordingPrompter.h"
 
 #include <QFile>
 #include <QLineEdit>

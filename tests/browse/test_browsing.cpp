@@ -2,6 +2,7 @@
 // the paging buttons, the open-file command, document details.
 #include "support/MainWindowFixture.h"
 #include "support/OleError.h"
+#include "support/RecordingProgress.h"
 #include "support/StoreInstallation.h"
 
 #include "access/Databases.h"

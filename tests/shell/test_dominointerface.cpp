@@ -1,5 +1,5 @@
 #include "platform/ComClassFactory.h"
-#include "platform/Prompter.h"
+#include "support/RecordingPrompter.h"
 #include "platform/Registry.h"
 #include "assembly/dominointerface.h"
 
