@@ -1,10 +1,12 @@
+#include "support/Files.h"
 #include "support/MainWindowFixture.h"
+#include "support/SessionClassKey.h"
 
+#include "assembly/dominointerface.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/Icons.h"
 #include "shell/ListView.h"
 #include "shell/about.h"
-#include "assembly/dominointerface.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,19 +21,6 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
-namespace {
-
-const std::u16string kClassKey = u"SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32";
-
-struct KeepCurrentDir {
-    std::filesystem::path saved = std::filesystem::current_path();
-    ~KeepCurrentDir() { std::filesystem::current_path(saved); }
-};
-
-} // namespace
 
 TEST(MainWindow, ComponentsCarryTheirNamesCaptionsAndImages) {
     MainWindowFixture fx;
@@ -145,13 +134,13 @@ TEST(StartUp, BothInstalledRegistersTheDominoDirectoryAndCreatesTheWrappers) {
     fx.InstallDomino(dominoDir.path(), dominoDir.path());
     for (const QString& dir : {notesDir.path(), dominoDir.path()})
         PortableComClassFactory::WriteComponentFile(ComponentFilePath(dir).toStdString(), "LocalDominoStore");
-    fx.registry.CreateKey(kClassKey)->WriteString(u"", ComponentFilePath(notesDir.path()).toStdU16String());
+    fx.registry.CreateKey(kSessionClassKey)->WriteString(u"", ComponentFilePath(notesDir.path()).toStdU16String());
 
     auto main = fx.CreateMain();
     main->FormShow();
     EXPECT_EQ(fx.terminateCalls, 0);
     EXPECT_TRUE(fx.prompter.messages.empty());
-    EXPECT_EQ(QString::fromStdU16String(*fx.registry.OpenKey(kClassKey)->ReadString(u"")),
+    EXPECT_EQ(QString::fromStdU16String(*fx.registry.OpenKey(kSessionClassKey)->ReadString(u"")),
               ComponentFilePath(dominoDir.path()));
     EXPECT_EQ(main->serverName, "TESTHOST") << "no settings file: the host name";
     ASSERT_TRUE(main->session);
