@@ -117,17 +117,6 @@ TEST(ComponentRegistration, FailureToRegisterShowsTheSecondMessage) {
     EXPECT_TRUE(prompter.messages[0].text.startsWith("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，"));
 }
 
-TEST(IsIntegerText, AcceptsExactlyWholeThirtyTwoBitIntegers) {
-    const char* accepted[] = {"0012", "   12",     "+7",   "-2147483648", "2147483647", "$1F",
-                              "x1f",  "X7FFFFFFF", "0x10", "-$80000000",  "0"};
-    const char* rejected[] = {"12 ", "",  "   ", "1.5", "2147483648", "-2147483649", "$",   "0x",
-                              "+",   "-", "1e3", "abc", "$1G",        "\t12",        "１２"};
-    for (const char* text : accepted)
-        EXPECT_TRUE(IsIntegerText(QString::fromUtf8(text))) << text;
-    for (const char* text : rejected)
-        EXPECT_FALSE(IsIntegerText(QString::fromUtf8(text))) << text;
-}
-
 TEST(LocalHostName, IsThisComputersNameInUpperCase) {
     const QString name = GetLocalHostName();
     EXPECT_FALSE(name.isEmpty());
