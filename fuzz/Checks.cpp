@@ -15,6 +15,8 @@
 
 #include "export/RichTextPictures.h"
 
+#include "../tests/support/SharedStrings.h"
+#include "../tests/support/StoreWalk.h"
 #include "../tests/xls/BiffReader.h"
 
 #include <QByteArray>
@@ -79,95 +81,14 @@ void WriteFile(const fs::path& file, const uint8_t* data, size_t size) {
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-// Runs a step of a walk: the server's errors end the step, anything else is a fault.
-template <class F> void Step(F&& step) {
+// Walks a database as the program does: views, their first documents, every item, rich text,
+// attachments, embedded objects and DXL. Only the server's errors may come out of a call.
+void WalkDatabase(const std::u16string& path) {
     try {
-        step();
-    } catch (const EOleException&) {
+        storewalk::WalkDatabase(*Work().session, path, (Work().root / "extracted").u16string(), 20);
     } catch (const std::exception& e) {
         Fail(std::string("a call raised something other than the server's error: ") + e.what());
     }
-}
-
-void WalkDocument(const std::shared_ptr<IDocument>& doc);
-
-// Walks a database as the program does: views, their first documents, every item, rich text,
-// attachments, embedded objects and DXL.
-void WalkDatabase(const std::u16string& path) {
-    Step([&] {
-        auto db = Work().session->GetDatabase(u"", path, false);
-        if (!db)
-            return;
-        const Variant views = db->Views();
-        for (const Variant& element : views.asArray()) {
-            if (element.kind() != Variant::Kind::Object)
-                continue;
-            auto view = std::dynamic_pointer_cast<IView>(element.asObject());
-            if (!view)
-                continue;
-            Step([&] {
-                view->Name();
-                view->ColumnCount();
-                view->ColumnNames();
-                view->AllEntries()->Count();
-                auto doc = view->GetNthDocument(1);
-                for (int n = 0; doc && n < 20; ++n) {
-                    Step([&] { WalkDocument(doc); });
-                    doc = view->GetNextDocument(doc);
-                }
-            });
-        }
-    });
-}
-
-} // namespace
-
-namespace {
-
-void WalkDocument(const std::shared_ptr<IDocument>& doc) {
-    const fs::path out = Work().root / "extracted";
-    Step([&] { doc->UniversalID(); });
-    Step([&] { doc->ColumnValues(); });
-    Step([&] {
-        const Variant items = doc->Items();
-        for (const Variant& item : items.asArray()) {
-            if (item.kind() != Variant::Kind::Object || !item.asObject())
-                continue;
-            const std::u16string name = item.asObject()->DefaultValueText();
-            Step([&] { doc->GetItemValue(name); });
-            Step([&] {
-                auto first = doc->GetFirstItem(name);
-                if (!first || first->Type() != item_type::kRichText)
-                    return;
-                auto rich = std::dynamic_pointer_cast<IRichTextItem>(first);
-                Expect(rich != nullptr, "a rich-text item without the rich-text interface");
-                rich->GetFormattedText(true, 80);
-                const Variant objects = rich->EmbeddedObjects();
-                for (const Variant& object : objects.asArray())
-                    Step([&] {
-                        if (object.kind() != Variant::Kind::Object || !object.asObject())
-                            return;
-                        if (auto embedded = rich->GetEmbeddedObject(object.asObject()->DefaultValueText()))
-                            embedded->ExtractFile(out.u16string());
-                    });
-            });
-        }
-    });
-    Step([&] {
-        if (!doc->HasEmbedded())
-            return;
-        const Variant names = Work().session->Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc)));
-        for (const Variant& name : names.asArray())
-            Step([&] {
-                if (auto attachment = doc->GetAttachment(name.asText()))
-                    attachment->ExtractFile(out.u16string());
-            });
-    });
-    Step([&] {
-        auto exporter = Work().session->CreateDXLExporter();
-        exporter->SetConvertNotesBitmapsToGIF(true);
-        exporter->Export(Variant(Variant::Object(doc)));
-    });
 }
 
 // The keys a profile check looks at: the ones the program uses and a few others.
@@ -206,46 +127,6 @@ std::vector<std::pair<QString, QByteArray>> ModelScan(const QString& dxl) {
         }
     }
     return files;
-}
-
-// The shared strings of a workbook stream: the SST record and the CONTINUE records after it.
-std::vector<std::u16string> ReadSharedStrings(const std::string& stream) {
-    std::vector<std::string> pieces;
-    for (const auto& record : xlstest::ReadRecords(stream)) {
-        if (record.type == 0x00FC)
-            pieces.push_back(record.data);
-        else if (record.type == 0x003C && !pieces.empty())
-            pieces.push_back(record.data);
-        else if (!pieces.empty())
-            break;
-    }
-    std::vector<std::u16string> strings;
-    if (pieces.empty())
-        return strings;
-    const uint32_t count = xlstest::U32(pieces[0], 4);
-    size_t piece = 0, pos = 8;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (pos == pieces.at(piece).size()) {
-            ++piece;
-            pos = 0;
-        }
-        const std::string* data = &pieces.at(piece);
-        const uint32_t length = xlstest::U16(*data, pos);
-        bool wide = data->at(pos + 2) & 1;
-        pos += 3;
-        std::u16string text;
-        while (text.size() < length) {
-            if (pos == data->size()) {
-                data = &pieces.at(++piece);
-                wide = data->at(0) & 1;
-                pos = 1;
-            }
-            text += static_cast<char16_t>(wide ? xlstest::U16(*data, pos) : static_cast<uint8_t>(data->at(pos)));
-            pos += wide ? 2 : 1;
-        }
-        strings.push_back(std::move(text));
-    }
-    return strings;
 }
 
 // A sound database to damage: views, documents with every kind of item, rich text with a picture
@@ -486,7 +367,7 @@ void WorkbookStrings(const uint8_t* data, size_t size) {
     book.write(sink);
     std::vector<std::u16string> read;
     try {
-        read = ReadSharedStrings(xlstest::ReadContainer(sink.bytes()).stream);
+        read = xlstest::ReadSharedStrings(xlstest::ReadContainer(sink.bytes()).stream);
     } catch (const std::exception& e) {
         Fail(std::string("the workbook does not read back: ") + e.what());
     }

@@ -13,8 +13,6 @@
 #include "interfaces/SpreadsheetAutomation.h"
 #include "platform/ComClassFactory.h"
 #include "platform/ProfileFile.h"
-#include "platform/Progress.h"
-#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
@@ -22,6 +20,9 @@
 #include "store/RichText.h"
 #include "xls/Workbook.h"
 #include "xls/XlsSpreadsheetAutomation.h"
+
+#include "support/RecordingProgress.h"
+#include "support/RecordingPrompter.h"
 
 #include <QCoreApplication>
 #include <QDir>

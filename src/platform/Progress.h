@@ -1,10 +1,9 @@
 // The progress message of a long operation, as the work reports it: a window with a text and,
 // optionally, a bar. The work receives an IProgress; the program passes the progress window,
-// tests a RecordingProgress. There is at most one message at a time.
+// tests one that records. There is at most one message at a time.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 
@@ -43,41 +42,4 @@ public:
 
 private:
     IProgress& m_progress;
-};
-
-// Records what the work reported, for tests.
-class RecordingProgress : public IProgress {
-public:
-    bool open = false;
-    bool withBar = false;
-    QString text;
-    int32_t maximum = 0;
-    int32_t position = 0;
-    QStringList texts; // every text shown, in order
-    int opened = 0;
-
-    void ShowWaitMsg() override { Open(true, kWaitMsgInitialText); }
-    void ShowWaitMsgText(const QString& message) override { Open(false, message); }
-    void SetWaitMsgText(const QString& message) override {
-        if (open)
-            texts << (text = message);
-    }
-    void SetWaitProgress(int32_t max, int32_t pos) override {
-        if (!open)
-            return;
-        maximum = max < 0 ? 0 : max;
-        position = pos < 0 ? 0 : (pos > maximum ? maximum : pos);
-    }
-    void CloseWaitMsg() override { open = false; }
-    bool IsWaitMsgOpen() const override { return open; }
-
-private:
-    void Open(bool bar, const QString& message) {
-        if (open)
-            return;
-        open = true;
-        withBar = bar;
-        ++opened;
-        texts << (text = message);
-    }
 };

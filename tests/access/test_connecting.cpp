@@ -1,39 +1,20 @@
+#include "support/ConnectDialog.h"
+#include "support/Files.h"
 #include "support/MainWindowFixture.h"
 #include "support/StoreInstallation.h"
 
-#include "shell/selserver.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/ListView.h"
 #include "shell/WaitMsg.h"
+#include "shell/selserver.h"
 
 #include <QLabel>
 
-#include <QLineEdit>
-#include <QStringDecoder>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString(QStringDecoder("GB18030")(f.readAll())) : QString();
-}
-
-// Fills the connect dialog and confirms it; records what the dialog showed when it opened.
-std::function<int(QDialog&)> Confirm(QString server, QString user, QString pwd, QStringList* shown = nullptr) {
-    return [=](QDialog& form) {
-        auto& dialog = dynamic_cast<Tfrmselserver&>(form);
-        if (shown)
-            *shown = {dialog.Edit1->text(), dialog.Edit2->text(), dialog.Edit3->text()};
-        dialog.Edit1->setText(server);
-        dialog.Edit2->setText(user);
-        dialog.Edit3->setText(pwd);
-        dialog.Button1Click();
-        return dialog.result();
-    };
-}
 
 QStringList TopLevelTexts(QTreeWidget* tree) {
     QStringList texts;
@@ -78,11 +59,11 @@ struct Connecting : ::testing::Test {
 TEST_F(Connecting, SuccessStoresTheTrimmedValuesAndShowsTheDataFolder) {
     install.Register(fx.registry);
     Start();
-    fx.forms.scripts = {Confirm(" Test01/Org ", "\twangfang ", " s3cret ")};
+    fx.forms.scripts = {ConfirmConnect(" Test01/Org ", "\twangfang ", " s3cret ")};
     main->openserverExecute();
 
     EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
-    EXPECT_EQ(ReadAll(IniPath()), "[domino]\r\nserver=Test01/Org\r\nusername=wangfang\r\npwd=s3cret\r\n");
+    EXPECT_EQ(ReadGb18030(IniPath()), "[domino]\r\nserver=Test01/Org\r\nusername=wangfang\r\npwd=s3cret\r\n");
     EXPECT_EQ(main->treeTag(), 1);
     EXPECT_EQ(main->dataPath, install.dataDir);
     ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(" + install.dataDir + ")"});
@@ -96,9 +77,8 @@ TEST_F(Connecting, FailedLogOnShowsOneMessageAndChangesNoFile) {
     install.Register(fx.registry);
     Start();
     QStringList shownSecond;
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "wrong"), [&](QDialog& form) {
-                            auto& dialog = dynamic_cast<Tfrmselserver&>(form);
-                            shownSecond = {dialog.Edit1->text(), dialog.Edit2->text(), dialog.Edit3->text()};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "wrong"), [&](QDialog& form) {
+                            shownSecond = ConnectDialogFields(dynamic_cast<Tfrmselserver&>(form));
                             return QDialog::Rejected;
                         }};
     main->openserverExecute();
@@ -115,10 +95,10 @@ TEST_F(Connecting, FailedLogOnShowsOneMessageAndChangesNoFile) {
 TEST_F(Connecting, UnknownUserAndMissingComponentFailTheSameWay) {
     install.Register(fx.registry);
     Start();
-    fx.forms.scripts = {Confirm("Test01/Org", "nobody", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "nobody", "s3cret")};
     main->openserverExecute();
     QFile::remove(install.programDir + "/nlsxbe.dll");
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
     main->openserverExecute();
     EXPECT_EQ(fx.prompter.texts(), QStringList({"连接服务器失败!", "连接服务器失败!"}));
     EXPECT_FALSE(QFile::exists(IniPath()));
@@ -132,14 +112,14 @@ TEST_F(Connecting, UnwritableSettingsFileEndsTheCommandThroughTheGeneralErrorDis
     ini.close();
     QFile::setPermissions(IniPath(), QFileDevice::ReadOwner);
     Start();
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
     RunGuarded(fx.prompter, [&] { main->openserverExecute(); });
     ASSERT_EQ(fx.prompter.messages.size(), 1u);
     EXPECT_EQ(fx.prompter.messages[0].text, "Unable to write to " + IniPath() + ".");
     EXPECT_EQ(fx.prompter.messages[0].icon, IPrompter::Icon::Error);
     EXPECT_FALSE(fx.progress.current());
     EXPECT_EQ(tree->topLevelItemCount(), 0);
-    EXPECT_EQ(ReadAll(IniPath()), "[domino]\nserver=Old\n");
+    EXPECT_EQ(ReadGb18030(IniPath()), "[domino]\nserver=Old\n");
     EXPECT_TRUE(main->session->IsBound()) << "the session stays logged on";
 }
 
@@ -147,7 +127,7 @@ TEST_F(Connecting, OnlyANotesClientGivesAServerNodeWithoutChildren) {
     auto notes = fx.registry.CreateKey(u"Software\\Lotus\\Notes");
     notes->WriteString(u"Path", install.programDir.toStdU16String());
     Start();
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
     main->openserverExecute();
     EXPECT_TRUE(fx.prompter.messages.empty()) << fx.prompter.texts().join('|').toStdString();
     ASSERT_EQ(TopLevelTexts(tree), QStringList{"Test01/Org(没有安装Domino)"});
@@ -158,20 +138,21 @@ TEST_F(Connecting, OnlyANotesClientGivesAServerNodeWithoutChildren) {
 TEST_F(Connecting, SecondConnectionReleasesTheFirstSessionAndRebuildsTheTree) {
     install.Register(fx.registry);
     Start();
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret"), Confirm("Other/Org", "王芳/Org", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret"),
+                        ConfirmConnect("Other/Org", "王芳/Org", "s3cret")};
     main->openserverExecute();
     const std::weak_ptr<ISession> first = main->session->DefaultInterface();
     main->openserverExecute();
     EXPECT_TRUE(first.expired()) << "the first session is released (a new one may reuse its address)";
     EXPECT_TRUE(main->session->IsBound());
     EXPECT_EQ(TopLevelTexts(tree), QStringList{"Other/Org(" + install.dataDir + ")"});
-    EXPECT_TRUE(ReadAll(IniPath()).contains("username=王芳/Org"));
+    EXPECT_TRUE(ReadGb18030(IniPath()).contains("username=王芳/Org"));
 }
 
 TEST_F(Connecting, CancelKeepsTheTreeButEntersServerMode) {
     install.Register(fx.registry);
     Start();
-    fx.forms.scripts = {Confirm("Test01/Org", "wangfang", "s3cret")};
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
     main->openserverExecute();
     main->setTreeTag(2);
     main->openserverExecute();
@@ -222,7 +203,7 @@ TEST(ConnectingProgress, TheProgressWindowIsUpAndCentredDuringTheLogOn) {
     main->FormShow();
     main->setGeometry(100, 100, 846, 524);
     main->show();
-    fx.forms.scripts = {Confirm("S", "U", "P")};
+    fx.forms.scripts = {ConfirmConnect("S", "U", "P")};
     main->openserverExecute();
     EXPECT_EQ(text, "正在连接Domino服务器");
     EXPECT_EQ(geometry.size(), QSize(393, 54));

@@ -1,11 +1,12 @@
-#include "shell/selserver.h"
 #include "access/settings.h"
-#include "platform/Prompter.h"
+#include "shell/selserver.h"
+#include "support/Files.h"
+#include "support/RecordingPrompter.h"
 
 #include <QFile>
 #include <QLineEdit>
-#include <QStringEncoder>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@ namespace {
 
 QString HostName() {
     return "MYHOST";
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace

@@ -61,3 +61,14 @@ TEST(VariantText, WithoutALocaleValuesAreShownAsUnderTheChineseOne) {
     EXPECT_EQ(QLocale().language(), QLocale::German) << "a locale the user chose stays";
     QLocale::setDefault(before);
 }
+
+TEST(IsIntegerText, AcceptsExactlyWholeThirtyTwoBitIntegers) {
+    const char* accepted[] = {"0012", "   12",     "+7",   "-2147483648", "2147483647", "$1F",
+                              "x1f",  "X7FFFFFFF", "0x10", "-$80000000",  "0"};
+    const char* rejected[] = {"12 ", "",  "   ", "1.5", "2147483648", "-2147483649", "$",   "0x",
+                              "+",   "-", "1e3", "abc", "$1G",        "\t12",        "１２"};
+    for (const char* text : accepted)
+        EXPECT_TRUE(IsIntegerText(QString::fromUtf8(text))) << text;
+    for (const char* text : rejected)
+        EXPECT_FALSE(IsIntegerText(QString::fromUtf8(text))) << text;
+}

@@ -81,13 +81,3 @@ TEST(Wrappers, RichTextWrapperQueriesTheItemForItsInterface) {
     rich.ConnectToItem(nullptr);
     EXPECT_FALSE(rich.IsBound());
 }
-
-TEST(Variant, TypedAccessOfTheWrongKindIsATypeMismatch) {
-    EXPECT_EQ(Variant(u"x").asText(), u"x");
-    EXPECT_EQ(Variant(2).asNumber(), 2.0);
-    EXPECT_EQ(OleErrorCode([] { Variant(u"x").asNumber(); }), hresult::kTypeMismatch);
-    EXPECT_EQ(OleErrorCode([] { Variant().asArray(); }), hresult::kTypeMismatch);
-    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(u"张伟 😀 a")), u"张伟 😀 a");
-    EXPECT_EQ(Utf8ToUtf16("\xff\xfe"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "a lone surrogate";
-}

@@ -1,7 +1,9 @@
 // Browsing through the main window on a local store: views in the tree, pages of documents and
 // the paging buttons, the open-file command, document details.
+#include "support/ConnectDialog.h"
 #include "support/MainWindowFixture.h"
 #include "support/OleError.h"
+#include "support/RecordingProgress.h"
 #include "support/StoreInstallation.h"
 
 #include "access/Databases.h"
@@ -11,7 +13,6 @@
 #include "browse/docDetail.h"
 #include "platform/FileLock.h"
 #include "shell/ListView.h"
-#include "shell/selserver.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
 #include "store/NsfFile.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTableWidget>
@@ -65,14 +65,7 @@ struct Browsing : ::testing::Test {
         main->FormShow();
         tree = main->findChild<QTreeWidget*>("TreeView1");
         list = main->findChild<ListView*>("ListView1");
-        fx.forms.scripts = {[](QDialog& form) {
-            auto& dialog = dynamic_cast<Tfrmselserver&>(form);
-            dialog.Edit1->setText("Test01/Org");
-            dialog.Edit2->setText("wangfang");
-            dialog.Edit3->setText("s3cret");
-            dialog.Button1Click();
-            return dialog.result();
-        }};
+        fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
         main->openserverExecute();
         ASSERT_EQ(tree->topLevelItemCount(), 1);
     }

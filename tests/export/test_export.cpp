@@ -1,6 +1,8 @@
 // The export end to end on the local store, with the workbook read back by xlrd; and the
 // picture scan of the DXL text.
 #include "export/SpreadsheetTestDoubles.h"
+#include "support/RecordingProgress.h"
+#include "support/RecordingPrompter.h"
 #include "support/StoreInstallation.h"
 
 #include "access/Domino_TLB.h"
@@ -8,8 +10,6 @@
 #include "export/ExportToExcel.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
-#include "platform/Progress.h"
-#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "store/RichText.h"

@@ -1,9 +1,9 @@
 #include "platform/ProfileFile.h"
 #include "platform/WholeFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -19,24 +19,8 @@
 
 namespace {
 
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The file as text; without a byte-order mark it is GB18030.
-QString ReadAll(const QString& path) {
-    return QStringDecoder("GB18030")(ReadBytes(path));
-}
-
 QByteArray Gb(const QString& text) {
     return QStringEncoder("GB18030")(text);
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -71,7 +55,7 @@ TEST(ProfileFile, BlanksBareKeysAndTheKeysLetterCaseFollowTheSystem) {
     EXPECT_EQ(ini.ReadString("domino", "user", ""), QStringLiteral("张\u3000")) << "0x1A is trimmed, U+3000 is not";
     ini.WriteString("domino", "server", "y");
     ini.WriteString("domino", "pwd", "b");
-    EXPECT_EQ(ReadAll(path), QStringLiteral("[domino]\nserver=y\nserver=x\nuser=\x1a 张\u3000 \x1a\nPWD=b\n"));
+    EXPECT_EQ(ReadGb18030(path), QStringLiteral("[domino]\nserver=y\nserver=x\nuser=\x1a 张\u3000 \x1a\nPWD=b\n"));
 }
 
 TEST(ProfileFile, ByteOrderMarkChoosesTheEncodingElseGb18030) {
@@ -111,7 +95,7 @@ TEST(ProfileFile, LineBreaksAreRefusedAndChangeNothing) {
         }
     }
     EXPECT_THROW(ProfileFile(path).WriteString("domino", "a\nb", "x"), ProfileWriteError);
-    EXPECT_EQ(ReadAll(path), "[domino]\npwd=old\n");
+    EXPECT_EQ(ReadGb18030(path), "[domino]\npwd=old\n");
 }
 
 TEST(ProfileFile, WritesInPlaceWhereNoFileCanBeMadeBesideIt) {
@@ -124,7 +108,7 @@ TEST(ProfileFile, WritesInPlaceWhereNoFileCanBeMadeBesideIt) {
     ProfileFile(path).WriteString("domino", "server", "locked folder");
     EXPECT_THROW(ProfileFile(dir.filePath("other.ini")).WriteString("domino", "server", "x"), ProfileWriteError);
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(ReadAll(path), "[domino]\nserver=locked folder\n");
+    EXPECT_EQ(ReadGb18030(path), "[domino]\nserver=locked folder\n");
 }
 
 // Runs work in a child process whose files may not grow past limit bytes (the write then fails
@@ -222,7 +206,7 @@ TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
     ini.WriteString("domino", "server", "S1");
     ini.WriteString("domino", "username", "张三");
     ini.WriteString("domino", "pwd", "p");
-    EXPECT_EQ(ReadAll(path), "[domino]\r\nserver=S1\r\nusername=张三\r\npwd=p\r\n");
+    EXPECT_EQ(ReadGb18030(path), "[domino]\r\nserver=S1\r\nusername=张三\r\npwd=p\r\n");
     const auto perms = std::filesystem::status(path.toStdString()).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
@@ -231,8 +215,9 @@ TEST(ProfileFile, WritingCreatesInOrderAndKeepsOtherLines) {
     WriteAll(path, "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nSERVER=old\r\nextra=2\r\n\r\n[Tail]\r\nb=3\r\n");
     ini.WriteString("domino", "server", "new");
     ini.WriteString("domino", "pwd", "secret");
-    EXPECT_EQ(ReadAll(path), "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nSERVER=new\r\nextra=2\r\npwd=secret\r\n"
-                             "\r\n[Tail]\r\nb=3\r\n");
+    EXPECT_EQ(ReadGb18030(path),
+              "; keep me\r\n[Other]\r\na=1\r\n\r\n[Domino]\r\nSERVER=new\r\nextra=2\r\npwd=secret\r\n"
+              "\r\n[Tail]\r\nb=3\r\n");
 }
 
 TEST(ProfileFile, UnwritableFileOrFolderRaisesAndKeepsTheFile) {
@@ -246,7 +231,7 @@ TEST(ProfileFile, UnwritableFileOrFolderRaisesAndKeepsTheFile) {
     } catch (const ProfileWriteError& e) {
         EXPECT_EQ(e.message(), "Unable to write to " + path);
     }
-    EXPECT_EQ(ReadAll(path), "[domino]\nserver=old\n");
+    EXPECT_EQ(ReadGb18030(path), "[domino]\nserver=old\n");
 
     const QString missingFolder = dir.filePath("no/such/folder/system.ini");
     EXPECT_THROW(ProfileFile(missingFolder).WriteString("domino", "server", "x"), ProfileWriteError);

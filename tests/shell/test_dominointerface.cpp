@@ -1,7 +1,10 @@
-#include "platform/ComClassFactory.h"
-#include "platform/Prompter.h"
-#include "platform/Registry.h"
+#include "support/Files.h"
+#include "support/RecordingPrompter.h"
+#include "support/SessionClassKey.h"
+
 #include "assembly/dominointerface.h"
+#include "platform/ComClassFactory.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,17 +15,9 @@
 
 namespace {
 
-const std::u16string kClassKey = u"SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32";
-
 void SetValue(MemoryRegistry& registry, const std::u16string& key, const std::u16string& name, const QString& value) {
     registry.CreateKey(key)->WriteString(name, value.toStdU16String());
 }
-
-// Restores the working directory the registration may change.
-struct KeepCurrentDir {
-    std::filesystem::path saved = std::filesystem::current_path();
-    ~KeepCurrentDir() { std::filesystem::current_path(saved); }
-};
 
 } // namespace
 
@@ -70,15 +65,16 @@ TEST(ComponentRegistration, RewritesTheClassKeyOnlyWhenItDiffers) {
     };
     for (const auto& c : cases) {
         MemoryRegistry registry;
-        SetValue(registry, kClassKey, u"", c.stored);
+        SetValue(registry, kSessionClassKey, u"", c.stored);
         EXPECT_TRUE(RegisterDominoObjects(registry, prompter, dir.path()));
-        EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kClassKey)->ReadString(u"")), c.expected) << c.name;
+        EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kSessionClassKey)->ReadString(u"")), c.expected)
+            << c.name;
     }
 
     MemoryRegistry missingFile;
-    SetValue(missingFile, kClassKey, u"", "/old/nlsxbe.dll");
+    SetValue(missingFile, kSessionClassKey, u"", "/old/nlsxbe.dll");
     RegisterDominoObjects(missingFile, prompter, dir.filePath("nowhere"));
-    EXPECT_EQ(*missingFile.OpenKey(kClassKey)->ReadString(u""), u"/old/nlsxbe.dll") << "F does not exist";
+    EXPECT_EQ(*missingFile.OpenKey(kSessionClassKey)->ReadString(u""), u"/old/nlsxbe.dll") << "F does not exist";
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -98,8 +94,8 @@ TEST(ComponentRegistration, AbsentKeySelfRegistersFromTheInstallationDirectory) 
     PortableComClassFactory::WriteComponentFile(file.toStdString(), "LocalDominoStore");
     MemoryRegistry registry;
     RegisterDominoObjects(registry, prompter, dir.path());
-    ASSERT_TRUE(registry.OpenKey(kClassKey));
-    EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kClassKey)->ReadString(u"")), file);
+    ASSERT_TRUE(registry.OpenKey(kSessionClassKey));
+    EXPECT_EQ(QString::fromStdU16String(*registry.OpenKey(kSessionClassKey)->ReadString(u"")), file);
     EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
 
     MemoryRegistry missingDir;
@@ -119,17 +115,6 @@ TEST(ComponentRegistration, FailureToRegisterShowsTheSecondMessage) {
     RegisterComponentFile(registry, prompter, file);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].text.startsWith("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，"));
-}
-
-TEST(IsIntegerText, AcceptsExactlyWholeThirtyTwoBitIntegers) {
-    const char* accepted[] = {"0012", "   12",     "+7",   "-2147483648", "2147483647", "$1F",
-                              "x1f",  "X7FFFFFFF", "0x10", "-$80000000",  "0"};
-    const char* rejected[] = {"12 ", "",  "   ", "1.5", "2147483648", "-2147483649", "$",   "0x",
-                              "+",   "-", "1e3", "abc", "$1G",        "\t12",        "１２"};
-    for (const char* text : accepted)
-        EXPECT_TRUE(IsIntegerText(QString::fromUtf8(text))) << text;
-    for (const char* text : rejected)
-        EXPECT_FALSE(IsIntegerText(QString::fromUtf8(text))) << text;
 }
 
 TEST(LocalHostName, IsThisComputersNameInUpperCase) {

@@ -1,10 +1,10 @@
+#include "support/Files.h"
 #include "support/MainWindowFixture.h"
+#include "support/SessionClassKey.h"
 
-#include "shell/GeneralErrorDisplay.h"
-#include "shell/Icons.h"
-#include "shell/ListView.h"
-#include "shell/about.h"
 #include "assembly/dominointerface.h"
+#include "shell/GeneralErrorDisplay.h"
+#include "shell/about.h"
 
 #include <QAction>
 #include <QFile>
@@ -16,107 +16,35 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-namespace {
-
-const std::u16string kClassKey = u"SOFTWARE\\Classes\\CLSID\\{29131539-2EED-1069-BF5D-00DD011186B7}\\InprocServer32";
-
-struct KeepCurrentDir {
-    std::filesystem::path saved = std::filesystem::current_path();
-    ~KeepCurrentDir() { std::filesystem::current_path(saved); }
-};
-
-} // namespace
-
-TEST(MainWindow, ComponentsCarryTheirNamesCaptionsAndImages) {
+// What the user sees of the window before any command: its title, the menus and the toolbar, each
+// button with its picture.
+TEST(MainWindow, ShowsItsTitleMenusAndToolbar) {
     MainWindowFixture fx;
     auto main = fx.CreateMain();
     EXPECT_EQ(main->windowTitle(), "VerdanixV3.2");
-    EXPECT_EQ(main->size(), QSize(846, 524));
-    for (const char* name : {"Panel1", "ToolBar1", "Panel2", "TreeView1", "Panel4", "Panel3", "ListView1", "Panel5",
-                             "StatusBar1", "MainMenu1", "ImageList1", "ImageList2", "ActionList1"})
-        EXPECT_TRUE(main->findChild<QObject*>(name)) << name;
-    EXPECT_EQ(main->findChild<QWidget*>("Panel2")->width(), 225);
-    EXPECT_EQ(main->findChild<QWidget*>("Panel4")->width(), 3);
-    EXPECT_EQ(main->findChild<QWidget*>("Panel1")->height(), 49);
-    EXPECT_EQ(main->findChild<QWidget*>("Panel5")->height(), 32);
-    EXPECT_EQ(main->findChild<ImageList*>("ImageList1")->count(), 11);
-    EXPECT_EQ(main->findChild<ImageList*>("ImageList2")->count(), 4);
-    EXPECT_EQ(main->findChild<QTreeWidget*>("TreeView1")->indentation(), 19);
 
-    struct Action {
-        const char* name;
-        const char* caption;
-        int image;
-    } actions[] = {{"exitsystem", "退出系统", 1}, {"openserver", "连接服务器", 4}, {"openfile", "打开文件", 3},
-                   {"export", "导出数据", 2},     {"inportdata", "导入数据", 0},   {"about", "关于", 5}};
-    for (const auto& a : actions) {
-        auto* action = main->findChild<QAction*>(a.name);
-        ASSERT_TRUE(action) << a.name;
-        EXPECT_EQ(action->text(), QString::fromUtf8(a.caption));
-        EXPECT_EQ(action->property("ImageIndex").toInt(), a.image);
-    }
-
-    struct Menu {
-        const char* name;
-        const char* title;
+    QStringList menus;
+    for (QAction* menu : main->menuBar()->actions()) {
         QStringList items;
-    } menus[] = {
-        {"N1", "文   件", {"N2", "N3", "N6"}}, {"N4", "工   具", {"ACCESS1", "ACCESS2"}}, {"N5", "关  于", {"N7"}}};
-    for (const auto& m : menus) {
-        auto* menu = main->findChild<QMenu*>(m.name);
-        ASSERT_TRUE(menu) << m.name;
-        EXPECT_EQ(menu->title(), QString::fromUtf8(m.title));
-        QStringList names;
-        for (QAction* item : menu->actions())
-            names << item->objectName();
-        EXPECT_EQ(names, m.items);
+        for (QAction* item : menu->menu()->actions())
+            items << item->text();
+        menus << menu->text() + ": " + items.join(", ");
     }
-    EXPECT_EQ(main->findChild<QAction*>("N3")->text(), "连接服务器");
-    EXPECT_EQ(main->findChild<QAction*>("ACCESS1")->text(), "导出数据");
+    EXPECT_EQ(menus,
+              QStringList({"文   件: 打开文件, 连接服务器, 退出系统", "工   具: 导出数据, 导入数据", "关  于: 关于"}));
 
-    struct Button {
-        const char* name;
-        const char* caption;
-        int image;
-        const char* hint;
-    } buttons[] = {{"ToolButton1", "连接服务器", 4, "连接Domino服务器"},
-                   {"ToolButton2", "打开文件", 3, "打开独立的NSF文件"},
-                   {"ToolButton4", "导出数据", 2, "导出数据到Excel文件，并导出附件和RTF域图片"},
-                   {"ToolButton11", "文档详情", 10, "查看选中文档的所有域和值"},
-                   {"ToolButton7", "首页", 8, ""},
-                   {"ToolButton8", "上一页", 6, ""},
-                   {"ToolButton9", "下一页", 7, ""},
-                   {"ToolButton10", "尾页", 9, ""},
-                   {"ToolButton5", "关于", 5, ""},
-                   {"ToolButton6", "退出系统", 1, ""}};
-    const auto toolButtons =
-        main->findChild<QToolBar*>("ToolBar1")->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
-    QStringList order;
-    for (auto* b : toolButtons)
-        if (b->objectName().startsWith("ToolButton"))
-            order << b->objectName();
-    QStringList expectedOrder;
-    for (const auto& b : buttons)
-        expectedOrder << b.name;
-    EXPECT_EQ(order, expectedOrder);
-    for (const auto& b : buttons) {
-        auto* button = main->findChild<QToolButton*>(b.name);
-        ASSERT_TRUE(button) << b.name;
-        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
-        EXPECT_EQ(button->property("ImageIndex").toInt(), b.image);
-        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint)) << b.name;
-        EXPECT_EQ(button->size(), QSize(67, 36));
-        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    QStringList buttons;
+    for (auto* button : main->findChild<QToolBar*>("ToolBar1")->findChildren<QToolButton*>()) {
+        if (button->objectName().startsWith("ToolButton")) { // not the toolbar's own extension button
+            buttons << button->text();
+            EXPECT_FALSE(button->icon().isNull()) << button->text().toStdString();
+        }
     }
-    EXPECT_EQ(main->treeTag(), 0);
-    EXPECT_EQ(main->findChild<ListView*>("ListView1")->viewStyle(), ListView::ViewStyle::Icon);
-    EXPECT_EQ(main->statusPanelText(1), "");
+    EXPECT_EQ(buttons, QStringList({"连接服务器", "打开文件", "导出数据", "文档详情", "首页", "上一页", "下一页",
+                                    "尾页", "关于", "退出系统"}));
 }
 
 TEST(StartUp, WithoutAnyInstallationShowsOneMessageAndTerminatesBeforeReadingSettings) {
@@ -145,13 +73,13 @@ TEST(StartUp, BothInstalledRegistersTheDominoDirectoryAndCreatesTheWrappers) {
     fx.InstallDomino(dominoDir.path(), dominoDir.path());
     for (const QString& dir : {notesDir.path(), dominoDir.path()})
         PortableComClassFactory::WriteComponentFile(ComponentFilePath(dir).toStdString(), "LocalDominoStore");
-    fx.registry.CreateKey(kClassKey)->WriteString(u"", ComponentFilePath(notesDir.path()).toStdU16String());
+    fx.registry.CreateKey(kSessionClassKey)->WriteString(u"", ComponentFilePath(notesDir.path()).toStdU16String());
 
     auto main = fx.CreateMain();
     main->FormShow();
     EXPECT_EQ(fx.terminateCalls, 0);
     EXPECT_TRUE(fx.prompter.messages.empty());
-    EXPECT_EQ(QString::fromStdU16String(*fx.registry.OpenKey(kClassKey)->ReadString(u"")),
+    EXPECT_EQ(QString::fromStdU16String(*fx.registry.OpenKey(kSessionClassKey)->ReadString(u"")),
               ComponentFilePath(dominoDir.path()));
     EXPECT_EQ(main->serverName, "TESTHOST") << "no settings file: the host name";
     ASSERT_TRUE(main->session);

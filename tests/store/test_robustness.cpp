@@ -1,5 +1,6 @@
 // Files that are not sound store databases give errors, never a crash.
 #include "StoreFixture.h"
+#include "support/StoreWalk.h"
 
 #include <sqlite3.h>
 
@@ -52,42 +53,7 @@ protected:
 
     // Opens and reads everything; only EOleException may come out. Returns the open error, if any.
     std::u16string OpenAndWalk(const fs::path& relative) {
-        auto session = localSession();
-        std::shared_ptr<IDatabase> db;
-        try {
-            db = session->GetDatabase(u"", relative.u16string(), false);
-        } catch (const EOleException& e) {
-            return e.message();
-        }
-        try {
-            const Variant views = db->Views();
-            for (const auto& v : views.asArray()) {
-                auto view = db->GetView(v.asObject()->DefaultValueText());
-                view->AllEntries()->Count();
-                int guard = 0;
-                for (auto doc = view->GetNthDocument(1); doc && guard < 1000;
-                     doc = view->GetNextDocument(doc), ++guard) {
-                    try {
-                        doc->ColumnValues();
-                        for (const auto& item : Texts(doc->Items()))
-                            doc->GetItemValue(item);
-                        if (auto rich = std::dynamic_pointer_cast<IRichTextItem>(doc->GetFirstItem(u"Body"))) {
-                            rich->GetFormattedText(true, 80);
-                            rich->EmbeddedObjects();
-                        }
-                        if (auto file = doc->GetAttachment(u"f.txt"))
-                            file->ExtractFile(U16(m_root / "extract.bin"));
-                        auto exporter = session->CreateDXLExporter();
-                        exporter->SetConvertNotesBitmapsToGIF(true);
-                        exporter->Export(Variant(std::static_pointer_cast<IDispatchObject>(doc)));
-                        session->Evaluate(u"@AttachmentNames", Variant(std::static_pointer_cast<IDispatchObject>(doc)));
-                    } catch (const EOleException&) {
-                    }
-                }
-            }
-        } catch (const EOleException&) {
-        }
-        return {};
+        return storewalk::WalkDatabase(*localSession(), relative.u16string(), U16(m_root / "extract.bin"), 1000);
     }
 
     std::string good;

@@ -6,10 +6,10 @@
 #include "browse/FormRunner.h"
 #include "export/SpreadsheetTestDoubles.h"
 #include "platform/ComClassFactory.h"
-#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "shell/WaitMsg.h"
 #include "shell/main.h"
+#include "support/RecordingPrompter.h"
 
 #include <QTemporaryDir>
 

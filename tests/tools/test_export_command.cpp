@@ -1,10 +1,10 @@
 // verdanix-export run as a process on local store databases, without a display.
+#include "support/RecordingProgress.h"
+#include "support/RecordingPrompter.h"
 #include "support/StoreInstallation.h"
 
 #include "access/Domino_TLB.h"
 #include "export/ExportToExcel.h"
-#include "platform/Progress.h"
-#include "platform/Prompter.h"
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "xls/XlsSpreadsheetAutomation.h"

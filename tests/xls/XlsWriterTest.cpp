@@ -1,6 +1,7 @@
 // The workbook writer's pieces: the shared string table's record splitting, the compound file's
 // allocation tables, the record order of a whole workbook, limits, and saving.
 #include "BiffReader.h"
+#include "support/SharedStrings.h"
 
 #include "xls/CompoundFile.h"
 #include "xls/FileSink.h"
@@ -32,8 +33,8 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 // Decodes an SST written alone into a stream, checking the rules a reader relies on: no piece
-// over 8224 bytes, string headers never split, a continued string's piece starting with its flags
-// byte, no surrogate pair split, and EXTSST pointing at string headers.
+// over 8224 bytes, string headers never split (the decoder throws), a continued string's piece
+// starting with its flags byte, no surrogate pair split, and EXTSST pointing at string headers.
 std::vector<std::u16string> DecodeSst(const std::string& stream, uint32_t* cellCount = nullptr) {
     std::vector<Record> pieces;
     size_t at = 0;
@@ -54,42 +55,20 @@ std::vector<std::u16string> DecodeSst(const std::string& stream, uint32_t* cellC
     if (cellCount)
         *cellCount = U32(pieces[0].data, 0);
     const uint32_t count = U32(pieces[0].data, 4);
-    std::vector<std::u16string> strings;
-    std::vector<uint64_t> headerOffsets;
-    size_t piece = 0, pos = 8;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (pos == pieces[piece].data.size()) {
-            ++piece;
-            pos = 0;
-        }
-        const std::string* data = &pieces.at(piece).data;
-        EXPECT_LE(pos + 3, data->size()) << "string header split";
-        headerOffsets.push_back(pieces[piece].offset + 4 + pos);
-        const uint32_t n = U16(*data, pos);
-        bool wide = (*data)[pos + 2] & 1;
-        pos += 3;
-        std::u16string text;
-        while (text.size() < n) {
-            if (pos == data->size()) {
-                if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
-                    ADD_FAILURE() << "surrogate pair split across records in string " << i;
-                data = &pieces.at(++piece).data;
-                EXPECT_EQ((*data)[0] & 1, wide ? 1 : 0) << "continued string changes encoding";
-                wide = (*data)[0] & 1;
-                pos = 1;
-            }
-            if (wide) {
-                text += static_cast<char16_t>(U16(*data, pos));
-                pos += 2;
-            } else {
-                text += static_cast<char16_t>(static_cast<uint8_t>((*data)[pos]));
-                pos += 1;
-            }
-        }
-        strings.push_back(text);
+    std::vector<std::string> records;
+    for (const Record& piece : pieces)
+        records.push_back(piece.data);
+    const SharedStrings table = DecodeSharedStrings(records);
+    for (const auto& c : table.continuations) {
+        EXPECT_FALSE(c.lastUnit >= 0xD800 && c.lastUnit <= 0xDBFF)
+            << "surrogate pair split across records in string " << c.string;
+        EXPECT_EQ(c.wideAfter, c.wideBefore) << "continued string changes encoding";
     }
-    EXPECT_EQ(piece + 1, pieces.size());
-    EXPECT_EQ(pos, pieces.back().data.size());
+    EXPECT_EQ(table.endRecord + 1, pieces.size());
+    EXPECT_EQ(table.endOffset, pieces.back().data.size());
+    std::vector<uint64_t> headerOffsets;
+    for (const auto& [record, pos] : table.headers)
+        headerOffsets.push_back(pieces[record].offset + 4 + pos);
 
     const uint32_t perBucket = U16(extsst.data, 0);
     EXPECT_EQ(perBucket, std::max<uint32_t>(count / 128 + 1, 8));
@@ -101,7 +80,7 @@ std::vector<std::u16string> DecodeSst(const std::string& stream, uint32_t* cellC
         EXPECT_TRUE(std::any_of(pieces.begin(), pieces.end(), [&](const Record& r) { return r.offset == recordStart; }))
             << "bucket " << b << " record offset";
     }
-    return strings;
+    return table.strings;
 }
 
 std::string WriteSst(const std::vector<std::u16string>& texts, uint32_t cells = 0) {
