@@ -3,8 +3,8 @@
 // reads either succeeds or is refused with the import's error.
 #include "Checks.h"
 
-#include "nsf/Database.h"
-#include "nsf/Values.h"
+#include "../tests/support/NsfWalk.h"
+
 #include "store/DxlImport.h"
 
 #include <QTemporaryDir>
@@ -37,23 +37,7 @@ fs::path InFolder(const char* name) {
 
 void Walk(const fs::path& file) {
     try {
-        nsf::Database db(file);
-        for (const auto& ref : db.notes()) {
-            try {
-                const auto note = db.readNote(ref);
-                if (!note)
-                    continue;
-                for (const auto& item : note->items) {
-                    if (item.type == nsf::data_type::kComposite)
-                        nsf::DecodeRichText(item.value);
-                    else if (item.type == nsf::data_type::kViewFormat)
-                        nsf::DecodeViewFormat(item.value);
-                    else if (nsf::IsValueType(item.type))
-                        nsf::DecodeValues(item.type, item.value);
-                }
-            } catch (const nsf::FormatError&) {
-            }
-        }
+        ReadEveryNote(file);
     } catch (const nsf::FormatError&) {
     } catch (const std::exception& e) {
         Fail(std::string("the reader raised something other than its own error: ") + e.what());

@@ -307,6 +307,26 @@ TEST_F(Browsing, OpeningFilesLockedMissingDamagedAndGood) {
     EXPECT_EQ(main->viewName, "Padded");
 }
 
+TEST_F(Browsing, ADominoDatabaseFileOpensThroughTheCache) {
+    const QString sample = QStringLiteral(VERDANIX_NSF_SAMPLES "/sample.nsf");
+    if (!QFile::exists(sample))
+        GTEST_SKIP() << "the .nsf samples are not beside the project";
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    fx.prompter.fileNames = {sample};
+    main->openfileExecute();
+    ASSERT_EQ(fx.prompter.texts().size(), 1);
+    EXPECT_TRUE(fx.prompter.texts()[0].startsWith("数据库文件中有")) << "what was not read is told";
+    QTreeWidgetItem* file = tree->topLevelItem(0);
+    EXPECT_EQ(file->text(0), sample) << "the node shows the real file";
+    ASSERT_EQ(file->childCount(), 8);
+    EXPECT_EQ(file->child(0)->text(0), "All");
+    Click(file->child(0));
+    EXPECT_EQ(main->docCount, 18);
+    EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(Browsing, CommandsWaitWhileAnExportRuns) {
     Click(Node({"a.nsf"}));
     Click(Node({"a.nsf", "Numbers"}));

@@ -1,9 +1,12 @@
 // The reader of Domino database files: the six real samples beside the project (what they are
 // known to hold), their import into a store database, LMBCS text, and damaged files.
+#include "support/NsfWalk.h"
+
 #include "nsf/Database.h"
 #include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
 #include "store/DxlImport.h"
+#include "store/NsfCache.h"
 #include "store/NsfFile.h"
 
 #include <QDateTime>
@@ -182,6 +185,30 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     EXPECT_EQ(fs::file_size(real), fs::file_size(Sample("signeddoc.nsf")));
 }
 
+TEST(NsfImport, TheCacheIsReadAgainOnlyWhenTheFileChanges) {
+    REQUIRE_SAMPLES();
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("copy.nsf");
+    ASSERT_TRUE(QFile::copy(kSamples + "/knowndt.nsf", copy));
+    const fs::path source(copy.toStdU16String()), cache(dir.filePath("cache").toStdU16String());
+    const auto first = store::CacheDominoDatabase(source, cache);
+    EXPECT_TRUE(first.readNow);
+    EXPECT_GT(first.unread, 0u) << "the compiled formulas are reported";
+    EXPECT_FALSE(store::CacheDominoDatabase(source, cache).readNow);
+    {
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
+    }
+    const auto again = store::CacheDominoDatabase(source, cache);
+    EXPECT_TRUE(again.readNow);
+    EXPECT_EQ(again.file, first.file);
+    // A file damaged since: refused, and the cache keeps what it had.
+    ASSERT_TRUE(QFile::resize(copy, 1000));
+    EXPECT_THROW(store::CacheDominoDatabase(source, cache), store::DxlImportError);
+    EXPECT_NO_THROW(store::OpenDatabaseFile(first.file));
+}
+
 TEST(NsfReader, DamagedFilesGiveTheReadersErrorsOnly) {
     REQUIRE_SAMPLES();
     QFile sample(kSamples + "/sample.nsf");
@@ -206,21 +233,7 @@ TEST(NsfReader, DamagedFilesGiveTheReadersErrorsOnly) {
         out.write(bytes);
         out.close();
         try {
-            nsf::Database db(fs::path(path.toStdU16String()));
-            for (const auto& ref : db.notes()) {
-                try {
-                    const auto note = db.readNote(ref);
-                    for (const auto& item : note ? note->items : std::vector<nsf::Item>{}) {
-                        if (item.type == nsf::data_type::kComposite)
-                            nsf::DecodeRichText(item.value);
-                        else if (item.type == nsf::data_type::kViewFormat)
-                            nsf::DecodeViewFormat(item.value);
-                        else if (nsf::IsValueType(item.type))
-                            nsf::DecodeValues(item.type, item.value);
-                    }
-                } catch (const nsf::FormatError&) {
-                }
-            }
+            ReadEveryNote(fs::path(path.toStdU16String()));
         } catch (const nsf::FormatError& e) {
             EXPECT_GT(std::string(e.what()).size(), 10u);
         }

@@ -39,8 +39,11 @@ struct ExportCommand : ::testing::Test {
                              std::move(notes));
     }
 
+    QTemporaryDir config; // the user's configuration folder, where the cache of Domino files goes
+
     QProcess* Start(QStringList arguments, QProcess& process) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
@@ -188,4 +191,19 @@ TEST_F(ExportCommand, CtrlCRemovesTheWorkbookAndNamesTheFolder) {
     EXPECT_EQ(process.exitCode(), 130);
     EXPECT_FALSE(QFile::exists(out.filePath("big.xls")));
     EXPECT_TRUE(QString::fromUtf8(err).contains("All附件")) << err.toStdString();
+}
+
+TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
+    const QString sample = QStringLiteral(VERDANIX_NSF_SAMPLES "/sample.nsf");
+    if (!QFile::exists(sample))
+        GTEST_SKIP() << "the .nsf samples are not beside the project";
+    const QStringList arguments = {"--file",  sample,        "--view",   "All",
+                                   "--quiet", "--overwrite", "--output", out.filePath("all.xls")};
+    const Outcome first = Exec(arguments);
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.err.contains("were not read or were simplified")) << first.err.toStdString();
+    const QByteArray book = Workbook(out.filePath("all.xls"));
+    EXPECT_TRUE(book.contains("Wang Jun Tao")) << book.toStdString();
+    EXPECT_EQ(Exec(arguments).status, 0);
+    EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
 }
