@@ -8,7 +8,9 @@
 # (a document's detail window), export (the message after exporting that view), missing (an
 # export whose attachments cannot be saved), locked (opening a file another program holds),
 # progress (the progress window over the main window), blocking (the same while the
-# user-interface thread is busy, as during a slow log-on).
+# user-interface thread is busy, as during a slow log-on), nsffile (a Domino database file beside
+# the project, ../shared/data/nsf/sample.nsf, opened with "打开文件": the message on what could not
+# be read), nsfview (its first view listed), nsfdetail (a person document's detail window).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
@@ -29,6 +31,12 @@ export DISPLAY="$display"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
+# Domino database files are read into a cache of their own for the screenshot.
+case "$what" in nsf*)
+    XDG_CONFIG_HOME="$(mktemp -d)"
+    export XDG_CONFIG_HOME
+    ;;
+esac
 if [ "$what" = progress ] || [ "$what" = blocking ]; then
     "$BUILD/bin/uishot" "$what" &
 else
@@ -115,5 +123,28 @@ if [ "$what" = locked ]; then
     sleep 2
     kill $holder 2>/dev/null || true
 fi
+case "$what" in nsf*)
+    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
+    xdotool mousemove --window "$win" 105 45 click 1 # the toolbar's "打开文件"
+    sleep 2
+    xdotool type "$ROOT/../shared/data/nsf/sample.nsf"
+    xdotool key Return
+    sleep 4
+    if [ "$what" != nsffile ]; then
+        xdotool key Return # the message on what could not be read
+        sleep 1
+        xdotool mousemove --window "$win" 80 76 click 1 # the file's node, opened
+        sleep 0.5
+        xdotool key asterisk
+        sleep 1
+        xdotool mousemove --window "$win" 90 89 click 1 # its first view
+        sleep 2
+    fi
+    if [ "$what" = nsfdetail ]; then
+        xdotool mousemove --window "$win" 330 96 click 1 click 1
+        sleep 2
+    fi
+    ;;
+esac
 DISPLAY="$display" import -window root "$out"
 echo "saved $out"

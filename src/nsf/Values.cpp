@@ -195,6 +195,7 @@ Values DecodeValues(uint16_t type, std::string_view bytes) {
 RichText DecodeRichText(std::string_view bytes) {
     constexpr uint8_t kParagraph = 0x81;
     constexpr uint8_t kText = 0x85;
+    constexpr uint8_t kGraphic = 0x99;
     RichText out;
     std::u16string paragraph;
     bool started = false;
@@ -224,12 +225,31 @@ RichText DecodeRichText(std::string_view bytes) {
             out.unconverted += text.unconverted;
             paragraph += text.text;
             started = true;
+        } else if (signature == kGraphic && marker == 0xFF) {
+            ++out.pictures;
         }
         at += length + (length & 1); // records start on even offsets
     }
     if (started)
         out.paragraphs.push_back(std::move(paragraph));
     return out;
+}
+
+std::optional<FileObject> DecodeFileObject(std::string_view bytes) {
+    // The object descriptor (type, RRV), then the name's length, host type, compression,
+    // attributes, flags, the size, two times, and the name.
+    constexpr size_t kHeader = 36;
+    const Bytes b(bytes);
+    if (!b.has(0, kHeader))
+        return std::nullopt;
+    const size_t length = b.u16(6);
+    if (length == 0 || !b.has(kHeader, length))
+        return std::nullopt;
+    const LmbcsText name = LmbcsToUtf16(b.sub(kHeader, length));
+    for (char16_t c : name.text)
+        if (c < 0x20 || c == 0xFFFD)
+            return std::nullopt; // not a plain name: the layout is another
+    return FileObject{name.text, b.u32(16)};
 }
 
 std::vector<Column> DecodeViewFormat(std::string_view bytes) {

@@ -41,6 +41,7 @@ std::string DataTypeName(uint16_t type);
 struct Time {
     std::optional<int64_t> julianDay;
     std::optional<uint32_t> centiseconds; // since midnight UTC
+    bool operator==(const Time&) const = default;
 };
 // Nothing for the empty time (both words zero) and for one that is not a time.
 std::optional<Time> DecodeTime(TimeDate value);
@@ -68,9 +69,18 @@ Values DecodeValues(uint16_t type, std::string_view bytes);
 struct RichText {
     std::vector<std::u16string> paragraphs;
     size_t unconverted = 0;
+    size_t pictures = 0;  // pictures (graphic records), which leave no text
     bool damaged = false; // a record ran past the end: the text stops there
 };
 RichText DecodeRichText(std::string_view bytes);
+
+// The name and size of a file attachment from its $FILE item (a file object), where the item
+// holds them plainly; nothing otherwise. The bytes themselves are in the object store.
+struct FileObject {
+    std::u16string name;
+    uint32_t size = 0;
+};
+std::optional<FileObject> DecodeFileObject(std::string_view bytes);
 
 // A view's columns from its $VIEWFORMAT item.
 struct Column {

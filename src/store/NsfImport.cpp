@@ -122,7 +122,13 @@ private:
                 return;
             }
             if (item.type == nsf::data_type::kObject && EqualsIgnoreCase(item.name, u"$FILE")) {
-                m_sink.report(where, QStringLiteral("an attachment in the object store is not read yet"));
+                const auto file = nsf::DecodeFileObject(item.value);
+                m_sink.report(where, file ? QStringLiteral("the attachment %1 (%2 bytes) is in the object store, which "
+                                                           "the import does not read yet")
+                                                .arg(Text(file->name))
+                                                .arg(file->size)
+                                          : QStringLiteral("an attachment is in the object store, which the import "
+                                                           "does not read yet"));
                 return;
             }
             if (item.type == nsf::data_type::kMimePart) {
@@ -193,6 +199,10 @@ private:
                                                 "convert are shown as U+FFFD")
                                      .arg(Text(item.name))
                                      .arg(text.unconverted));
+        if (text.pictures > 0)
+            m_sink.report(where, QStringLiteral("item %1: %2 pictures in the rich text are not read yet")
+                                     .arg(Text(item.name))
+                                     .arg(text.pictures));
         const auto [builder, added] = m_richText.try_emplace(item.name);
         for (const auto& paragraph : text.paragraphs)
             builder->second.addParagraph(paragraph);

@@ -147,6 +147,57 @@ TEST(NsfReader, LmbcsGroupsConvert) {
     EXPECT_EQ(unknown.unconverted, 2u);
 }
 
+TEST(NsfReader, ValuesDecodeFromTheirBytes) {
+    using namespace nsf::data_type;
+    const auto le = [](std::initializer_list<uint32_t> words, size_t width) {
+        std::string out;
+        for (uint32_t w : words)
+            for (size_t i = 0; i < width; ++i)
+                out.push_back(static_cast<char>(w >> (8 * i)));
+        return out;
+    };
+    // A text list of two (count, lengths, texts), a number range (one number, one pair), a time
+    // range with an empty time, which is no value, and note references.
+    EXPECT_EQ(nsf::DecodeValues(kTextList, le({2, 1, 4}, 2) + "ab\x13\xD6\xD0").values,
+              (std::vector<nsf::Value>{u"a", u"b中"}));
+    double numbers[] = {1.5, 2, 3};
+    std::string range = le({1, 1}, 2) + std::string(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    EXPECT_EQ(nsf::DecodeValues(kNumberRange, range).values, (std::vector<nsf::Value>{1.5, 2.0, 3.0}));
+    const auto times = nsf::DecodeValues(kTimeRange, le({2, 0}, 2) + le({6120700, 2459128, 0, 0}, 4));
+    ASSERT_EQ(times.values.size(), 1u);
+    EXPECT_EQ(nsf::TimeText(std::get<nsf::Time>(times.values[0])), "2020-10-05T17:00:07Z");
+    EXPECT_EQ(times.leftOut, 0u);
+    EXPECT_EQ(nsf::DecodeValues(kNoteRefList, le({1}, 2) + le({0x11111111, 0x22222222, 3, 4}, 4)).values,
+              (std::vector<nsf::Value>{u"222222221111111100000004"
+                                       u"00000003"}));
+    // A list that claims more than it holds is the reader's error.
+    EXPECT_THROW(nsf::DecodeValues(kTextList, le({3, 1}, 2) + "a"), nsf::FormatError);
+
+    // Rich text: paragraph records, text records (header, font, text; a zero byte is a line
+    // break), a picture, and a record that runs past the end.
+    const std::string paragraph = "\x81\x02";
+    const auto text = [&](const std::string& t) {
+        const size_t length = 8 + t.size();
+        std::string record = "\x85\xFF" + le({static_cast<uint32_t>(length)}, 2) + le({0}, 4) + t;
+        return length % 2 ? record + '\0' : record;
+    };
+    const std::string graphic = "\x99\xFF" + le({6}, 2) + "xx";
+    const nsf::RichText rich = nsf::DecodeRichText(paragraph + text("one") + paragraph + text(std::string("a\0b", 3)) +
+                                                   graphic + "\x85\xFF\x40");
+    EXPECT_EQ(rich.paragraphs, (std::vector<std::u16string>{u"one", u"a\nb"}));
+    EXPECT_EQ(rich.pictures, 1u);
+    EXPECT_TRUE(rich.damaged);
+
+    // A file object: descriptor, name length, four words, size, two times, name.
+    const std::string file =
+        le({0x0008}, 2) + le({0x100}, 4) + le({5, 0, 0, 0, 0}, 2) + le({1234}, 4) + std::string(16, '\0') + "a.txt";
+    const auto object = nsf::DecodeFileObject(file);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->name, u"a.txt");
+    EXPECT_EQ(object->size, 1234u);
+    EXPECT_FALSE(nsf::DecodeFileObject(file.substr(0, 38)));
+}
+
 TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     REQUIRE_SAMPLES();
     QTemporaryDir dir;
