@@ -3,6 +3,8 @@
 #include "nsf/Database.h"
 #include "nsf/Layout.h"
 
+#include "interfaces/Text.h"
+
 #include <QFile>
 
 #include <cstdint>
@@ -20,22 +22,11 @@ constexpr size_t kStubSize = 64;
 constexpr size_t kNonSummaryHeader = 68;
 constexpr uint16_t kNoteInline = 0x2000; // note status: the non-summary values follow in the record
 
-bool AsciiEqualNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 const Item* Note::find(std::u16string_view name) const {
     for (const auto& item : items)
-        if (AsciiEqualNoCase(item.name, name))
+        if (AsciiUpper(item.name) == AsciiUpper(name))
             return &item;
     return nullptr;
 }
