@@ -24,9 +24,10 @@ std::string Expand(std::string_view stored, uint16_t compression, uint32_t size,
     if (compression != 1)
         throw FormatError(what + " is compressed in a way this reader does not know (method " +
                           std::to_string(compression) + ")");
-    // A CX stream expands at most about 2^25 times; a claim far beyond the file is damage.
-    if (size > kMaxStructure)
-        throw FormatError(what + " claims " + std::to_string(size) + " bytes");
+    // Real bodies expand some ten times (their RRV bucket, mostly one byte repeated, more); a
+    // claim far beyond that is damage, and is not given the memory it asks for.
+    if (size > kMaxStructure || size > uint64_t{stored.size()} * 1024 + (1u << 20))
+        throw FormatError(what + " claims " + std::to_string(size) + " bytes from " + std::to_string(stored.size()));
     try {
         return CxDecompress(stored, size);
     } catch (const FormatError& e) {
@@ -216,6 +217,13 @@ void Database::readRrvTable() {
             m_problems.push_back(std::string(e.what()) + ": the notes from id " + Hex(rrv.firstId) +
                                  " that it lists are not read");
             continue;
+        }
+        // Every note takes room in the file: an RRV table that lists more than it can hold is
+        // damaged, and is not given the memory it asks for.
+        if (m_notes.size() > m_fileSize / 32) {
+            m_problems.push_back("the RRV table lists more notes than the file can hold: the notes from id " +
+                                 Hex(rrv.firstId) + " on are not read");
+            break;
         }
         const Bytes b(bytes);
         const uint32_t first = b.u32(6);

@@ -16,6 +16,7 @@ namespace {
 using namespace layout;
 
 constexpr size_t kCachedBuckets = 64;
+constexpr uint32_t kMaxBucket = 1u << 20;
 constexpr uint64_t kSectorSize = 512;
 constexpr size_t kNoteHeader = 100;
 constexpr size_t kStubSize = 64;
@@ -38,6 +39,9 @@ const Database::Bucket& Database::bucketAt(uint64_t position) {
     const Bytes h(head);
     if (h.u16(0) != 0x4202)
         throw FormatError("no summary bucket" + Where(position));
+    // Summary buckets are some kilobytes (at most 63,488 bytes in the files seen).
+    if (h.u32(6) < 512 || h.u32(6) > kMaxBucket)
+        throw FormatError("the summary bucket" + Where(position) + " claims " + std::to_string(h.u32(6)) + " bytes");
     auto bucket = std::make_unique<Bucket>();
     bucket->bytes = readAt(position, h.u32(6), "a summary bucket");
     std::string& raw = bucket->bytes;
