@@ -22,7 +22,7 @@ constexpr uint16_t kSignature = 0x0008;
 constexpr uint16_t kSeal = 0x0009;
 constexpr uint16_t kSealData = 0x000A;
 constexpr uint16_t kSealList = 0x000B;
-constexpr uint16_t kMimePart = 0x0018;
+constexpr uint16_t kMimePart = 0x0019;
 constexpr uint16_t kSeal2 = 0x001F;
 constexpr uint16_t kNumber = 0x0300;
 constexpr uint16_t kNumberRange = 0x0301;
@@ -30,6 +30,7 @@ constexpr uint16_t kTime = 0x0400;
 constexpr uint16_t kTimeRange = 0x0401;
 constexpr uint16_t kText = 0x0500;
 constexpr uint16_t kTextList = 0x0501;
+constexpr uint16_t kRfc822Text = 0x0502; // a mail header as it came
 constexpr uint16_t kFormula = 0x0600;
 } // namespace data_type
 

@@ -3,6 +3,7 @@
 #include "interfaces/DominoObjects.h"
 #include "nsf/Database.h"
 #include "nsf/Values.h"
+#include "store/DxlSource.h"
 #include "store/RichText.h"
 
 #include <QDateTime>
@@ -131,8 +132,8 @@ private:
                                                            "does not read yet"));
                 return;
             }
-            if (item.type == nsf::data_type::kMimePart) {
-                m_sink.report(where, QStringLiteral("item %1: a MIME part is not read yet").arg(name));
+            if (item.type == nsf::data_type::kMimePart || item.type == nsf::data_type::kRfc822Text) {
+                addMailItem(doc, item, std::move(out), where);
                 return;
             }
             if (!nsf::IsValueType(item.type)) {
@@ -166,6 +167,31 @@ private:
             m_sink.report(where, QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(e.what())));
             return;
         }
+        doc.items.push_back(std::move(out));
+    }
+
+    // MIME parts and mail headers as readable text, as the DXL import keeps them.
+    void addMailItem(NoteData& doc, const nsf::Item& item, ItemData out, const QString& where) {
+        constexpr uint32_t kBodyInObjectStore = 0x0004; // the part's body is a file of the object store
+        const QString name = Text(item.name);
+        const QByteArray raw(item.value.data(), static_cast<qsizetype>(item.value.size()));
+        std::optional<std::u16string> text;
+        if (item.type == nsf::data_type::kMimePart) {
+            if (item.value.size() >= 6 && (nsf::Bytes(item.value).u32(2) & kBodyInObjectStore))
+                m_sink.report(where, QStringLiteral("item %1: the body of a MIME part is in the object store, which "
+                                                    "the import does not read yet: its headers are kept")
+                                         .arg(name));
+            if (item.value.size() > 20)
+                text = dxl::MimePartText(raw);
+        } else {
+            text = dxl::Rfc822Text(raw);
+        }
+        if (!text) {
+            m_sink.report(where, QStringLiteral("item %1: a damaged mail item, left out").arg(name));
+            return;
+        }
+        out.type = kText;
+        out.values.emplace_back(std::move(*text));
         doc.items.push_back(std::move(out));
     }
 
