@@ -20,6 +20,7 @@
 #include "shell/ListView.h"
 #include "shell/selserver.h"
 
+#include <QDir>
 #include <QTreeWidget>
 
 namespace {
@@ -120,6 +121,9 @@ void TfrmMain::TreeView1Click() {
 
 void TfrmMain::ListDatabaseViews(QTreeWidgetItem* node) {
     const QString path = NodePath(node, QString());
+    // A Domino database file in the data folder is read into the cache first, as an opened one is.
+    if (!ReadDominoFileFirst(QDir(dataPath).filePath(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')))))
+        return;
     std::unique_ptr<TNotesDatabase> db;
     try {
         db = OpenDatabase(*session, serverName, path);

@@ -324,6 +324,14 @@ TEST_F(Browsing, ADominoDatabaseFileOpensThroughTheCache) {
     Click(file->child(0));
     EXPECT_EQ(main->docCount, 18);
     EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
+
+    // One in the server's data folder is read the same way when its node is clicked.
+    ASSERT_TRUE(QFile::copy(sample, install.dataDir + "/real.nsf"));
+    fx.forms.scripts = {ConfirmConnect("Test01/Org", "wangfang", "s3cret")};
+    main->openserverExecute();
+    Click(Node({"real.nsf"}));
+    EXPECT_EQ(Node({"real.nsf"})->childCount(), 8);
+    EXPECT_EQ(fx.prompter.texts().size(), 2) << "what could not be read is told again";
     qunsetenv("XDG_CONFIG_HOME");
 }
 
