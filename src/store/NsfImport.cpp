@@ -274,10 +274,12 @@ private:
                                      .arg(name));
             return;
         }
+        // Profile documents (named by a $Name item) are never listed by a view.
+        view.selection = u"SELECT @IsUnavailable($Name)";
         if (note.find(u"$Formula"))
             m_sink.report(where,
                           QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
-                                         "not read: all documents are selected")
+                                         "not read: all documents but profile documents are selected")
                               .arg(name));
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
         if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
