@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Changes whenever the reader reads a file differently, so that caches made before are read again.
-constexpr int kReaderVersion = 1;
+constexpr int kReaderVersion = 2;
 
 QString Text(const fs::path& path) {
     return QString::fromStdU16String(path.u16string());
