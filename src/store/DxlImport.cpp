@@ -4,6 +4,7 @@
 #include "interfaces/Text.h"
 #include "store/DxlSource.h"
 #include "store/Formula.h"
+#include "store/ImportTarget.h"
 #include "store/NsfFile.h"
 #include "store/NsfImport.h"
 
@@ -29,7 +30,6 @@ namespace fs = std::filesystem;
 
 using namespace dxl;
 using namespace item_type;
-const std::u16string kAllDocumentsView = u"所有文档";
 
 void Append(QString& text, QStringView more) {
     text += more;
@@ -52,16 +52,15 @@ bool Parses(const std::u16string& formula) {
     }
 }
 
-class Importer : public ImportSink {
+class Importer {
 public:
-    Importer(DatabaseWriter& writer, DxlImportReport& report, bool append)
-        : m_writer(writer), m_report(report), m_append(append) {}
+    Importer(ImportTarget& target, DxlImportReport& report) : m_target(target), m_report(report) {}
 
     void importFile(const fs::path& file) {
         QFile input(QString::fromStdU16String(file.u16string()));
         m_fileName = QString::fromStdU16String(file.filename().u16string());
         if (IsDominoDatabaseFile(file)) {
-            ImportDominoDatabase(file, *this);
+            ImportDominoDatabase(file, m_target);
             return;
         }
         if (!input.open(QIODevice::ReadOnly))
@@ -87,30 +86,9 @@ public:
         m_xml.setDevice(nullptr);
     }
 
-    // A database without a view people browse gets one of all documents.
-    void finish() {
-        if (m_shownViews > 0 || m_report.documents == 0)
-            return;
-        // The items most documents hold; among equals, the one met first.
-        std::vector<std::pair<int64_t, QString>> common;
-        for (const auto& [name, count] : m_itemCounts)
-            if (count * 2 >= m_report.documents && !name.startsWith(u'$'))
-                common.emplace_back(count, name);
-        std::stable_sort(common.begin(), common.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-        ViewDef view;
-        view.name = kAllDocumentsView;
-        view.selection = u"SELECT @All";
-        for (size_t i = 0; i < common.size() && i < 10; ++i)
-            view.columns.push_back({common[i].second.toStdU16String(), common[i].second.toStdU16String(), {}, 0});
-        m_writer.addView(view);
-        ++m_report.views;
-        m_report.notes.push_back("added the view \"" + QString::fromStdU16String(kAllDocumentsView).toStdString() +
-                                 "\" of all documents: no imported view is one people browse");
-    }
-
 private:
     void note(qint64 line, const QString& text) {
-        m_report.notes.push_back(QStringLiteral("%1:%2: %3").arg(m_fileName).arg(line).arg(text).toStdString());
+        m_target.report(QStringLiteral("%1:%2").arg(m_fileName).arg(line), text);
     }
 
     // The text of the current element and of everything inside it, read to its end without
@@ -197,65 +175,7 @@ private:
         if (storageParts > 0)
             note(line, QStringLiteral("%1 storage parts of embedded objects kept with the objects, not as attachments")
                            .arg(storageParts));
-        addDocument(std::move(doc), QStringLiteral("%1:%2").arg(m_fileName).arg(line));
-    }
-
-    // ImportSink
-    void addDocument(NoteData doc, const QString& where) override {
-        if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
-            report(where, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
-                              .arg(QString::fromStdU16String(doc.unid)));
-            doc.unid.clear();
-        }
-        if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
-            const QString unid = QString::fromStdU16String(doc.unid).toUpper();
-            if (m_append) {
-                m_writer.removeNote(doc.unid);
-                if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
-                    // The one replaced came from this import: it is counted no more.
-                    report(where,
-                           QStringLiteral("the document %1 replaces one of the same universal ID imported before "
-                                          "it")
-                               .arg(unid));
-                    --m_report.documents;
-                } else {
-                    report(where, QStringLiteral("the document %1 replaces the one already there").arg(unid));
-                }
-            } else {
-                report(where, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
-                doc.unid.clear();
-            }
-        }
-        for (const auto& item : doc.items) {
-            const QString name = QString::fromStdU16String(item.name);
-            const auto [at, added] = m_itemIndex.try_emplace(name, m_itemCounts.size());
-            if (added)
-                m_itemCounts.emplace_back(name, 0);
-            ++m_itemCounts[at->second].second;
-        }
-        m_report.items += static_cast<int64_t>(doc.items.size());
-        m_report.attachments += static_cast<int64_t>(doc.files.size());
-        ++m_report.documents;
-        const std::u16string written = m_writer.addNote(std::move(doc));
-        if (m_append)
-            m_imported.insert(AsciiUpper(written));
-    }
-
-    void addView(const ViewDef& view) override {
-        m_writer.addView(view);
-        ++m_report.views;
-        if (IsShownViewName(view.name))
-            ++m_shownViews;
-    }
-
-    void report(const QString& where, const QString& text) override {
-        m_report.notes.push_back((where + QStringLiteral(": ") + text).toStdString());
-    }
-
-    void setTitle(const std::u16string& title) override {
-        if (!m_append && !m_titled)
-            m_writer.setTitle(title);
-        m_titled = true;
+        m_target.addDocument(std::move(doc), QStringLiteral("%1:%2").arg(m_fileName).arg(line));
     }
 
     void readNoteInfo(NoteData& doc) {
@@ -491,7 +411,7 @@ private:
         }
         if (m_xml.hasError())
             return;
-        addView(view);
+        m_target.addView(view);
     }
 
     ColumnDef readColumn(const std::u16string& viewName, size_t number, qint64 line) {
@@ -539,18 +459,11 @@ private:
         return formula;
     }
 
-    DatabaseWriter& m_writer;
+    ImportTarget& m_target;
     DxlImportReport& m_report;
-    bool m_append;
     QXmlStreamReader m_xml;
     QString m_fileName;
-    // Documents holding each item name, in the order the names were first met.
-    std::vector<std::pair<QString, int64_t>> m_itemCounts;
-    std::unordered_map<QString, size_t> m_itemIndex;
-    std::unordered_set<std::u16string> m_imported; // universal IDs this import wrote
-    QSet<QString> m_storageParts;                  // the current document's pages of object storage
-    int m_shownViews = 0;
-    bool m_titled = false;
+    QSet<QString> m_storageParts; // the current document's pages of object storage
 };
 
 } // namespace
@@ -577,10 +490,11 @@ DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& t
     }
     try {
         auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
-        Importer importer(*writer, report, appending);
+        ImportTarget into(*writer, report, appending);
+        Importer importer(into, report);
         for (const auto& file : files)
             importer.importFile(file);
-        importer.finish();
+        into.finish();
         writer->commit();
     } catch (...) {
         if (appending)

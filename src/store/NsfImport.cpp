@@ -48,13 +48,14 @@ std::optional<double> OleTime(nsf::TimeDate value) {
 
 class NativeImport {
 public:
-    NativeImport(const fs::path& file, ImportSink& sink) : m_sink(sink), m_file(Text(file.filename().u16string())) {}
+    NativeImport(const fs::path& file, ImportTarget& target)
+        : m_target(target), m_file(Text(file.filename().u16string())) {}
 
     void run(nsf::Database& db) {
         if (!db.info().title.empty())
-            m_sink.setTitle(db.info().title);
+            m_target.setTitle(db.info().title);
         for (const auto& problem : db.problems())
-            m_sink.report(m_file, QString::fromStdString(problem));
+            m_target.report(m_file, QString::fromStdString(problem));
         for (const auto& ref : db.notes()) {
             const QString where =
                 m_file + QStringLiteral(": note %1").arg(QString::fromStdString(nsf::Hex(ref.noteId)));
@@ -62,7 +63,7 @@ public:
             try {
                 note = db.readNote(ref);
             } catch (const nsf::FormatError& e) {
-                m_sink.report(where, QStringLiteral("not read: %1").arg(QString::fromStdString(e.what())));
+                m_target.report(where, QStringLiteral("not read: %1").arg(QString::fromStdString(e.what())));
                 continue;
             }
             if (!note)
@@ -73,10 +74,10 @@ public:
                 addView(*note, where);
         }
         for (const auto& [key, count] : m_leftOut)
-            m_sink.report(m_file, QStringLiteral("item %1 (%2) left out of %3 documents: %4")
-                                      .arg(key.first, key.second.first)
-                                      .arg(count)
-                                      .arg(key.second.second));
+            m_target.report(m_file, QStringLiteral("item %1 (%2) left out of %3 documents: %4")
+                                        .arg(key.first, key.second.first)
+                                        .arg(count)
+                                        .arg(key.second.second));
     }
 
 private:
@@ -91,27 +92,27 @@ private:
         if (const auto created = OleTime(note.created))
             doc.created = *created;
         else
-            m_sink.report(document,
-                          QStringLiteral("the creation time is not one: the time of the import stands for it"));
+            m_target.report(document,
+                            QStringLiteral("the creation time is not one: the time of the import stands for it"));
         if (const auto modified = OleTime(note.modified))
             doc.modified = *modified;
         else
-            m_sink.report(document,
-                          QStringLiteral("the modification time is not one: the time of the import stands for it"));
+            m_target.report(document,
+                            QStringLiteral("the modification time is not one: the time of the import stands for it"));
         for (const auto& item : note.items)
             addItem(doc, item, document);
         finishRichText(doc);
         if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
             if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
                 doc.form = *text;
-        m_sink.addDocument(std::move(doc), document);
+        m_target.addDocument(std::move(doc), document);
     }
 
     void addItem(NoteData& doc, const nsf::Item& item, const QString& where) {
         const QString name = Text(item.name);
         if (!item.unreadable.empty()) {
-            m_sink.report(where,
-                          QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(item.unreadable)));
+            m_target.report(where,
+                            QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(item.unreadable)));
             return;
         }
         ItemData out;
@@ -124,12 +125,13 @@ private:
             }
             if (item.type == nsf::data_type::kObject && EqualsIgnoreCase(item.name, u"$FILE")) {
                 const auto file = nsf::DecodeFileObject(item.value);
-                m_sink.report(where, file ? QStringLiteral("the attachment %1 (%2 bytes) is in the object store, which "
-                                                           "the import does not read yet")
-                                                .arg(Text(file->name))
-                                                .arg(file->size)
-                                          : QStringLiteral("an attachment is in the object store, which the import "
-                                                           "does not read yet"));
+                m_target.report(where,
+                                file ? QStringLiteral("the attachment %1 (%2 bytes) is in the object store, which "
+                                                      "the import does not read yet")
+                                           .arg(Text(file->name))
+                                           .arg(file->size)
+                                     : QStringLiteral("an attachment is in the object store, which the import "
+                                                      "does not read yet"));
                 return;
             }
             if (item.type == nsf::data_type::kMimePart || item.type == nsf::data_type::kRfc822Text) {
@@ -142,14 +144,14 @@ private:
             }
             nsf::Values values = nsf::DecodeValues(item.type, item.value);
             if (values.unconverted > 0)
-                m_sink.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
-                                                    "convert are shown as U+FFFD")
-                                         .arg(name)
-                                         .arg(values.unconverted));
+                m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
+                                                      "convert are shown as U+FFFD")
+                                           .arg(name)
+                                           .arg(values.unconverted));
             if (values.leftOut > 0)
-                m_sink.report(where, QStringLiteral("item %1: %2 values that are no number or no time left out")
-                                         .arg(name)
-                                         .arg(values.leftOut));
+                m_target.report(where, QStringLiteral("item %1: %2 values that are no number or no time left out")
+                                           .arg(name)
+                                           .arg(values.leftOut));
             out.type = TypeOf(item);
             for (auto& value : values.values) {
                 if (auto* text = std::get_if<std::u16string>(&value)) {
@@ -159,12 +161,12 @@ private:
                 } else if (const auto time = OleTime(std::get<nsf::Time>(value))) {
                     out.values.emplace_back(OleDate{*time});
                 } else {
-                    m_sink.report(where,
-                                  QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
+                    m_target.report(where,
+                                    QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
                 }
             }
         } catch (const nsf::FormatError& e) {
-            m_sink.report(where, QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(e.what())));
+            m_target.report(where, QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(e.what())));
             return;
         }
         doc.items.push_back(std::move(out));
@@ -178,16 +180,16 @@ private:
         std::optional<std::u16string> text;
         if (item.type == nsf::data_type::kMimePart) {
             if (item.value.size() >= 6 && (nsf::Bytes(item.value).u32(2) & kBodyInObjectStore))
-                m_sink.report(where, QStringLiteral("item %1: the body of a MIME part is in the object store, which "
-                                                    "the import does not read yet: its headers are kept")
-                                         .arg(name));
+                m_target.report(where, QStringLiteral("item %1: the body of a MIME part is in the object store, which "
+                                                      "the import does not read yet: its headers are kept")
+                                           .arg(name));
             if (item.value.size() > 20)
                 text = dxl::MimePartText(raw);
         } else {
             text = dxl::Rfc822Text(raw);
         }
         if (!text) {
-            m_sink.report(where, QStringLiteral("item %1: a damaged mail item, left out").arg(name));
+            m_target.report(where, QStringLiteral("item %1: a damaged mail item, left out").arg(name));
             return;
         }
         out.type = kText;
@@ -218,17 +220,18 @@ private:
     void addRichText(NoteData& doc, const nsf::Item& item, const QString& where) {
         const nsf::RichText text = nsf::DecodeRichText(item.value);
         if (text.damaged)
-            m_sink.report(where, QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage")
-                                     .arg(Text(item.name)));
+            m_target.report(where,
+                            QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage")
+                                .arg(Text(item.name)));
         if (text.unconverted > 0)
-            m_sink.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
-                                                "convert are shown as U+FFFD")
-                                     .arg(Text(item.name))
-                                     .arg(text.unconverted));
+            m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
+                                                  "convert are shown as U+FFFD")
+                                       .arg(Text(item.name))
+                                       .arg(text.unconverted));
         if (text.pictures > 0)
-            m_sink.report(where, QStringLiteral("item %1: %2 pictures in the rich text are not read yet")
-                                     .arg(Text(item.name))
-                                     .arg(text.pictures));
+            m_target.report(where, QStringLiteral("item %1: %2 pictures in the rich text are not read yet")
+                                       .arg(Text(item.name))
+                                       .arg(text.pictures));
         const auto [builder, added] = m_richText.try_emplace(item.name);
         for (const auto& paragraph : text.paragraphs)
             builder->second.addParagraph(paragraph);
@@ -269,18 +272,19 @@ private:
         view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
         const QString name = Text(view.name);
         if (flags.find(u'F') != std::u16string::npos) {
-            m_sink.report(where, QStringLiteral("folder \"%1\" not imported: a folder keeps the documents put into it, "
-                                                "which the import does not read yet")
-                                     .arg(name));
+            m_target.report(where,
+                            QStringLiteral("folder \"%1\" not imported: a folder keeps the documents put into it, "
+                                           "which the import does not read yet")
+                                .arg(name));
             return;
         }
         // Profile documents (named by a $Name item) are never listed by a view.
         view.selection = u"SELECT @IsUnavailable($Name)";
         if (note.find(u"$Formula"))
-            m_sink.report(where,
-                          QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
-                                         "not read: all documents but profile documents are selected")
-                              .arg(name));
+            m_target.report(where,
+                            QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
+                                           "not read: all documents but profile documents are selected")
+                                .arg(name));
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
         if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
             try {
@@ -295,25 +299,26 @@ private:
                     if (!column.hasFormula && !column.itemName.empty() && column.itemName.front() != u'$') {
                         def.item = column.itemName;
                     } else {
-                        m_sink.report(where, QStringLiteral("view \"%1\", column %2: its value is a compiled formula, "
-                                                            "which the import does not read: left empty")
-                                                 .arg(name)
-                                                 .arg(number));
+                        m_target.report(where,
+                                        QStringLiteral("view \"%1\", column %2: its value is a compiled formula, "
+                                                       "which the import does not read: left empty")
+                                            .arg(name)
+                                            .arg(number));
                     }
                     view.columns.push_back(std::move(def));
                 }
             } catch (const nsf::FormatError& e) {
-                m_sink.report(where, QStringLiteral("view \"%1\": its columns are not read: %2")
-                                         .arg(name, QString::fromStdString(e.what())));
+                m_target.report(where, QStringLiteral("view \"%1\": its columns are not read: %2")
+                                           .arg(name, QString::fromStdString(e.what())));
                 view.columns.clear();
             }
         } else {
-            m_sink.report(where, QStringLiteral("view \"%1\": its columns are not read").arg(name));
+            m_target.report(where, QStringLiteral("view \"%1\": its columns are not read").arg(name));
         }
-        m_sink.addView(view);
+        m_target.addView(view);
     }
 
-    ImportSink& m_sink;
+    ImportTarget& m_target;
     QString m_file;
     // Items left out for their type: (name, (type, why)) -> how many documents.
     std::map<std::pair<QString, std::pair<QString, QString>>, int64_t> m_leftOut;
@@ -330,10 +335,10 @@ bool IsDominoDatabaseFile(const fs::path& file) {
     return nsf::Database::HasSignature(std::string_view(head.constData(), static_cast<size_t>(head.size())));
 }
 
-void ImportDominoDatabase(const fs::path& file, ImportSink& sink) {
+void ImportDominoDatabase(const fs::path& file, ImportTarget& target) {
     try {
         nsf::Database db(file);
-        NativeImport(file, sink).run(db);
+        NativeImport(file, target).run(db);
     } catch (const nsf::FormatError& e) {
         throw DxlImportError(file.string() + ": " + e.what());
     }

@@ -1,0 +1,94 @@
+#include "store/ImportTarget.h"
+
+#include "interfaces/DominoObjects.h"
+#include "interfaces/Text.h"
+#include "store/NsfFile.h"
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+const std::u16string kAllDocumentsView = u"所有文档";
+
+} // namespace
+
+void ImportTarget::addDocument(NoteData doc, const QString& where) {
+    if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
+        report(where, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
+                          .arg(QString::fromStdU16String(doc.unid)));
+        doc.unid.clear();
+    }
+    if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
+        const QString unid = QString::fromStdU16String(doc.unid).toUpper();
+        if (m_append) {
+            m_writer.removeNote(doc.unid);
+            if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
+                // The one replaced came from this import: it is counted no more.
+                report(where, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
+                                             "it")
+                                  .arg(unid));
+                --m_report.documents;
+            } else {
+                report(where, QStringLiteral("the document %1 replaces the one already there").arg(unid));
+            }
+        } else {
+            report(where, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
+            doc.unid.clear();
+        }
+    }
+    for (const auto& item : doc.items) {
+        const QString name = QString::fromStdU16String(item.name);
+        const auto [at, added] = m_itemIndex.try_emplace(name, m_itemCounts.size());
+        if (added)
+            m_itemCounts.emplace_back(name, 0);
+        ++m_itemCounts[at->second].second;
+    }
+    m_report.items += static_cast<int64_t>(doc.items.size());
+    m_report.attachments += static_cast<int64_t>(doc.files.size());
+    ++m_report.documents;
+    const std::u16string written = m_writer.addNote(std::move(doc));
+    if (m_append)
+        m_imported.insert(AsciiUpper(written));
+}
+
+void ImportTarget::addView(const ViewDef& view) {
+    m_writer.addView(view);
+    ++m_report.views;
+    if (IsShownViewName(view.name))
+        ++m_shownViews;
+}
+
+void ImportTarget::report(const QString& where, const QString& text) {
+    m_report.notes.push_back((where + QStringLiteral(": ") + text).toStdString());
+}
+
+void ImportTarget::setTitle(const std::u16string& title) {
+    if (!m_append && !m_titled)
+        m_writer.setTitle(title);
+    m_titled = true;
+}
+
+// A database without a view people browse gets one of all documents.
+void ImportTarget::finish() {
+    if (m_shownViews > 0 || m_report.documents == 0)
+        return;
+    // The items most documents hold; among equals, the one met first.
+    std::vector<std::pair<int64_t, QString>> common;
+    for (const auto& [name, count] : m_itemCounts)
+        if (count * 2 >= m_report.documents && !name.startsWith(u'$'))
+            common.emplace_back(count, name);
+    std::stable_sort(common.begin(), common.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    ViewDef view;
+    view.name = kAllDocumentsView;
+    view.selection = u"SELECT @All";
+    for (size_t i = 0; i < common.size() && i < 10; ++i)
+        view.columns.push_back({common[i].second.toStdU16String(), common[i].second.toStdU16String(), {}, 0});
+    m_writer.addView(view);
+    ++m_report.views;
+    m_report.notes.push_back("added the view \"" + QString::fromStdU16String(kAllDocumentsView).toStdString() +
+                             "\" of all documents: no imported view is one people browse");
+}
+
+} // namespace store
