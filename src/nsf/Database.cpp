@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace nsf {
 
@@ -111,95 +112,90 @@ void Database::readHeader() {
                              " is one this reader has not been checked on: what it reads may be incomplete");
 }
 
-void Database::readSuperblock() {
+// The copies of a block the header lists: a header with a signature and a write count, then a
+// body, stored or compressed. The readable copy with the highest write count wins.
+struct BlockShape {
+    const char* name;
+    size_t header;
+    uint16_t signature;
+    size_t writeCount, storedSize, compression, size; // where these stand in the header
+};
+constexpr BlockShape kSuperblock{"the superblock", 104, 0x000E, 60, 100, 68, 10};
+constexpr BlockShape kDescriptorBlock{"the bucket descriptor block", 70, 0x0001, 10, 66, 4, 6};
+
+void Database::readNewestCopy(
+    const std::vector<std::pair<uint64_t, uint32_t>>& copies, const BlockShape& shape,
+    const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take) {
     std::string failures;
-    uint32_t best = 0;
-    bool found = false;
-    for (const auto& [position, size] : m_superblocks) {
+    std::optional<uint32_t> best;
+    for (const auto& copy : copies) {
+        const uint64_t position = copy.first;
         if (position == 0)
             continue;
-        const std::string what = "the superblock" + Where(position);
+        const std::string what = shape.name + Where(position);
         try {
-            const std::string head = readAt(position, 104, "a superblock");
+            const std::string head = readAt(position, shape.header, shape.name);
             const Bytes h(head);
-            if (h.u16(0) != 0x000E)
-                throw FormatError(what + " has no superblock signature");
-            const uint32_t writeCount = h.u32(60);
-            if (found && writeCount <= best)
+            if (h.u16(0) != shape.signature)
+                throw FormatError(what + " has no signature");
+            const uint32_t writeCount = h.u32(shape.writeCount);
+            if (best && writeCount <= *best)
                 continue;
-            const std::string stored = readAt(position + 104, h.u32(100), "a superblock");
-            const std::string body = Expand(stored, h.u16(68), h.u32(10), what);
-            const Bytes b(body);
-            // Pages of summary bucket descriptors (14 bytes each), of non-summary ones (6 bytes
-            // each), the bitmap descriptors, then the current data RRV bucket.
-            std::vector<uint64_t> summary;
-            size_t page = 0;
-            for (uint32_t left = h.u32(14), pages = h.u32(70); pages > 0 && left > 0; --pages, page += 8206)
-                for (uint32_t i = 0, n = std::min<uint32_t>(left, (8206 - 224) / 14); i < n; ++i, --left)
-                    summary.push_back(uint64_t{b.u32(page + 224 + 14 * i)} * 256);
-            page += static_cast<size_t>(h.u32(74)) * 8198;
-            page += static_cast<size_t>(h.u32(22)) * 20;
-            std::string current;
-            if (b.has(page, m_rrvBucketSize) && m_rrvBucketSize >= 40 && b.u16(page) == 0x2006)
-                current = std::string(b.sub(page, m_rrvBucketSize));
-            m_summaryBuckets = std::move(summary);
-            m_currentRrvBucket = std::move(current);
+            const std::string stored = readAt(position + shape.header, h.u32(shape.storedSize), shape.name);
+            const std::string body = Expand(stored, h.u16(shape.compression), h.u32(shape.size), what);
+            take(h, Bytes(body), what);
             best = writeCount;
-            found = true;
         } catch (const FormatError& e) {
             failures += std::string(failures.empty() ? "" : "; ") + e.what();
         }
     }
-    if (!found)
-        throw FormatError("no superblock can be read" + (failures.empty() ? "" : ": " + failures));
+    if (!best)
+        throw FormatError(std::string("no ") + (shape.name + 4) + " can be read" +
+                          (failures.empty() ? "" : ": " + failures));
+}
+
+void Database::readSuperblock() {
+    readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&) {
+        // Pages of summary bucket descriptors (14 bytes each), of non-summary ones (6 bytes
+        // each), the bitmap descriptors, then the current data RRV bucket.
+        std::vector<uint64_t> summary;
+        size_t page = 0;
+        for (uint32_t left = h.u32(14), pages = h.u32(70); pages > 0 && left > 0; --pages, page += 8206)
+            for (uint32_t i = 0, n = std::min<uint32_t>(left, (8206 - 224) / 14); i < n; ++i, --left)
+                summary.push_back(uint64_t{b.u32(page + 224 + 14 * i)} * 256);
+        page += static_cast<size_t>(h.u32(74)) * 8198;
+        page += static_cast<size_t>(h.u32(22)) * 20;
+        std::string current;
+        if (b.has(page, m_rrvBucketSize) && m_rrvBucketSize >= 40 && b.u16(page) == 0x2006)
+            current = std::string(b.sub(page, m_rrvBucketSize));
+        m_summaryBuckets = std::move(summary);
+        m_currentRrvBucket = std::move(current);
+    });
 }
 
 void Database::readDescriptorBlock() {
-    std::string failures;
-    uint32_t best = 0;
-    bool found = false;
-    for (const auto& [position, size] : m_descriptorBlocks) {
-        if (position == 0)
-            continue;
-        const std::string what = "the bucket descriptor block" + Where(position);
-        try {
-            const std::string head = readAt(position, 70, "a bucket descriptor block");
-            const Bytes h(head);
-            if (h.u16(0) != 0x0001)
-                throw FormatError(what + " has no signature");
-            const uint32_t writeCount = h.u32(10);
-            if (found && writeCount <= best)
-                continue;
-            const std::string stored = readAt(position + 70, h.u32(66), "a bucket descriptor block");
-            const std::string body = Expand(stored, h.u16(4), h.u32(6), what);
-            const Bytes b(body);
-            const uint32_t names = h.u32(26), textSize = h.u32(34), rrvCount = h.u32(38);
-            if (!b.has(0, uint64_t{rrvCount} * 8 + uint64_t{names} * 10))
-                throw FormatError(what + " lists more buckets and names than it holds");
-            std::vector<RrvBucket> rrv;
-            for (uint32_t i = 0; i < rrvCount; ++i) {
-                const uint32_t p = b.u32(8 * i);
-                rrv.push_back({uint64_t{p & ~1u} * 256, b.u32(8 * i + 4), (p & 1u) != 0});
-            }
-            const size_t table = size_t{rrvCount} * 8;
-            const size_t textAt = table + size_t{names} * 10 + 4;
-            const Bytes text(b.sub(textAt, textSize));
-            std::vector<Name> nameTable;
-            nameTable.reserve(names);
-            for (uint32_t i = 0; i < names; ++i) {
-                const size_t e = table + 10 * size_t{i};
-                nameTable.push_back({Lmbcs(text.sub(b.u32(e), b.u16(e + 4))), b.u16(e + 6)});
-            }
-            m_rrvBuckets = std::move(rrv);
-            m_names = std::move(nameTable);
-            best = writeCount;
-            found = true;
-        } catch (const FormatError& e) {
-            failures += std::string(failures.empty() ? "" : "; ") + e.what();
-        }
-    }
-    if (!found)
-        throw FormatError("no bucket descriptor block can be read" + (failures.empty() ? "" : ": " + failures));
+    readNewestCopy(m_descriptorBlocks, kDescriptorBlock,
+                   [this](const Bytes& h, const Bytes& b, const std::string& what) {
+                       const uint32_t names = h.u32(26), textSize = h.u32(34), rrvCount = h.u32(38);
+                       if (!b.has(0, uint64_t{rrvCount} * 8 + uint64_t{names} * 10))
+                           throw FormatError(what + " lists more buckets and names than it holds");
+                       std::vector<RrvBucket> rrv;
+                       for (uint32_t i = 0; i < rrvCount; ++i) {
+                           const uint32_t p = b.u32(8 * i);
+                           rrv.push_back({uint64_t{p & ~1u} * 256, b.u32(8 * i + 4), (p & 1u) != 0});
+                       }
+                       const size_t table = size_t{rrvCount} * 8;
+                       const size_t textAt = table + size_t{names} * 10 + 4;
+                       const Bytes text(b.sub(textAt, textSize));
+                       std::vector<Name> nameTable;
+                       nameTable.reserve(names);
+                       for (uint32_t i = 0; i < names; ++i) {
+                           const size_t e = table + 10 * size_t{i};
+                           nameTable.push_back({Lmbcs(text.sub(b.u32(e), b.u16(e + 4))), b.u16(e + 6)});
+                       }
+                       m_rrvBuckets = std::move(rrv);
+                       m_names = std::move(nameTable);
+                   });
 }
 
 void Database::readRrvTable() {

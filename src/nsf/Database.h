@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
@@ -89,6 +90,8 @@ struct NoteRef {
     uint32_t slot = 0;
 };
 
+struct BlockShape;
+
 // An open database file. Not safe for use from two threads at once.
 class Database {
 public:
@@ -117,6 +120,8 @@ private:
     struct Bucket;
     std::string readAt(uint64_t position, uint64_t size, const char* what);
     void readHeader();
+    void readNewestCopy(const std::vector<std::pair<uint64_t, uint32_t>>& copies, const BlockShape& shape,
+                        const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take);
     void readSuperblock();
     void readDescriptorBlock();
     void readRrvTable();
