@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 
 namespace store {
@@ -54,13 +55,25 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
                                .toUtf8();
     const fs::path keyFile = fs::path(base) += ".key";
     std::error_code ec;
-    if (ReadSmallFile(keyFile) == key && fs::is_regular_file(cached.file, ec)) {
+    const auto upToDate = [&] {
+        if (ReadSmallFile(keyFile) != key || !fs::is_regular_file(cached.file, ec))
+            return false;
         const QByteArray report = ReadSmallFile(cached.report);
         cached.unread = static_cast<size_t>(std::max<qsizetype>(0, report.count('\n') - 1));
+        return true;
+    };
+    if (upToDate())
         return cached;
-    }
     if (!QDir().mkpath(Text(cacheFolder)))
         throw DxlImportError("cannot make the cache folder " + cacheFolder.string());
+    // One program at a time reads a file into the cache (the window and the command line may
+    // open the same file); whoever waited finds it read.
+    QLockFile lock(Text(base) + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0); // a reading takes as long as it takes; only a dead holder's lock is stale
+    if (!lock.lock())
+        throw DxlImportError("cannot lock the cache entry " + base.string());
+    if (upToDate())
+        return cached;
     fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
     const DxlImportReport report = ImportDxl({source}, cached.file, false);
     const std::string description = DescribeImport(report);
