@@ -1,5 +1,6 @@
 // The reader of Domino database files: the six real samples beside the project (what they are
 // known to hold), their import into a store database, LMBCS text, and damaged files.
+#include "support/NsfBuilder.h"
 #include "support/NsfWalk.h"
 
 #include "nsf/Database.h"
@@ -196,6 +197,62 @@ TEST(NsfReader, ValuesDecodeFromTheirBytes) {
     EXPECT_EQ(object->name, u"a.txt");
     EXPECT_EQ(object->size, 1234u);
     EXPECT_FALSE(nsf::DecodeFileObject(file.substr(0, 38)));
+}
+
+// A database built from the layout: read without the samples, down to the stamped sectors of its
+// summary bucket, and imported.
+TEST(NsfReader, ABuiltDatabaseReadsAndImports) {
+    const auto le = [](uint64_t value, size_t width) {
+        std::string out;
+        for (size_t i = 0; i < width; ++i)
+            out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const std::string longText = std::string(700, 'x') + "\x13\xD6\xD0";
+    const double count = 3.5;
+    const std::string richText = "\x81\x02" + std::string("\x85\xFF\x0C\x00\x00\x00\x00\x00", 8) + "Body";
+    nsftest::NsfBuilder builder;
+    builder.title = "Built Title";
+    builder.notes.push_back({0x0001,
+                             std::string("\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF\x01", 16),
+                             {{"Form", 0x0500, 0, "Memo"},
+                              {"Subject", 0x0500, 0, longText},
+                              {"Count", 0x0300, 0, std::string(reinterpret_cast<const char*>(&count), 8)},
+                              {"When", 0x0400, 0, le(6120700, 4) + le(2459128, 4)},
+                              {"Body", 0x0001, 0, richText}}});
+    const std::string format = le(0x0201, 2) + le(1, 2) + std::string(6, '\0') + le(0x4356, 2) + le(1, 2) + le(7, 2) +
+                               le(5, 2) + le(0, 2) + le(0, 2) + std::string(20, '\0') + "Subject" + "Title";
+    builder.notes.push_back(
+        {0x0008, std::string(16, '\x07'), {{"$TITLE", 0x0500, 0, "Main|M"}, {"$VIEWFORMAT", 0x0005, 0, format}}});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("built.nsf");
+    {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(builder.build()));
+    }
+    const Read read = ReadAll(fs::path(path.toStdU16String()));
+    EXPECT_EQ(read.info.title, u"Built Title");
+    ASSERT_EQ(read.notes.size(), 2u);
+    const nsf::Note& doc = read.notes[0];
+    EXPECT_EQ(doc.unid, "8877665544332211"
+                        "01FFEEDDCCBBAA99");
+    EXPECT_EQ(TextOf(doc, u"Subject"), std::u16string(700, u'x') + u"中") << "the stamped sectors are undone";
+    EXPECT_EQ(ValuesOf(doc, u"count"), std::vector<nsf::Value>{3.5});
+    EXPECT_EQ(nsf::TimeText(std::get<nsf::Time>(ValuesOf(doc, u"When").front())), "2020-10-05T17:00:07Z");
+    EXPECT_EQ(nsf::DecodeRichText(doc.find(u"Body")->value).paragraphs, std::vector<std::u16string>{u"Body"});
+
+    const fs::path target = fs::path(dir.filePath("imported.nsf").toStdU16String());
+    const auto report = store::ImportDxl({fs::path(path.toStdU16String())}, target, false);
+    EXPECT_EQ(report.documents, 1);
+    const auto db = store::OpenDatabaseFile(target);
+    const auto views = store::LoadViews(db);
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views[0].name, u"Main");
+    EXPECT_EQ(views[0].alias, u"M");
+    ASSERT_EQ(views[0].columns.size(), 1u);
+    EXPECT_EQ(views[0].columns[0].item, u"Subject");
+    EXPECT_EQ(views[0].columns[0].sort, store::sort_order::kAscending);
 }
 
 TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
