@@ -58,11 +58,12 @@ void Walk(const fs::path& file) {
 
 std::string BuiltDatabase() {
     nsftest::NsfBuilder builder;
-    builder.notes.push_back({0x0001,
-                             std::string(16, '\x42'),
-                             {{"Form", 0x0500, 0, "Memo"},
-                              {"Subject", 0x0500, 0, std::string(600, 's')},
-                              {"Body", 0x0001, 0, std::string("\x81\x02\x85\xFF\x0A\x00\x00\x00\x00\x00ab", 12)}}});
+    builder.notes.push_back(
+        {0x0001,
+         std::string(16, '\x42'),
+         {{"Form", 0x0500, 0, "Memo"},
+          {"Subject", 0x0500, 0, std::string(600, 's')},
+          {"Body", 0x0001, 0, std::string("\x81\x02\x85\xFF\x0A\x00\x00\x00\x00\x00", 10) + "ab"}}});
     return builder.build();
 }
 
