@@ -7,6 +7,7 @@
 #include "store/Description.h"
 #include "store/DxlImport.h"
 #include "store/Formula.h"
+#include "store/Fragment.h"
 #include "store/LocalStore.h"
 #include "store/NsfFile.h"
 #include "store/RichText.h"
@@ -308,6 +309,51 @@ void PictureScan(const uint8_t* data, size_t size) {
     Expect(files == ModelScan(dxl), "the picture scan and its model write different files");
 }
 
+namespace {
+
+// The events of a fragment as one text, runs of text joined.
+class FragmentEvents : public store::fragment::Handler {
+public:
+    std::string events;
+
+    void start(std::string_view name, std::string_view qualified,
+               const std::vector<store::fragment::Attribute>& attributes) override {
+        events += "\n<" + std::string(name) + '|' + std::string(qualified);
+        for (const auto& attribute : attributes)
+            events += ' ' + std::string(attribute.name) + "=[" + std::string(attribute.value) + ']';
+        m_inText = false;
+    }
+    void end(std::string_view name, std::string_view qualified) override {
+        events += "\n>" + std::string(name) + '|' + std::string(qualified);
+        m_inText = false;
+    }
+    void text(std::string_view text) override {
+        if (!std::exchange(m_inText, true))
+            events += "\n\"";
+        events += text;
+    }
+
+private:
+    bool m_inText = false;
+};
+
+} // namespace
+
+void RichTextFragment(const uint8_t* data, size_t size) {
+    const std::string_view fragment(reinterpret_cast<const char*>(data), size);
+    FragmentEvents plain, qt;
+    if (!store::fragment::ReadPlain(fragment, plain)) {
+        Expect(plain.events.empty(), "the plain reader gave events for a fragment it did not take");
+        return;
+    }
+    try {
+        store::fragment::ReadWithQt(fragment, qt);
+    } catch (const store::CorruptData& error) {
+        Fail(std::string("the plain reader took a fragment Qt refuses: ") + error.what());
+    }
+    Expect(plain.events == qt.events, "the plain reader and Qt read a fragment differently");
+}
+
 void DxlImport(const uint8_t* data, size_t size) {
     const fs::path input = Work().root / "import.xml", target = Work().data / "imported.nsf";
     WriteFile(input, data, size);
@@ -379,7 +425,7 @@ const std::vector<Target>& Targets() {
         {"profile_file", ProfileFile}, {"registry_file", RegistryFile}, {"store_file", StoreFile},
         {"store_cell", StoreCell},     {"description", Description},    {"formula", Formula},
         {"picture_scan", PictureScan}, {"dxl_import", DxlImport},       {"workbook_strings", WorkbookStrings},
-        {"nsf_file", NsfFile},         {"nsf_sample", NsfSample},
+        {"nsf_file", NsfFile},         {"nsf_sample", NsfSample},       {"rich_text", RichTextFragment},
     };
     return targets;
 }

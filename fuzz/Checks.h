@@ -28,6 +28,9 @@ void Description(const uint8_t* data, size_t size);
 void Formula(const uint8_t* data, size_t size);
 // The rich-text picture scan, against a plain model of the scan on the same text.
 void PictureScan(const uint8_t* data, size_t size);
+// A rich-text fragment: where the store's own scanner takes it, Qt's XML reader reads it too, with
+// the same elements, attributes and text.
+void RichTextFragment(const uint8_t* data, size_t size);
 // A DXL file imported: refused with the file, line and column (the target untouched), or a
 // database that walks.
 void DxlImport(const uint8_t* data, size_t size);

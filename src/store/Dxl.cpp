@@ -1,11 +1,12 @@
 #include "store/Dxl.h"
 
 #include "store/Formula.h"
+#include "store/Fragment.h"
 #include "store/Images.h"
 #include "store/RichText.h"
 
 #include <QByteArray>
-#include <QXmlStreamReader>
+#include <QString>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,13 +15,9 @@ namespace store {
 
 namespace {
 
-bool IsPictureData(QStringView name) {
-    return name == u"gif" || name == u"jpeg" || name == u"png" || name == u"notesbitmap" || name == u"cgm" ||
-           name == u"bmp" || name == u"tiff" || name == u"svg";
-}
-
-std::string Text(QStringView s) {
-    return s.toUtf8().toStdString();
+bool IsPictureData(std::string_view name) {
+    return name == "gif" || name == "jpeg" || name == "png" || name == "notesbitmap" || name == "cgm" ||
+           name == "bmp" || name == "tiff" || name == "svg";
 }
 
 std::string TextElement(const std::u16string& text) {
@@ -114,70 +111,122 @@ std::string DxlDateTime(double oleDate) {
     return buffer;
 }
 
-std::string RichTextToDxl(std::string_view fragment, bool convertNotesBitmapsToGif) {
-    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
-    std::string out;
-    out.reserve(fragment.size() + fragment.size() / 64);
-    bool tagOpen = false; // "<name attrs" written, ">" or "/>" still to come
-    auto closeTag = [&] {
-        if (tagOpen)
-            out += '>';
-        tagOpen = false;
-    };
-    auto startTag = [&](QStringView name, const QXmlStreamAttributes& attributes) {
-        out += '<' + Text(name);
-        for (const auto& a : attributes)
-            out += ' ' + Text(a.qualifiedName()) + "='" + XmlEscape(Text(a.value())) + "'";
-    };
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement: {
-            closeTag();
-            if (IsPictureData(xml.name())) {
-                const QString name = xml.name().toString();
-                const QXmlStreamAttributes attributes = xml.attributes();
-                const QByteArray payload = xml.readElementText(QXmlStreamReader::SkipChildElements).toLatin1();
-                if (convertNotesBitmapsToGif && name == u"notesbitmap") {
-                    const auto bitmap =
-                        QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors);
-                    if (bitmap) {
-                        if (auto gif = BitmapToGif(std::string_view(bitmap.decoded.constData(),
-                                                                    static_cast<size_t>(bitmap.decoded.size())))) {
-                            const QByteArray b64 = QByteArray::fromStdString(*gif).toBase64();
-                            out += "<gif originalformat='notesbitmap'>" +
-                                   WrapBase64(std::string_view(b64.constData(), static_cast<size_t>(b64.size()))) +
-                                   "</gif>";
-                            break;
-                        }
-                    }
-                }
-                startTag(name, attributes);
-                out += '>' + WrapBase64(std::string_view(payload.constData(), static_cast<size_t>(payload.size()))) +
-                       "</" + Text(name) + '>';
-                break;
-            }
-            startTag(xml.qualifiedName(), xml.attributes());
-            tagOpen = true;
-            break;
+namespace {
+
+// A fragment written again as DXL: attributes single-quoted, empty elements closed in their
+// tag, picture data wrapped at 76 columns; Notes bitmaps turned into GIF when asked.
+class DxlRichText : public fragment::Handler {
+public:
+    DxlRichText(std::string& out, bool convertNotesBitmapsToGif) : m_out(out), m_convert(convertNotesBitmapsToGif) {}
+
+    void start(std::string_view name, std::string_view qualified,
+               const std::vector<fragment::Attribute>& attributes) override {
+        if (m_pictureDepth > 0) {
+            ++m_pictureDepth; // an element inside picture data is skipped with its text
+            return;
         }
-        case QXmlStreamReader::EndElement:
-            if (tagOpen) {
-                out += "/>";
-                tagOpen = false;
-            } else {
-                out += "</" + Text(xml.qualifiedName()) + '>';
-            }
-            break;
-        case QXmlStreamReader::Characters:
-            closeTag();
-            out += XmlEscape(Text(xml.text()));
-            break;
-        default:
-            break;
+        closeTag();
+        if (IsPictureData(name)) {
+            m_pictureDepth = 1;
+            m_picture.assign(name);
+            m_pictureAttributes.clear();
+            for (const auto& attribute : attributes)
+                m_pictureAttributes.emplace_back(attribute.name, attribute.value);
+            m_payload.clear();
+            return;
+        }
+        startTag(qualified);
+        for (const auto& attribute : attributes)
+            writeAttribute(attribute.name, attribute.value);
+        m_tagOpen = true;
+    }
+
+    void end(std::string_view, std::string_view qualified) override {
+        if (m_pictureDepth > 0) {
+            if (--m_pictureDepth == 0)
+                writePicture();
+        } else if (m_tagOpen) {
+            m_out += "/>";
+            m_tagOpen = false;
+        } else {
+            m_out += "</";
+            m_out += qualified;
+            m_out += '>';
         }
     }
-    if (xml.hasError())
-        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
+
+    void text(std::string_view text) override {
+        if (m_pictureDepth > 0) {
+            if (m_pictureDepth == 1)
+                m_payload += text;
+            return;
+        }
+        closeTag();
+        AppendXmlEscaped(m_out, text);
+    }
+
+private:
+    void closeTag() {
+        if (m_tagOpen)
+            m_out += '>';
+        m_tagOpen = false;
+    }
+    void startTag(std::string_view name) {
+        m_out += '<';
+        m_out += name;
+    }
+    void writeAttribute(std::string_view name, std::string_view value) {
+        m_out += ' ';
+        m_out += name;
+        m_out += "='";
+        AppendXmlEscaped(m_out, value);
+        m_out += '\'';
+    }
+    void writeBase64(std::string_view base64) { m_out += WrapBase64(base64); }
+
+    void writePicture() {
+        // Picture data is Latin-1 base64; other characters stand as '?'.
+        if (std::any_of(m_payload.begin(), m_payload.end(), [](char c) { return c & 0x80; }))
+            m_payload =
+                QString::fromUtf8(m_payload.data(), static_cast<qsizetype>(m_payload.size())).toLatin1().toStdString();
+        if (m_convert && m_picture == "notesbitmap") {
+            const auto bitmap = QByteArray::fromBase64Encoding(QByteArray::fromStdString(m_payload),
+                                                               QByteArray::AbortOnBase64DecodingErrors);
+            if (bitmap) {
+                if (auto gif = BitmapToGif(
+                        std::string_view(bitmap.decoded.constData(), static_cast<size_t>(bitmap.decoded.size())))) {
+                    const QByteArray b64 = QByteArray::fromStdString(*gif).toBase64();
+                    m_out += "<gif originalformat='notesbitmap'>";
+                    writeBase64(std::string_view(b64.constData(), static_cast<size_t>(b64.size())));
+                    m_out += "</gif>";
+                    return;
+                }
+            }
+        }
+        startTag(m_picture);
+        for (const auto& [name, value] : m_pictureAttributes)
+            writeAttribute(name, value);
+        m_out += '>';
+        writeBase64(m_payload);
+        m_out += "</" + m_picture + '>';
+    }
+
+    std::string& m_out;
+    bool m_convert;
+    bool m_tagOpen = false; // "<name attrs" written, ">" or "/>" still to come
+    int m_pictureDepth = 0; // inside picture data: its element's depth
+    std::string m_picture;
+    std::vector<std::pair<std::string, std::string>> m_pictureAttributes;
+    std::string m_payload;
+};
+
+} // namespace
+
+std::string RichTextToDxl(std::string_view fragment, bool convertNotesBitmapsToGif) {
+    std::string out;
+    out.reserve(fragment.size() + fragment.size() / 64);
+    DxlRichText writer(out, convertNotesBitmapsToGif);
+    fragment::Read(fragment, writer);
     return out;
 }
 

@@ -1,19 +1,19 @@
 #include "store/RichText.h"
 
 #include "interfaces/ComObject.h"
+#include "store/Fragment.h"
 #include "store/Note.h"
 
 #include <QByteArray>
-#include <QXmlStreamReader>
 
 namespace store {
 
 namespace {
 
 // Elements whose content is not text of the paragraph.
-bool IsOpaque(QStringView name) {
-    return name == u"picture" || name == u"attachmentref" || name == u"objectref" || name == u"imageref" ||
-           name == u"pardef" || name == u"computedtext" || name == u"button" || name == u"caption";
+bool IsOpaque(std::string_view name) {
+    return name == "picture" || name == "attachmentref" || name == "objectref" || name == "imageref" ||
+           name == "pardef" || name == "computedtext" || name == "button" || name == "caption";
 }
 
 bool IsBlank(char16_t c) {
@@ -56,9 +56,7 @@ void WrapLine(std::u16string_view line, size_t width, std::u16string& out, bool&
 
 } // namespace
 
-std::string XmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendXmlEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
         case '&':
@@ -83,6 +81,12 @@ std::string XmlEscape(std::string_view text) {
             out += c;
         }
     }
+}
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendXmlEscaped(out, text);
     return out;
 }
 
@@ -122,59 +126,68 @@ std::string RichTextBuilder::fragment() const {
     return "<richtext>\n<pardef id='1'/>\n" + m_body + "</richtext>";
 }
 
-RichTextContent ReadRichText(std::string_view fragment) {
+namespace {
+
+// The paragraphs and file references of a fragment, gathered as it is read.
+class ContentReader : public fragment::Handler {
+public:
     RichTextContent content;
-    QXmlStreamReader xml(QByteArray::fromRawData(fragment.data(), static_cast<qsizetype>(fragment.size())));
-    int parDepth = 0;
-    int opaqueDepth = 0;
-    std::u16string current;
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement: {
-            const QStringView name = xml.name();
-            const bool object = name == u"objectref";
-            if (object || name == u"attachmentref") {
-                const QStringView ref = xml.attributes().value(QLatin1StringView("name"));
-                const std::u16string refName(reinterpret_cast<const char16_t*>(ref.utf16()),
-                                             static_cast<size_t>(ref.size()));
-                bool seen = refName.empty();
-                for (const auto& known : content.refs)
-                    seen = seen || EqualsIgnoreCase(known.name, refName);
-                if (!seen)
-                    content.refs.push_back({refName, object});
-            }
-            if (opaqueDepth > 0 || IsOpaque(name)) {
-                ++opaqueDepth;
-            } else if (name == u"par") {
-                if (parDepth++ == 0)
-                    current.clear();
-            } else if (parDepth > 0 && name == u"break") {
-                current += u'\n';
-            } else if (parDepth > 0 && name == u"tab") {
-                current += u'\t';
-            }
-            break;
-        }
-        case QXmlStreamReader::EndElement:
-            if (opaqueDepth > 0) {
-                --opaqueDepth;
-            } else if (xml.name() == u"par" && parDepth > 0 && --parDepth == 0) {
-                content.paragraphs.push_back(current);
-            }
-            break;
-        case QXmlStreamReader::Characters:
-            if (parDepth > 0 && opaqueDepth == 0) {
-                const QStringView text = xml.text();
-                current.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-            }
-            break;
-        default:
-            break;
+
+    void start(std::string_view name, std::string_view, const std::vector<fragment::Attribute>& attributes) override {
+        const bool object = name == "objectref";
+        if (object || name == "attachmentref")
+            addRef(attributes, object);
+        if (m_opaqueDepth > 0 || IsOpaque(name)) {
+            ++m_opaqueDepth;
+        } else if (name == "par") {
+            if (m_parDepth++ == 0)
+                m_current.clear();
+        } else if (m_parDepth > 0 && name == "break") {
+            m_current += u'\n';
+        } else if (m_parDepth > 0 && name == "tab") {
+            m_current += u'\t';
         }
     }
-    if (xml.hasError())
-        throw CorruptData("rich text is not well-formed: " + xml.errorString().toStdString());
-    return content;
+
+    void end(std::string_view name, std::string_view) override {
+        if (m_opaqueDepth > 0)
+            --m_opaqueDepth;
+        else if (name == "par" && m_parDepth > 0 && --m_parDepth == 0)
+            content.paragraphs.push_back(m_current);
+    }
+
+    void text(std::string_view text) override {
+        if (m_parDepth > 0 && m_opaqueDepth == 0)
+            m_current += Utf8ToUtf16(text);
+    }
+
+private:
+    void addRef(const std::vector<fragment::Attribute>& attributes, bool object) {
+        std::u16string name;
+        for (const auto& attribute : attributes)
+            if (attribute.name == "name") {
+                name = Utf8ToUtf16(attribute.value);
+                break;
+            }
+        if (name.empty())
+            return;
+        for (const auto& known : content.refs)
+            if (EqualsIgnoreCase(known.name, name))
+                return;
+        content.refs.push_back({std::move(name), object});
+    }
+
+    int m_parDepth = 0;
+    int m_opaqueDepth = 0;
+    std::u16string m_current;
+};
+
+} // namespace
+
+RichTextContent ReadRichText(std::string_view fragment) {
+    ContentReader reader;
+    fragment::Read(fragment, reader);
+    return std::move(reader.content);
 }
 
 std::u16string RichTextPlainText(std::string_view fragment) {

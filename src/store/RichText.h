@@ -53,5 +53,6 @@ std::vector<RichTextRef> RichTextFileRefs(std::string_view fragment);
 
 // XML text escaping for single-quoted attributes and element content.
 std::string XmlEscape(std::string_view text);
+void AppendXmlEscaped(std::string& out, std::string_view text);
 
 } // namespace store

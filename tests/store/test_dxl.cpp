@@ -4,11 +4,13 @@
 
 #include "store/Description.h"
 #include "store/Dxl.h"
+#include "store/Fragment.h"
 #include "store/Images.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 #include <cstdlib>
 #include <regex>
@@ -255,3 +257,45 @@ TEST(Images, BitmapsThatCannotBeReadAreRefused) {
 }
 
 } // namespace
+
+// The store's own fragments (its builder's and those the DXL import writes with Qt) are read by
+// its plain scanner, with the text and output Qt's reader gives; other XML goes to Qt.
+TEST(RichTextFragments, PlainScannerTakesTheStoresShapes) {
+    struct Count : store::fragment::Handler {
+        int events = 0;
+        void start(std::string_view, std::string_view, const std::vector<store::fragment::Attribute>&) override {
+            ++events;
+        }
+        void end(std::string_view, std::string_view) override { ++events; }
+        void text(std::string_view) override { ++events; }
+    };
+    store::RichTextBuilder builder;
+    builder.addParagraph(u"a < b & 'c'\nline");
+    builder.addPicture("gif", std::string(3000, 'x'), 8, 6);
+    builder.addAttachmentRef(u"附件 \"1\".txt");
+    QByteArray written;
+    QXmlStreamWriter writer(&written);
+    writer.writeStartElement("richtext");
+    writer.writeStartElement("par");
+    writer.writeAttribute("def", "a\t\"b\"\n");
+    writer.writeCharacters("x < y & z");
+    writer.writeEndElement();
+    writer.writeEndElement();
+    for (const std::string& fragment : {builder.fragment(), written.toStdString()}) {
+        Count count;
+        EXPECT_TRUE(store::fragment::ReadPlain(fragment, count)) << fragment;
+        EXPECT_GT(count.events, 0);
+    }
+    EXPECT_EQ(store::RichTextPlainText(written.toStdString()), u"x < y & z");
+    EXPECT_NE(store::RichTextToDxl(written.toStdString(), false).find("def='a\t&quot;b&quot;\n'"), std::string::npos);
+    const std::string dxl = store::RichTextToDxl(builder.fragment(), false);
+    EXPECT_NE(dxl.find("a &lt; b &amp; &apos;c&apos;<break/>line"), std::string::npos) << dxl;
+    EXPECT_NE(dxl.find("name='附件 &quot;1&quot;.txt'"), std::string::npos) << dxl;
+    for (const char* other : {"<?xml version='1.0'?><r/>", "<r><![CDATA[x]]></r>", "<r>&nbsp;</r>", "<r>a\r\nb</r>",
+                              "<r a='1' a='2'/>", "<r/> ", "<r>", ""}) {
+        Count count;
+        EXPECT_FALSE(store::fragment::ReadPlain(other, count)) << other;
+        EXPECT_EQ(count.events, 0);
+    }
+    EXPECT_THROW(store::RichTextPlainText("<r>"), store::CorruptData);
+}
