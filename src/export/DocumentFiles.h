@@ -28,6 +28,7 @@ public:
 
     // The document's folder (its name is made only when a file needs it).
     const QString& folder();
+    const QString& documentId() const { return m_documentId; }
 
     // A file named name by the data, written by write when the document is saved.
     void add(const QString& name, Writer write);

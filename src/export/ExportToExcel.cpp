@@ -4,6 +4,7 @@
 #include "access/Domino_TLB.h"
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
+#include "export/FileQueue.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
 #include "interfaces/SpreadsheetAutomation.h"
@@ -14,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -112,7 +112,23 @@ public:
     }
 
     const QString& exportingText() const { return m_exporting; }
-    std::vector<MissingFile>& missing() { return m_missing; }
+
+    // The files that could not be saved, in the order the export met them, once every file
+    // queued is made.
+    std::vector<MissingFile> takeMissing() {
+        auto late = m_queue.finish();
+        std::vector<MissingFile> missing;
+        missing.reserve(m_missing.size() + late.size());
+        auto next = late.begin();
+        for (size_t i = 0; i <= m_missing.size(); ++i) {
+            for (; next != late.end() && next->first <= i; ++next)
+                missing.push_back(std::move(next->second));
+            if (i < m_missing.size())
+                missing.push_back(std::move(m_missing[i]));
+        }
+        m_missing.clear();
+        return missing;
+    }
 
     // Writes the documents from doc on, one row each; ends early when the view has fewer.
     void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
@@ -241,10 +257,9 @@ private:
         QString text = FieldText(fields, itemName);
         if (text.size() > kMaxCellText) {
             const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8(); // marked UTF-8, so every editor reads it right
-            fields.files.add(name + QStringLiteral(".txt"), [bytes](const QString& path) {
-                QSaveFile file(path);
-                if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-                    throw std::runtime_error(file.errorString().toStdString());
+            const QString fileName = name + QStringLiteral(".txt");
+            fields.files.add(fileName, [this, bytes, fileName, id = fields.files.documentId()](const QString& path) {
+                m_queue.write(path, bytes, {id, fileName, {}}, m_missing.size());
             });
             text.truncate(text[kMaxCellText - 1].isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
         }
@@ -261,12 +276,10 @@ private:
             if (item.Type() == item_type::kRichText) {
                 TNotesRichTextItem rich;
                 rich.ConnectToItem(fields.doc.GetFirstItem(itemName));
-                // Every call writes the pictures of the whole document: once per document does.
+                // Every call gives the pictures of the whole document: once per document does.
                 if (!fields.picturesWritten) {
                     fields.picturesWritten = true;
-                    ExtractRichTextPictures(
-                        m_context.session, fields.doc, fields.files.folder(),
-                        [&fields](const QString& file, const QString& reason) { fields.files.fail(file, reason); });
+                    WritePictures(fields);
                 }
                 text = QString::fromStdU16String(rich.GetFormattedText(true, 80));
                 AddEmbeddedObjects(rich, fields);
@@ -282,6 +295,21 @@ private:
             // A value that cannot be read or converted adds nothing.
         }
         return text;
+    }
+
+    // The document's folder, made even when it holds no picture, and its pictures; both are made
+    // beside the reading.
+    void WritePictures(DocumentFields& fields) {
+        const QString& folder = fields.files.folder();
+        m_queue.makeFolder(folder);
+        const QDir dir(folder);
+        const QString id = fields.files.documentId();
+        ReadRichTextPictures(
+            m_context.session, fields.doc,
+            [&](const QString& name, const QByteArray& bytes) {
+                m_queue.write(dir.filePath(name), bytes, {id, name, {}}, m_missing.size());
+            },
+            [&fields](const QString& file, const QString& reason) { fields.files.fail(file, reason); });
     }
 
     static void AddEmbeddedObjects(TNotesRichTextItem& rich, DocumentFields& fields) {
@@ -323,7 +351,8 @@ private:
     WorkbookFormat m_format;
     QString m_exporting;
     QElapsedTimer m_events;
-    std::vector<MissingFile> m_missing;
+    std::vector<MissingFile> m_missing;      // those met on this thread
+    FileQueue m_queue;                       // files from bytes at hand, made beside the reading
     std::vector<std::u16string> m_itemNames; // the header's names, as the server takes them
     int m_cellsSinceCheck = 0;
 };
@@ -421,7 +450,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     // An error path: the message while the progress window is up, then the workbook as far as
     // it was written is saved (a failing save is told too), the application quits.
     const auto fail = [&](const QString& prefix, const std::exception& error) {
-        result.missing = std::move(exporter.missing());
+        result.missing = exporter.takeMissing();
         ShowMessage(context.prompter, prefix + ExceptionMessage(error) + MissingFilesLine(workbook, result));
         try {
             app->SaveActiveWorkbookAs(workbook.toStdU16String());
@@ -449,12 +478,12 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
     } catch (const std::exception& error) {
         ShowMessage(context.prompter, app_text::kDocumentError + ExceptionMessage(error));
-        result.missing = std::move(exporter.missing());
+        result.missing = exporter.takeMissing();
         return result;
     }
+    result.missing = exporter.takeMissing();
     app.Quit();
     context.progress.CloseWaitMsg();
-    result.missing = std::move(exporter.missing());
     const QString missingLine = MissingFilesLine(workbook, result);
     ShowMessage(context.prompter, app_text::kExportDone + QDir::toNativeSeparators(folder) + missingLine);
     result.completed = true;

@@ -41,7 +41,7 @@ bool IsLargePayload(QStringView text) {
 
 } // namespace
 
-void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&, const QByteArray&)>& write) {
+void ScanDxlPictures(QStringView dxl, const PictureFound& write) {
     int counter = 0;
     for (const PictureTag& tag : kTags) {
         // The scan keeps a start position where the text before it counts as removed. Removing
@@ -53,7 +53,7 @@ void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&
             if (close < 0)
                 break; // no closing tag further on: nothing more of this tag is written
             const qsizetype start = open + tag.open.size();
-            if (close > start && IsLargePayload(QStringView(dxl).mid(start, close - start))) {
+            if (close > start && IsLargePayload(dxl.mid(start, close - start))) {
                 // Base64 as in MIME: characters outside the alphabet (the line breaks) are skipped.
                 const QByteArray bytes = QByteArray::fromBase64(dxl.mid(start, close - start).toLatin1());
                 write(kPrefix + QString::number(counter) + QLatin1Char('.') + tag.extension, bytes);
@@ -66,13 +66,9 @@ void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&
     }
 }
 
-void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
-                             const PictureFailed& failed) {
-    const auto tell = [&failed](const QString& fileName, const QString& reason) {
-        if (failed)
-            failed(fileName, reason);
-    };
-    QString dxl;
+void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
+                          const PictureFailed& failed) {
+    std::u16string dxl;
     try {
         TNotesDXLExporter exporter;
         exporter.ConnectTo(session.CreateDXLExporter());
@@ -80,19 +76,28 @@ void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, c
         // Pictures are in the rich text; the data of the files would only be scanned past.
         exporter.SetOmitRichtextAttachments(true);
         exporter.SetOmitMiscFileObjects(true);
-        dxl = QString::fromStdU16String(exporter.Export(Variant(Variant::Object(document.DefaultInterface()))));
+        dxl = exporter.Export(Variant(Variant::Object(document.DefaultInterface())));
     } catch (const std::exception& error) {
         // Which pictures the document holds is unknown: one entry stands for all of them.
-        tell(kPrefix + QStringLiteral("*"), QStringLiteral("读取文档的图片出错:") + ExceptionMessage(error));
+        if (failed)
+            failed(kPrefix + QStringLiteral("*"), QStringLiteral("读取文档的图片出错:") + ExceptionMessage(error));
         return;
     }
+    ScanDxlPictures(QStringView(dxl), found);
+}
+
+void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
+                             const PictureFailed& failed) {
     QDir().mkpath(folder);
     const QDir dir(folder);
-    ScanDxlPictures(dxl, [&](const QString& name, const QByteArray& bytes) {
-        QSaveFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            tell(name, file.errorString());
-    });
+    ReadRichTextPictures(
+        session, document,
+        [&](const QString& name, const QByteArray& bytes) {
+            QSaveFile file(dir.filePath(name));
+            if ((!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) && failed)
+                failed(name, file.errorString());
+        },
+        failed);
 }
 
 bool IsPictureFileName(const QString& fileName) {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 
@@ -14,6 +15,8 @@ class TNotesSession;
 // A picture that could not be saved: its file name (a pattern when the document's pictures could
 // not be read at all) and why.
 using PictureFailed = std::function<void(const QString& fileName, const QString& reason)>;
+// A picture found: its file name and its bytes.
+using PictureFound = std::function<void(const QString& fileName, const QByteArray& bytes)>;
 
 // Creates folder (with its parents) when missing and writes the document's pictures into it.
 // Only payloads longer than 2,500 characters are written; the number counts the pictures, from
@@ -22,10 +25,13 @@ using PictureFailed = std::function<void(const QString& fileName, const QString&
 // read, is told to failed, and the work goes on with the next picture.
 void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
                              const PictureFailed& failed = {});
+// The same pictures, each given to found in number order rather than written.
+void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
+                          const PictureFailed& failed = {});
 
 // Whether fileName is one the pictures take ("RTF域图片" + number + ".gif" or ".jpg", in any
 // letter case): other files of a document's folder keep clear of them.
 bool IsPictureFileName(const QString& fileName);
 
 // The scan itself, on a document's DXL text: calls write(fileName, bytes) for each picture.
-void ScanDxlPictures(const QString& dxl, const std::function<void(const QString&, const QByteArray&)>& write);
+void ScanDxlPictures(QStringView dxl, const PictureFound& write);

@@ -8,6 +8,7 @@
 #include "access/Domino_TLB.h"
 #include "access/VariantText.h"
 #include "export/ExportToExcel.h"
+#include "export/FileQueue.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
 #include "platform/Registry.h"
@@ -22,6 +23,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -225,8 +227,7 @@ TEST_F(Export, FilesThatCannotBeSavedAreCountedAndListed) {
         EXPECT_TRUE(line.startsWith(QString::fromStdU16String(unids[0]) + "\t")) << line.toStdString();
         named << line.section('\t', 1, 1);
     }
-    named.sort();
-    EXPECT_EQ(named, QStringList({"RTF域图片0.gif", "a.txt", "plan.doc"}));
+    EXPECT_EQ(named, QStringList({"RTF域图片0.gif", "a.txt", "plan.doc"})) << "in the order the export met them";
     EXPECT_TRUE(QFile::exists(Out("V附件/" + QString::fromStdU16String(unids[1]) + "/b.txt")))
         << "the export went on with the next document";
 }
@@ -372,6 +373,34 @@ TEST(XlsxWorkbook, SheetsTakeTheirRowsInOrderAndInTurn) {
     EXPECT_EQ(Row(sheets, 0, 2), QStringList({"", "", "C3"}));
     EXPECT_EQ(sheets[1].toObject()["name"].toString(), "第二");
     EXPECT_EQ(Row(sheets, 1, 0), QStringList{"other"});
+}
+
+// Files queued beyond the bytes that may wait are all written; a file that cannot be written is
+// kept with its place.
+TEST(FileQueue, EveryFileIsWrittenAndEveryFailureKept) {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    QFile blocker(root + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    std::vector<std::pair<uint64_t, MissingFile>> failed;
+    {
+        FileQueue queue(10);
+        queue.makeFolder(root + "/a/b");
+        for (int i = 0; i < 200; ++i)
+            queue.write(root + QStringLiteral("/a/b/%1.txt").arg(i), QByteArray(8, char('0' + i % 10)), {"d", "f", {}},
+                        uint64_t(i));
+        queue.write(root + "/file/x.txt", "x", {"d", "x.txt", {}}, 7);
+        failed = queue.finish();
+        queue.write(root + "/a/late.txt", "late", {}, 0); // made before the queue's end
+    }
+    EXPECT_EQ(QDir(root + "/a/b").entryList(QDir::Files).size(), 200);
+    EXPECT_EQ(QFile(root + "/a/b/199.txt").size(), 8);
+    EXPECT_TRUE(QFile::exists(root + "/a/late.txt"));
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].first, 7u);
+    EXPECT_EQ(failed[0].second.fileName, "x.txt");
+    EXPECT_FALSE(failed[0].second.reason.isEmpty());
 }
 
 TEST(SafePath, NamesNeverLeaveTheirFolder) {
