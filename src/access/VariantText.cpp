@@ -81,6 +81,8 @@ QStringList VariantArrayToTexts(const Variant& value, const QLocale& locale) {
 QString JoinedValueText(const Variant& value, const QLocale& locale) {
     if (value.kind() != Variant::Kind::Array)
         return VariantToText(value, locale);
+    if (value.asArray().size() == 1) // most fields: no list to build and join
+        return VariantToText(value.asArray().front(), locale);
     return VariantArrayToTexts(value, locale).join(QStringLiteral(", "));
 }
 

@@ -7,6 +7,8 @@
 #include <QUtf8StringView>
 #include <QXmlStreamReader>
 
+#include <array>
+
 namespace store::fragment {
 
 namespace {
@@ -70,12 +72,24 @@ size_t Reference(std::string_view s, size_t i, std::string& out) {
     return semicolon + 1;
 }
 
+// Bytes that need a closer look in a run of text: control characters, '<', ']' (of "]]>") and
+// 0xEF (of U+FFFE and U+FFFF). Picture data is long, so the rest is passed over by table.
+constexpr auto kNoticed = [] {
+    std::array<bool, 256> noticed{};
+    for (int b = 0; b < 0x20; ++b)
+        noticed[b] = true;
+    noticed['<'] = noticed[']'] = noticed[0xEF] = true;
+    return noticed;
+}();
+
 // Whether s[from, to) is text the scanner takes as it stands or with references resolved: no
 // control character but tab and line feed, no "]]>", no non-character U+FFFE or U+FFFF. In an
 // attribute value (inValue) no control character at all and no '<'.
 bool IsPlainRun(std::string_view s, size_t from, size_t to, bool inValue) {
     for (size_t i = from; i < to; ++i) {
         const auto b = static_cast<unsigned char>(s[i]);
+        if (!kNoticed[b])
+            continue;
         if (b < 0x20 && (inValue || (b != '\t' && b != '\n')))
             return false;
         if (b == '<' || (b == ']' && s.substr(i, 3) == "]]>"))

@@ -99,6 +99,8 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
     } reset{statements};
     auto& items = statements.items;
     items.bind(1, note.noteId);
+    // Notes of one database mostly hold alike items: room for as many as the last one had.
+    note.items.reserve(statements.itemsLastTime);
     while (items.step()) {
         ItemData item;
         item.name = Utf8ToUtf16(items.bytes(0));
@@ -110,6 +112,7 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
             item.values = DecodeValues(items.bytes(3));
         note.items.push_back(std::move(item));
     }
+    statements.itemsLastTime = note.items.size();
     auto& files = statements.files;
     files.bind(1, note.noteId);
     while (files.step()) {

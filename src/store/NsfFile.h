@@ -47,6 +47,7 @@ struct NoteBodyStatements {
     explicit NoteBodyStatements(const sql::Connection& db);
     sql::Statement items;
     sql::Statement files;
+    size_t itemsLastTime = 0; // items of the note read last
 };
 void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
 // Reads a note by id with its header; nothing when there is no such note.

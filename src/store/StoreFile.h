@@ -128,27 +128,27 @@ struct ViewWindow {
     // The items and files of the window's notes, read together (in one read transaction) when the
     // first of them is asked for: a walk that reads every document then costs a few locks of the
     // file per window, not several per document. Each body is handed out once.
-    std::unordered_map<int64_t, NoteData> bodies;
+    std::vector<std::optional<NoteData>> bodies; // by place in rows
     bool bodiesRead = false;
 
     std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
         if (!bodiesRead && find(position)) {
             bodiesRead = true;
+            bodies.assign(rows.size(), std::nullopt);
             ReadTransaction transaction(file);
             for (size_t i = static_cast<size_t>(position - rows.front().position); i < rows.size(); ++i) {
-                NoteData body;
+                NoteData& body = bodies[i].emplace();
                 body.noteId = rows[i].header.noteId;
                 LoadNoteBody(file.noteBody, body);
-                bodies.emplace(body.noteId, std::move(body));
             }
             transaction.commit();
         }
-        const auto found = bodies.find(noteId);
-        if (found == bodies.end())
+        if (!bodiesRead || rows.empty() || position < rows.front().position)
             return std::nullopt;
-        NoteData body = std::move(found->second);
-        bodies.erase(found);
-        return body;
+        const auto at = static_cast<size_t>(position - rows.front().position);
+        if (at >= bodies.size() || !bodies[at] || bodies[at]->noteId != noteId)
+            return std::nullopt;
+        return std::exchange(bodies[at], std::nullopt);
     }
 };
 
