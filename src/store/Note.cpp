@@ -12,8 +12,9 @@ namespace store {
 namespace {
 
 void PutU32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                           static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF)};
+    out.append(bytes, 4);
 }
 
 void PutF64(std::string& out, double d) {
@@ -99,6 +100,33 @@ std::string EncodeValues(const ValueList& values) {
         }
     }
     return out;
+}
+
+void AppendRawItem(std::string& raw, std::string_view name, uint32_t type, uint32_t flags, std::string_view value) {
+    PutU32(raw, static_cast<uint32_t>(name.size()));
+    raw += name;
+    PutU32(raw, type);
+    PutU32(raw, flags);
+    PutU32(raw, static_cast<uint32_t>(value.size()));
+    raw += value;
+}
+
+void DecodeRawItems(std::string_view raw, size_t count, std::vector<ItemData>& items) {
+    items.clear();
+    items.reserve(count);
+    Reader in(raw);
+    while (!in.atEnd()) {
+        ItemData item;
+        item.name = Utf8ToUtf16(in.take(in.u32()));
+        item.type = static_cast<int32_t>(in.u32());
+        item.flags = in.u32();
+        const std::string_view value = in.take(in.u32());
+        if (item.type == item_type::kRichText)
+            item.richText = std::string(value);
+        else
+            item.values = DecodeValues(value);
+        items.push_back(std::move(item));
+    }
 }
 
 ValueList DecodeValues(std::string_view bytes) {

@@ -128,27 +128,51 @@ struct ViewWindow {
     // The items and files of the window's notes, read together (in one read transaction) when the
     // first of them is asked for: a walk that reads every document then costs a few locks of the
     // file per window, not several per document. Each body is handed out once.
-    std::vector<std::optional<NoteData>> bodies; // by place in rows
+    // Each body as read: its items undecoded in rawItems, its files. By place in rows.
+    struct Body {
+        bool present = false;
+        size_t begin = 0, end = 0, items = 0; // its span of rawItems, and how many items it holds
+        std::vector<FileData> files;
+    };
+    std::vector<Body> bodies;
+    std::string rawItems;
     bool bodiesRead = false;
 
+    // Raises CorruptData for a note whose items cannot be decoded.
     std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
         if (!bodiesRead && find(position)) {
             bodiesRead = true;
-            bodies.assign(rows.size(), std::nullopt);
+            bodies.assign(rows.size(), {});
+            rawItems.clear();
             ReadTransaction transaction(file);
             for (size_t i = static_cast<size_t>(position - rows.front().position); i < rows.size(); ++i) {
-                NoteData& body = bodies[i].emplace();
-                body.noteId = rows[i].header.noteId;
-                LoadNoteBody(file.noteBody, body);
+                Body& body = bodies[i];
+                body.begin = rawItems.size();
+                ReadRawItems(file.noteBody, rows[i].header.noteId, rawItems);
+                body.end = rawItems.size();
+                body.items = file.noteBody.itemsLastTime;
+                NoteData files;
+                files.noteId = rows[i].header.noteId;
+                LoadNoteFiles(file.noteBody, files);
+                body.files = std::move(files.files);
+                body.present = true;
             }
             transaction.commit();
         }
         if (!bodiesRead || rows.empty() || position < rows.front().position)
             return std::nullopt;
         const auto at = static_cast<size_t>(position - rows.front().position);
-        if (at >= bodies.size() || !bodies[at] || bodies[at]->noteId != noteId)
+        if (at >= bodies.size() || !bodies[at].present || rows[at].header.noteId != noteId)
             return std::nullopt;
-        return std::exchange(bodies[at], std::nullopt);
+        // Decoded only now, one note at a time: its memory is taken and given back with the
+        // document, not for the whole window at once.
+        Body& body = bodies[at];
+        body.present = false;
+        NoteData note;
+        note.noteId = noteId;
+        DecodeRawItems(std::string_view(rawItems).substr(body.begin, body.end - body.begin), body.items, note.items);
+        note.files = std::move(body.files);
+        return note;
     }
 };
 

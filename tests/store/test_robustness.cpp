@@ -113,6 +113,18 @@ TEST_F(RobustnessTest, DamagedContentRaisesErrorsOnly) {
     EXPECT_EQ(ErrorOf([&] { doc->GetItemValue(u"Subject"); }), store::notes_text::kNotADatabase);
     EXPECT_EQ(ErrorOf([&] { doc->ColumnValues(); }), store::notes_text::kNotADatabase);
 
+    // One damaged document among sound ones read together: only it fails.
+    WriteAll(dataDir / "one.nsf", good);
+    Exec(dataDir / "one.nsf", "UPDATE items SET value = x'54FFFFFF7F' WHERE name = 'Subject' AND note_id = "
+                              "(SELECT note_id FROM view_entries e JOIN views v ON v.view_id = e.view_id "
+                              "WHERE v.name = '($All)' AND e.position = 2);");
+    const auto view = openLocal("one.nsf")->GetView(u"($All)");
+    const auto first = view->GetNthDocument(1), second = view->GetNextDocument(first);
+    const auto third = view->GetNextDocument(second);
+    EXPECT_NO_THROW(first->GetItemValue(u"Subject"));
+    EXPECT_EQ(ErrorOf([&] { second->GetItemValue(u"Subject"); }), store::notes_text::kNotADatabase);
+    EXPECT_NO_THROW(third->GetItemValue(u"Subject"));
+
     WriteAll(dataDir / "rich.nsf", good);
     Exec(dataDir / "rich.nsf", "UPDATE items SET value = '<richtext><par>unclosed' WHERE name = 'Body';");
     EXPECT_EQ(OpenAndWalk("rich.nsf"), u"");
