@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <deque>
 #include <set>
 
 namespace store {
@@ -82,7 +83,9 @@ struct DatabaseWriter::ViewState {
 };
 
 DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(OleNow()) {
-    m_db.exec("PRAGMA cache_size = -65536");
+    // 16 MB of pages: the notes go in at the end of their tables and the index is merged in key
+    // order, so a larger cache writes no faster, and memory stays the same for any size of input.
+    m_db.exec("PRAGMA cache_size = -16384");
     m_transaction = std::make_unique<sql::Transaction>(m_db);
     m_insertNote = m_db.prepare("INSERT INTO notes(unid, form, created, modified) VALUES(?, ?, ?, ?)");
     m_insertItem = m_db.prepare("INSERT INTO items(note_id, seq, name, type, flags, value) VALUES(?, ?, ?, ?, ?, ?)");
@@ -324,53 +327,68 @@ bool DatabaseWriter::removeNote(const std::u16string& unid) {
 }
 
 // Merges the pending entries into the stored index. Entries before the first new key keep their
-// positions; the tail from there on is rewritten in merged order.
+// positions; the tail from there on is rewritten in merged order. The tail is read a chunk at a
+// time and its rows deleted as they are read, a little ahead of the merged rows written in their
+// place: memory holds the pending entries and at most as many tail entries again, however long
+// the view.
 void DatabaseWriter::mergeIndex(ViewState& view) {
     if (view.pending.empty())
         return;
     auto& pending = view.pending;
-    std::sort(pending.begin(), pending.end(),
-              [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
+    const auto byKey = [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; };
+    std::sort(pending.begin(), pending.end(), byKey);
     const int64_t viewId = view.indexer.def().viewId;
 
+    int64_t lastPosition = 0;
     int64_t firstPosition = 1;
     {
         auto last = m_db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
         last.bind(1, viewId);
         if (last.step() && !last.isNull(0))
-            firstPosition = last.int64(0) + 1;
+            lastPosition = last.int64(0);
+        firstPosition = lastPosition + 1;
         auto after = m_db.prepare(
             "SELECT position FROM view_entries WHERE view_id = ? AND sort_key > ? ORDER BY sort_key LIMIT 1");
         after.bind(1, viewId).bindBlob(2, pending.front().sortKey);
         if (after.step())
             firstPosition = after.int64(0);
     }
-    std::vector<ViewEntry> tail;
-    {
-        auto read = m_db.prepare("SELECT note_id, sort_key, columns FROM view_entries WHERE view_id = ? AND position "
-                                 ">= ? ORDER BY position");
-        read.bind(1, viewId).bind(2, firstPosition);
-        while (read.step())
-            tail.push_back(ViewEntry{read.text(1), read.int64(0), read.text(2)});
-        auto erase = m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position >= ?");
-        erase.bind(1, viewId).bind(2, firstPosition).run();
-    }
-    std::vector<ViewEntry> merged;
-    merged.reserve(tail.size() + pending.size());
-    std::merge(std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()),
-               std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.end()),
-               std::back_inserter(merged),
-               [](const ViewEntry& a, const ViewEntry& b) { return a.sortKey < b.sortKey; });
+    constexpr int64_t kChunk = 10000;
+    auto read = m_db.prepare("SELECT note_id, sort_key, columns FROM view_entries WHERE view_id = ? AND position "
+                             "BETWEEN ? AND ? ORDER BY position");
+    auto erase = m_db.prepare("DELETE FROM view_entries WHERE view_id = ? AND position BETWEEN ? AND ?");
     auto insert =
         m_db.prepare("INSERT INTO view_entries(view_id, position, note_id, sort_key, columns) VALUES(?, ?, ?, ?, ?)");
-    int64_t position = firstPosition;
-    for (const auto& entry : merged)
+    std::deque<ViewEntry> tail;        // read and deleted, not yet written again
+    int64_t nextRead = firstPosition;  // the first tail position still stored
+    int64_t nextWrite = firstPosition; // where the next merged entry goes
+    const auto readChunk = [&] {
+        const int64_t end = std::min(lastPosition, nextRead + kChunk - 1);
+        read.bind(1, viewId).bind(2, nextRead).bind(3, end);
+        while (read.step())
+            tail.push_back(ViewEntry{read.text(1), read.int64(0), read.text(2)});
+        read.reset();
+        erase.bind(1, viewId).bind(2, nextRead).bind(3, end).run();
+        nextRead = end + 1;
+    };
+    size_t next = 0; // the next pending entry
+    while (next < pending.size() || !tail.empty() || nextRead <= lastPosition) {
+        // The place written must be free, and the tail's next entry known.
+        while (nextRead <= lastPosition && (nextWrite >= nextRead || tail.empty()))
+            readChunk();
+        const bool fromTail = !tail.empty() && (next == pending.size() || !byKey(pending[next], tail.front()));
+        const ViewEntry& entry = fromTail ? tail.front() : pending[next];
         insert.bind(1, viewId)
-            .bind(2, position++)
+            .bind(2, nextWrite++)
             .bind(3, entry.noteId)
             .bindBlob(4, entry.sortKey)
             .bindBlob(5, entry.columns)
             .run();
+        if (fromTail)
+            tail.pop_front();
+        else
+            ++next;
+    }
     pending.clear();
 }
 

@@ -239,16 +239,21 @@ TEST_F(ViewTest, UncommittedWritesLeaveTheDatabaseAsItWas) {
 } // namespace
 
 // A writer keeps the index in order also when it stores pending entries along the way (it does
-// so every 50,000 entries): keys that arrive in reverse order end up sorted.
+// so every 50,000 entries, rewriting the stored ones after the first new key a chunk at a time):
+// even keys in reverse order, then odd ones that fall between the first of them, end up sorted.
 TEST_F(ViewTest, LargeBatchesStaySortedAcrossIntermediateMerges) {
     std::vector<store::NoteData> notes;
-    for (int i = 60000; i > 0; --i)
+    for (int i = 100000; i > 0; i -= 2)
+        notes.push_back(Note(u"D", {NumberItem(u"N", {double(i)})}));
+    for (int i = 1; i < 20000; i += 2)
         notes.push_back(Note(u"D", {NumberItem(u"N", {double(i)})}));
     makeDb("big.nsf", {View(u"V", u"", u"SELECT @All", {Column(u"N", u"N", kAscending)})}, std::move(notes));
     auto view = openLocal("big.nsf")->GetView(u"V");
     EXPECT_EQ(view->AllEntries()->Count(), 60000);
-    for (int n : {1, 30000, 50001, 60000})
-        EXPECT_EQ(view->GetNthDocument(n)->ColumnValues(), Variant(Variant::Array{double(n)})) << n;
+    for (int n : {1, 2, 19999, 20000, 20001, 50001, 60000})
+        EXPECT_EQ(view->GetNthDocument(n)->ColumnValues(),
+                  Variant(Variant::Array{double(n <= 20000 ? n : 20000 + 2 * (n - 20000))}))
+            << n;
 }
 
 TEST_F(ViewTest, AnIndexKeepsTheBeginningOfALongTextTheDocumentTheWhole) {
