@@ -43,7 +43,11 @@ bool IsLargePayload(QStringView text) {
 
 void ScanDxlPictures(QStringView dxl, const PictureFound& write) {
     int counter = 0;
+    // Both GIF rows open with "<gif": one look spares the second scan of a text without them.
+    const bool hasGif = dxl.contains(QLatin1String("<gif"));
     for (const PictureTag& tag : kTags) {
+        if (!hasGif && tag.open.startsWith(QLatin1String("<gif")))
+            continue;
         // The scan keeps a start position where the text before it counts as removed. Removing
         // up to the first four characters of a closing tag leaves a rest that matches no tag.
         qsizetype base = 0;

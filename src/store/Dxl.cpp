@@ -20,22 +20,23 @@ bool IsPictureData(std::string_view name) {
            name == "bmp" || name == "tiff" || name == "svg";
 }
 
-std::string TextElement(const std::u16string& text) {
+void AppendText(std::string& out, const std::u16string& text) {
     // Line breaks inside a text value are written as <break/>.
-    std::string out = "<text>";
+    out += "<text>";
     size_t start = 0;
     for (;;) {
         const size_t end = text.find(u'\n', start);
-        std::u16string part = text.substr(start, end == std::u16string::npos ? end : end - start);
+        std::u16string_view part =
+            std::u16string_view(text).substr(start, end == std::u16string::npos ? end : end - start);
         if (!part.empty() && part.back() == u'\r')
-            part.pop_back();
-        out += XmlEscape(Utf16ToUtf8(part));
+            part.remove_suffix(1);
+        AppendXmlEscaped(out, Utf16ToUtf8(part));
         if (end == std::u16string::npos)
             break;
         out += "<break/>";
         start = end + 1;
     }
-    return out + "</text>";
+    out += "</text>";
 }
 
 std::string NumberText(double value) {
@@ -44,26 +45,38 @@ std::string NumberText(double value) {
     return buffer;
 }
 
-std::string ValueElement(const Scalar& value) {
-    if (auto text = std::get_if<std::u16string>(&value))
-        return TextElement(*text);
-    if (auto number = std::get_if<double>(&value))
-        return "<number>" + NumberText(*number) + "</number>";
-    return "<datetime>" + DxlDateTime(std::get<OleDate>(value).value) + "</datetime>";
+void AppendValue(std::string& out, const Scalar& value) {
+    if (auto text = std::get_if<std::u16string>(&value)) {
+        AppendText(out, *text);
+    } else if (auto number = std::get_if<double>(&value)) {
+        out += "<number>";
+        out += NumberText(*number);
+        out += "</number>";
+    } else {
+        out += "<datetime>";
+        out += DxlDateTime(std::get<OleDate>(value).value);
+        out += "</datetime>";
+    }
 }
 
-std::string ListElement(const ValueList& values) {
+void AppendList(std::string& out, const ValueList& values) {
     if (values.size() == 1)
-        return ValueElement(values.front());
-    if (values.empty())
-        return "<text/>";
+        return AppendValue(out, values.front());
+    if (values.empty()) {
+        out += "<text/>";
+        return;
+    }
     const char* list = std::holds_alternative<double>(values.front())    ? "numberlist"
                        : std::holds_alternative<OleDate>(values.front()) ? "datetimelist"
                                                                          : "textlist";
-    std::string out = std::string("<") + list + ">";
+    out += '<';
+    out += list;
+    out += '>';
     for (const auto& value : values)
-        out += ValueElement(value);
-    return out + "</" + list + ">";
+        AppendValue(out, value);
+    out += "</";
+    out += list;
+    out += '>';
 }
 
 std::string FileItem(const FileData& file, const std::string& bytes) {
@@ -271,7 +284,9 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
                 }
             continue;
         }
-        out += "<item name='" + XmlEscape(Utf16ToUtf8(item.name)) + "'";
+        out += "<item name='";
+        AppendXmlEscaped(out, Utf16ToUtf8(item.name));
+        out += '\'';
         if (item.flags & item_flag::kSummary && item.type != item_type::kRichText)
             out += " summary='true'";
         if (item.type == item_type::kNames)
@@ -281,10 +296,12 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
         else if (item.type == item_type::kAuthors)
             out += " authors='true'";
         out += '>';
-        if (item.type == item_type::kRichText)
-            out += RichTextToDxl(item.richText, options.convertNotesBitmapsToGif);
-        else
-            out += ListElement(item.values);
+        if (item.type == item_type::kRichText) {
+            DxlRichText writer(out, options.convertNotesBitmapsToGif);
+            fragment::Read(item.richText, writer);
+        } else {
+            AppendList(out, item.values);
+        }
         out += "</item>\n";
     }
     for (size_t i = 0; i < note.files.size(); ++i)

@@ -131,12 +131,17 @@ namespace {
 // The paragraphs and file references of a fragment, gathered as it is read.
 class ContentReader : public fragment::Handler {
 public:
+    // refsOnly: the file references alone, without the text.
+    explicit ContentReader(bool refsOnly = false) : m_refsOnly(refsOnly) {}
+
     RichTextContent content;
 
     void start(std::string_view name, std::string_view, const std::vector<fragment::Attribute>& attributes) override {
         const bool object = name == "objectref";
         if (object || name == "attachmentref")
             addRef(attributes, object);
+        if (m_refsOnly)
+            return;
         if (m_opaqueDepth > 0 || IsOpaque(name)) {
             ++m_opaqueDepth;
         } else if (name == "par") {
@@ -150,6 +155,8 @@ public:
     }
 
     void end(std::string_view name, std::string_view) override {
+        if (m_refsOnly)
+            return;
         if (m_opaqueDepth > 0)
             --m_opaqueDepth;
         else if (name == "par" && m_parDepth > 0 && --m_parDepth == 0)
@@ -157,7 +164,7 @@ public:
     }
 
     void text(std::string_view text) override {
-        if (m_parDepth > 0 && m_opaqueDepth == 0)
+        if (!m_refsOnly && m_parDepth > 0 && m_opaqueDepth == 0)
             m_current += Utf8ToUtf16(text);
     }
 
@@ -177,6 +184,7 @@ private:
         content.refs.push_back({std::move(name), object});
     }
 
+    bool m_refsOnly;
     int m_parDepth = 0;
     int m_opaqueDepth = 0;
     std::u16string m_current;
@@ -239,7 +247,9 @@ std::u16string RichTextFormattedText(const RichTextContent& content, bool stripT
 }
 
 std::vector<RichTextRef> RichTextFileRefs(std::string_view fragment) {
-    return ReadRichText(fragment).refs;
+    ContentReader reader(true);
+    fragment::Read(fragment, reader);
+    return std::move(reader.content.refs);
 }
 
 } // namespace store
