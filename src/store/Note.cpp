@@ -102,33 +102,6 @@ std::string EncodeValues(const ValueList& values) {
     return out;
 }
 
-void AppendRawItem(std::string& raw, std::string_view name, uint32_t type, uint32_t flags, std::string_view value) {
-    PutU32(raw, static_cast<uint32_t>(name.size()));
-    raw += name;
-    PutU32(raw, type);
-    PutU32(raw, flags);
-    PutU32(raw, static_cast<uint32_t>(value.size()));
-    raw += value;
-}
-
-void DecodeRawItems(std::string_view raw, size_t count, std::vector<ItemData>& items) {
-    items.clear();
-    items.reserve(count);
-    Reader in(raw);
-    while (!in.atEnd()) {
-        ItemData item;
-        item.name = Utf8ToUtf16(in.take(in.u32()));
-        item.type = static_cast<int32_t>(in.u32());
-        item.flags = in.u32();
-        const std::string_view value = in.take(in.u32());
-        if (item.type == item_type::kRichText)
-            item.richText = std::string(value);
-        else
-            item.values = DecodeValues(value);
-        items.push_back(std::move(item));
-    }
-}
-
 ValueList DecodeValues(std::string_view bytes) {
     ValueList values;
     Reader in(bytes);

@@ -91,12 +91,6 @@ struct ViewDef {
     std::vector<ColumnDef> columns;
 };
 
-// Items kept undecoded, one after another in one buffer, until they are needed: their names
-// and values as stored. DecodeRawItems (count: how many there are, as room to make) raises
-// CorruptData for a value it cannot read.
-void AppendRawItem(std::string& raw, std::string_view name, uint32_t type, uint32_t flags, std::string_view value);
-void DecodeRawItems(std::string_view raw, size_t count, std::vector<ItemData>& items);
-
 // Value lists as stored: a sequence of entries, each 'T' + u32 length + UTF-8, 'N' + f64 or
 // 'D' + f64 (little endian). Decoding checks every bound and raises CorruptData.
 std::string EncodeValues(const ValueList& values);

@@ -86,29 +86,34 @@ NoteBodyStatements::NoteBodyStatements(const sql::Connection& db)
       files(db.prepare("SELECT file_id, name, kind, class, created, modified, size FROM files WHERE note_id = ? "
                        "ORDER BY file_id")) {}
 
-void ReadRawItems(NoteBodyStatements& statements, int64_t noteId, std::string& raw) {
-    auto& items = statements.items;
-    struct Reset {
-        sql::Statement& s;
-        ~Reset() { s.reset(); }
-    } reset{items};
-    items.bind(1, noteId);
-    size_t count = 0;
-    while (items.step()) {
-        AppendRawItem(raw, items.bytes(0), static_cast<uint32_t>(items.int64(1)), static_cast<uint32_t>(items.int64(2)),
-                      items.bytes(3));
-        ++count;
-    }
-    statements.itemsLastTime = count;
-}
-
-void LoadNoteFiles(NoteBodyStatements& statements, NoteData& note) {
+void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
+    note.items.clear();
     note.files.clear();
-    auto& files = statements.files;
+    // The statements are reset on every way out, so they can serve the next note.
     struct Reset {
-        sql::Statement& s;
-        ~Reset() { s.reset(); }
-    } reset{files};
+        NoteBodyStatements& s;
+        ~Reset() {
+            s.items.reset();
+            s.files.reset();
+        }
+    } reset{statements};
+    auto& items = statements.items;
+    items.bind(1, note.noteId);
+    // Notes of one database mostly hold alike items: room for as many as the last one had.
+    note.items.reserve(statements.itemsLastTime);
+    while (items.step()) {
+        ItemData item;
+        item.name = Utf8ToUtf16(items.bytes(0));
+        item.type = static_cast<int32_t>(items.int64(1));
+        item.flags = static_cast<uint32_t>(items.int64(2));
+        if (item.type == item_type::kRichText)
+            item.richText = items.text(3);
+        else
+            item.values = DecodeValues(items.bytes(3));
+        note.items.push_back(std::move(item));
+    }
+    statements.itemsLastTime = note.items.size();
+    auto& files = statements.files;
     files.bind(1, note.noteId);
     while (files.step()) {
         FileData file;
@@ -121,13 +126,6 @@ void LoadNoteFiles(NoteBodyStatements& statements, NoteData& note) {
         file.size = files.int64(6);
         note.files.push_back(std::move(file));
     }
-}
-
-void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
-    std::string raw;
-    ReadRawItems(statements, note.noteId, raw);
-    DecodeRawItems(raw, statements.itemsLastTime, note.items);
-    LoadNoteFiles(statements, note);
 }
 
 void LoadNoteBody(const sql::Connection& db, NoteData& note) {

@@ -47,14 +47,9 @@ struct NoteBodyStatements {
     explicit NoteBodyStatements(const sql::Connection& db);
     sql::Statement items;
     sql::Statement files;
-    size_t itemsLastTime = 0; // how many items the note read last had
+    size_t itemsLastTime = 0; // items of the note read last
 };
 void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
-// Appends a note's items, undecoded (AppendRawItem), to raw, so that many notes can be read in
-// one go and each decoded only when it is needed.
-void ReadRawItems(NoteBodyStatements& statements, int64_t noteId, std::string& raw);
-// The descriptions of a note's files (without their bytes), by note.noteId.
-void LoadNoteFiles(NoteBodyStatements& statements, NoteData& note);
 // Reads a note by id with its header; nothing when there is no such note.
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
 // The bytes of a stored file.

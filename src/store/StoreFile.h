@@ -128,51 +128,33 @@ struct ViewWindow {
     // The items and files of the window's notes, read together (in one read transaction) when the
     // first of them is asked for: a walk that reads every document then costs a few locks of the
     // file per window, not several per document. Each body is handed out once.
-    // Each body as read: its items undecoded in rawItems, its files. By place in rows.
-    struct Body {
-        bool present = false;
-        size_t begin = 0, end = 0, items = 0; // its span of rawItems, and how many items it holds
-        std::vector<FileData> files;
-    };
-    std::vector<Body> bodies;
-    std::string rawItems;
+    std::unordered_map<int64_t, NoteData> bodies;
     bool bodiesRead = false;
 
-    // Raises CorruptData for a note whose items cannot be decoded.
     std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
         if (!bodiesRead && find(position)) {
             bodiesRead = true;
-            bodies.assign(rows.size(), {});
-            rawItems.clear();
             ReadTransaction transaction(file);
             for (size_t i = static_cast<size_t>(position - rows.front().position); i < rows.size(); ++i) {
-                Body& body = bodies[i];
-                body.begin = rawItems.size();
-                ReadRawItems(file.noteBody, rows[i].header.noteId, rawItems);
-                body.end = rawItems.size();
-                body.items = file.noteBody.itemsLastTime;
-                NoteData files;
-                files.noteId = rows[i].header.noteId;
-                LoadNoteFiles(file.noteBody, files);
-                body.files = std::move(files.files);
-                body.present = true;
+                NoteData body;
+                body.noteId = rows[i].header.noteId;
+                try {
+                    LoadNoteBody(file.noteBody, body);
+                } catch (const CorruptData&) {
+                    continue; // read alone when asked for: the error is its own, not its neighbours'
+                } catch (const sql::Error&) {
+                    continue;
+                }
+                bodies.emplace(body.noteId, std::move(body));
             }
             transaction.commit();
         }
-        if (!bodiesRead || rows.empty() || position < rows.front().position)
+        const auto found = bodies.find(noteId);
+        if (found == bodies.end())
             return std::nullopt;
-        const auto at = static_cast<size_t>(position - rows.front().position);
-        if (at >= bodies.size() || !bodies[at].present || rows[at].header.noteId != noteId)
-            return std::nullopt;
-        // Decoded only now, one note at a time: its memory is taken and given back with the
-        // document, not for the whole window at once.
-        Body& body = bodies[at];
-        body.present = false;
-        NoteData note;
-        note.noteId = noteId;
-        DecodeRawItems(std::string_view(rawItems).substr(body.begin, body.end - body.begin), body.items, note.items);
-        note.files = std::move(body.files);
-        return note;
+        NoteData body = std::move(found->second);
+        bodies.erase(found);
+        return body;
     }
 };
 
