@@ -135,7 +135,9 @@ struct ViewWindow {
         if (!bodiesRead && find(position)) {
             bodiesRead = true;
             ReadTransaction transaction(file);
-            for (size_t i = static_cast<size_t>(position - rows.front().position); i < rows.size(); ++i) {
+            const auto first = static_cast<size_t>(position - rows.front().position);
+            bodies.reserve(rows.size() - first); // buckets made once, not grown step by step
+            for (size_t i = first; i < rows.size(); ++i) {
                 NoteData body;
                 body.noteId = rows[i].header.noteId;
                 try {
