@@ -81,7 +81,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             }
             c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        if (!valid || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        // An overlong form (a character written in more bytes than it needs, such as C0 8A for a
+        // line feed) is not UTF-8: read as it is, it would smuggle in characters the text's
+        // checks never saw.
+        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
             *o++ = u'\uFFFD';
             ++i;
             continue;

@@ -15,5 +15,13 @@ TEST(Variant, TypedAccessOfTheWrongKindIsATypeMismatch) {
 TEST(Utf, RoundTripsAndReplacesWhatCannotBeConverted) {
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(u"张伟 😀 a")), u"张伟 😀 a");
     EXPECT_EQ(Utf8ToUtf16("\xff\xfe"), u"\uFFFD\uFFFD");
+    // Overlong forms hide a line feed, a slash and a letter: never read as those characters.
+    EXPECT_EQ(Utf8ToUtf16("a\xC0\x8A"
+                          "b"),
+              u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xF0\x80\x81\x81"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"), u"\u0080\u0800\U00010000")
+        << "the least of each length";
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "a lone surrogate";
 }
