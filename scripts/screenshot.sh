@@ -111,24 +111,24 @@ if [ "$what" = export ] || [ "$what" = missing ]; then
     xdotool key Return
     sleep 8
 fi
+# Opens a database file through the toolbar's "打开文件" and its file dialog (win: the window).
+open_file() {
+    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
+    xdotool mousemove --window "$win" 105 45 click 1
+    sleep 2
+    xdotool type "$1"
+    xdotool key Return
+}
 if [ "$what" = locked ]; then
     file="$ROOT/demo/data/names.nsf"
     flock -s "$file" sleep 30 &
     holder=$!
-    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
-    xdotool mousemove --window "$win" 105 45 click 1 # the toolbar's "打开文件"
-    sleep 2
-    xdotool type "$file"
-    xdotool key Return
+    open_file "$file"
     sleep 2
     kill $holder 2>/dev/null || true
 fi
 case "$what" in nsf*)
-    win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
-    xdotool mousemove --window "$win" 105 45 click 1 # the toolbar's "打开文件"
-    sleep 2
-    xdotool type "$ROOT/../shared/data/nsf/sample.nsf"
-    xdotool key Return
+    open_file "$ROOT/../shared/data/nsf/sample.nsf"
     sleep 4
     if [ "$what" != nsffile ]; then
         xdotool key Return # the message on what could not be read
