@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <span>
 
 namespace store {
 
@@ -84,47 +85,147 @@ std::vector<ViewDef> LoadViews(const sql::Connection& db) {
 NoteBodyStatements::NoteBodyStatements(const sql::Connection& db)
     : items(db.prepare("SELECT name, type, flags, value FROM items WHERE note_id = ? ORDER BY seq")),
       files(db.prepare("SELECT file_id, name, kind, class, created, modified, size FROM files WHERE note_id = ? "
-                       "ORDER BY file_id")) {}
+                       "ORDER BY file_id")),
+      itemsOfRun(db.prepare("SELECT note_id, name, type, flags, value FROM items WHERE note_id BETWEEN ? AND ? "
+                            "ORDER BY note_id, seq")),
+      filesOfRun(db.prepare("SELECT note_id, file_id, name, kind, class, created, modified, size FROM files "
+                            "WHERE note_id BETWEEN ? AND ? ORDER BY note_id, file_id")) {}
+
+namespace {
+
+// Statements are reset on every way out, so they can serve the next note.
+struct ResetOnExit {
+    sql::Statement& a;
+    sql::Statement& b;
+    ~ResetOnExit() {
+        a.reset();
+        b.reset();
+    }
+};
+
+// Adds to note the item of the row whose name, type, flags and value start at column first.
+void ReadItemRow(const sql::Statement& row, int first, NoteBodyStatements& statements, NoteData& note) {
+    // Notes of one database mostly hold alike items: room for as many as the last one had.
+    if (note.items.empty())
+        note.items.reserve(statements.itemsLastTime);
+    ItemData& item = note.items.emplace_back();
+    // ... and mostly name them alike and in the same order: a name that is the last note's at
+    // this place is taken as already decoded.
+    auto& names = statements.namesLastTime;
+    const size_t at = note.items.size() - 1;
+    const std::string_view name = row.bytes(first);
+    if (at < names.size() && names[at].first == name) {
+        item.name = names[at].second;
+    } else {
+        item.name = Utf8ToUtf16(name);
+        if (at < names.size())
+            names[at] = {std::string(name), item.name};
+        else if (at < NoteBodyStatements::kNamesRemembered)
+            names.emplace_back(std::string(name), item.name);
+    }
+    item.type = static_cast<int32_t>(row.int64(first + 1));
+    item.flags = static_cast<uint32_t>(row.int64(first + 2));
+    if (item.type == item_type::kRichText)
+        item.richText = row.text(first + 3);
+    else
+        item.values = DecodeValues(row.bytes(first + 3));
+    statements.itemsLastTime = note.items.size();
+}
+
+// Adds to note the file description of the row that starts at column first.
+void ReadFileRow(const sql::Statement& row, int first, NoteData& note) {
+    FileData& file = note.files.emplace_back();
+    file.fileId = row.int64(first);
+    file.name = Utf8ToUtf16(row.bytes(first + 1));
+    file.kind = static_cast<int32_t>(row.int64(first + 2));
+    file.objectClass = Utf8ToUtf16(row.bytes(first + 3));
+    file.created = row.real(first + 4);
+    file.modified = row.real(first + 5);
+    file.size = row.int64(first + 6);
+}
+
+// Reads the bodies of a run of notes with ids close together (ascending) by one scan of the items
+// and one of the files; rows of notes between them that were not asked for are passed over.
+void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
+             std::unordered_map<int64_t, NoteData>& into) {
+    std::vector<NoteData*> bodies;
+    bodies.reserve(ids.size());
+    for (const int64_t id : ids) {
+        NoteData& body = into[id];
+        body = NoteData();
+        body.noteId = id;
+        bodies.push_back(&body);
+    }
+    std::vector<bool> damaged(ids.size());
+    const auto place = [&](int64_t id) -> std::optional<size_t> {
+        const auto found = std::lower_bound(ids.begin(), ids.end(), id);
+        if (found == ids.end() || *found != id)
+            return std::nullopt;
+        return static_cast<size_t>(found - ids.begin());
+    };
+    try {
+        ResetOnExit reset{statements.itemsOfRun, statements.filesOfRun};
+        statements.itemsOfRun.bind(1, ids.front()).bind(2, ids.back());
+        while (statements.itemsOfRun.step()) {
+            const auto at = place(statements.itemsOfRun.int64(0));
+            if (!at || damaged[*at])
+                continue;
+            try {
+                ReadItemRow(statements.itemsOfRun, 1, statements, *bodies[*at]);
+            } catch (const CorruptData&) {
+                damaged[*at] = true;
+            }
+        }
+        statements.filesOfRun.bind(1, ids.front()).bind(2, ids.back());
+        while (statements.filesOfRun.step())
+            if (const auto at = place(statements.filesOfRun.int64(0)); at && !damaged[*at])
+                ReadFileRow(statements.filesOfRun, 1, *bodies[*at]);
+    } catch (const sql::Error&) {
+        std::fill(damaged.begin(), damaged.end(), true);
+    }
+    for (size_t i = 0; i < ids.size(); ++i)
+        if (damaged[i])
+            into.erase(ids[i]);
+}
+
+} // namespace
 
 void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
     note.items.clear();
     note.files.clear();
-    // The statements are reset on every way out, so they can serve the next note.
-    struct Reset {
-        NoteBodyStatements& s;
-        ~Reset() {
-            s.items.reset();
-            s.files.reset();
+    ResetOnExit reset{statements.items, statements.files};
+    statements.items.bind(1, note.noteId);
+    while (statements.items.step())
+        ReadItemRow(statements.items, 0, statements, note);
+    statements.files.bind(1, note.noteId);
+    while (statements.files.step())
+        ReadFileRow(statements.files, 0, note);
+}
+
+void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds,
+                    std::unordered_map<int64_t, NoteData>& into) {
+    // A note in the middle of a run costs no search of its own; a note apart from the rest (in a
+    // view sorted by something else) is read by itself. Runs may pass over one note between.
+    constexpr int64_t kMostApart = 2;
+    std::sort(noteIds.begin(), noteIds.end());
+    noteIds.erase(std::unique(noteIds.begin(), noteIds.end()), noteIds.end());
+    for (size_t first = 0, end = 0; first < noteIds.size(); first = end) {
+        for (end = first + 1; end < noteIds.size() && noteIds[end] - noteIds[end - 1] <= kMostApart;)
+            ++end;
+        if (end - first > 1) {
+            LoadRun(statements, std::span(noteIds).subspan(first, end - first), into);
+            continue;
         }
-    } reset{statements};
-    auto& items = statements.items;
-    items.bind(1, note.noteId);
-    // Notes of one database mostly hold alike items: room for as many as the last one had.
-    note.items.reserve(statements.itemsLastTime);
-    while (items.step()) {
-        ItemData item;
-        item.name = Utf8ToUtf16(items.bytes(0));
-        item.type = static_cast<int32_t>(items.int64(1));
-        item.flags = static_cast<uint32_t>(items.int64(2));
-        if (item.type == item_type::kRichText)
-            item.richText = items.text(3);
-        else
-            item.values = DecodeValues(items.bytes(3));
-        note.items.push_back(std::move(item));
-    }
-    statements.itemsLastTime = note.items.size();
-    auto& files = statements.files;
-    files.bind(1, note.noteId);
-    while (files.step()) {
-        FileData file;
-        file.fileId = files.int64(0);
-        file.name = Utf8ToUtf16(files.bytes(1));
-        file.kind = static_cast<int32_t>(files.int64(2));
-        file.objectClass = Utf8ToUtf16(files.bytes(3));
-        file.created = files.real(4);
-        file.modified = files.real(5);
-        file.size = files.int64(6);
-        note.files.push_back(std::move(file));
+        NoteData body;
+        body.noteId = noteIds[first];
+        try {
+            LoadNoteBody(statements, body);
+        } catch (const CorruptData&) {
+            continue;
+        } catch (const sql::Error&) {
+            continue;
+        }
+        into[body.noteId] = std::move(body);
     }
 }
 

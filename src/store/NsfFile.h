@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace store {
@@ -47,9 +48,18 @@ struct NoteBodyStatements {
     explicit NoteBodyStatements(const sql::Connection& db);
     sql::Statement items;
     sql::Statement files;
-    size_t itemsLastTime = 0; // items of the note read last
+    sql::Statement itemsOfRun, filesOfRun; // the same for notes with ids in a range
+    size_t itemsLastTime = 0;              // items of the note read last
+    // The item names of the notes read before, by place: UTF-8 as stored and decoded.
+    static constexpr size_t kNamesRemembered = 256;
+    std::vector<std::pair<std::string, std::u16string>> namesLastTime;
 };
 void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
+// Reads the bodies of several notes into `into`, by id. A note whose stored bytes do not decode
+// (or whose read fails) is left out, so that reading it alone raises its own error and not its
+// neighbours'.
+void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds,
+                    std::unordered_map<int64_t, NoteData>& into);
 // Reads a note by id with its header; nothing when there is no such note.
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
 // The bytes of a stored file.

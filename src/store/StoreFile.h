@@ -136,19 +136,12 @@ struct ViewWindow {
             bodiesRead = true;
             ReadTransaction transaction(file);
             const auto first = static_cast<size_t>(position - rows.front().position);
-            bodies.reserve(rows.size() - first); // buckets made once, not grown step by step
-            for (size_t i = first; i < rows.size(); ++i) {
-                NoteData body;
-                body.noteId = rows[i].header.noteId;
-                try {
-                    LoadNoteBody(file.noteBody, body);
-                } catch (const CorruptData&) {
-                    continue; // read alone when asked for: the error is its own, not its neighbours'
-                } catch (const sql::Error&) {
-                    continue;
-                }
-                bodies.emplace(body.noteId, std::move(body));
-            }
+            std::vector<int64_t> ids;
+            ids.reserve(rows.size() - first);
+            for (size_t i = first; i < rows.size(); ++i)
+                ids.push_back(rows[i].header.noteId);
+            bodies.reserve(ids.size()); // buckets made once, not grown step by step
+            LoadNoteBodies(file.noteBody, std::move(ids), bodies);
             transaction.commit();
         }
         const auto found = bodies.find(noteId);

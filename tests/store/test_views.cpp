@@ -157,6 +157,53 @@ TEST_F(ViewTest, NthAndNextAtTheEnds) {
     EXPECT_FALSE(ErrorOf([&] { view->GetNextDocument(nullptr); }).empty());
 }
 
+TEST_F(ViewTest, WalkingGivesEachDocumentItsOwnItemsAndFiles) {
+    // Documents read together are read by runs of close note ids (passing over notes between
+    // that the view leaves out) or one by one; either way each gets its own items and files, and
+    // a damaged one fails alone.
+    std::vector<store::NoteData> notes;
+    for (int i = 0; i < 60; ++i) {
+        const bool left = i % 4 == 1 || (i >= 20 && i < 26) || (i > 44 && i % 4 != 0);
+        auto note = Doc(u"n" + Utf8ToUtf16(std::to_string(i)), i, left ? u"Left" : u"Memo");
+        if (i % 3 == 0)
+            note.files.push_back(FileObject(u"f" + Utf8ToUtf16(std::to_string(i)) + u".txt", "x"));
+        notes.push_back(std::move(note));
+    }
+    makeDb("w.nsf",
+           {View(u"Natural", u"", u"SELECT Form = \"Memo\"", {Column(u"Name", u"Name")}),
+            View(u"Sorted", u"", u"SELECT Form = \"Memo\"", {Column(u"Amount", u"Amount", kDescending)})},
+           std::move(notes));
+    {
+        store::sql::Connection db(dataDir / "w.nsf", store::sql::Connection::Mode::ReadWrite);
+        db.exec("UPDATE items SET value = x'54FFFFFF7F' WHERE name = 'Name' AND note_id = "
+                "(SELECT note_id FROM items WHERE name = 'Amount' AND value = (SELECT value FROM items "
+                "WHERE name = 'Amount' LIMIT 1 OFFSET 12))");
+        db.exec("UPDATE items SET value = x'54FFFFFF7F' WHERE name = 'Name' AND note_id = "
+                "(SELECT note_id FROM items WHERE name = 'Amount' AND value = (SELECT value FROM items "
+                "WHERE name = 'Amount' LIMIT 1 OFFSET 48))");
+    }
+    auto database = openLocal("w.nsf");
+    for (const auto* name : {u"Natural", u"Sorted"}) {
+        auto view = database->GetView(name);
+        int documents = 0, damaged = 0, sum = 0;
+        for (auto doc = view->GetNthDocument(1); doc; doc = view->GetNextDocument(doc), ++documents) {
+            if (OleErrorCode([&] { doc->HasEmbedded(); }) != 0) {
+                ++damaged;
+                continue;
+            }
+            const int i = static_cast<int>(doc->GetItemValue(u"Amount").asArray().at(0).asNumber());
+            const std::u16string number = Utf8ToUtf16(std::to_string(i));
+            sum += i;
+            EXPECT_EQ(doc->GetItemValue(u"Name").asArray().at(0).asText(), u"n" + number);
+            EXPECT_EQ(doc->HasEmbedded(), i % 3 == 0) << i;
+            EXPECT_EQ(doc->GetAttachment(u"f" + number + u".txt") != nullptr, i % 3 == 0) << i;
+        }
+        EXPECT_EQ(documents, 33);
+        EXPECT_EQ(damaged, 2);
+        EXPECT_EQ(sum, 826 - 12 - 48); // 0 to 44 but for 1, 5, 9, ... and 20 to 25, then 48, 52, 56
+    }
+}
+
 TEST_F(ViewTest, ColumnValuesOnePerColumnWithArraysForMultipleValues) {
     makeDb("a.nsf",
            {View(u"V", u"", u"SELECT @All",
