@@ -192,25 +192,6 @@ std::u16string FoldCase(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toCaseFolded().toStdU16String();
 }
 
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x == y)
-            continue;
-        if (x >= 0x80 || y >= 0x80)
-            return FoldCase(a) == FoldCase(b);
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x - u'A' + u'a');
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<char16_t>(y - u'A' + u'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 std::u16string AbbreviateName(std::u16string_view name) {
     // Only a canonical name (its first component has a keyword) is abbreviated.
     std::u16string out;

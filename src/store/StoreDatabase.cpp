@@ -105,6 +105,7 @@ private:
         ReadTransaction transaction(*m_file);
         auto& stmt = m_file->entriesFrom;
         stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
+        window.rows.reserve(ViewWindow::kRows);
         while (stmt.step()) {
             ViewWindow::Row row;
             row.position = stmt.int64(0);
