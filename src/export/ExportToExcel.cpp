@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
 namespace {
@@ -290,7 +291,7 @@ private:
         }
         try {
             // Every value of a multi-valued field, joined as a view column shows them.
-            text += JoinedValueText(fields.doc.GetItemValue(itemName));
+            text += JoinedValueText(fields.doc.GetItemValue(itemName), m_locale);
         } catch (const std::exception&) {
             // A value that cannot be read or converted adds nothing.
         }
@@ -355,6 +356,7 @@ private:
     FileQueue m_queue;                       // files from bytes at hand, made beside the reading
     std::vector<std::u16string> m_itemNames; // the header's names, as the server takes them
     int m_cellsSinceCheck = 0;
+    const QLocale m_locale; // numbers and dates as the user writes them; made once, not per cell
 };
 
 } // namespace
