@@ -39,14 +39,32 @@ bool IsLargePayload(QStringView text) {
     return bytes > kMinPayload;
 }
 
+// Which picture tags the text may hold: most documents have none, and one pass over the text's
+// '<' (a fast search for one character) tells, where a search for each tag would read it all
+// once per tag.
+struct TagsPresent {
+    bool gif = false;
+    bool jpeg = false;
+};
+
+TagsPresent PictureTagsIn(QStringView dxl) {
+    TagsPresent present;
+    for (qsizetype at = dxl.indexOf(QLatin1Char('<')); at >= 0 && !(present.gif && present.jpeg);
+         at = dxl.indexOf(QLatin1Char('<'), at + 1)) {
+        const QStringView rest = dxl.sliced(at);
+        present.gif = present.gif || rest.startsWith(QLatin1String("<gif"));
+        present.jpeg = present.jpeg || rest.startsWith(QLatin1String("<jpeg>"));
+    }
+    return present;
+}
+
 } // namespace
 
 void ScanDxlPictures(QStringView dxl, const PictureFound& write) {
     int counter = 0;
-    // Both GIF rows open with "<gif": one look spares the second scan of a text without them.
-    const bool hasGif = dxl.contains(QLatin1String("<gif"));
+    const TagsPresent present = PictureTagsIn(dxl);
     for (const PictureTag& tag : kTags) {
-        if (!hasGif && tag.open.startsWith(QLatin1String("<gif")))
+        if (!(tag.open.startsWith(QLatin1String("<gif")) ? present.gif : present.jpeg))
             continue;
         // The scan keeps a start position where the text before it counts as removed. Removing
         // up to the first four characters of a closing tag leaves a rest that matches no tag.
