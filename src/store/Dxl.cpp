@@ -258,7 +258,10 @@ std::string DocumentToDxl(const NoteData& note, const std::function<std::string(
            "</addedtofile></noteinfo>\n";
     // Files whose data is left out are as good as written already.
     std::vector<bool> fileWritten(note.files.size(), false);
-    if ((options.omitRichtextAttachments || options.omitMiscFileObjects) && !note.files.empty()) {
+    if (options.omitRichtextAttachments && options.omitMiscFileObjects) {
+        // Every file is left out: which ones the rich text refers to does not matter.
+        fileWritten.assign(note.files.size(), true);
+    } else if ((options.omitRichtextAttachments || options.omitMiscFileObjects) && !note.files.empty()) {
         std::vector<std::u16string> referred;
         for (const auto& item : note.items)
             if (item.type == item_type::kRichText)
