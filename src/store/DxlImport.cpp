@@ -515,8 +515,12 @@ std::string DescribeImport(const DxlImportReport& report) {
     std::string text = "imported " + std::to_string(report.documents) + " documents, " + std::to_string(report.items) +
                        " items, " + std::to_string(report.attachments) + " file objects, " +
                        std::to_string(report.pictures) + " pictures, " + std::to_string(report.views) + " views\n";
-    for (const auto& line : report.notes)
+    // One line for each note, whatever names it quotes: the lines are counted.
+    for (std::string line : report.notes) {
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         text += "  " + line + "\n";
+    }
     return text;
 }
 

@@ -58,8 +58,12 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     const auto upToDate = [&] {
         if (ReadSmallFile(keyFile) != key || !fs::is_regular_file(cached.file, ec))
             return false;
-        const QByteArray report = ReadSmallFile(cached.report);
-        cached.unread = static_cast<size_t>(std::max<qsizetype>(0, report.count('\n') - 1));
+        // The report's first line sums up; every further line is one thing not read. It is read
+        // whole: a file with many such things writes more than a key's worth of text.
+        QFile report(Text(cached.report));
+        if (!report.open(QIODevice::ReadOnly))
+            return false;
+        cached.unread = static_cast<size_t>(std::max<qsizetype>(0, report.readAll().count('\n') - 1));
         return true;
     };
     if (upToDate())

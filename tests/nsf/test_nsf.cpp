@@ -315,6 +315,13 @@ TEST(NsfImport, TheCacheIsReadAgainOnlyWhenTheFileChanges) {
     ASSERT_TRUE(QFile::resize(copy, 1000));
     EXPECT_THROW(store::CacheDominoDatabase(source, cache), store::DxlImportError);
     EXPECT_NO_THROW(store::OpenDatabaseFile(first.file));
+
+    // Read from the cache, a file tells as many things not read as when it was read: here more
+    // than a few kilobytes of report.
+    const fs::path many = Sample("sbtplayground.nsf");
+    const auto read = store::CacheDominoDatabase(many, cache);
+    ASSERT_GT(fs::file_size(read.report), 4096u);
+    EXPECT_EQ(store::CacheDominoDatabase(many, cache).unread, read.unread);
 }
 
 TEST(NsfReader, DamagedFilesGiveTheReadersErrorsOnly) {
