@@ -23,14 +23,29 @@ constexpr uint32_t kRows = 62500;
 constexpr uint32_t kColumns = 16;
 constexpr double kCells = double{kRows} * kColumns;
 
-// "R<row>C<column>" into buf, returning its length.
+// Puts the decimal digits of value at out; returns the end.
+template <typename Char> Char* Digits(Char* out, uint32_t value) {
+    char reversed[10];
+    int n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0)
+        *out++ = static_cast<Char>(reversed[--n]);
+    return out;
+}
+
+// "R<row>C<column>" into buf, returning its length. Written by hand: the texts are made in the
+// timed loop of every writer, and snprintf would cost about half of the time of the fastest.
 template <typename Char> size_t CellText(Char* buf, uint32_t row, uint32_t column) {
-    char digits[24];
-    const int n = std::snprintf(digits, sizeof digits, "R%uC%u", row, column);
-    for (int i = 0; i < n; ++i)
-        buf[i] = static_cast<Char>(digits[i]);
-    buf[n] = 0;
-    return static_cast<size_t>(n);
+    Char* out = buf;
+    *out++ = static_cast<Char>('R');
+    out = Digits(out, row);
+    *out++ = static_cast<Char>('C');
+    out = Digits(out, column);
+    *out = 0;
+    return static_cast<size_t>(out - buf);
 }
 
 struct Result {
