@@ -182,6 +182,11 @@ void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
                 ReadFileRow(statements.filesOfRun, 1, *bodies[*at]);
     } catch (const sql::Error&) {
         std::fill(damaged.begin(), damaged.end(), true);
+    } catch (...) {
+        // Out of memory, say: no body of the run is left half read.
+        for (const int64_t id : ids)
+            into.erase(id);
+        throw;
     }
     for (size_t i = 0; i < ids.size(); ++i)
         if (damaged[i])
