@@ -26,6 +26,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -242,7 +243,11 @@ struct Bench {
                 if (attachment.IsBound())
                     attachment.ExtractFile((folder + QStringLiteral("/附件.txt")).toStdU16String());
                 if (i % 10 == 0)
-                    ExtractRichTextPictures(session, doc, folder);
+                    ReadRichTextPictures(session, doc, [&](const QString& name, const QByteArray& bytes) {
+                        QFile file(folder + QLatin1Char('/') + name);
+                        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                            std::fprintf(stderr, "picture not written: %s\n", qPrintable(file.fileName()));
+                    });
             }
         });
 

@@ -4,9 +4,7 @@
 #include "access/ErrorMessage.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -106,20 +104,6 @@ void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, cons
         return;
     }
     ScanDxlPictures(QStringView(dxl), found);
-}
-
-void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
-                             const PictureFailed& failed) {
-    QDir().mkpath(folder);
-    const QDir dir(folder);
-    ReadRichTextPictures(
-        session, document,
-        [&](const QString& name, const QByteArray& bytes) {
-            QSaveFile file(dir.filePath(name));
-            if ((!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) && failed)
-                failed(name, file.errorString());
-        },
-        failed);
 }
 
 bool IsPictureFileName(const QString& fileName) {

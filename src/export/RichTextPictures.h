@@ -1,6 +1,6 @@
-// The pictures of a document's rich text, saved as files: the document is rendered as DXL and
-// the base64 payloads of its <gif> and <jpeg> elements are decoded and written, each as
-// "RTF域图片" + number + ".gif" or ".jpg", into the document's folder.
+// The pictures of a document's rich text: the document is rendered as DXL and the base64 payloads
+// of its <gif> and <jpeg> elements are decoded, each named "RTF域图片" + number + ".gif" or ".jpg"
+// for the document's folder.
 #pragma once
 
 #include <QByteArray>
@@ -18,14 +18,11 @@ using PictureFailed = std::function<void(const QString& fileName, const QString&
 // A picture found: its file name and its bytes.
 using PictureFound = std::function<void(const QString& fileName, const QByteArray& bytes)>;
 
-// Creates folder (with its parents) when missing and writes the document's pictures into it.
-// Only payloads longer than 2,500 characters are written; the number counts the pictures, from
-// 0, plain GIFs first, then GIFs converted from Notes bitmaps, then JPEGs, each in text order.
-// Never raises: each picture that cannot be written, or the document's DXL when it cannot be
-// read, is told to failed, and the work goes on with the next picture.
-void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const QString& folder,
-                             const PictureFailed& failed = {});
-// The same pictures, each given to found in number order rather than written.
+// Reads the document's pictures from its DXL and gives each to found. Only payloads longer than
+// 2,500 characters count; the number in a picture's name counts the pictures, from 0, plain GIFs
+// first, then GIFs converted from Notes bitmaps, then JPEGs, each in text order. Never raises:
+// when the document's DXL cannot be read, that is told to failed (under a name pattern standing
+// for all of its pictures).
 void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
                           const PictureFailed& failed = {});
 

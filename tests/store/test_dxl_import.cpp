@@ -102,8 +102,13 @@ TEST_F(DxlImportTest, AttachmentsAndPicturesComeOutAsTheyWentIn) {
     TNotesSession session(factory);
     TNotesDocument picture;
     picture.ConnectTo(First("picture.nsf"));
-    ExtractRichTextPictures(session, picture, QString::fromStdU16String(U16(m_root / "pictures")));
-    const QByteArray jpeg = ReadAll(QString::fromStdU16String(U16(m_root / "pictures" / "RTF域图片0.jpg")));
+    QStringList names;
+    QByteArray jpeg;
+    ReadRichTextPictures(session, picture, [&](const QString& name, const QByteArray& bytes) {
+        names << name;
+        jpeg = bytes;
+    });
+    EXPECT_EQ(names, QStringList{"RTF域图片0.jpg"});
     EXPECT_TRUE(jpeg.startsWith("\xFF\xD8\xFF") && jpeg.endsWith("\xFF\xD9")) << "a whole JPEG";
 }
 
