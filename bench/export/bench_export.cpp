@@ -243,7 +243,7 @@ struct Bench {
                 if (attachment.IsBound())
                     attachment.ExtractFile((folder + QStringLiteral("/附件.txt")).toStdU16String());
                 if (i % 10 == 0)
-                    ReadRichTextPictures(session, doc, [&](const QString& name, const QByteArray& bytes) {
+                    ExtractRichTextPictures(session, doc, [&](const QString& name, const QByteArray& bytes) {
                         QFile file(folder + QLatin1Char('/') + name);
                         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
                             std::fprintf(stderr, "picture not written: %s\n", qPrintable(file.fileName()));

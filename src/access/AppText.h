@@ -28,6 +28,12 @@ inline QString DominoFileUnread(qsizetype count, const QString& list) {
 }
 inline const QString kExportDone =
     QStringLiteral("您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为："); // then the folder
+// The first line of the completion message when not one attachment could be saved.
+inline const QString kExportDoneWorkbook = QStringLiteral("您好，数据导出完成，Excel文件为："); // then the workbook
+// A workbook that could not be saved, and why.
+inline QString WorkbookNotSaved(const QString& workbook, const QString& reason) {
+    return QStringLiteral("Excel文件未能保存：%1\n原因：%2").arg(workbook, reason);
+}
 } // namespace app_text
 
 // Follows the two messages of a failed component registration.

@@ -109,6 +109,7 @@ public:
 class TNotesEmbeddedObject : public TNotesWrapper<IEmbeddedObject> {
 public:
     std::u16string Name() { return Intf().Name(); }
+    int32_t Type() { return Intf().Type(); }
     void ExtractFile(const std::u16string& path) { Intf().ExtractFile(path); }
 };
 

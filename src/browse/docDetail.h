@@ -37,4 +37,7 @@ public:
     QFrame* Panel1;
     QTableWidget* StringGrid1;
     QPushButton* BitBtn1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 };

@@ -3,9 +3,16 @@
 #include "access/ErrorMessage.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
-#include <QSaveFile>
+
+MissingCounts CountMissing(const std::vector<MissingFile>& missing) {
+    MissingCounts counts;
+    for (const MissingFile& entry : missing)
+        ++(entry.cell ? counts.cells : counts.files);
+    return counts;
+}
 
 const QString& DocumentFiles::folder() {
     if (m_folder.isEmpty())
@@ -22,18 +29,35 @@ void DocumentFiles::fail(const QString& name, const QString& reason) {
     m_missing.push_back({m_documentId, name, reason});
 }
 
+void DocumentFiles::failCell(const QString& field, const QString& reason) {
+    m_missing.push_back({m_documentId, field, reason, true});
+}
+
+QString FolderFailedReason(const QString& cause) {
+    return QStringLiteral("无法创建文档的文件夹：") + cause;
+}
+
 void DocumentFiles::save() {
     if (m_names.isEmpty())
         return;
-    // A folder that cannot be made shows in each file's own failure.
-    QDir().mkpath(folder());
+    QString folderFailed;
+    try {
+        MakeFolder(folder());
+    } catch (const std::exception& error) {
+        folderFailed = FolderFailedReason(ExceptionMessage(error));
+    }
     const QStringList files = AssignFileNames(m_names, IsPictureFileName);
     const QDir dir(folder());
     for (qsizetype i = 0; i < files.size(); ++i) {
+        if (!folderFailed.isEmpty()) {
+            fail(m_names[i], folderFailed);
+            continue;
+        }
         try {
-            m_writers[static_cast<size_t>(i)](dir.filePath(files[i]));
+            if (m_writers[static_cast<size_t>(i)](dir.filePath(files[i])))
+                ++m_written;
         } catch (const std::exception& error) {
-            m_missing.push_back({m_documentId, m_names[i], ExceptionMessage(error)});
+            fail(m_names[i], ExceptionMessage(error));
         }
     }
     m_names.clear();
@@ -45,11 +69,13 @@ QString WriteMissingFileList(const QString& path, const std::vector<MissingFile>
     for (const MissingFile& file : missing) {
         QString reason = file.reason;
         reason.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        text +=
-            file.documentId + QLatin1Char('\t') + file.fileName + QLatin1Char('\t') + reason + QStringLiteral("\r\n");
+        text += file.documentId + QLatin1Char('\t') + (file.cell ? QStringLiteral("域：") : QString()) + file.fileName +
+                QLatin1Char('\t') + reason + QStringLiteral("\r\n");
     }
-    QSaveFile list(path);
-    if (!list.open(QIODevice::WriteOnly) || list.write("\xEF\xBB\xBF" + text.toUtf8()) < 0 || !list.commit())
-        return list.errorString();
+    try {
+        WriteThroughTemporary(path, "\xEF\xBB\xBF" + text.toUtf8());
+    } catch (const std::exception& error) {
+        return ExceptionMessage(error);
+    }
     return {};
 }

@@ -10,6 +10,7 @@
 #include "interfaces/SpreadsheetAutomation.h"
 #include "interfaces/Text.h"
 #include "platform/Progress.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -131,6 +132,9 @@ public:
         return missing;
     }
 
+    // The files written beside the workbook; call after takeMissing().
+    qsizetype filesWritten() const { return m_written + m_queue.written(); }
+
     // Writes the documents from doc on, one row each; ends early when the view has fewer.
     void WriteDocuments(TNotesView& view, TNotesDocument& doc, const QStringList& header) {
         const SheetLayout layout(m_format, m_docCount, header.size());
@@ -147,6 +151,16 @@ public:
     }
 
 private:
+    // What the fields of one document share: its pictures are written once, each embedded
+    // object once, and an attachment that rich text shows is the attachment already written.
+    struct DocumentFields {
+        TNotesDocument& doc;
+        DocumentFiles& files;
+        bool picturesWritten = false;
+        QSet<QString> objects;
+        QSet<QString> attachments; // the names the attachment step wrote, case-folded
+    };
+
     // The sheets of a block of documents, one per block of fields, each with its header row.
     void StartSheets(const SheetLayout& layout, const QStringList& header, int32_t rowBlock) {
         for (int32_t block = 0; block < layout.columnBlocks(); ++block) {
@@ -179,14 +193,14 @@ private:
         if (layout.columnBlocks() > 1)
             m_app.ActivateSheet(layout.sheet(rowBlock, 0));
         m_app.SetCellValue(row, 1, unidText);
-        DocumentFiles files(m_folder, unid, m_missing);
+        DocumentFiles files(m_folder, unid, m_missing, m_written);
+        DocumentFields fields{doc, files, false, {}, {}};
         if (doc.HasEmbedded())
-            AddAttachments(doc, files);
+            AddAttachments(fields);
         m_context.progress.SetWaitMsgText(m_exporting + QString::number(r + 1) + QLatin1Char('/') +
                                           QString::number(m_docCount));
         m_context.progress.SetWaitProgress(m_docCount, r + 1);
 
-        DocumentFields fields{doc, files, false, {}};
         bool counterShown = true;
         for (int32_t block = 0; block < layout.columnBlocks(); ++block) {
             if (block > 0) {
@@ -216,7 +230,9 @@ private:
     }
 
     // The document's attachments, each name as often as the document holds a file of it.
-    void AddAttachments(TNotesDocument& doc, DocumentFiles& files) {
+    void AddAttachments(DocumentFields& fields) {
+        TNotesDocument& doc = fields.doc;
+        DocumentFiles& files = fields.files;
         QStringList names;
         try {
             names = VariantArrayToTexts(
@@ -230,37 +246,30 @@ private:
             if (name.isEmpty())
                 continue; // the formula's answer for a document without attachments
             const int32_t n = ++seen[name.toCaseFolded()];
+            fields.attachments.insert(name.toCaseFolded());
             files.add(name, [document = doc.DefaultInterface(), name, n](const QString& path) {
                 TNotesDocument owner;
                 owner.ConnectTo(document);
                 TNotesEmbeddedObject attachment;
                 attachment.ConnectTo(owner.GetNthAttachment(name.toStdU16String(), n));
                 if (!attachment.IsBound())
-                    throw std::runtime_error(n > 1
-                                                 ? "the server gives only the first of several attachments of this name"
-                                                 : "the document has no attachment of this name");
-                attachment.ExtractFile(path.toStdU16String());
+                    throw std::runtime_error(n > 1 ? "服务器只给出同名附件中的第一个" : "文档中没有这个名字的附件");
+                WriteThroughTemporary(
+                    path, [&](const QString& temporary) { attachment.ExtractFile(temporary.toStdU16String()); });
+                return true;
             });
         }
     }
 
-    // What the fields of one document share: its pictures are written once, each embedded
-    // object once.
-    struct DocumentFields {
-        TNotesDocument& doc;
-        DocumentFiles& files;
-        bool picturesWritten = false;
-        QSet<QString> objects;
-    };
-
     // The cell of field name: cut to what a cell holds, the whole text going to a file.
     QString CellText(DocumentFields& fields, const QString& name, const std::u16string& itemName) {
-        QString text = FieldText(fields, itemName);
+        QString text = FieldText(fields, name, itemName);
         if (text.size() > kMaxCellText) {
             const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8(); // marked UTF-8, so every editor reads it right
             const QString fileName = name + QStringLiteral(".txt");
             fields.files.add(fileName, [this, bytes, fileName, id = fields.files.documentId()](const QString& path) {
                 m_queue.write(path, bytes, {id, fileName, {}}, m_missing.size());
+                return false; // the queue counts it
             });
             text.truncate(text[kMaxCellText - 1].isHighSurrogate() ? kMaxCellText - 1 : kMaxCellText);
         }
@@ -269,11 +278,15 @@ private:
 
     // The text of field name: for rich text its formatted text (its pictures and embedded
     // objects go to the document's folder), for other fields the texts of its values joined.
-    QString FieldText(DocumentFields& fields, const std::u16string& itemName) {
+    // A field the document lacks gives an empty cell; one that cannot be read keeps the text read
+    // so far and is listed.
+    QString FieldText(DocumentFields& fields, const QString& name, const std::u16string& itemName) {
         QString text;
         try {
             TNotesItem item;
             item.ConnectTo(fields.doc.GetFirstItem(itemName));
+            if (!item.IsBound())
+                return text;
             if (item.Type() == item_type::kRichText) {
                 TNotesRichTextItem rich;
                 rich.ConnectToItem(fields.doc.GetFirstItem(itemName));
@@ -286,14 +299,10 @@ private:
                 AddEmbeddedObjects(rich, fields);
                 return text; // its value is the same text again, unformatted
             }
-        } catch (const std::exception&) {
-            // The text keeps what it held.
-        }
-        try {
             // Every value of a multi-valued field, joined as a view column shows them.
             text += JoinedValueText(fields.doc.GetItemValue(itemName), m_locale);
-        } catch (const std::exception&) {
-            // A value that cannot be read or converted adds nothing.
+        } catch (const std::exception& error) {
+            fields.files.failCell(name, ExceptionMessage(error));
         }
         return text;
     }
@@ -305,12 +314,25 @@ private:
         m_queue.makeFolder(folder);
         const QDir dir(folder);
         const QString id = fields.files.documentId();
-        ReadRichTextPictures(
+        ExtractRichTextPictures(
             m_context.session, fields.doc,
             [&](const QString& name, const QByteArray& bytes) {
                 m_queue.write(dir.filePath(name), bytes, {id, name, {}}, m_missing.size());
             },
             [&fields](const QString& file, const QString& reason) { fields.files.fail(file, reason); });
+    }
+
+    // Whether an object of rich text is an attachment the attachment step writes: rich text
+    // shows a document's attachments among its objects, and the same file is written once.
+    static bool IsWrittenAttachment(const std::shared_ptr<IEmbeddedObject>& object, const QString& name,
+                                    const DocumentFields& fields) {
+        if (!object || !fields.attachments.contains(name.toCaseFolded()))
+            return false;
+        try {
+            return object->Type() == embed_type::kAttachment;
+        } catch (const std::exception&) {
+            return false; // of a kind not known: written as an object of its own
+        }
     }
 
     static void AddEmbeddedObjects(TNotesRichTextItem& rich, DocumentFields& fields) {
@@ -336,10 +358,14 @@ private:
                 fields.files.fail(name, ExceptionMessage(error));
                 continue;
             }
+            if (IsWrittenAttachment(object, name, fields))
+                continue;
             fields.files.add(name, [object](const QString& path) {
                 TNotesEmbeddedObject file;
                 file.ConnectTo(object);
-                file.ExtractFile(path.toStdU16String());
+                WriteThroughTemporary(path,
+                                      [&](const QString& temporary) { file.ExtractFile(temporary.toStdU16String()); });
+                return true;
             });
         }
     }
@@ -353,6 +379,7 @@ private:
     QString m_exporting;
     QElapsedTimer m_events;
     std::vector<MissingFile> m_missing;      // those met on this thread
+    qsizetype m_written = 0;                 // files written on this thread
     FileQueue m_queue;                       // files from bytes at hand, made beside the reading
     std::vector<std::u16string> m_itemNames; // the header's names, as the server takes them
     int m_cellsSinceCheck = 0;
@@ -393,18 +420,26 @@ QString MissingFileListPath(const QString& workbook) {
 
 namespace {
 
-// The line a message gains when files could not be saved: how many, and where their list is.
-QString MissingFilesLine(const QString& workbook, ExportResult& result) {
+// The lines of the completion message after its first: how many files could not be saved and
+// how many cells not read, and where their list is; empty when nothing is missing.
+QString MissingLines(const QString& workbook, ExportResult& result, bool noFileWritten) {
     if (result.missing.empty())
         return {};
+    const MissingCounts counts = CountMissing(result.missing);
+    QStringList parts;
+    if (counts.files > 0)
+        parts << (noFileWritten ? QStringLiteral("附件文档一个也未能保存（共%1个文件）")
+                                : QStringLiteral("有%1个文件未能保存"))
+                     .arg(counts.files);
+    if (counts.cells > 0)
+        parts << QStringLiteral("有%1个单元格的内容未能读取").arg(counts.cells);
     const QString list = MissingFileListPath(workbook);
     const QString error = WriteMissingFileList(list, result.missing);
-    const QString count = QString::number(result.missing.size());
     if (!error.isEmpty())
-        return QStringLiteral("\n有%1个文件未能保存，它们的清单也无法写入%2：%3")
-            .arg(count, QDir::toNativeSeparators(list), error);
+        return QStringLiteral("\n%1，它们的清单也无法写入%2：%3")
+            .arg(parts.join(QStringLiteral("，")), QDir::toNativeSeparators(list), error);
     result.missingList = list;
-    return QStringLiteral("\n有%1个文件未能保存，清单见：%2").arg(count, QDir::toNativeSeparators(list));
+    return QStringLiteral("\n%1，清单见：%2").arg(parts.join(QStringLiteral("，")), QDir::toNativeSeparators(list));
 }
 
 // The part of a chosen name after its folder (either separator).
@@ -453,11 +488,12 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     // it was written is saved (a failing save is told too), the application quits.
     const auto fail = [&](const QString& prefix, const std::exception& error) {
         result.missing = exporter.takeMissing();
-        ShowMessage(context.prompter, prefix + ExceptionMessage(error) + MissingFilesLine(workbook, result));
+        ShowMessage(context.prompter, prefix + ExceptionMessage(error) + MissingLines(workbook, result, false));
         try {
             app->SaveActiveWorkbookAs(workbook.toStdU16String());
         } catch (const std::exception& saveError) {
-            ShowMessage(context.prompter, app_text::kDocumentError + ExceptionMessage(saveError));
+            ShowMessage(context.prompter,
+                        app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(saveError)));
         }
         return result;
     };
@@ -479,15 +515,20 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     try {
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
     } catch (const std::exception& error) {
-        ShowMessage(context.prompter, app_text::kDocumentError + ExceptionMessage(error));
+        ShowMessage(context.prompter,
+                    app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
         result.missing = exporter.takeMissing();
         return result;
     }
     result.missing = exporter.takeMissing();
     app.Quit();
     context.progress.CloseWaitMsg();
-    const QString missingLine = MissingFilesLine(workbook, result);
-    ShowMessage(context.prompter, app_text::kExportDone + QDir::toNativeSeparators(folder) + missingLine);
+    // The message names the attachment folder only when it holds what was written there.
+    const bool noFileWritten = exporter.filesWritten() == 0 && CountMissing(result.missing).files > 0;
+    const QString missingLines = MissingLines(workbook, result, noFileWritten);
+    ShowMessage(context.prompter, (noFileWritten ? app_text::kExportDoneWorkbook + QDir::toNativeSeparators(workbook)
+                                                 : app_text::kExportDone + QDir::toNativeSeparators(folder)) +
+                                      missingLines);
     result.completed = true;
     return result;
 }

@@ -1,13 +1,20 @@
 #include "export/FileQueue.h"
 
-#include <QDir>
-#include <QSaveFile>
+#include "access/ErrorMessage.h"
+#include "platform/WholeFile.h"
+
+#include <QFileInfo>
 
 namespace {
 constexpr size_t kBatch = 64; // tasks gathered before the thread is woken
 } // namespace
 
-FileQueue::FileQueue(qsizetype maxPendingBytes) : m_maxPendingBytes(maxPendingBytes), m_thread([this] { run(); }) {}
+FileQueue::FileQueue(qsizetype maxPendingBytes, Writer writeFile)
+    : m_maxPendingBytes(maxPendingBytes),
+      m_writeFile(writeFile ? std::move(writeFile) : Writer([](const QString& path, const QByteArray& bytes) {
+          WriteThroughTemporary(path, bytes);
+      })),
+      m_thread([this] { run(); }) {}
 
 FileQueue::~FileQueue() {
     {
@@ -76,26 +83,61 @@ void FileQueue::run() {
         lock.unlock();
 
         qsizetype done = 0;
+        qsizetype written = 0;
         std::vector<std::pair<uint64_t, MissingFile>> failed;
+        failed.reserve(batch.size()); // before the files: no failure is lost for want of memory after them
         for (Task& task : batch) {
             done += task.bytes.size();
-            if (task.folder) {
-                QDir().mkpath(task.path);
+            QString reason = make(task);
+            if (task.folder)
+                continue;
+            if (reason.isEmpty()) {
+                ++written;
                 continue;
             }
-            QSaveFile file(task.path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(task.bytes) != task.bytes.size() || !file.commit()) {
-                task.ifFailed.reason = file.errorString();
-                failed.emplace_back(task.order, std::move(task.ifFailed));
-            }
+            task.ifFailed.reason = std::move(reason);
+            failed.emplace_back(task.order, std::move(task.ifFailed));
         }
         batch.clear();
 
         lock.lock();
         m_pendingBytes -= done;
+        m_written += written;
         for (auto& entry : failed)
             m_failed.push_back(std::move(entry));
         if (m_waiting > 0)
             m_changed.notify_all();
+    }
+}
+
+QString FileQueue::make(const Task& task) noexcept {
+    try {
+        return tryMake(task);
+    } catch (...) {
+        return QStringLiteral("内存不足"); // what remains when even the reason cannot be told
+    }
+}
+
+QString FileQueue::tryMake(const Task& task) {
+    try {
+        if (task.folder) {
+            try {
+                MakeFolder(task.path);
+            } catch (const std::exception& error) {
+                m_failedFolders.insert(task.path, FolderFailedReason(ExceptionMessage(error)));
+            }
+            return {};
+        }
+        if (const auto folder = m_failedFolders.constFind(QFileInfo(task.path).path());
+            folder != m_failedFolders.cend())
+            return *folder;
+        m_writeFile(task.path, task.bytes);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("内存不足");
+    } catch (const std::exception& error) {
+        return ExceptionMessage(error);
+    } catch (...) {
+        return QStringLiteral("未知错误");
     }
 }

@@ -1,31 +1,38 @@
 // Folders and files an export writes from bytes it already holds (pictures, whole long texts),
-// made on a thread of their own while the export reads on. They are made in the order given; each
-// file that cannot be written is kept, with its place in the export's order of files, for the
-// list of missing files.
+// made on a thread of their own while the export reads on. They are made in the order given, each
+// file whole or not at all; each file that cannot be written (whatever the reason, memory among
+// them) is kept, with its place in the export's order of files, for the list of missing files.
 #pragma once
 
 #include "export/DocumentFiles.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 class FileQueue {
 public:
+    // Writes a file whole or not at all; raises an error carrying the reason when it cannot.
+    using Writer = std::function<void(const QString& path, const QByteArray& bytes)>;
+
     // maxPendingBytes: how much file data may wait; beyond it, write() waits for the thread.
-    explicit FileQueue(qsizetype maxPendingBytes = qsizetype{64} << 20);
+    // writeFile: how a file is written (by default through a temporary file beside it).
+    explicit FileQueue(qsizetype maxPendingBytes = qsizetype{64} << 20, Writer writeFile = {});
     // Makes what is still queued, then ends the thread.
     ~FileQueue();
     FileQueue(const FileQueue&) = delete;
     FileQueue& operator=(const FileQueue&) = delete;
 
-    // Creates folder and its parents when missing; a failure shows in the files written there.
+    // Creates folder and its parents when missing; when it cannot, that is the reason given for
+    // the files queued for it.
     void makeFolder(const QString& folder);
     // Writes bytes to path (replacing a file of that name); when it cannot, ifFailed (its reason
     // filled in) is kept under order.
@@ -33,6 +40,8 @@ public:
 
     // Waits until everything queued is made; returns the failures so far, each with its order.
     std::vector<std::pair<uint64_t, MissingFile>> finish();
+    // The files written so far; call after finish().
+    qsizetype written() const { return m_written; }
 
 private:
     struct Task {
@@ -46,8 +55,12 @@ private:
     void push(Task task);
     bool Full() const; // enough waits to wake the thread for
     void run();
+    // Makes one task; the reason when it could not. Never raises.
+    QString make(const Task& task) noexcept;
+    QString tryMake(const Task& task);
 
     const qsizetype m_maxPendingBytes;
+    const Writer m_writeFile;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Task> m_tasks;
@@ -56,5 +69,7 @@ private:
     int m_waiting = 0;   // callers waiting for the thread
     bool m_stop = false;
     std::vector<std::pair<uint64_t, MissingFile>> m_failed;
-    std::thread m_thread; // last: started once the rest is ready
+    qsizetype m_written = 0;
+    QHash<QString, QString> m_failedFolders; // the thread's own: folders that could not be made, and why
+    std::thread m_thread;                    // last: started once the rest is ready
 };

@@ -86,8 +86,8 @@ void ScanDxlPictures(QStringView dxl, const PictureFound& write) {
     }
 }
 
-void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
-                          const PictureFailed& failed) {
+void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
+                             const PictureFailed& failed) {
     std::u16string dxl;
     try {
         TNotesDXLExporter exporter;

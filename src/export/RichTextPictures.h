@@ -18,13 +18,14 @@ using PictureFailed = std::function<void(const QString& fileName, const QString&
 // A picture found: its file name and its bytes.
 using PictureFound = std::function<void(const QString& fileName, const QByteArray& bytes)>;
 
-// Reads the document's pictures from its DXL and gives each to found. Only payloads longer than
+// Takes the document's pictures out of its DXL and hands each to found, which writes it (the
+// export hands them to its file queue, which writes them beside the reading). Only payloads longer than
 // 2,500 characters count; the number in a picture's name counts the pictures, from 0, plain GIFs
 // first, then GIFs converted from Notes bitmaps, then JPEGs, each in text order. Never raises:
 // when the document's DXL cannot be read, that is told to failed (under a name pattern standing
 // for all of its pictures).
-void ReadRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
-                          const PictureFailed& failed = {});
+void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, const PictureFound& found,
+                             const PictureFailed& failed = {});
 
 // Whether fileName is one the pictures take ("RTF域图片" + number + ".gif" or ".jpg", in any
 // letter case): other files of a document's folder keep clear of them.

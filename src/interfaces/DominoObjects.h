@@ -46,9 +46,17 @@ public:
     virtual int32_t Count() = 0;
 };
 
+// Kinds of embedded objects (IEmbeddedObject::Type).
+namespace embed_type {
+constexpr int32_t kObjectLink = 1452;
+constexpr int32_t kObject = 1453;     // an embedded (OLE) object
+constexpr int32_t kAttachment = 1454; // a file attachment (also when rich text shows it)
+} // namespace embed_type
+
 class IEmbeddedObject : public IDispatchObject {
 public:
     virtual std::u16string Name() = 0;
+    virtual int32_t Type() = 0;
     // Writes the object's bytes to path (a full file name); raises an error when it cannot.
     virtual void ExtractFile(const std::u16string& path) = 0;
 };

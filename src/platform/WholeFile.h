@@ -6,6 +6,8 @@
 #include <QFileDevice>
 #include <QString>
 
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 // Raised when a file could not be written; what() is the reason, in the words of the system.
@@ -26,3 +28,17 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes,
 // size limit) the old content, which the caller read, is put back; the error then says whether
 // that worked, so a damaged file is never left unannounced. Raises WholeFileError.
 void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old);
+
+// A path as the standard library takes it.
+std::filesystem::path FileSystemPath(const QString& path);
+
+// Makes folder with every missing parent. Raises WholeFileError (the cause in the user's words).
+void MakeFolder(const QString& folder);
+
+// Writes path through a new temporary file beside it: fill writes the temporary file, given by
+// its path (it exists and is empty), which then takes path's place in one step. On any failure
+// the temporary file is removed and path is left as it was: a reader never finds part of a file
+// under path. Raises WholeFileError for the file system's failures and lets fill's own through.
+void WriteThroughTemporary(const QString& path, const std::function<void(const QString& temporary)>& fill);
+// The same for bytes at hand.
+void WriteThroughTemporary(const QString& path, const QByteArray& bytes);

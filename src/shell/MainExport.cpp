@@ -7,15 +7,22 @@
 #include "platform/Prompter.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 void TfrmMain::exportExecute() {
     if (!session)
         return;
-    const QString folder = m_lastExportFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                               : m_lastExportFolder;
+    // The dialog starts in a folder that stands, with no name filled in: a folder that does not
+    // exist would be taken for the name of the workbook.
+    QString folder = QDir::homePath();
+    for (const QString& candidate :
+         {m_lastExportFolder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
+        if (!candidate.isEmpty() && QFileInfo(candidate).isDir()) {
+            folder = candidate;
+            break;
+        }
     // .xls first and selected; the filter the user leaves selected decides the format of a name
     // typed without an ending.
     int chosen = 0;

@@ -3,7 +3,60 @@
 #include "browse/WindowFrame.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+
+namespace {
+
+// The file dialog's size, type and date columns in Chinese whatever the system's language: Qt's
+// own translations leave some of them English ("Folder", "KiB", "Dec").
+class ChineseFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QFileInfo info = files->fileInfo(source);
+        switch (index.column()) {
+        case 1:
+            return info.isDir() ? QString() : Size(info.size());
+        case 2:
+            return info.isDir()              ? QStringLiteral("文件夹")
+                   : info.suffix().isEmpty() ? QStringLiteral("文件")
+                                             : info.suffix().toUpper() + QStringLiteral(" 文件");
+        default:
+            return m_chinese.toString(info.lastModified(), QStringLiteral("yyyy/M/d H:mm"));
+        }
+    }
+
+private:
+    static QString Size(qint64 bytes) {
+        if (bytes < 1024)
+            return QStringLiteral("%1 字节").arg(bytes);
+        static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
+        double amount = static_cast<double>(bytes) / 1024;
+        size_t unit = 0;
+        for (; amount >= 1024 && unit + 1 < std::size(kUnits); ++unit)
+            amount /= 1024;
+        return QStringLiteral("%1 %2").arg(amount, 0, 'f', amount < 10 ? 1 : 0).arg(QLatin1String(kUnits[unit]));
+    }
+
+    const QLocale m_chinese{QLocale::Chinese, QLocale::China};
+};
+
+// A file dialog of the program: Chinese throughout.
+void MakeChinese(QFileDialog& dialog) {
+    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    dialog.setProxyModel(new ChineseFileColumns(&dialog));
+}
+
+} // namespace
 
 void QtPrompter::KeepAboveProgress(QWidget& dialog) const {
     // The progress message stays on top of the program's windows; a dialog opened while it is up
@@ -39,6 +92,12 @@ IPrompter::Answer QtPrompter::MessageBox(const QString& caption, const QString& 
     if (buttons == Buttons::OkCancel)
         box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
+    // A short message would make a box too narrow for its title: room for the title, its icon and
+    // the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 120, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
@@ -54,6 +113,7 @@ QString QtPrompter::QtFilter(const QString& filter) {
 std::optional<QString> QtPrompter::OpenFileName(const QString& filter, const QString& folder) {
     QFileDialog dialog(m_parent, QString(), folder, QtFilter(filter));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    MakeChinese(dialog);
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -65,6 +125,7 @@ std::optional<QString> QtPrompter::OpenFileName(const QString& filter, const QSt
 std::optional<QString> QtPrompter::SaveFileName(const QString& filter, const QString& folder, int* chosenFilter) {
     QFileDialog dialog(m_parent, QString(), folder, QtFilter(filter));
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    MakeChinese(dialog);
     KeepAboveProgress(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

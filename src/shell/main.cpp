@@ -1,15 +1,15 @@
 #include "shell/main.h"
 
 #include "access/AppText.h"
+#include "access/Databases.h"
 #include "access/ErrorMessage.h"
+#include "access/connecting.h"
+#include "access/settings.h"
+#include "assembly/dominointerface.h"
+#include "browse/DatabaseTree.h"
+#include "browse/DocumentPage.h"
 #include "browse/FormRunner.h"
 #include "browse/WindowFrame.h"
-#include "access/connecting.h"
-#include "shell/selserver.h"
-#include "access/settings.h"
-#include "browse/DatabaseTree.h"
-#include "access/Databases.h"
-#include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
 #include "export/ExportToExcel.h"
 #include "interfaces/Registry.h"
@@ -20,7 +20,7 @@
 #include "shell/Icons.h"
 #include "shell/ListView.h"
 #include "shell/about.h"
-#include "assembly/dominointerface.h"
+#include "shell/selserver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -220,7 +220,7 @@ QFrame* TfrmMain::CreateStatusPanel(QWidget* central) {
         m_status[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar->addWidget(m_status[i]);
     }
-    m_status[0]->setText(kStatusPanel0);
+    setStatusPanelText(0, kStatusPanel0);
     panel5Layout->addWidget(statusBar);
     return panel5;
 }
@@ -391,4 +391,5 @@ QString TfrmMain::statusPanelText(int panel) const {
 
 void TfrmMain::setStatusPanelText(int panel, const QString& text) {
     m_status[panel]->setText(text);
+    m_status[panel]->setToolTip(text); // the whole text where the panel cuts it
 }

@@ -28,8 +28,8 @@ inline std::u16string ReadFailed(const std::u16string& reason) {
 inline std::u16string FormulaFailed(const std::u16string& reason) {
     return u"公式错误：" + reason;
 }
-inline std::u16string WriteFailed(const std::u16string& path, const std::u16string& reason) {
-    return u"无法写入文件 " + path + u"：" + reason;
+inline std::u16string WriteFailed(const std::u16string& reason) {
+    return u"无法写入文件：" + reason;
 }
 inline std::u16string ViewNotFound(const std::u16string& name) {
     return u"找不到视图：" + name;

@@ -27,8 +27,8 @@ using ValueList = std::vector<Scalar>;
 
 // Kinds of file objects a note holds.
 namespace file_kind {
-constexpr int32_t kObject = 1453;     // an embedded (OLE) object
-constexpr int32_t kAttachment = 1454; // a file attachment
+constexpr int32_t kObject = embed_type::kObject;
+constexpr int32_t kAttachment = embed_type::kAttachment;
 } // namespace file_kind
 
 // Item flags.

@@ -1,12 +1,15 @@
 // The store's documents and their embedded objects.
 #pragma once
 
+#include "interfaces/FileSystem.h"
+#include "platform/WholeFile.h"
 #include "store/RichText.h"
 #include "store/StoreFile.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QString>
 
+#include <cerrno>
 #include <memory>
 
 namespace store::local {
@@ -18,20 +21,19 @@ public:
 
     std::u16string DefaultValueText() override { return m_data.name; }
     std::u16string Name() override { return m_data.name; }
+    int32_t Type() override { return m_data.kind; }
 
+    // The file appears whole or not at all: a full disk leaves no part of it under path.
     void ExtractFile(const std::u16string& path) override {
         const std::string bytes = Guarded([&] { return LoadFileBytes(m_file->fileData, m_data.fileId); });
-        QFile out(QString::fromStdU16String(path));
-        if (path.empty() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            Raise(notes_text::WriteFailed(path, out.errorString().toStdU16String()), hresult::kFail);
-        const qint64 written = out.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        const bool flushed = out.flush();
-        if (written != static_cast<qint64>(bytes.size()) || !flushed) {
-            const std::u16string reason = out.errorString().toStdU16String();
-            out.close();
-            Raise(notes_text::WriteFailed(path, reason), hresult::kFail);
+        if (path.empty())
+            Raise(notes_text::WriteFailed(SystemErrorText(ENOENT)), hresult::kFail);
+        try {
+            WriteThroughTemporary(QString::fromStdU16String(path),
+                                  QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        } catch (const WholeFileError& error) {
+            Raise(notes_text::WriteFailed(Utf8ToUtf16(error.what())), hresult::kFail);
         }
-        out.close();
     }
 
 private:

@@ -34,6 +34,7 @@ class Win32EmbeddedObject : public DispatchAdapter<IEmbeddedObject> {
 public:
     using DispatchAdapter::DispatchAdapter;
     std::u16string Name() override { return AsText(Call(dispatch(), u"Name")); }
+    int32_t Type() override { return AsInt(Call(dispatch(), u"Type")); }
     void ExtractFile(const std::u16string& path) override { Call(dispatch(), u"ExtractFile", path); }
 };
 

@@ -1,5 +1,6 @@
 #include "xls/FileSink.h"
 
+#include "interfaces/FileSystem.h"
 #include "xls/XlsError.h"
 
 #include <cerrno>
@@ -36,10 +37,6 @@ std::FILE* OpenNew(const std::filesystem::path& path) {
 #endif
 }
 
-std::string Reason(int error) {
-    return std::generic_category().message(error);
-}
-
 } // namespace
 
 std::string PathText(const std::filesystem::path& path) {
@@ -65,8 +62,7 @@ FileSink::FileSink(std::filesystem::path target) : m_target(std::move(target)) {
             break;
     }
     if (m_file == nullptr)
-        throw Error(Error::Code::Io,
-                    "Cannot write the workbook " + PathText(m_target) + ": " + Reason(error == 0 ? EIO : error));
+        fail(error);
     // Our own buffer is large; stdio's would only add a copy.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
 }
@@ -88,8 +84,8 @@ void FileSink::discard() noexcept {
 }
 
 void FileSink::fail(int error) const {
-    throw Error(Error::Code::Io,
-                "Cannot write the workbook " + PathText(m_target) + ": " + Reason(error == 0 ? EIO : error));
+    const std::error_code cause(error == 0 ? EIO : error, std::generic_category());
+    throw Error(Error::Code::Io, "Cannot write the workbook " + PathText(m_target) + ": " + cause.message(), cause);
 }
 
 void FileSink::drain(const uint8_t* data, size_t size) {
@@ -107,10 +103,8 @@ void FileSink::commit() {
     errno = 0;
     if (std::fclose(file) != 0)
         fail(errno);
-    std::error_code ec;
-    std::filesystem::rename(m_temporary, m_target, ec);
-    if (ec)
-        throw Error(Error::Code::Io, "Cannot save the workbook " + PathText(m_target) + ": " + ec.message());
+    if (const std::error_code ec = ReplaceFile(m_temporary, m_target))
+        throw Error(Error::Code::Io, "Cannot save the workbook " + PathText(m_target) + ": " + ec.message(), ec);
     m_temporary.clear();
 }
 

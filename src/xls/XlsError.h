@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace xls {
 
@@ -21,12 +22,16 @@ public:
         Io,                // the file could not be written
     };
 
-    Error(Code code, const std::string& message) : std::runtime_error(message), m_code(code) {}
+    Error(Code code, const std::string& message, std::error_code cause = {})
+        : std::runtime_error(message), m_code(code), m_cause(cause) {}
 
     Code code() const noexcept { return m_code; }
+    // The file system's reason of an Io error, where there is one.
+    const std::error_code& cause() const noexcept { return m_cause; }
 
 private:
     Code m_code;
+    std::error_code m_cause;
 };
 
 } // namespace xls

@@ -1,5 +1,6 @@
 #include "xls/XlsSpreadsheetAutomation.h"
 
+#include "interfaces/FileSystem.h"
 #include "xls/CellPipe.h"
 #include "xls/Workbook.h"
 #include "xls/XlsxWorkbook.h"
@@ -33,14 +34,28 @@ int32_t CodeOf(const xls::Error& error) {
     }
 }
 
+// What the user is told of a writer's failure: the cause where the user can act on it (a file
+// that cannot be written, a workbook too large), in the program's words; the writer's own text
+// for the rest, which are faults of the caller.
+std::string UserText(const xls::Error& error) {
+    switch (error.code()) {
+    case xls::Error::Code::Io:
+        return error.cause() ? SystemErrorUtf8(error.cause()) : "无法写入工作簿";
+    case xls::Error::Code::TooLarge:
+        return "工作簿超出了文件格式允许的大小";
+    default:
+        return error.what();
+    }
+}
+
 // Runs a writer call, raising its failures as automation errors.
 template <typename Call> void Translate(Call&& call) {
     try {
         call();
     } catch (const xls::Error& error) {
-        Raise(error.what(), CodeOf(error));
+        Raise(UserText(error), CodeOf(error));
     } catch (const std::bad_alloc&) {
-        Raise("Not enough memory for the workbook", hresult::kFail);
+        Raise("内存不足，无法写入工作簿", hresult::kFail);
     }
 }
 

@@ -62,9 +62,11 @@ std::string XlsxCellText(std::u16string_view text) {
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
+        } else if (c == u'\r') {
+            out += "&#13;"; // as a character reference, which every XML reader keeps (a bare one becomes a line feed)
         } else if ((c < 0x20 && c != u'\t' && c != u'\n') || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE ||
                    c == 0xFFFF) {
-            // No XML character (a carriage return would be read as a line feed): the format's escape.
+            // No XML character: the format's escape.
             AppendEscapedUnit(out, c);
         } else if (c == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && IsHex(text[i + 2]) &&
                    IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]) && text[i + 6] == u'_') {

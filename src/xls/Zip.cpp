@@ -75,7 +75,8 @@ void Deflater::run(int flush) {
 
 SpoolFile::SpoolFile() : m_file(std::tmpfile()) {
     if (!m_file)
-        throw Error(Error::Code::Io, std::string("No temporary file for the workbook: ") + std::strerror(errno));
+        throw Error(Error::Code::Io, std::string("No temporary file for the workbook: ") + std::strerror(errno),
+                    std::error_code(errno, std::generic_category()));
 }
 
 SpoolFile::~SpoolFile() {
@@ -85,7 +86,8 @@ SpoolFile::~SpoolFile() {
 void SpoolFile::append(const uint8_t* data, size_t size) {
     if (std::fwrite(data, 1, size, m_file) != size)
         throw Error(Error::Code::Io,
-                    std::string("The workbook's temporary file could not be written: ") + std::strerror(errno));
+                    std::string("The workbook's temporary file could not be written: ") + std::strerror(errno),
+                    std::error_code(errno, std::generic_category()));
 }
 
 void SpoolFile::copyTo(ByteSink& out) {

@@ -196,6 +196,7 @@ TEST_F(Browsing, TheSaveDialogsFilterChoosesTheWorkbooksFormat) {
     main->exportExecute();
     EXPECT_EQ(fx.prompter.fileDialogFilters.back(), "Excel文件|*.xls|Excel 工作簿|*.xlsx");
     EXPECT_EQ(fx.prompter.fileDialogFolders.back(), out.path()) << "the save dialog starts where it was left";
+    EXPECT_TRUE(QFileInfo(fx.prompter.fileDialogFolders.front()).isDir()) << "a folder that stands, not a name";
     const auto saves = fx.spreadsheet.log->of(spreadsheettest::SpreadsheetCall::Kind::SaveActiveWorkbookAs);
     ASSERT_EQ(saves.size(), 2u);
     EXPECT_EQ(QString::fromStdU16String(saves[0].text), out.filePath("wb.xlsx"));
@@ -393,4 +394,27 @@ TEST_F(Browsing, DocumentDetailsShowEveryValueOfEachItem) {
     EXPECT_TRUE(items.isEmpty());
     TfrmdocDetail detail({}, nullptr);
     EXPECT_EQ(detail.StringGrid1->rowCount(), 1) << "the header row alone";
+}
+
+TEST(DocumentDetail, TheNameColumnWidensByDragAndTheGridFollowsTheWindow) {
+    TfrmdocDetail detail({{"PublishDate", "2024"}}, nullptr);
+    QTableWidget* grid = detail.StringGrid1;
+    EXPECT_EQ(grid->columnWidth(0), 64);
+    EXPECT_EQ(grid->columnWidth(1), 248);
+    QWidget* viewport = grid->viewport();
+    const int y = grid->rowViewportPosition(1) + 5;
+    const auto mouse = [&](QEvent::Type type, int x) {
+        QMouseEvent event(type, QPointF(x, y), viewport->mapToGlobal(QPointF(x, y)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(viewport, &event);
+    };
+    mouse(QEvent::MouseButtonPress, 64); // on the line after the name column
+    mouse(QEvent::MouseMove, 150);
+    mouse(QEvent::MouseButtonRelease, 150);
+    EXPECT_EQ(grid->columnWidth(0), 150);
+    detail.show();
+    detail.resize(868, 593);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->width(), 765);
+    EXPECT_EQ(grid->columnWidth(1), 548) << "the value column takes the width gained";
 }

@@ -232,6 +232,56 @@ TEST_F(Export, FilesThatCannotBeSavedAreCountedAndListed) {
         << "the export went on with the next document";
 }
 
+TEST_F(Export, AnAttachmentShownInRichTextIsOneFileAndUnreadableCellsAreListed) {
+    store::RichTextBuilder body;
+    body.addParagraph(u"见附件");
+    body.addAttachmentRef(u"report.csv");
+    body.addObjectRef(u"plan.doc", u"Word.Document.8");
+    store::NoteData note = Note(u"M", {RichItem(u"Body", body.fragment()), RichItem(u"Broken", "<par>unclosed")});
+    note.files = {FileObject(u"report.csv", "R"), FileObject(u"plan.doc", "P", store::file_kind::kObject)};
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
+    const ExportResult result = Run(Out("shown"), "V", 1);
+    const QString unid = QString::fromStdU16String(unids[0]);
+    EXPECT_EQ(FilesBelow(Out("V附件")), QStringList({unid + "/plan.doc", unid + "/report.csv"}))
+        << "the attachment the rich text shows is the one the attachment step wrote";
+    // The broken rich text also keeps the document's pictures from being read: that is a file.
+    ASSERT_EQ(result.missing.size(), 2u);
+    EXPECT_EQ(result.missing[0].fileName, "RTF域图片*");
+    EXPECT_TRUE(result.missing[1].cell);
+    EXPECT_EQ(result.missing[1].fileName, "Broken");
+    EXPECT_EQ(prompter.texts(), QStringList{kDone + QDir::toNativeSeparators(Out("V附件")) +
+                                            "\n有1个文件未能保存，有1个单元格的内容未能读取，清单见：" +
+                                            QDir::toNativeSeparators(result.missingList)});
+    QFile list(result.missingList);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(list.readAll()).contains(unid + "\t域：Broken\t"));
+}
+
+TEST_F(Export, WhenNoFileCanBeSavedTheMessageSaysSoInChinese) {
+    store::NoteData note = Note(u"M", {TextItem(u"A", {u"a"})});
+    note.files = {FileObject(u"a.txt", "A"), FileObject(u"b.txt", "B")};
+    const auto unids = install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {std::move(note)});
+    QFile stand(Out("V附件")); // a file where the attachment folder must go
+    ASSERT_TRUE(stand.open(QIODevice::WriteOnly));
+    stand.close();
+    const ExportResult result = Run(Out("none"), "V", 1);
+    ASSERT_EQ(result.missing.size(), 2u) << "each file once";
+    for (const MissingFile& file : result.missing)
+        EXPECT_EQ(file.reason, "无法创建文档的文件夹：路径中有一级是文件而不是文件夹");
+    EXPECT_EQ(prompter.texts(),
+              QStringList{"您好，数据导出完成，Excel文件为：" + QDir::toNativeSeparators(Out("none.xls")) +
+                          "\n附件文档一个也未能保存（共2个文件），清单见：" +
+                          QDir::toNativeSeparators(result.missingList)});
+}
+
+TEST_F(Export, AWorkbookThatCannotBeSavedIsToldInChinese) {
+    install.MakeDatabase("db.nsf", {View(u"V", u"", u"SELECT @All")}, {Note(u"M", {TextItem(u"A", {u"a"})})});
+    const ExportResult result = Run(Out("gone/book"), "V", 1);
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(prompter.texts(), QStringList{"Excel文件未能保存：" + QDir::toNativeSeparators(Out("gone/book.xls")) +
+                                            "\n原因：文件或文件夹不存在"});
+}
+
 TEST_F(Export, FilesInAReadOnlyFolderAreCounted) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
@@ -241,10 +291,19 @@ TEST_F(Export, FilesInAReadOnlyFolderAreCounted) {
     const QString folder = Out("V附件/" + QString::fromStdU16String(unids[0]));
     QDir().mkpath(folder);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    const ExportResult result = Run(Out("readonly"), "V", 1);
+    ExportResult result = Run(Out("readonly"), "V", 1);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(result.completed);
-    EXPECT_EQ(result.missing.size(), 2u) << "the attachment and the long text's file";
+    ASSERT_EQ(result.missing.size(), 2u) << "the attachment and the long text's file";
+    EXPECT_EQ(result.missing[0].reason, "没有权限");
+    EXPECT_EQ(result.missing[1].reason, "没有权限");
+    // A read-only attachment folder: the document's folder cannot be made, and that is the cause.
+    QDir(folder).removeRecursively();
+    QFile::setPermissions(Out("V附件"), QFile::ReadOwner | QFile::ExeOwner);
+    result = Run(Out("readonly2"), "V", 1);
+    QFile::setPermissions(Out("V附件"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(result.missing.size(), 2u);
+    EXPECT_EQ(result.missing[0].reason, "无法创建文档的文件夹：没有权限");
 }
 
 TEST_F(Export, FieldsPastTheLastColumnGoOnInFurtherSheets) {
@@ -341,6 +400,7 @@ TEST_F(Export, XlsxWorkbooksHoldWhatXlsOnesDoAndEveryTextAsItWas) {
     ASSERT_EQ(book.size(), 1);
     EXPECT_EQ(Row(book, 0, 0), QStringList({"文档ID", "Form", "123", "Long"}));
     EXPECT_EQ(Row(book, 0, 1).value(2), QString::fromStdU16String(odd)) << "control characters, _x and CR read back";
+    EXPECT_EQ(xls::XlsxCellText(u"a\r\nb"), "a&#13;\nb") << "a carriage return every XML reader keeps";
     EXPECT_EQ(Row(book, 0, 1).value(3).size(), 32767);
     EXPECT_EQ(Row(book, 0, 2).mid(2), QStringList({"  spaced  ", "1, 2"}));
     EXPECT_EQ(book[0].toObject()["text"].toArray(), QJsonArray({QJsonArray({0, 2})}))
@@ -400,7 +460,29 @@ TEST(FileQueue, EveryFileIsWrittenAndEveryFailureKept) {
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].first, 7u);
     EXPECT_EQ(failed[0].second.fileName, "x.txt");
-    EXPECT_FALSE(failed[0].second.reason.isEmpty());
+    EXPECT_EQ(failed[0].second.reason, "路径中有一级是文件而不是文件夹");
+}
+
+TEST(FileQueue, AWriterThatThrowsListsItsFileAndTheQueueGoesOn) {
+    std::vector<std::pair<uint64_t, MissingFile>> failed;
+    int written = 0;
+    {
+        FileQueue queue(1 << 20, [&](const QString& path, const QByteArray&) {
+            if (path == "bad")
+                throw std::bad_alloc();
+            if (path == "odd")
+                throw 42;
+            ++written;
+        });
+        for (const char* path : {"a", "bad", "b", "odd", "c"})
+            queue.write(path, "x", {"d", path, {}}, 0);
+        failed = queue.finish();
+        EXPECT_EQ(queue.written(), 3);
+    }
+    EXPECT_EQ(written, 3);
+    ASSERT_EQ(failed.size(), 2u);
+    EXPECT_EQ(failed[0].second.reason, "内存不足");
+    EXPECT_EQ(failed[1].second.reason, "未知错误");
 }
 
 TEST(SafePath, NamesNeverLeaveTheirFolder) {

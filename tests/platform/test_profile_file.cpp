@@ -161,7 +161,7 @@ TEST(ProfileFile, AFailedWriteNeverLeavesARuinedFile) {
         try {
             RewriteInPlace(path, QByteArray(4000, 'n'), big);
         } catch (const WholeFileError& e) {
-            ::_exit(std::string(e.what()).find("could not be put back") != std::string::npos ? 0 : 1);
+            ::_exit(std::string(e.what()).find("未能恢复原样") != std::string::npos ? 0 : 1);
         }
         ::_exit(2);
     }

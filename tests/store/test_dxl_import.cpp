@@ -104,7 +104,7 @@ TEST_F(DxlImportTest, AttachmentsAndPicturesComeOutAsTheyWentIn) {
     picture.ConnectTo(First("picture.nsf"));
     QStringList names;
     QByteArray jpeg;
-    ReadRichTextPictures(session, picture, [&](const QString& name, const QByteArray& bytes) {
+    ExtractRichTextPictures(session, picture, [&](const QString& name, const QByteArray& bytes) {
         names << name;
         jpeg = bytes;
     });

@@ -10,11 +10,13 @@
 #include "assembly/dominointerface.h"
 #include "export/ExportToExcel.h"
 #include "export/SafePath.h"
+#include "interfaces/FileSystem.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Folders.h"
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 #include "store/LocalStore.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 
@@ -63,8 +65,8 @@ const char* kHelpTail = R"(
 Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments (a missing or
 unwritable output folder among them); 3 the log-on failed; 4 the database or a view does not
 exist; 5 an output file exists (see --overwrite); 6 the exports completed but some attachments,
-objects, pictures or long texts could not be saved (the last lines name the list of them); 130
-stopped by Ctrl-C.
+objects, pictures or long texts could not be saved, or some cells could not be read (the last
+lines name the list of them); 130 stopped by Ctrl-C.
 
 Ctrl-C stops the export at once: the workbook being written is removed (nothing half written
 stays; with --overwrite the earlier workbook stays as it was), the attachment folders of the
@@ -385,19 +387,27 @@ private:
             QFile::remove(WorkbookPath(target)); // no half workbook
             return kFailed;
         }
-        if (exists && !(QFile::remove(workbook) && QFile::rename(WorkbookPath(target), workbook)))
-            return fail(kFailed, QStringLiteral("cannot replace ") + workbook);
+        // The new workbook takes the old one's place in one step: there is always one of them.
+        if (exists) {
+            if (const std::error_code error =
+                    ReplaceFile(FileSystemPath(WorkbookPath(target)), FileSystemPath(workbook))) {
+                QFile::remove(WorkbookPath(target));
+                return fail(kFailed, QStringLiteral("cannot replace %1 (it was kept as it was): %2")
+                                         .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
+            }
+        }
         if (result.missing.empty())
             return kDone;
         QString list = result.missingList;
-        if (!list.isEmpty() && list != MissingFileListPath(workbook)) {
-            // The list was named after the temporary workbook: it follows the workbook's name.
-            QFile::remove(MissingFileListPath(workbook));
-            if (QFile::rename(list, MissingFileListPath(workbook)))
-                list = MissingFileListPath(workbook);
-        }
-        return fail(kFilesMissing, QStringLiteral("%1 files could not be saved; their list: %2")
-                                       .arg(result.missing.size())
+        // The list was named after the temporary workbook: it follows the workbook's name.
+        if (!list.isEmpty() && list != MissingFileListPath(workbook) &&
+            !ReplaceFile(FileSystemPath(list), FileSystemPath(MissingFileListPath(workbook))))
+            list = MissingFileListPath(workbook);
+        const MissingCounts counts = CountMissing(result.missing);
+        return fail(kFilesMissing, QStringLiteral("%1 files could not be saved and %2 cells could not be read; "
+                                                  "their list: %3")
+                                       .arg(counts.files)
+                                       .arg(counts.cells)
                                        .arg(list.isEmpty() ? QStringLiteral("(could not be written)")
                                                            : QDir::toNativeSeparators(list)));
     }

@@ -1,0 +1,119 @@
+#include "interfaces/FileSystem.h"
+
+#include "interfaces/ComObject.h"
+
+#include <cerrno>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cstdio>
+#endif
+
+namespace {
+
+std::u16string KnownCause(const std::error_condition& condition) {
+    if (condition.category() != std::generic_category())
+        return {};
+    switch (static_cast<std::errc>(condition.value())) {
+    case std::errc::permission_denied:
+    case std::errc::operation_not_permitted:
+        return u"没有权限";
+    case std::errc::no_such_file_or_directory:
+        return u"文件或文件夹不存在";
+    case std::errc::not_a_directory:
+        return u"路径中有一级是文件而不是文件夹";
+    case std::errc::is_a_directory:
+        return u"已有同名的文件夹";
+    case std::errc::file_exists:
+        return u"已有同名的文件";
+    case std::errc::no_space_on_device:
+        return u"磁盘已满";
+    case std::errc::read_only_file_system:
+        return u"文件系统是只读的";
+    case std::errc::filename_too_long:
+        return u"文件名或路径太长";
+    case std::errc::file_too_large:
+        return u"文件超出了允许的大小";
+    case std::errc::too_many_files_open:
+    case std::errc::too_many_files_open_in_system:
+        return u"打开的文件太多";
+    case std::errc::io_error:
+        return u"磁盘读写出错";
+    case std::errc::invalid_argument:
+        return u"文件名无效";
+    case std::errc::device_or_resource_busy:
+    case std::errc::text_file_busy:
+        return u"文件正被其他程序使用";
+    case std::errc::directory_not_empty:
+        return u"文件夹不是空的";
+    case std::errc::cross_device_link:
+        return u"不能在不同的磁盘之间移动文件";
+    case std::errc::not_enough_memory:
+        return u"内存不足";
+    case std::errc::too_many_symbolic_link_levels:
+        return u"符号链接层数太多";
+    case std::errc::no_such_device:
+    case std::errc::no_such_device_or_address:
+        return u"设备不存在";
+    default:
+        break;
+    }
+#ifdef EDQUOT
+    if (condition.value() == EDQUOT)
+        return u"超出了磁盘配额";
+#endif
+    return {};
+}
+
+std::u16string Widen(const std::string& text) {
+    // The system's text is ASCII in the cases that reach here; other bytes are kept as Latin-1.
+    return std::u16string(text.begin(), text.end());
+}
+
+} // namespace
+
+std::u16string SystemErrorText(const std::error_code& error) {
+    if (!error)
+        return {};
+    std::u16string cause = KnownCause(error.default_error_condition());
+#ifdef _WIN32
+    if (cause.empty() && error.category() == std::system_category()) {
+        switch (error.value()) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            cause = u"文件正被其他程序使用";
+            break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            cause = u"磁盘已满";
+            break;
+        case ERROR_INVALID_NAME:
+            cause = u"文件名无效";
+            break;
+        default:
+            break;
+        }
+    }
+#endif
+    if (!cause.empty())
+        return cause;
+    return u"系统错误 " + Widen(std::to_string(error.value())) + u"（" + Widen(error.message()) + u"）";
+}
+
+std::string SystemErrorUtf8(const std::error_code& error) {
+    return Utf16ToUtf8(SystemErrorText(error));
+}
+
+std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) noexcept {
+#ifdef _WIN32
+    // Not every C++ runtime's rename replaces an existing file on Windows; this call does.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+#else
+    if (std::rename(from.c_str(), to.c_str()) == 0)
+        return {};
+    return std::error_code(errno, std::generic_category());
+#endif
+}
