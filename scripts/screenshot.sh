@@ -10,7 +10,9 @@
 # progress (the progress window over the main window), blocking (the same while the
 # user-interface thread is busy, as during a slow log-on), nsffile (a Domino database file beside
 # the project, ../shared/data/nsf/sample.nsf, opened with "打开文件": the message on what could not
-# be read), nsfview (its first view listed), nsfdetail (a person document's detail window).
+# be read), nsfview (its first view listed), nsfdetail (a person document's detail window),
+# detailwide (the detail window with its name column widened by dragging its line), savedialog
+# (the export's save dialog open).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
@@ -45,7 +47,7 @@ fi
 app=$!
 sleep 3
 browse=""
-case "$what" in views | page | selected | last | detail | export | missing) browse=1 ;; esac
+case "$what" in views | page | selected | last | detail | detailwide | export | missing | savedialog) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
     win=$(xdotool search --onlyvisible --name "^VerdanixV$version\$" | tail -n 1)
@@ -81,7 +83,7 @@ elif [ -n "$browse" ]; then
     sleep 1
 fi
 if [ "$what" = page ] || [ "$what" = selected ] || [ "$what" = last ] || [ "$what" = detail ] ||
-    [ "$what" = export ]; then
+    [ "$what" = detailwide ] || [ "$what" = export ] || [ "$what" = savedialog ]; then
     xdotool mousemove --window "$win" 90 102 click 1
     sleep 2
 fi
@@ -95,8 +97,22 @@ if [ "$what" = last ]; then
     xdotool mousemove --window "$win" 513 45 click 1 # the toolbar's "尾页"
     sleep 2
 fi
-if [ "$what" = detail ]; then
+if [ "$what" = detail ] || [ "$what" = detailwide ]; then
     xdotool mousemove --window "$win" 330 96 click 1 click 1
+    sleep 2
+fi
+if [ "$what" = detailwide ]; then
+    # The line after the name column (the grid starts at 56,16; the column is 64 wide), dragged.
+    detail=$(xdotool search --onlyvisible --name "^文档详细资料\$" | tail -n 1)
+    xdotool mousemove --window "$detail" 120 52 mousedown 1
+    sleep 0.3
+    xdotool mousemove --window "$detail" 170 52
+    sleep 0.3
+    xdotool mousemove --window "$detail" 220 52 mouseup 1
+    sleep 1
+fi
+if [ "$what" = savedialog ]; then
+    xdotool mousemove --window "$win" 173 45 click 1 # the toolbar's "导出数据"
     sleep 2
 fi
 if [ "$what" = export ] || [ "$what" = missing ]; then
