@@ -5,11 +5,11 @@
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "store/Description.h"
-#include "store/DxlImport.h"
+#include "import/Import.h"
 #include "store/Formula.h"
 #include "store/Fragment.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/RichText.h"
 #include "xls/ByteSink.h"
 #include "xls/Workbook.h"
@@ -366,7 +366,7 @@ void DxlImport(const uint8_t* data, size_t size) {
         before = good;
     }
     try {
-        store::ImportDxl({input}, target, append);
+        importer::Import({input}, target, append);
     } catch (const std::exception& e) {
         std::ifstream in(target, std::ios::binary);
         const std::string after = in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();

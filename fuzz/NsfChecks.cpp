@@ -6,7 +6,7 @@
 #include "../tests/support/NsfBuilder.h"
 #include "../tests/support/NsfWalk.h"
 
-#include "store/DxlImport.h"
+#include "import/Import.h"
 
 #include <QTemporaryDir>
 
@@ -47,8 +47,8 @@ void Walk(const fs::path& file) {
     std::error_code ec;
     fs::remove(target, ec);
     try {
-        store::ImportDxl({file}, target, false);
-    } catch (const store::DxlImportError&) {
+        importer::Import({file}, target, false);
+    } catch (const importer::ImportError&) {
         if (fs::exists(target, ec))
             Fail("a refused import left a target behind");
     } catch (const std::exception& e) {

@@ -10,7 +10,7 @@
 #include "shell/WaitMsg.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

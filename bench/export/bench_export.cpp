@@ -16,7 +16,7 @@
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/RichText.h"
 #include "xls/Workbook.h"
 #include "xls/XlsSpreadsheetAutomation.h"

@@ -4,7 +4,7 @@
 // be compared: it should not grow with the file, as the writer keeps at most 16 MB of database
 // pages and 50,000 pending view entries (and as many of a view's stored ones) in memory. Each
 // figure is printed on a line of its own.
-#include "store/DxlImport.h"
+#include "import/Import.h"
 
 #include <QTemporaryDir>
 
@@ -59,7 +59,7 @@ void Run(const fs::path& dir, int documents) {
     WriteDxl(dxl, documents);
     const double megabytes = static_cast<double>(fs::file_size(dxl)) / 1048576.0;
     const auto start = std::chrono::steady_clock::now();
-    const auto report = store::ImportDxl({dxl}, dir / ("bench" + std::to_string(documents) + ".nsf"), false);
+    const auto report = importer::Import({dxl}, dir / ("bench" + std::to_string(documents) + ".nsf"), false);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (report.documents != documents)
         std::fprintf(stderr, "imported %lld of %d documents\n", static_cast<long long>(report.documents), documents);

@@ -1,5 +1,6 @@
 #include "assembly/BackEnds.h"
 
+#include "import/NsfCache.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Registry.h"
 #include "store/LocalStore.h"
@@ -64,7 +65,7 @@ struct BackEnds::Parts {
 };
 
 BackEnds::BackEnds(const QString& settingsFolder) : m_parts(std::make_unique<Parts>(settingsFolder)) {
-    store::RegisterLocalStore(m_parts->portableFactory);
+    store::RegisterLocalStore(m_parts->portableFactory, importer::DominoDatabaseReader());
 }
 
 BackEnds::~BackEnds() = default;

@@ -1,4 +1,4 @@
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include "interfaces/Text.h"
 

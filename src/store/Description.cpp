@@ -1,6 +1,6 @@
 #include "store/Description.h"
 
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/Password.h"
 #include "store/RichText.h"
 

@@ -2,9 +2,6 @@
 
 #include "interfaces/Text.h"
 #include "platform/ProfileFile.h"
-#include "store/DxlImport.h"
-#include "store/NsfCache.h"
-#include "store/NsfImport.h"
 #include "store/Password.h"
 #include "store/StoreDatabase.h"
 #include "store/StoreDocument.h"
@@ -29,7 +26,8 @@ bool IsInside(const std::filesystem::path& path, const std::filesystem::path& di
 
 class StoreSession : public ISession {
 public:
-    explicit StoreSession(Installation installation) : m_installation(std::move(installation)) {}
+    StoreSession(Installation installation, ForeignDatabaseReader readForeign)
+        : m_installation(std::move(installation)), m_readForeign(std::move(readForeign)) {}
 
     void Initialize(const std::u16string&) override {
         // The installation keeps no ID file: local use needs no password.
@@ -76,12 +74,16 @@ public:
         file = file.lexically_normal();
         if (remote && !IsInside(file, m_installation.dataDir.lexically_normal()))
             Raise(notes_text::kNotAuthorized, notes_code::kNoAccess);
-        // A database file as Domino writes it is read into the cache and opened from there.
-        if (IsDominoDatabaseFile(file)) {
+        // A database file of another kind (as Domino writes it) is read into a store database
+        // and opened from there.
+        if (m_readForeign) {
             try {
-                file = CacheDominoDatabase(file).file;
-            } catch (const DxlImportError& e) {
-                Raise(notes_text::ReadFailed(QString::fromStdString(e.what()).toStdU16String()),
+                if (auto read = m_readForeign(file))
+                    file = std::move(*read);
+            } catch (const EOleException&) {
+                throw;
+            } catch (const std::exception& e) {
+                Raise(notes_text::ReadFailed(QString::fromUtf8(e.what()).toStdU16String()),
                       notes_code::kDatabaseOpenFailed);
             }
         }
@@ -131,6 +133,7 @@ private:
     }
 
     Installation m_installation;
+    ForeignDatabaseReader m_readForeign;
     State m_state = State::None;
 };
 
@@ -164,13 +167,13 @@ Installation ReadInstallation(const std::filesystem::path& programDir) {
     return installation;
 }
 
-std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir) {
-    return std::make_shared<StoreSession>(ReadInstallation(programDir));
+std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir, ForeignDatabaseReader readForeign) {
+    return std::make_shared<StoreSession>(ReadInstallation(programDir), std::move(readForeign));
 }
 
-void RegisterLocalStore(PortableComClassFactory& factory) {
-    factory.RegisterLoader(kComponentKind, [](const std::filesystem::path& componentFile) {
-        return std::static_pointer_cast<IDispatchObject>(CreateSession(componentFile.parent_path()));
+void RegisterLocalStore(PortableComClassFactory& factory, ForeignDatabaseReader readForeign) {
+    factory.RegisterLoader(kComponentKind, [readForeign](const std::filesystem::path& componentFile) {
+        return std::static_pointer_cast<IDispatchObject>(CreateSession(componentFile.parent_path(), readForeign));
     });
 }
 

@@ -8,6 +8,8 @@
 #include "store/Messages.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -37,10 +39,17 @@ struct Installation {
 // Reads programDir/notes.ini; raises EOleException when it is missing or names no data folder.
 Installation ReadInstallation(const std::filesystem::path& programDir);
 
-// A new session for the installation in programDir.
-std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir);
+// Reads a database file that is not one of the store's own (one as Domino writes it) into a store
+// database and gives that database's path; nothing for a file of no kind it reads. Raises
+// std::runtime_error with the reason when the file is of its kind but cannot be read.
+using ForeignDatabaseReader = std::function<std::optional<std::filesystem::path>(const std::filesystem::path& file)>;
+
+// A new session for the installation in programDir; it opens other kinds of database files
+// through readForeign (without one, only the store's own).
+std::shared_ptr<ISession> CreateSession(const std::filesystem::path& programDir,
+                                        ForeignDatabaseReader readForeign = {});
 
 // Lets factory start the store for component files of kind kComponentKind.
-void RegisterLocalStore(PortableComClassFactory& factory);
+void RegisterLocalStore(PortableComClassFactory& factory, ForeignDatabaseReader readForeign = {});
 
 } // namespace store

@@ -1,7 +1,7 @@
 // The store's databases and views.
 #pragma once
 
-#include "store/StoreFile.h"
+#include "store/LocalParts.h"
 
 #include <filesystem>
 #include <memory>

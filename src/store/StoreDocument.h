@@ -4,7 +4,7 @@
 #include "interfaces/FileSystem.h"
 #include "platform/WholeFile.h"
 #include "store/RichText.h"
-#include "store/StoreFile.h"
+#include "store/LocalParts.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,156 +1,140 @@
-// The local store's own parts, shared by its objects (not part of the store's interface): the
-// error translation, the open database file with its prepared statements, read transactions
-// and the read-ahead window of a view.
+// A store database file: an SQLite database in the store's own schema (see README.md in this
+// folder). Opening and checking a file, reading notes and views, and writing databases.
 #pragma once
 
-#include "interfaces/DominoObjects.h"
-#include "platform/FileLock.h"
 #include "store/Formula.h"
-#include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/Note.h"
+#include "store/Sqlite.h"
 
-#include <chrono>
 #include <filesystem>
-#include <new>
+#include <memory>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
-namespace store::local {
+namespace store {
 
-[[noreturn]] inline void Raise(const std::u16string& text, int32_t code = notes_code::kNotesError) {
-    throw EOleException(text, code);
-}
-
-// Runs f, turning the store's internal failures into the errors the server raises.
-template <class F> auto Guarded(F&& f) -> decltype(f()) {
-    try {
-        return f();
-    } catch (const EOleException&) {
-        throw;
-    } catch (const sql::Error& e) {
-        if (e.isNotADatabase())
-            Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
-        Raise(notes_text::ReadFailed(Utf8ToUtf16(e.what())));
-    } catch (const CorruptData&) {
-        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
-    } catch (const FormulaError& e) {
-        Raise(notes_text::FormulaFailed(Utf8ToUtf16(e.what())));
-    } catch (const std::bad_alloc&) {
-        Raise(notes_text::kInsufficientMemory, hresult::kFail);
-    }
-}
-
-// An open database file shared by the objects that come from it.
-struct DbFile {
-    SharedFileLock inUse; // other programs see the file in use while it is open here
-    sql::Connection db;
-    std::vector<ViewDef> views;
-    std::string replicaId;
-    sql::Statement entriesFrom; // view entries and note headers from a position on
-    sql::Statement lastEntry;   // number of entries of a view
-    sql::Statement positionOf;  // position of a note in a view
-    sql::Statement noteByUnid;
-    sql::Statement fileData;
-    NoteBodyStatements noteBody{db};
-    sql::Statement begin, commit;
-
-    DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
-        views = LoadViews(db);
-        auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
-        if (meta.step())
-            replicaId = meta.text(0);
-        entriesFrom = db.prepare("SELECT e.position, e.note_id, e.columns, n.unid, n.form, n.created, n.modified "
-                                 "FROM view_entries e JOIN notes n ON n.note_id = e.note_id "
-                                 "WHERE e.view_id = ? AND e.position >= ? ORDER BY e.position LIMIT ?");
-        lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
-        positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
-        noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
-        fileData = db.prepare("SELECT data FROM files WHERE file_id = ?");
-        begin = db.prepare("BEGIN");
-        commit = db.prepare("COMMIT");
-    }
-};
-
-// A read transaction: statements inside it share one lock of the file.
-class ReadTransaction {
+// Raised when a file is missing, not a database, or not one of the store's.
+class OpenError : public std::runtime_error {
 public:
-    explicit ReadTransaction(DbFile& file) : m_file(file) { m_file.begin.run(); }
-    ~ReadTransaction() {
-        if (!m_done) {
-            try {
-                m_file.db.exec("ROLLBACK");
-            } catch (...) {
-            }
-        }
-    }
-    void commit() {
-        m_file.commit.run();
-        m_done = true;
-    }
+    enum class Reason { Missing, NotADatabase };
+    OpenError(Reason reason, const std::string& detail) : std::runtime_error(detail), m_reason(reason) {}
+    Reason reason() const noexcept { return m_reason; }
 
 private:
-    DbFile& m_file;
-    bool m_done = false;
+    Reason m_reason;
 };
 
-// A run of a view's entries read together, and the view's size read with them. Walking a view
-// is served from here, so that a page of documents costs a few reads of the file, not one or
-// two per document. What it holds is at most kFreshFor old: a view that changes is followed.
-struct ViewWindow {
-    static constexpr int64_t kRows = 128;
-    static constexpr auto kFreshFor = std::chrono::milliseconds(100);
+inline constexpr int32_t kApplicationId = 0x56584E53; // "VXNS"
+inline constexpr char kFormatName[] = "verdanix-nsf";
+inline constexpr int kFormatVersion = 1;
 
-    struct Row {
-        int64_t position;
-        NoteData header;
-        std::string columns;
-    };
-    std::vector<Row> rows;
-    std::chrono::steady_clock::time_point rowsRead;
-    int64_t count = 0;
-    std::chrono::steady_clock::time_point countRead;
-    bool hasRows = false, hasCount = false;
+// Puts the file from in the place of to in one step (replacing to where it exists, so that there
+// is never a moment without a file at to); ec tells a failure.
+void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
 
-    static bool Fresh(std::chrono::steady_clock::time_point t) {
-        return std::chrono::steady_clock::now() - t < kFreshFor;
-    }
-    const Row* find(int64_t position) const {
-        if (!hasRows || !Fresh(rowsRead) || rows.empty() || position < rows.front().position ||
-            position > rows.back().position)
-            return nullptr;
-        return &rows[static_cast<size_t>(position - rows.front().position)];
-    }
-    // The entry is past the end: the window reaches the end of the view and is fresh.
-    bool pastEnd(int64_t position) const {
-        return hasRows && hasCount && Fresh(rowsRead) && rowsRead == countRead && position > count;
-    }
+// Opens a store database read-only and checks that it is one: an SQLite file with the store's
+// application id, format name and version, and readable view design. Raises OpenError.
+sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
 
-    // The items and files of the window's notes, read together (in one read transaction) when the
-    // first of them is asked for: a walk that reads every document then costs a few locks of the
-    // file per window, not several per document. Each body is handed out once.
-    std::unordered_map<int64_t, NoteData> bodies;
-    bool bodiesRead = false;
+// Reads the views' design in database order.
+std::vector<ViewDef> LoadViews(const sql::Connection& db);
+// Reads a note's items and file descriptions (without file bytes) into note, whose noteId is set.
+void LoadNoteBody(const sql::Connection& db, NoteData& note);
+// The statements that read a note's items and files, prepared once for many notes.
+struct NoteBodyStatements {
+    explicit NoteBodyStatements(const sql::Connection& db);
+    sql::Statement items;
+    sql::Statement files;
+    sql::Statement itemsOfRun, filesOfRun; // the same for notes with ids in a range
+    size_t itemsLastTime = 0;              // items of the note read last
+    // The item names of the notes read before, by place: UTF-8 as stored and decoded.
+    static constexpr size_t kNamesRemembered = 256;
+    std::vector<std::pair<std::string, std::u16string>> namesLastTime;
+};
+void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
+// Reads the bodies of several notes into `into`, by id. A note whose stored bytes do not decode
+// (or whose read fails) is left out, so that reading it alone raises its own error and not its
+// neighbours'.
+void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds,
+                    std::unordered_map<int64_t, NoteData>& into);
+// Reads a note by id with its header; nothing when there is no such note.
+std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
+// The bytes of a stored file.
+std::string LoadFileBytes(const sql::Connection& db, int64_t fileId);
+// The same through a statement prepared once ("SELECT data FROM files WHERE file_id = ?").
+std::string LoadFileBytes(sql::Statement& fileData, int64_t fileId);
 
-    std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
-        if (!bodiesRead && find(position)) {
-            bodiesRead = true;
-            ReadTransaction transaction(file);
-            const auto first = static_cast<size_t>(position - rows.front().position);
-            std::vector<int64_t> ids;
-            ids.reserve(rows.size() - first);
-            for (size_t i = first; i < rows.size(); ++i)
-                ids.push_back(rows[i].header.noteId);
-            bodies.reserve(ids.size()); // buckets made once, not grown step by step
-            LoadNoteBodies(file.noteBody, std::move(ids), bodies);
-            transaction.commit();
-        }
-        const auto found = bodies.find(noteId);
-        if (found == bodies.end())
-            return std::nullopt;
-        NoteData body = std::move(found->second);
-        bodies.erase(found);
-        return body;
-    }
+// A view's entry for one note: its place in the order and its column values.
+struct ViewEntry {
+    std::string sortKey; // byte order = view order; ends with the note id, so keys are unique
+    int64_t noteId = 0;
+    std::string columns; // EncodeColumns of the column values
 };
 
-} // namespace store::local
+// A view's design compiled for building index entries.
+// Characters of one text value that a view index keeps.
+inline constexpr size_t kMaxColumnText = 16384;
+
+class ViewIndexer {
+public:
+    explicit ViewIndexer(ViewDef def);
+    const ViewDef& def() const { return m_def; }
+    // The note's entry, or nothing when the selection does not select it.
+    std::optional<ViewEntry> entryFor(const NoteData& note) const;
+
+private:
+    ViewDef m_def;
+    std::optional<Formula> m_selection;
+    std::vector<std::optional<Formula>> m_columnFormulas;
+};
+
+// Writes a database: creates a new file or adds to an existing one, in one transaction. View
+// indexes are brought up to date on commit, so that every view lists every selected note in
+// order. Raises std::runtime_error (sql::Error, FormulaError) on failure; nothing is written
+// unless commit() succeeds.
+class DatabaseWriter {
+public:
+    // A new database file, built beside file and put in its place by commit(): an existing file
+    // of that name is replaced only then, and a writer that is not committed leaves it as it was.
+    static std::unique_ptr<DatabaseWriter> Create(const std::filesystem::path& file, const std::u16string& title);
+    // An existing store database.
+    static std::unique_ptr<DatabaseWriter> Open(const std::filesystem::path& file);
+    ~DatabaseWriter();
+
+    // Adds a view; its selection and column formulas must parse. Returns its id.
+    int64_t addView(const ViewDef& view);
+    // Adds a note (items in order, files with their bytes). An empty unid gets a new one; a zero
+    // created or modified time becomes now. A "Form" item is added from note.form when missing.
+    // Returns the note's universal ID.
+    std::u16string addNote(NoteData note);
+    // Whether a note with that universal ID is in the database.
+    bool hasNote(const std::u16string& unid);
+    // Removes the note with that universal ID, with its items, files and view entries; false when
+    // there is none.
+    bool removeNote(const std::u16string& unid);
+    // Gives the database another title.
+    void setTitle(const std::u16string& title);
+    // Brings the view indexes up to date and commits; the writer accepts nothing afterwards.
+    void commit();
+
+private:
+    struct ViewState;
+    explicit DatabaseWriter(sql::Connection db);
+    void mergeIndex(ViewState& view);
+    std::optional<int64_t> noteIdOf(const std::u16string& unid);
+    static constexpr size_t kMaxPendingEntries = 50000;
+
+    sql::Connection m_db;
+    std::unique_ptr<sql::Transaction> m_transaction;
+    std::vector<std::unique_ptr<ViewState>> m_views;
+    sql::Statement m_insertNote, m_insertItem, m_insertFile;
+    double m_now; // the time of notes added without one
+    bool m_committed = false;
+    std::filesystem::path m_target;   // for a new database: where commit() puts it
+    std::filesystem::path m_building; // and where it is built until then
+};
+
+} // namespace store

@@ -11,11 +11,12 @@
 #include "access/VariantText.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
+#include "import/NsfCache.h"
 #include "platform/FileLock.h"
 #include "shell/ListView.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -49,7 +50,7 @@ struct Browsing : ::testing::Test {
     ListView* list = nullptr;
 
     void SetUp() override {
-        store::RegisterLocalStore(fx.factory);
+        store::RegisterLocalStore(fx.factory, importer::DominoDatabaseReader());
         install.Register(fx.registry);
         MakeDb("a.nsf",
                {View(u"Numbers", u"", u"SELECT @All", {Column(u"N", u"N", store::sort_order::kAscending)}),

@@ -6,9 +6,9 @@
 #include "nsf/Database.h"
 #include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
-#include "store/DxlImport.h"
-#include "store/NsfCache.h"
-#include "store/NsfFile.h"
+#include "import/Import.h"
+#include "import/NsfCache.h"
+#include "store/StoreFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -243,7 +243,7 @@ TEST(NsfReader, ABuiltDatabaseReadsAndImports) {
     EXPECT_EQ(nsf::DecodeRichText(doc.find(u"Body")->value).paragraphs, std::vector<std::u16string>{u"Body"});
 
     const fs::path target = fs::path(dir.filePath("imported.nsf").toStdU16String());
-    const auto report = store::ImportDxl({fs::path(path.toStdU16String())}, target, false);
+    const auto report = importer::Import({fs::path(path.toStdU16String())}, target, false);
     EXPECT_EQ(report.documents, 1);
     const auto db = store::OpenDatabaseFile(target);
     const auto views = store::LoadViews(db);
@@ -259,7 +259,7 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     REQUIRE_SAMPLES();
     QTemporaryDir dir;
     const fs::path target = fs::path(dir.filePath("known.nsf").toStdU16String());
-    const auto report = store::ImportDxl({Sample("knowndt.nsf")}, target, false);
+    const auto report = importer::Import({Sample("knowndt.nsf")}, target, false);
     EXPECT_EQ(report.documents, 2);
     EXPECT_EQ(report.views, 1);
     // The view's selection is compiled, which is said rather than passed over.
@@ -289,7 +289,7 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     const QString copy = dir.filePath("real.nsf");
     ASSERT_TRUE(QFile::copy(kSamples + "/signeddoc.nsf", copy));
     const fs::path real(copy.toStdU16String());
-    EXPECT_THROW(store::ImportDxl({Sample("knowndt.nsf")}, real, false), store::DxlImportError);
+    EXPECT_THROW(importer::Import({Sample("knowndt.nsf")}, real, false), importer::ImportError);
     EXPECT_EQ(fs::file_size(real), fs::file_size(Sample("signeddoc.nsf")));
 }
 
@@ -299,29 +299,29 @@ TEST(NsfImport, TheCacheIsReadAgainOnlyWhenTheFileChanges) {
     const QString copy = dir.filePath("copy.nsf");
     ASSERT_TRUE(QFile::copy(kSamples + "/knowndt.nsf", copy));
     const fs::path source(copy.toStdU16String()), cache(dir.filePath("cache").toStdU16String());
-    const auto first = store::CacheDominoDatabase(source, cache);
+    const auto first = importer::CacheDominoDatabase(source, cache);
     EXPECT_TRUE(first.readNow);
     EXPECT_GT(first.unread, 0u) << "the compiled formulas are reported";
-    EXPECT_FALSE(store::CacheDominoDatabase(source, cache).readNow);
+    EXPECT_FALSE(importer::CacheDominoDatabase(source, cache).readNow);
     {
         QFile file(copy);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
     }
-    const auto again = store::CacheDominoDatabase(source, cache);
+    const auto again = importer::CacheDominoDatabase(source, cache);
     EXPECT_TRUE(again.readNow);
     EXPECT_EQ(again.file, first.file);
     // A file damaged since: refused, and the cache keeps what it had.
     ASSERT_TRUE(QFile::resize(copy, 1000));
-    EXPECT_THROW(store::CacheDominoDatabase(source, cache), store::DxlImportError);
+    EXPECT_THROW(importer::CacheDominoDatabase(source, cache), importer::ImportError);
     EXPECT_NO_THROW(store::OpenDatabaseFile(first.file));
 
     // Read from the cache, a file tells as many things not read as when it was read: here more
     // than a few kilobytes of report.
     const fs::path many = Sample("sbtplayground.nsf");
-    const auto read = store::CacheDominoDatabase(many, cache);
+    const auto read = importer::CacheDominoDatabase(many, cache);
     ASSERT_GT(fs::file_size(read.report), 4096u);
-    EXPECT_EQ(store::CacheDominoDatabase(many, cache).unread, read.unread);
+    EXPECT_EQ(importer::CacheDominoDatabase(many, cache).unread, read.unread);
 }
 
 TEST(NsfReader, DamagedFilesGiveTheReadersErrorsOnly) {

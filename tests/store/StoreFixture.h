@@ -7,7 +7,7 @@
 #include "interfaces/DominoObjects.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/RichText.h"
 
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "platform/ComClassFactory.h"
 #include "store/Description.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "store/Build.h"
 #include "store/Images.h"
 #include "store/LocalStore.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/Password.h"
 #include "store/RichText.h"
 

@@ -1,7 +1,7 @@
 #include "Dump.h"
 
 #include "store/Formula.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 #include "store/RichText.h"
 
 namespace dump {

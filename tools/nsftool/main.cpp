@@ -10,8 +10,8 @@
 #include "NativeDump.h"
 
 #include "store/Description.h"
-#include "store/DxlImport.h"
-#include "store/NsfFile.h"
+#include "import/Import.h"
+#include "store/StoreFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -77,9 +77,9 @@ int main(int argc, char** argv) {
             if (inputs.empty())
                 return Usage();
             const auto start = std::chrono::steady_clock::now();
-            const auto report = store::ImportDxl(inputs, Path(argv[argc - 1]), append);
+            const auto report = importer::Import(inputs, Path(argv[argc - 1]), append);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::cout << store::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
+            std::cout << importer::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
                       << " s\n";
             return 0;
         }

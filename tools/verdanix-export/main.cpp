@@ -10,6 +10,7 @@
 #include "assembly/dominointerface.h"
 #include "export/ExportToExcel.h"
 #include "export/SafePath.h"
+#include "import/NsfCache.h"
 #include "interfaces/FileSystem.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Folders.h"
@@ -194,7 +195,7 @@ public:
         QString dataDir;
         if (m_options.isSet("program-dir")) {
             const QString programDir = m_options.value("program-dir");
-            store::RegisterLocalStore(namedFactory);
+            store::RegisterLocalStore(namedFactory, importer::DominoDatabaseReader());
             namedRegistry.CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
                 ->WriteString(u"", ComponentFilePath(programDir).toStdU16String());
             try {

@@ -4,17 +4,17 @@
 // store, a compiled formula) is reported, one line each, and the rest is read.
 #pragma once
 
-#include "store/ImportTarget.h"
+#include "import/ImportTarget.h"
 
 #include <filesystem>
 
-namespace store {
+namespace importer {
 
 // Whether the file begins as a Domino database file does (the store's own files are SQLite).
 bool IsDominoDatabaseFile(const std::filesystem::path& file);
 
-// Reads the documents and views of a Domino database file into target. Raises DxlImportError when
+// Reads the documents and views of a Domino database file into target. Raises ImportError when
 // the file cannot be read at all.
 void ImportDominoDatabase(const std::filesystem::path& file, ImportTarget& target);
 
-} // namespace store
+} // namespace importer

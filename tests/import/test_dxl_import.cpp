@@ -1,11 +1,11 @@
 // DXL import: the real samples beside the project, malformed input, items the store lacks, a
 // round trip through our own DXL exporter, and appending.
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 #include "access/Domino_TLB.h"
 #include "export/RichTextPictures.h"
 #include "platform/Registry.h"
-#include "store/DxlImport.h"
+#include "import/Import.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -27,8 +27,8 @@ protected:
     // The real samples lie beside the project, not in it: the tests that read them skip without.
     static bool HaveSamples() { return QDir(kSamples).exists(); }
     fs::path Sample(const char* name) const { return fs::path((kSamples + "/" + name).toStdU16String()); }
-    store::DxlImportReport Import(const std::vector<fs::path>& files, const char* target, bool append = false) {
-        return store::ImportDxl(files, dataDir / target, append);
+    importer::ImportReport Import(const std::vector<fs::path>& files, const char* target, bool append = false) {
+        return importer::Import(files, dataDir / target, append);
     }
     std::shared_ptr<IDocument> First(const char* db) {
         auto view = openLocal(db)->GetView(u"所有文档");
@@ -121,9 +121,9 @@ TEST_F(DxlImportTest, MalformedOrEmptyInputLeavesTheTargetAsItWas) {
     for (const auto& file : {broken, empty})
         for (bool append : {false, true}) {
             try {
-                store::ImportDxl({file}, dataDir / "keep.nsf", append);
+                importer::Import({file}, dataDir / "keep.nsf", append);
                 ADD_FAILURE() << "imported " << file;
-            } catch (const store::DxlImportError& e) {
+            } catch (const importer::ImportError& e) {
                 EXPECT_NE(std::string(e.what()).find(file.filename().string() + ":1:"), std::string::npos) << e.what();
             }
             EXPECT_EQ(ReadAll(QString::fromStdU16String(U16(dataDir / "keep.nsf"))), before);
@@ -135,7 +135,7 @@ TEST_F(DxlImportTest, ItemsTheStoreLacksAreLeftOutAndReported) {
     std::ofstream(file) << "<document form='F'><noteinfo unid='0123456789ABCDEF0123456789ABCDEF'/>\n"
                            "<item name='keep'><text>k</text></item>\n"
                            "<item name='raw'><rawitemdata type='7'>AAAA</rawitemdata></item></document>";
-    const auto report = store::ImportDxl({file}, dataDir / "raw.nsf", false);
+    const auto report = importer::Import({file}, dataDir / "raw.nsf", false);
     ASSERT_EQ(report.documents, 1);
     EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
                             [](const std::string& n) { return n.find("raw.xml:3: item raw") == 0; }));
@@ -162,7 +162,7 @@ TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
     for (size_t i = 0; i < unids.size(); ++i)
         std::ofstream(dxlDir / ("doc" + std::to_string(i) + ".xml"), std::ios::binary) << Utf16ToUtf8(
             exporter->Export(Variant(std::static_pointer_cast<IDispatchObject>(source->GetDocumentByUNID(unids[i])))));
-    EXPECT_EQ(store::ImportDxl({dxlDir}, dataDir / "copy.nsf", false).documents, 2);
+    EXPECT_EQ(importer::Import({dxlDir}, dataDir / "copy.nsf", false).documents, 2);
 
     auto copy = session->GetDatabase(u"", u"copy.nsf", false);
     for (const auto& unid : unids) {
@@ -182,7 +182,7 @@ TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
     EXPECT_FALSE(copy->GetDocumentByUNID(unids[0])->GetAttachment(u"plan.doc")) << "still an embedded object";
 
     // Appending the second document again replaces it, and says so.
-    const auto report = store::ImportDxl({dxlDir / "doc1.xml"}, dataDir / "copy.nsf", true);
+    const auto report = importer::Import({dxlDir / "doc1.xml"}, dataDir / "copy.nsf", true);
     EXPECT_EQ(report.documents, 1);
     EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
                             [](const std::string& n) { return n.find("replaces") != std::string::npos; }));
@@ -193,14 +193,14 @@ TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
 namespace {
 
 // Imports text as one DXL file into target (in the data folder) and returns the report.
-store::DxlImportReport ImportText(const fs::path& root, const fs::path& target, const std::string& text,
+importer::ImportReport ImportText(const fs::path& root, const fs::path& target, const std::string& text,
                                   bool append = false) {
     const fs::path file = root / "in.xml";
     std::ofstream(file, std::ios::binary) << text;
-    return store::ImportDxl({file}, target, append);
+    return importer::Import({file}, target, append);
 }
 
-bool Reports(const store::DxlImportReport& report, const std::string& part) {
+bool Reports(const importer::ImportReport& report, const std::string& part) {
     return std::any_of(report.notes.begin(), report.notes.end(),
                        [&](const std::string& n) { return n.find(part) != std::string::npos; });
 }
@@ -217,7 +217,7 @@ TEST_F(StoreTest, AnImportNeverTakesATargetThatIsNoStoreDatabase) {
     std::ofstream(junk) << "not a database";
     fs::create_directories(folder);
     for (const fs::path& target : {dxl, folder, junk})
-        EXPECT_THROW(ImportText(m_root, target, kOneDocument), store::DxlImportError) << target;
+        EXPECT_THROW(ImportText(m_root, target, kOneDocument), importer::ImportError) << target;
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(fs::file_size(junk), 14u);
     EXPECT_EQ(fs::file_size(dxl), kOneDocument.size()) << "the DXL named last is not overwritten";
@@ -313,7 +313,7 @@ TEST_F(StoreTest, BytesThatAreNoUtf8AreReportedWhereTheyStand) {
     try {
         ImportText(m_root, dataDir / "enc.nsf", text);
         ADD_FAILURE() << "imported";
-    } catch (const store::DxlImportError& e) {
+    } catch (const importer::ImportError& e) {
         EXPECT_NE(std::string(e.what()).find("in.xml:2003:36: bytes that are not UTF-8"), std::string::npos)
             << e.what();
     }

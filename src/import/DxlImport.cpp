@@ -1,12 +1,11 @@
-#include "store/DxlImport.h"
+#include "import/DxlImport.h"
 
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
-#include "store/DxlSource.h"
+#include "import/DxlSource.h"
 #include "store/Formula.h"
-#include "store/ImportTarget.h"
-#include "store/NsfFile.h"
-#include "store/NsfImport.h"
+#include "import/ImportTarget.h"
+#include "store/StoreFile.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -22,7 +21,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace store {
+namespace importer {
+
+using namespace store;
 
 namespace {
 
@@ -54,17 +55,13 @@ bool Parses(const std::u16string& formula) {
 
 class Importer {
 public:
-    Importer(ImportTarget& target, DxlImportReport& report) : m_target(target), m_report(report) {}
+    Importer(ImportTarget& target, ImportReport& report) : m_target(target), m_report(report) {}
 
     void importFile(const fs::path& file) {
         QFile input(QString::fromStdU16String(file.u16string()));
         m_fileName = QString::fromStdU16String(file.filename().u16string());
-        if (IsDominoDatabaseFile(file)) {
-            ImportDominoDatabase(file, m_target);
-            return;
-        }
         if (!input.open(QIODevice::ReadOnly))
-            throw DxlImportError(file.string() + ": " + input.errorString().toStdString());
+            throw ImportError(file.string() + ": " + input.errorString().toStdString());
         m_xml.setDevice(&input);
         // External entities and the DTD named in the DOCTYPE are never fetched.
         while (!m_xml.atEnd()) {
@@ -78,9 +75,9 @@ public:
             // The reader decodes ahead of where it parses, so bytes that are no UTF-8 surface as
             // some other error at another place: the file itself tells where they are.
             if (const auto bad = FirstInvalidUtf8(input))
-                throw DxlImportError(file.string() + ":" + std::to_string(bad->first) + ":" +
+                throw ImportError(file.string() + ":" + std::to_string(bad->first) + ":" +
                                      std::to_string(bad->second) + ": bytes that are not UTF-8");
-            throw DxlImportError(file.string() + ":" + std::to_string(m_xml.lineNumber()) + ":" +
+            throw ImportError(file.string() + ":" + std::to_string(m_xml.lineNumber()) + ":" +
                                  std::to_string(m_xml.columnNumber()) + ": " + m_xml.errorString().toStdString());
         }
         m_xml.setDevice(nullptr);
@@ -460,7 +457,7 @@ private:
     }
 
     ImportTarget& m_target;
-    DxlImportReport& m_report;
+    ImportReport& m_report;
     QXmlStreamReader m_xml;
     QString m_fileName;
     QSet<QString> m_storageParts; // the current document's pages of object storage
@@ -468,60 +465,8 @@ private:
 
 } // namespace
 
-DxlImportReport ImportDxl(const std::vector<fs::path>& inputs, const fs::path& target, bool append) {
-    DxlImportReport report;
-    if (const auto problem = TargetProblem(target))
-        throw DxlImportError(*problem);
-    const std::vector<fs::path> files = InputFiles(inputs);
-    if (files.empty())
-        throw DxlImportError("no DXL files to import");
-    std::error_code ec;
-    const bool appending = append && fs::exists(target, ec);
-    // Appending works on a copy, put in place only when everything imported.
-    const fs::path work = appending ? fs::path(target.string() + ".importing") : target;
-    if (appending) {
-        // A run that was killed left its copy and journal: the target itself was never touched.
-        if (fs::exists(work, ec) || fs::exists(fs::path(work) += "-journal", ec)) {
-            RemoveWorkFiles(work);
-            report.notes.push_back("cleared the working copy an interrupted import left beside the target");
-        }
-        if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
-            throw DxlImportError("cannot copy " + target.string() + ": " + ec.message());
-    }
-    try {
-        auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
-        ImportTarget into(*writer, report, appending);
-        Importer importer(into, report);
-        for (const auto& file : files)
-            importer.importFile(file);
-        into.finish();
-        writer->commit();
-    } catch (...) {
-        if (appending)
-            RemoveWorkFiles(work);
-        throw;
-    }
-    if (appending) {
-        ReplaceFile(work, target, ec);
-        if (ec) {
-            RemoveWorkFiles(work);
-            throw DxlImportError("cannot replace " + target.string() + ": " + ec.message());
-        }
-    }
-    return report;
+void ImportDxlFile(const fs::path& file, ImportTarget& target, ImportReport& report) {
+    Importer(target, report).importFile(file);
 }
 
-std::string DescribeImport(const DxlImportReport& report) {
-    std::string text = "imported " + std::to_string(report.documents) + " documents, " + std::to_string(report.items) +
-                       " items, " + std::to_string(report.attachments) + " file objects, " +
-                       std::to_string(report.pictures) + " pictures, " + std::to_string(report.views) + " views\n";
-    // One line for each note, whatever names it quotes: the lines are counted.
-    for (std::string line : report.notes) {
-        std::replace_if(
-            line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-        text += "  " + line + "\n";
-    }
-    return text;
-}
-
-} // namespace store
+} // namespace importer

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace store::dxl {
+namespace importer::dxl {
 
 constexpr int kMimePart = 19;    // rawitemdata type of a MIME part
 constexpr int kRfc822Text = 502; // rawitemdata type of a mail header kept as it came
@@ -46,4 +46,4 @@ std::optional<std::string> TargetProblem(const std::filesystem::path& target);
 // Removes a database being written and the files kept beside it.
 void RemoveWorkFiles(const std::filesystem::path& work);
 
-} // namespace store::dxl
+} // namespace importer::dxl

@@ -1,9 +1,9 @@
-#include "store/NsfImport.h"
+#include "import/NsfImport.h"
 
 #include "interfaces/DominoObjects.h"
 #include "nsf/Database.h"
 #include "nsf/Values.h"
-#include "store/DxlSource.h"
+#include "import/DxlSource.h"
 #include "store/RichText.h"
 
 #include <QDateTime>
@@ -11,7 +11,9 @@
 
 #include <map>
 
-namespace store {
+namespace importer {
+
+using namespace store;
 
 namespace {
 
@@ -340,8 +342,8 @@ void ImportDominoDatabase(const fs::path& file, ImportTarget& target) {
         nsf::Database db(file);
         NativeImport(file, target).run(db);
     } catch (const nsf::FormatError& e) {
-        throw DxlImportError(file.string() + ": " + e.what());
+        throw ImportError(file.string() + ": " + e.what());
     }
 }
 
-} // namespace store
+} // namespace importer

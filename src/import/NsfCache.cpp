@@ -1,7 +1,8 @@
-#include "store/NsfCache.h"
+#include "import/NsfCache.h"
 
+#include "import/Import.h"
+#include "import/NsfImport.h"
 #include "platform/WholeFile.h"
-#include "store/DxlImport.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -11,7 +12,9 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-namespace store {
+namespace importer {
+
+using namespace store;
 
 namespace fs = std::filesystem;
 
@@ -40,7 +43,7 @@ fs::path DominoCacheFolder() {
 CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder) {
     const QFileInfo info(Text(source));
     if (!info.isFile())
-        throw DxlImportError(source.string() + ": the file does not exist");
+        throw ImportError(source.string() + ": the file does not exist");
     // One cache database per file, named by its path; its key file says what it was read from.
     const QString path = info.canonicalFilePath();
     const QString name =
@@ -69,27 +72,35 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     if (upToDate())
         return cached;
     if (!QDir().mkpath(Text(cacheFolder)))
-        throw DxlImportError("cannot make the cache folder " + cacheFolder.string());
+        throw ImportError("cannot make the cache folder " + cacheFolder.string());
     // One program at a time reads a file into the cache (the window and the command line may
     // open the same file); whoever waited finds it read.
     QLockFile lock(Text(base) + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // a reading takes as long as it takes; only a dead holder's lock is stale
     if (!lock.lock())
-        throw DxlImportError("cannot lock the cache entry " + base.string());
+        throw ImportError("cannot lock the cache entry " + base.string());
     if (upToDate())
         return cached;
     fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
-    const DxlImportReport report = ImportDxl({source}, cached.file, false);
+    const ImportReport report = Import({source}, cached.file, false);
     const std::string description = DescribeImport(report);
     try {
         WriteWholeFile(Text(cached.report), QByteArray::fromStdString(description));
         WriteWholeFile(Text(keyFile), key);
     } catch (const WholeFileError& e) {
-        throw DxlImportError("cannot write to the cache folder " + cacheFolder.string() + ": " + e.what());
+        throw ImportError("cannot write to the cache folder " + cacheFolder.string() + ": " + e.what());
     }
     cached.unread = report.notes.size();
     cached.readNow = true;
     return cached;
 }
 
-} // namespace store
+store::ForeignDatabaseReader DominoDatabaseReader() {
+    return [](const fs::path& file) -> std::optional<fs::path> {
+        if (!IsDominoDatabaseFile(file))
+            return std::nullopt;
+        return CacheDominoDatabase(file).file;
+    };
+}
+
+} // namespace importer

@@ -4,7 +4,7 @@
 // are counted, and a database left without a view people browse gets one of all documents.
 #pragma once
 
-#include "store/DxlImport.h"
+#include "import/Import.h"
 #include "store/Note.h"
 
 #include <QHash>
@@ -16,12 +16,18 @@
 #include <vector>
 
 namespace store {
-
 class DatabaseWriter;
+} // namespace store
+
+namespace importer {
+
+using store::DatabaseWriter;
+using store::NoteData;
+using store::ViewDef;
 
 class ImportTarget {
 public:
-    ImportTarget(DatabaseWriter& writer, DxlImportReport& report, bool append)
+    ImportTarget(DatabaseWriter& writer, ImportReport& report, bool append)
         : m_writer(writer), m_report(report), m_append(append) {}
 
     // A document; where names it in report lines ("file:line", "file: note 0x8F6 (UNID)").
@@ -36,7 +42,7 @@ public:
 
 private:
     DatabaseWriter& m_writer;
-    DxlImportReport& m_report;
+    ImportReport& m_report;
     bool m_append;
     // Documents holding each item name, in the order the names were first met.
     std::vector<std::pair<QString, int64_t>> m_itemCounts;
@@ -46,4 +52,4 @@ private:
     bool m_titled = false;
 };
 
-} // namespace store
+} // namespace importer

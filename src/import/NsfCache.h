@@ -2,9 +2,11 @@
 // into a store database in a cache folder and opened from there, read again when it has changed.
 #pragma once
 
+#include "store/LocalStore.h"
+
 #include <filesystem>
 
-namespace store {
+namespace importer {
 
 struct CachedDatabase {
     std::filesystem::path file;   // the store database to open
@@ -18,9 +20,12 @@ struct CachedDatabase {
 std::filesystem::path DominoCacheFolder();
 
 // The store database of source: from the cache when it was read from the file as it is now (same
-// size and time of change, same reader), else read now. Raises DxlImportError when the file
+// size and time of change, same reader), else read now. Raises ImportError when the file
 // cannot be read; the cache then keeps what it had.
 CachedDatabase CacheDominoDatabase(const std::filesystem::path& source,
                                    const std::filesystem::path& cacheFolder = DominoCacheFolder());
 
-} // namespace store
+// The store's reader of Domino database files: each is opened from the cache.
+store::ForeignDatabaseReader DominoDatabaseReader();
+
+} // namespace importer

@@ -1,12 +1,14 @@
-#include "store/ImportTarget.h"
+#include "import/ImportTarget.h"
 
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include <algorithm>
 
-namespace store {
+namespace importer {
+
+using namespace store;
 
 namespace {
 
@@ -91,4 +93,4 @@ void ImportTarget::finish() {
                              "\" of all documents: no imported view is one people browse");
 }
 
-} // namespace store
+} // namespace importer

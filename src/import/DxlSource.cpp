@@ -1,13 +1,15 @@
-#include "store/DxlSource.h"
+#include "import/DxlSource.h"
 
-#include "store/NsfFile.h"
+#include "store/StoreFile.h"
 
 #include <QDate>
 
 #include <algorithm>
 #include <cctype>
 
-namespace store::dxl {
+namespace importer::dxl {
+
+using namespace store;
 
 namespace fs = std::filesystem;
 
@@ -208,4 +210,4 @@ void RemoveWorkFiles(const fs::path& work) {
         fs::remove(fs::path(work) += suffix, ec);
 }
 
-} // namespace store::dxl
+} // namespace importer::dxl

@@ -1,0 +1,77 @@
+#include "import/Import.h"
+
+#include "import/DxlImport.h"
+#include "import/DxlSource.h"
+#include "import/ImportTarget.h"
+#include "import/NsfImport.h"
+#include "interfaces/FileSystem.h"
+#include "store/StoreFile.h"
+
+#include <algorithm>
+
+namespace importer {
+
+using namespace store;
+
+namespace fs = std::filesystem;
+using namespace dxl;
+
+ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target, bool append) {
+    ImportReport report;
+    if (const auto problem = TargetProblem(target))
+        throw ImportError(*problem);
+    const std::vector<fs::path> files = InputFiles(inputs);
+    if (files.empty())
+        throw ImportError("no DXL files to import");
+    std::error_code ec;
+    const bool appending = append && fs::exists(target, ec);
+    // Appending works on a copy, put in place only when everything imported.
+    const fs::path work = appending ? fs::path(target.string() + ".importing") : target;
+    if (appending) {
+        // A run that was killed left its copy and journal: the target itself was never touched.
+        if (fs::exists(work, ec) || fs::exists(fs::path(work) += "-journal", ec)) {
+            RemoveWorkFiles(work);
+            report.notes.push_back("cleared the working copy an interrupted import left beside the target");
+        }
+        if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
+            throw ImportError("cannot copy " + target.string() + ": " + ec.message());
+    }
+    try {
+        auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
+        ImportTarget into(*writer, report, appending);
+        for (const auto& file : files) {
+            if (IsDominoDatabaseFile(file))
+                ImportDominoDatabase(file, into);
+            else
+                ImportDxlFile(file, into, report);
+        }
+        into.finish();
+        writer->commit();
+    } catch (...) {
+        if (appending)
+            RemoveWorkFiles(work);
+        throw;
+    }
+    if (appending) {
+        if ((ec = ReplaceFile(work, target))) {
+            RemoveWorkFiles(work);
+            throw ImportError("cannot replace " + target.string() + ": " + ec.message());
+        }
+    }
+    return report;
+}
+
+std::string DescribeImport(const ImportReport& report) {
+    std::string text = "imported " + std::to_string(report.documents) + " documents, " + std::to_string(report.items) +
+                       " items, " + std::to_string(report.attachments) + " file objects, " +
+                       std::to_string(report.pictures) + " pictures, " + std::to_string(report.views) + " views\n";
+    // One line for each note, whatever names it quotes: the lines are counted.
+    for (std::string line : report.notes) {
+        std::replace_if(
+            line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        text += "  " + line + "\n";
+    }
+    return text;
+}
+
+} // namespace importer

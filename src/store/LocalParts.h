@@ -1,0 +1,156 @@
+// The local store's own parts, shared by its objects (not part of the store's interface): the
+// error translation, the open database file with its prepared statements, read transactions
+// and the read-ahead window of a view.
+#pragma once
+
+#include "interfaces/DominoObjects.h"
+#include "platform/FileLock.h"
+#include "store/Formula.h"
+#include "store/LocalStore.h"
+#include "store/StoreFile.h"
+
+#include <chrono>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <unordered_map>
+
+namespace store::local {
+
+[[noreturn]] inline void Raise(const std::u16string& text, int32_t code = notes_code::kNotesError) {
+    throw EOleException(text, code);
+}
+
+// Runs f, turning the store's internal failures into the errors the server raises.
+template <class F> auto Guarded(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const EOleException&) {
+        throw;
+    } catch (const sql::Error& e) {
+        if (e.isNotADatabase())
+            Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+        Raise(notes_text::ReadFailed(Utf8ToUtf16(e.what())));
+    } catch (const CorruptData&) {
+        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+    } catch (const FormulaError& e) {
+        Raise(notes_text::FormulaFailed(Utf8ToUtf16(e.what())));
+    } catch (const std::bad_alloc&) {
+        Raise(notes_text::kInsufficientMemory, hresult::kFail);
+    }
+}
+
+// An open database file shared by the objects that come from it.
+struct DbFile {
+    SharedFileLock inUse; // other programs see the file in use while it is open here
+    sql::Connection db;
+    std::vector<ViewDef> views;
+    std::string replicaId;
+    sql::Statement entriesFrom; // view entries and note headers from a position on
+    sql::Statement lastEntry;   // number of entries of a view
+    sql::Statement positionOf;  // position of a note in a view
+    sql::Statement noteByUnid;
+    sql::Statement fileData;
+    NoteBodyStatements noteBody{db};
+    sql::Statement begin, commit;
+
+    DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
+        views = LoadViews(db);
+        auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
+        if (meta.step())
+            replicaId = meta.text(0);
+        entriesFrom = db.prepare("SELECT e.position, e.note_id, e.columns, n.unid, n.form, n.created, n.modified "
+                                 "FROM view_entries e JOIN notes n ON n.note_id = e.note_id "
+                                 "WHERE e.view_id = ? AND e.position >= ? ORDER BY e.position LIMIT ?");
+        lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
+        positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
+        noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
+        fileData = db.prepare("SELECT data FROM files WHERE file_id = ?");
+        begin = db.prepare("BEGIN");
+        commit = db.prepare("COMMIT");
+    }
+};
+
+// A read transaction: statements inside it share one lock of the file.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(DbFile& file) : m_file(file) { m_file.begin.run(); }
+    ~ReadTransaction() {
+        if (!m_done) {
+            try {
+                m_file.db.exec("ROLLBACK");
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        m_file.commit.run();
+        m_done = true;
+    }
+
+private:
+    DbFile& m_file;
+    bool m_done = false;
+};
+
+// A run of a view's entries read together, and the view's size read with them. Walking a view
+// is served from here, so that a page of documents costs a few reads of the file, not one or
+// two per document. What it holds is at most kFreshFor old: a view that changes is followed.
+struct ViewWindow {
+    static constexpr int64_t kRows = 128;
+    static constexpr auto kFreshFor = std::chrono::milliseconds(100);
+
+    struct Row {
+        int64_t position;
+        NoteData header;
+        std::string columns;
+    };
+    std::vector<Row> rows;
+    std::chrono::steady_clock::time_point rowsRead;
+    int64_t count = 0;
+    std::chrono::steady_clock::time_point countRead;
+    bool hasRows = false, hasCount = false;
+
+    static bool Fresh(std::chrono::steady_clock::time_point t) {
+        return std::chrono::steady_clock::now() - t < kFreshFor;
+    }
+    const Row* find(int64_t position) const {
+        if (!hasRows || !Fresh(rowsRead) || rows.empty() || position < rows.front().position ||
+            position > rows.back().position)
+            return nullptr;
+        return &rows[static_cast<size_t>(position - rows.front().position)];
+    }
+    // The entry is past the end: the window reaches the end of the view and is fresh.
+    bool pastEnd(int64_t position) const {
+        return hasRows && hasCount && Fresh(rowsRead) && rowsRead == countRead && position > count;
+    }
+
+    // The items and files of the window's notes, read together (in one read transaction) when the
+    // first of them is asked for: a walk that reads every document then costs a few locks of the
+    // file per window, not several per document. Each body is handed out once.
+    std::unordered_map<int64_t, NoteData> bodies;
+    bool bodiesRead = false;
+
+    std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
+        if (!bodiesRead && find(position)) {
+            bodiesRead = true;
+            ReadTransaction transaction(file);
+            const auto first = static_cast<size_t>(position - rows.front().position);
+            std::vector<int64_t> ids;
+            ids.reserve(rows.size() - first);
+            for (size_t i = first; i < rows.size(); ++i)
+                ids.push_back(rows[i].header.noteId);
+            bodies.reserve(ids.size()); // buckets made once, not grown step by step
+            LoadNoteBodies(file.noteBody, std::move(ids), bodies);
+            transaction.commit();
+        }
+        const auto found = bodies.find(noteId);
+        if (found == bodies.end())
+            return std::nullopt;
+        NoteData body = std::move(found->second);
+        bodies.erase(found);
+        return body;
+    }
+};
+
+} // namespace store::local
