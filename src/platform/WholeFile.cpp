@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "interfaces/FileSystem.h"
 
@@ -192,36 +191,42 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArr
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions newFilePermissions) {
-    const bool existed = QFileInfo::exists(path);
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        // The temporary file gets the new file's permissions before anything is written to it.
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+    // A symbolic link is written through: the file it points to gets the content.
+    const QString target = existed && info.isSymLink() ? info.canonicalFilePath() : path;
+    std::pair<QString, int> temporary;
+    try {
+        temporary = NewTemporaryBeside(target);
+    } catch (const WholeFileError&) {
         if (!existed)
-            file.setPermissions(newFilePermissions);
-#ifdef _WIN32
-        const bool written = file.write(bytes) == bytes.size();
-        QString reason = written ? QString() : file.errorString();
-#else
-        // Written past Qt's buffer, whose flush can take a short write (a file size limit) for
-        // success: every byte is accounted for before the file is put in place.
-        QString reason = WriteAt(file.handle(), bytes);
-        const bool written = reason.isEmpty();
-#endif
-        if (written && file.commit())
-            return;
-        if (reason.isEmpty())
-            reason = file.errorString();
-        file.cancelWriting();
-        throw WholeFileError(reason.toStdString());
+            throw;
+        // No file can be made beside it: the existing file is rewritten where it is.
+        QFile current(target);
+        if (!current.open(QIODevice::ReadOnly))
+            Fail(current.errorString());
+        const QByteArray old = current.readAll();
+        current.close();
+        RewriteInPlace(target, bytes, old);
+        return;
     }
-    // No file can be made beside it: an existing file is rewritten where it is.
-    const QString reason = file.errorString();
-    if (!existed)
-        throw WholeFileError(reason.toStdString());
-    QFile current(path);
-    if (!current.open(QIODevice::ReadOnly))
-        throw WholeFileError(current.errorString().toStdString());
-    const QByteArray old = current.readAll();
-    current.close();
-    RewriteInPlace(QFileInfo(path).canonicalFilePath(), bytes, old);
+    // The new file keeps the old one's permissions, or gets those asked for, before any byte.
+    QFile::setPermissions(temporary.first, existed ? QFile::permissions(target) : newFilePermissions);
+    QString reason = WriteAll(temporary.second, bytes);
+#ifdef _WIN32
+    if (reason.isEmpty() && _commit(temporary.second) != 0)
+        reason = Reason(errno);
+    const bool closed = _close(temporary.second) == 0;
+#else
+    if (reason.isEmpty() && ::fsync(temporary.second) != 0)
+        reason = Reason(errno);
+    const bool closed = ::close(temporary.second) == 0;
+#endif
+    if (reason.isEmpty() && !closed)
+        reason = Reason(errno);
+    if (!reason.isEmpty()) {
+        QFile::remove(temporary.first);
+        Fail(reason);
+    }
+    PutInPlace(temporary.first, target);
 }

@@ -1,10 +1,7 @@
 #include "store/StoreFile.h"
 
+#include "interfaces/FileSystem.h"
 #include "interfaces/Text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include <algorithm>
 #include <deque>
@@ -109,16 +106,6 @@ void RemoveDatabaseFiles(const std::filesystem::path& file) {
 }
 
 } // namespace
-
-void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec) {
-#ifdef _WIN32
-    ec.clear();
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
-#else
-    std::filesystem::rename(from, to, ec); // rename(2) replaces the target in one step
-#endif
-}
 
 DatabaseWriter::~DatabaseWriter() {
     // Statements go before the transaction rolls back and the connection closes.
@@ -407,9 +394,7 @@ void DatabaseWriter::commit() {
         m_db = {};
         // A journal left beside the old database would be taken for the new one's.
         RemoveSideFiles(m_target);
-        std::error_code ec;
-        ReplaceFile(m_building, m_target, ec);
-        if (ec) {
+        if (const std::error_code ec = ReplaceFile(m_building, m_target)) {
             RemoveDatabaseFiles(m_building);
             m_committed = true;
             throw std::runtime_error("cannot put the new database in place: " + m_target.string() + ": " +

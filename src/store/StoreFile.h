@@ -31,10 +31,6 @@ inline constexpr int32_t kApplicationId = 0x56584E53; // "VXNS"
 inline constexpr char kFormatName[] = "verdanix-nsf";
 inline constexpr int kFormatVersion = 1;
 
-// Puts the file from in the place of to in one step (replacing to where it exists, so that there
-// is never a moment without a file at to); ec tells a failure.
-void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
-
 // Opens a store database read-only and checks that it is one: an SQLite file with the store's
 // application id, format name and version, and readable view design. Raises OpenError.
 sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
