@@ -59,8 +59,8 @@ public:
     // The rows and columns of a sheet of the format: the header row and the ID column aside, the
     // documents and fields a sheet holds.
     SheetLayout(WorkbookFormat format, int32_t docCount, qsizetype fields)
-        : m_documentsPerSheet(format == WorkbookFormat::Xlsx ? 1048576 - 1 : 65536 - 1),
-          m_fieldsPerSheet(format == WorkbookFormat::Xlsx ? 16384 - 1 : 256 - 1), m_docCount(docCount),
+        : m_documentsPerSheet(static_cast<int32_t>(FormatInfo(format).maxRows - 1)),
+          m_fieldsPerSheet(static_cast<int32_t>(FormatInfo(format).maxColumns - 1)), m_docCount(docCount),
           m_fields(static_cast<int32_t>(std::min<qsizetype>(fields, INT32_MAX))),
           m_rowBlocks(std::max(1, Blocks(docCount, m_documentsPerSheet))),
           m_columnBlocks(std::max(1, Blocks(m_fields, m_fieldsPerSheet))) {}
@@ -388,15 +388,48 @@ private:
 
 } // namespace
 
+namespace {
+
+QString Ending(const WorkbookFormatInfo& info) {
+    return QString::fromRawData(reinterpret_cast<const QChar*>(info.ending.data()),
+                                static_cast<qsizetype>(info.ending.size()));
+}
+
+// The format whose ending fileName has (any letter case), or nothing.
+const WorkbookFormatInfo* FormatEnding(const QString& fileName) {
+    for (const WorkbookFormatInfo& info : kWorkbookFormats)
+        if (fileName.endsWith(Ending(info), Qt::CaseInsensitive))
+            return &info;
+    return nullptr;
+}
+
+} // namespace
+
 QString WorkbookPath(const QString& fileName, WorkbookFormat format) {
-    if (fileName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ||
-        fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
+    if (FormatEnding(fileName))
         return fileName;
-    return fileName + (format == WorkbookFormat::Xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".xls"));
+    return fileName + Ending(FormatInfo(format));
 }
 
 WorkbookFormat FormatOf(const QString& workbook) {
-    return workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? WorkbookFormat::Xlsx : WorkbookFormat::Xls;
+    const WorkbookFormatInfo* info = FormatEnding(workbook);
+    return info ? info->format : WorkbookFormat::Xls;
+}
+
+QString SaveDialogFilter() {
+    QStringList entries;
+    for (const WorkbookFormatInfo& info : kWorkbookFormats)
+        entries << QString::fromStdU16String(std::u16string(info.filterName)) + QStringLiteral("|*") + Ending(info);
+    return entries.join(QLatin1Char('|'));
+}
+
+WorkbookFormat FilterFormat(int filter) {
+    return filter >= 0 && filter < static_cast<int>(std::size(kWorkbookFormats)) ? kWorkbookFormats[filter].format
+                                                                                  : WorkbookFormat::Xls;
+}
+
+QString TemporaryWorkbookPath(const QString& workbook) {
+    return workbook + QStringLiteral(".partial") + Ending(FormatInfo(FormatOf(workbook)));
 }
 
 QString AttachmentFolder(const QString& workbook, const QString& viewName) {

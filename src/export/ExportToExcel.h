@@ -46,8 +46,14 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
 // The workbook path for a chosen file name: kept when it ends in ".xls" or ".xlsx" (any letter
 // case), else with the chosen format's ending added.
 QString WorkbookPath(const QString& fileName, WorkbookFormat chosen = WorkbookFormat::Xls);
-// The format a workbook path is written in: ".xlsx" Office Open XML, anything else .xls.
+// The format a workbook path is written in: the format of its ending, else .xls.
 WorkbookFormat FormatOf(const QString& workbook);
+// The save dialog's filter: each format by its name and ending, .xls first ("Excel文件|*.xls|...").
+QString SaveDialogFilter();
+// The format of the save dialog's filter entry filter (from 0).
+WorkbookFormat FilterFormat(int filter);
+// Where a workbook that replaces workbook is written until it is complete, in the same format.
+QString TemporaryWorkbookPath(const QString& workbook);
 
 // The folder beside workbook that holds the attachments of view viewName's documents: the view's
 // name (a "\" in it makes a folder level) followed by "附件".

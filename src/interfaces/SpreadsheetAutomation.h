@@ -17,7 +17,7 @@ public:
     // "WorkBooks", then "Add": a new workbook with one sheet, which becomes the active one.
     virtual void AddWorkbook() = 0;
     // "activeworkbook", "Worksheets", then "Add" with After := the last sheet ("Item"("Count")):
-    // a new sheet after the others, which becomes the active one (a sheet holds 65,536 rows).
+    // a new sheet after the others, which becomes the active one.
     virtual void AddSheet() = 0;
     // "activeworkbook", "Worksheets", "Item"(index), then "Activate": sheet index (from 1, in the
     // order the sheets were added) becomes the active one.
@@ -31,15 +31,38 @@ public:
     virtual void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) = 0;
     // "cells"(row, column), "value" := text.
     virtual void SetCellValue(int32_t row, int32_t column, std::u16string_view text) = 0;
-    // "activeworkbook", "SaveAs"(path, the format's file format number: 56 .xls, 51 .xlsx).
+    // "activeworkbook", "SaveAs"(path, the format's file format number; see kWorkbookFormats).
     virtual void SaveActiveWorkbookAs(const std::u16string& path) = 0;
     // "quit".
     virtual void Quit() = 0;
 };
 
-// The file format a workbook is saved in: Excel 97-2003 (.xls, 65,536 rows and 256 columns a
-// sheet) or Office Open XML (.xlsx, 1,048,576 rows and 16,384 columns).
+// The file format a workbook is saved in: Excel 97-2003 (.xls) or Office Open XML (.xlsx).
 enum class WorkbookFormat { Xls, Xlsx };
+
+// What each format is, in one place for every part of the program: a new format is a row here
+// and a writer.
+struct WorkbookFormatInfo {
+    WorkbookFormat format;
+    std::string_view name;          // as the command line names it
+    std::u16string_view ending;     // the file name's ending
+    std::u16string_view filterName; // the save dialog's name for it
+    uint32_t maxRows;               // rows of a sheet, the header row among them
+    uint32_t maxColumns;            // columns of a sheet
+    int32_t saveAsNumber;           // the spreadsheet program's file format number for "SaveAs"
+};
+
+inline constexpr WorkbookFormatInfo kWorkbookFormats[] = {
+    {WorkbookFormat::Xls, "xls", u".xls", u"Excel文件", 65536, 256, 56},                 // xlExcel8
+    {WorkbookFormat::Xlsx, "xlsx", u".xlsx", u"Excel 工作簿", 1048576, 16384, 51},      // xlOpenXMLWorkbook
+};
+
+constexpr const WorkbookFormatInfo& FormatInfo(WorkbookFormat format) {
+    for (const WorkbookFormatInfo& info : kWorkbookFormats)
+        if (info.format == format)
+            return info;
+    return kWorkbookFormats[0];
+}
 
 class ISpreadsheetAutomation {
 public:

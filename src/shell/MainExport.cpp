@@ -27,9 +27,9 @@ void TfrmMain::exportExecute() {
     // typed without an ending.
     int chosen = 0;
     if (const auto fileName =
-            m_env.prompter->SaveFileName(QStringLiteral("Excel文件|*.xls|Excel 工作簿|*.xlsx"), folder, &chosen)) {
+            m_env.prompter->SaveFileName(SaveDialogFilter(), folder, &chosen)) {
         m_lastExportFolder = QFileInfo(*fileName).absolutePath();
-        ExportToExcel(*fileName, chosen == 1 ? WorkbookFormat::Xlsx : WorkbookFormat::Xls);
+        ExportToExcel(*fileName, FilterFormat(chosen));
     }
 }
 

@@ -69,8 +69,7 @@ public:
     void SaveActiveWorkbookAs(const std::u16string& path) override {
         const auto book = Required(Call(m_app.get(), u"activeworkbook"), u"activeworkbook");
         // The format is given, so that a name's ending never holds a file of the program's default.
-        constexpr int32_t kXlOpenXmlWorkbook = 51, kXlExcel8 = 56;
-        Call(book.get(), u"SaveAs", path, m_format == WorkbookFormat::Xlsx ? kXlOpenXmlWorkbook : kXlExcel8);
+        Call(book.get(), u"SaveAs", path, FormatInfo(m_format).saveAsNumber);
     }
 
     void Quit() override { Call(m_app.get(), u"quit"); }

@@ -2,6 +2,7 @@
 // widths, and the worksheet substream written from them. Indexes are checked by the caller.
 #pragma once
 
+#include "interfaces/SpreadsheetAutomation.h"
 #include "xls/RecordWriter.h"
 
 #include <cstddef>
@@ -11,8 +12,8 @@
 
 namespace xls {
 
-constexpr uint32_t kMaxRows = 65536;
-constexpr uint32_t kMaxColumns = 256;
+constexpr uint32_t kMaxRows = FormatInfo(WorkbookFormat::Xls).maxRows;
+constexpr uint32_t kMaxColumns = FormatInfo(WorkbookFormat::Xls).maxColumns;
 constexpr size_t kMaxSheetName = 31; // characters of a sheet's tab name
 
 class Sheet {

@@ -59,8 +59,6 @@ template <typename Call> void Translate(Call&& call) {
     }
 }
 
-// Cell texts go to the workbook on a thread of their own (xls::CellPipe); every other call waits
-// until they are in, so the workbook sees the calls in their order.
 // Indexes below 1 are refused here; the writers check the upper limits.
 void checkColumn(int32_t column) {
     if (column < 1)

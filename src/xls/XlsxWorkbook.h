@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstdint>
+#include "interfaces/SpreadsheetAutomation.h"
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -26,8 +28,8 @@
 
 namespace xls {
 
-constexpr uint32_t kXlsxMaxRows = 1048576;
-constexpr uint32_t kXlsxMaxColumns = 16384;
+constexpr uint32_t kXlsxMaxRows = FormatInfo(WorkbookFormat::Xlsx).maxRows;
+constexpr uint32_t kXlsxMaxColumns = FormatInfo(WorkbookFormat::Xlsx).maxColumns;
 
 // A text as an .xlsx cell holds it: XML-escaped UTF-8, characters outside XML as _xHHHH_.
 std::string XlsxCellText(std::u16string_view text);

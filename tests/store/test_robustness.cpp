@@ -1,5 +1,6 @@
 // Files that are not sound store databases give errors, never a crash.
 #include "StoreFixture.h"
+#include "support/Files.h"
 #include "support/StoreWalk.h"
 
 #include <sqlite3.h>
@@ -14,11 +15,6 @@ namespace {
 std::string ReadAll(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 void Exec(const fs::path& file, const char* sql) {

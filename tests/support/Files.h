@@ -27,6 +27,10 @@ inline void WriteAll(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+inline void WriteAll(const std::filesystem::path& file, const std::string& bytes) {
+    WriteAll(QString::fromStdU16String(file.u16string()), QByteArray::fromStdString(bytes));
+}
+
 // Restores the working folder when the scope ends.
 struct KeepCurrentDir {
     std::filesystem::path saved = std::filesystem::current_path();

@@ -157,6 +157,22 @@ private:
     QElapsedTimer m_clock, m_lastDraw;
 };
 
+// The format the command line names (any letter case), or nothing.
+std::optional<WorkbookFormat> NamedFormat(const QString& name) {
+    for (const WorkbookFormatInfo& info : kWorkbookFormats)
+        if (name.compare(QLatin1String(info.name.data(), static_cast<qsizetype>(info.name.size())),
+                         Qt::CaseInsensitive) == 0)
+            return info.format;
+    return std::nullopt;
+}
+
+QString FormatNames() {
+    QStringList names;
+    for (const WorkbookFormatInfo& info : kWorkbookFormats)
+        names << QLatin1String(info.name.data(), static_cast<qsizetype>(info.name.size()));
+    return names.join(QStringLiteral(", "));
+}
+
 class ExportCommand {
 public:
     explicit ExportCommand(QCommandLineParser& options) : m_options(options) {}
@@ -174,10 +190,8 @@ public:
             return fail(kBadArguments, QStringLiteral("name a database (--database) or a file (--file)"));
         if (!listDatabases && !listViews && views.isEmpty() && !allViews)
             return fail(kBadArguments, QStringLiteral("name a view (--view) or ask for --all-views"));
-        if (m_options.isSet("format") &&
-            m_options.value("format").compare(QLatin1String("xls"), Qt::CaseInsensitive) != 0 &&
-            m_options.value("format").compare(QLatin1String("xlsx"), Qt::CaseInsensitive) != 0)
-            return fail(kBadArguments, QStringLiteral("--format is xls or xlsx"));
+        if (m_options.isSet("format") && !NamedFormat(m_options.value("format")))
+            return fail(kBadArguments, QStringLiteral("--format is one of: ") + FormatNames());
         if (!listDatabases && !listViews) {
             if (m_options.value("output").isEmpty())
                 return fail(kBadArguments, QStringLiteral("name the output (--output)"));
@@ -328,9 +342,7 @@ private:
         // Several workbooks, or one for an existing folder, go into the folder, named after the view.
         const bool intoFolder = several || QFileInfo(output).isDir();
         // The format: --format, else the ending of a workbook's name, else .xls.
-        const WorkbookFormat format = m_options.value("format").compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0
-                                          ? WorkbookFormat::Xlsx
-                                          : WorkbookFormat::Xls;
+        const WorkbookFormat format = NamedFormat(m_options.value("format")).value_or(WorkbookFormat::Xls);
         int status = kDone;
         for (const QString& view : views) {
             const QString workbook =
@@ -361,10 +373,7 @@ private:
         if (count == 0)
             return fail(kFailed, app_text::kNothingToExport + QLatin1Char(' ') + view);
         // An existing workbook is replaced only when the new one is complete.
-        const QString target =
-            exists ? workbook + (FormatOf(workbook) == WorkbookFormat::Xlsx ? QStringLiteral(".partial.xlsx")
-                                                                            : QStringLiteral(".partial.xls"))
-                   : workbook;
+        const QString target = exists ? TemporaryWorkbookPath(workbook) : workbook;
         QFile::remove(target);
         TerminalPrompter prompter;
         TerminalProgress progress(m_options.isSet("quiet"), view);
@@ -425,7 +434,7 @@ int main(int argc, char** argv) {
     UseChineseLocaleWhereNoneIsSet();
     QCommandLineParser options;
     options.setApplicationDescription(
-        QStringLiteral("Exports views of a Domino database to .xls workbooks, with the attachments, embedded "
+        QStringLiteral("Exports views of a Domino database to .xls or .xlsx workbooks, with the attachments, embedded "
                        "objects and rich-text pictures of their documents in folders beside them, as the "
                        "Verdanix window does.") +
         QString::fromUtf8(kHelpTail));
