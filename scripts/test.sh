@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. With --sanitize the build and the tests
-# use AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/).
+# use AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/); with --threads the tests of
+# the code that runs threads of its own (the workbook's cell pipe, the export's file queue) are
+# built with ThreadSanitizer and run (in build-tsan/).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ensure_packages
@@ -9,6 +11,16 @@ extra=()
 if [ "${1:-}" = "--sanitize" ]; then
     dir="$ROOT/build-asan"
     extra=(-DVERDANIX_SANITIZE=ON -DVERDANIX_BUILD_BENCH=OFF)
+fi
+if [ "${1:-}" = "--threads" ]; then
+    dir="$ROOT/build-tsan"
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERDANIX_THREAD_SANITIZE=ON \
+        -DVERDANIX_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$dir" -j"$(nproc)" --target xls_tests test_export
+    export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
+    "$dir/tests/xls/xls_tests"
+    QT_QPA_PLATFORM=offscreen "$dir/tests/export/test_export" --gtest_filter='FileQueue.*:Export.Many*:Export.Files*'
+    exit 0
 fi
 configure_and_build "$dir" "${extra[@]}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"

@@ -4,7 +4,7 @@
 
 namespace xls {
 
-CellPipe::CellPipe(Workbook& book) : m_book(book) {
+CellPipe::CellPipe() {
     m_filling.cells.reserve(kBatchCells);
     m_thread = std::thread([this] { run(); });
 }
@@ -24,10 +24,16 @@ CellPipe::~CellPipe() {
 }
 
 void CellPipe::setText(uint32_t row, uint32_t column, std::u16string_view text) {
+    Workbook::checkCell(row, column);
     m_filling.cells.push_back({row, column, m_filling.texts.size(), text.size()});
     m_filling.texts.append(text);
     if (m_filling.cells.size() >= kBatchCells)
         handOver();
+}
+
+Workbook& CellPipe::book() {
+    flush();
+    return m_book;
 }
 
 void CellPipe::flush() {

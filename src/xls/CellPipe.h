@@ -1,6 +1,7 @@
-// Cell texts handed from the thread that produces them to a thread of their own that puts them
-// into a workbook, so that filling the string table runs beside the work that reads the data.
-// Texts go in batches; at most two batches are under way, so memory stays bounded.
+// A workbook filled with cell texts on a thread of its own, so that filling the string table runs
+// beside the work that reads the data. Texts go in batches; at most two batches are under way, so
+// memory stays bounded. The pipe owns its workbook and lends it out only once every text handed
+// over is in it: nothing reaches the workbook while the thread may be writing to it.
 #pragma once
 
 #include "xls/Workbook.h"
@@ -18,17 +19,18 @@ namespace xls {
 
 class CellPipe {
 public:
-    explicit CellPipe(Workbook& book);
+    CellPipe(); // with a new, empty workbook
     ~CellPipe(); // waits for what was handed over, then ends the thread
     CellPipe(const CellPipe&) = delete;
     CellPipe& operator=(const CellPipe&) = delete;
 
-    // Sets a cell's text in the active sheet, later, in the order of the calls. The cell must lie
-    // within the worksheet. A failure of an earlier text (too many distinct texts, no memory) is
-    // raised here or by flush().
+    // Sets a cell's text in the active sheet, later, in the order of the calls. A cell outside the
+    // worksheet is refused at once; a failure of an earlier text (too many distinct texts, no
+    // memory) is raised here or by book().
     void setText(uint32_t row, uint32_t column, std::u16string_view text);
-    // Waits until every text handed over is in the workbook; raises an earlier failure.
-    void flush();
+    // The workbook, once every text handed over is in it; raises an earlier failure. The
+    // reference is good until the next setText().
+    Workbook& book();
 
 private:
     struct Cell {
@@ -43,11 +45,12 @@ private:
     };
     static constexpr size_t kBatchCells = 16384;
 
+    void flush();
     void handOver();
     void run();
     void raisePending();
 
-    Workbook& m_book;
+    Workbook m_book;
     Batch m_filling;
     std::mutex m_mutex;
     std::condition_variable m_changed;

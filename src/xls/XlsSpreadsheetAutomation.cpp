@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <string>
-#include <type_traits>
 
 namespace {
 
@@ -82,80 +81,74 @@ bool IsTextFormat(const std::u16string& format) {
     return false;
 }
 
-// The members for a workbook writer: xls::Workbook (.xls), whose cell texts go into the workbook on
-// a thread of their own (xls::CellPipe), every other call waiting until they are in so that the
-// workbook sees the calls in their order; or xls::XlsxWorkbook (.xlsx), whose rows are written
-// out as they come.
-template <class Book> class WorkbookApplication : public ISpreadsheetApplication {
-    static constexpr bool kPiped = std::is_same_v<Book, xls::Workbook>;
+// An .xlsx workbook, written to directly: its rows are written out as they come.
+class DirectXlsx {
+public:
+    xls::XlsxWorkbook& book() { return m_book; }
+    void setText(uint32_t row, uint32_t column, std::u16string_view text) { m_book.setText(row, column, text); }
 
+private:
+    xls::XlsxWorkbook m_book;
+};
+
+// The members for a workbook writer: xls::CellPipe (.xls, its cell texts going into the workbook
+// on a thread of their own, every other call reaching the workbook through the pipe once they are
+// in, so that the workbook sees the calls in their order) or DirectXlsx (.xlsx).
+template <class Writer> class WorkbookApplication : public ISpreadsheetApplication {
 public:
     ~WorkbookApplication() override { Quit(); }
 
     void AddWorkbook() override {
         checkRunning();
-        m_pipe.reset();
-        m_workbook = std::make_unique<Book>();
-        if constexpr (kPiped)
-            m_pipe = std::make_unique<xls::CellPipe>(*m_workbook);
+        m_writer.reset();
+        m_writer = std::make_unique<Writer>();
     }
 
     void AddSheet() override {
-        Book& book = activeWorkbook();
-        Translate([&] { book.addSheet(); });
+        Translate([&] { activeWorkbook().addSheet(); });
     }
 
     void ActivateSheet(int32_t index) override {
-        Book& book = activeWorkbook();
+        checkOpen();
         if (index < 1)
             Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
-        Translate([&] { book.setActiveSheet(static_cast<uint32_t>(index - 1)); });
+        Translate([&] { activeWorkbook().setActiveSheet(static_cast<uint32_t>(index - 1)); });
     }
 
     void SetSheetName(const std::u16string& name) override {
-        Book& book = activeWorkbook();
-        Translate([&] { book.setSheetName(name); });
+        Translate([&] { activeWorkbook().setSheetName(name); });
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {
-        Book& book = activeWorkbook();
+        checkOpen();
         checkColumn(column);
-        Translate([&] { book.setColumnWidth(static_cast<uint32_t>(column - 1), width); });
+        Translate([&] { activeWorkbook().setColumnWidth(static_cast<uint32_t>(column - 1), width); });
     }
 
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
-        Book& book = activeWorkbook();
+        checkOpen();
         checkCell(row, column);
         const bool text = IsTextFormat(format);
-        Translate([&] { book.setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
-    }
-
-    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
-        checkRunning();
-        if (!m_workbook)
-            Raise("No workbook is open", hresult::kFail);
-        checkCell(row, column);
-        const auto r = static_cast<uint32_t>(row - 1), c = static_cast<uint32_t>(column - 1);
         Translate([&] {
-            if constexpr (kPiped) {
-                Book::checkCell(r, c); // the pipe's cells are checked before they go
-                m_pipe->setText(r, c, text);
-            } else {
-                m_workbook->setText(r, c, text);
-            }
+            activeWorkbook().setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text);
         });
     }
 
+    void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
+        checkOpen();
+        checkCell(row, column);
+        Translate([&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+    }
+
     void SaveActiveWorkbookAs(const std::u16string& path) override {
-        Book& book = activeWorkbook();
+        checkOpen();
         if (path.empty())
             Raise("No file name to save the workbook under", hresult::kFail);
-        Translate([&] { book.save(std::filesystem::path(path)); });
+        Translate([&] { activeWorkbook().save(std::filesystem::path(path)); });
     }
 
     void Quit() override {
-        m_pipe.reset();
-        m_workbook.reset();
+        m_writer.reset();
         m_quit = true;
     }
 
@@ -165,18 +158,20 @@ private:
             Raise("The spreadsheet application has quit", hresult::kFail);
     }
 
-    // The workbook with every cell text handed over so far in it.
-    Book& activeWorkbook() const {
+    void checkOpen() const {
         checkRunning();
-        if (!m_workbook)
+        if (!m_writer)
             Raise("No workbook is open", hresult::kFail);
-        if constexpr (kPiped)
-            Translate([&] { m_pipe->flush(); });
-        return *m_workbook;
     }
 
-    std::unique_ptr<Book> m_workbook;
-    std::unique_ptr<xls::CellPipe> m_pipe; // ends before the workbook it fills
+    // The workbook with every cell text handed over so far in it; raised errors of those texts
+    // come out as the automation's.
+    auto& activeWorkbook() const {
+        checkOpen();
+        return m_writer->book();
+    }
+
+    std::unique_ptr<Writer> m_writer;
     bool m_quit = false;
 };
 
@@ -184,6 +179,6 @@ private:
 
 std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication(WorkbookFormat format) {
     if (format == WorkbookFormat::Xlsx)
-        return std::make_unique<WorkbookApplication<xls::XlsxWorkbook>>();
-    return std::make_unique<WorkbookApplication<xls::Workbook>>();
+        return std::make_unique<WorkbookApplication<DirectXlsx>>();
+    return std::make_unique<WorkbookApplication<xls::CellPipe>>();
 }
