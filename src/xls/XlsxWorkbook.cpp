@@ -7,6 +7,7 @@
 #include "xls/Sst.h"
 #include "xls/Workbook.h"
 #include "xls/XlsError.h"
+#include "xls/XlsxParts.h"
 #include "xls/Zip.h"
 
 #include <cstdio>
@@ -236,57 +237,14 @@ void XlsxWorkbook::save(const std::filesystem::path& path) {
         sheet->finish();
     FileSink file(path);
     ZipWriter zip(file);
-    std::string types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                        "<Default Extension=\"rels\" "
-                        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                        "<Override PartName=\"/xl/workbook.xml\" "
-                        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-                        "<Override PartName=\"/xl/styles.xml\" "
-                        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
-    std::string sheets, relations;
-    for (size_t i = 0; i < m_sheets.size(); ++i) {
-        const std::string n = std::to_string(i + 1);
-        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
-                 ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
-        sheets += "<sheet name=\"" + QuoteEscaped(XlsxCellText(m_sheets[i]->name)) + "\" sheetId=\"" + n +
-                  "\" r:id=\"rId" + n + "\"/>";
-        relations += "<Relationship Id=\"rId" + n +
-                     "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-                     "Target=\"worksheets/sheet" +
-                     n + ".xml\"/>";
-    }
-    types += "</Types>";
-    relations += "<Relationship Id=\"rId" + std::to_string(m_sheets.size() + 1) +
-                 "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-                 "Target=\"styles.xml\"/>";
-    zip.add("[Content_Types].xml", types);
-    zip.add("_rels/.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rId1\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-            "Target=\"xl/workbook.xml\"/></Relationships>");
-    zip.add("xl/workbook.xml",
-            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook xmlns=\"") + kMain +
-                "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>" + sheets +
-                "</sheets></workbook>");
-    zip.add("xl/_rels/workbook.xml.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
-                relations + "</Relationships>");
-    zip.add("xl/styles.xml",
-            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet xmlns=\"") + kMain +
-                "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"宋体\"/></font></fonts>"
-                "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-                "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
-                "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
-                "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-                "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-                "<xf numFmtId=\"49\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
-                "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
-                "</cellStyles></styleSheet>");
+    std::vector<std::string> names;
+    for (const auto& sheet : m_sheets)
+        names.push_back(QuoteEscaped(XlsxCellText(sheet->name)));
+    zip.add("[Content_Types].xml", xlsx::ContentTypes(m_sheets.size()));
+    zip.add("_rels/.rels", xlsx::PackageRelationships());
+    zip.add("xl/workbook.xml", xlsx::WorkbookPart(names));
+    zip.add("xl/_rels/workbook.xml.rels", xlsx::WorkbookRelationships(m_sheets.size()));
+    zip.add("xl/styles.xml", xlsx::Styles());
     for (size_t i = 0; i < m_sheets.size(); ++i) {
         Sheet& sheet = *m_sheets[i];
         zip.addCompressed("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", sheet.deflater.crc(),

@@ -1,0 +1,108 @@
+// The parts of an .xlsx package, each on its own and byte for byte, and the zip container that
+// holds them.
+#include "xls/ByteSink.h"
+#include "xls/XlsxParts.h"
+#include "xls/Zip.h"
+
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+uint32_t U32(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes.at(at + i))) << (8 * i);
+    return value;
+}
+
+uint16_t U16(const std::string& bytes, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(at)) | static_cast<uint8_t>(bytes.at(at + 1)) << 8);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(XlsxParts, WorkbookAndItsRelationshipsExactBytes) {
+    EXPECT_EQ(xls::xlsx::WorkbookPart({"第一", "A&amp;B"}),
+              std::string(kDeclaration) +
+                  "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                  "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+                  "<sheet name=\"第一\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"A&amp;B\" sheetId=\"2\" "
+                  "r:id=\"rId2\"/></sheets></workbook>");
+    EXPECT_EQ(xls::xlsx::WorkbookRelationships(1),
+              std::string(kDeclaration) +
+                  "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                  "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                  "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+                  "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                  "Target=\"styles.xml\"/></Relationships>");
+    EXPECT_EQ(xls::xlsx::PackageRelationships(),
+              std::string(kDeclaration) +
+                  "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                  "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                  "relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+}
+
+TEST(XlsxParts, ContentTypesAndStylesNameWhatThePackageHolds) {
+    const std::string types = xls::xlsx::ContentTypes(3);
+    EXPECT_EQ(types.rfind(kDeclaration, 0), 0u);
+    EXPECT_EQ(Count(types, "worksheet+xml"), 3u);
+    EXPECT_NE(types.find("PartName=\"/xl/worksheets/sheet3.xml\""), std::string::npos);
+    EXPECT_EQ(types.find("sheet4.xml"), std::string::npos);
+    EXPECT_EQ(Count(types, "PartName=\"/xl/styles.xml\""), 1u);
+    const std::string styles = xls::xlsx::Styles();
+    EXPECT_NE(styles.find("<cellXfs count=\"2\"><xf numFmtId=\"0\""), std::string::npos) << "format 0 the default";
+    EXPECT_NE(styles.find("<xf numFmtId=\"49\""), std::string::npos) << "format 1 the text format @";
+}
+
+TEST(XlsxZip, EntriesDirectoryAndEndRecordReadBack) {
+    xls::StringSink sink;
+    xls::ZipWriter zip(sink);
+    std::string content;
+    for (int i = 0; i < 1000; ++i)
+        content += "row " + std::to_string(i) + "\n";
+    zip.add("a.xml", content);
+    zip.add("b/c.txt", "hello");
+    zip.finish();
+    const std::string& bytes = sink.bytes();
+
+    ASSERT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04", 4));
+    EXPECT_EQ(U16(bytes, 8), 8) << "deflate";
+    EXPECT_EQ(U32(bytes, 14), crc32(0, reinterpret_cast<const Bytef*>(content.data()), content.size()));
+    const uint32_t compressed = U32(bytes, 18);
+    EXPECT_EQ(U32(bytes, 22), content.size());
+    EXPECT_EQ(bytes.substr(30, U16(bytes, 26)), "a.xml");
+    // The entry's data inflates back to the content.
+    std::string inflated(content.size(), '\0');
+    z_stream stream{};
+    ASSERT_EQ(inflateInit2(&stream, -15), Z_OK);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + 30 + 5 + U16(bytes, 28)));
+    stream.avail_in = compressed;
+    stream.next_out = reinterpret_cast<Bytef*>(inflated.data());
+    stream.avail_out = static_cast<uInt>(inflated.size());
+    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+    inflateEnd(&stream);
+    EXPECT_EQ(inflated, content);
+
+    // The end record: two entries, and a central directory where it says, naming both.
+    const size_t end = bytes.size() - 22;
+    ASSERT_EQ(bytes.substr(end, 4), std::string("PK\x05\x06", 4));
+    EXPECT_EQ(U16(bytes, end + 10), 2);
+    const uint32_t directory = U32(bytes, end + 16);
+    EXPECT_EQ(directory + U32(bytes, end + 12), end);
+    EXPECT_EQ(bytes.substr(directory, 4), std::string("PK\x01\x02", 4));
+    EXPECT_EQ(bytes.substr(directory + 46, 5), "a.xml");
+    EXPECT_EQ(Count(bytes.substr(directory), "b/c.txt"), 1u);
+}
