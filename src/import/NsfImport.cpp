@@ -1,9 +1,9 @@
 #include "import/NsfImport.h"
 
+#include "import/DxlSource.h"
 #include "interfaces/DominoObjects.h"
 #include "nsf/Database.h"
 #include "nsf/Values.h"
-#include "import/DxlSource.h"
 #include "store/RichText.h"
 
 #include <QDateTime>
@@ -20,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace item_type;
 
-constexpr int64_t kJulianDayOf1970 = 2440588;
-constexpr int64_t kJulianDayOfOleZero = 2415019; // 1899-12-30
+using nsf::kJulianDayOf1970;
+using nsf::kJulianDayOfOleZero;
 
 QString Text(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -126,14 +126,15 @@ private:
                 return;
             }
             if (item.type == nsf::data_type::kObject && EqualsIgnoreCase(item.name, u"$FILE")) {
-                const auto file = nsf::DecodeFileObject(item.value);
-                m_target.report(where,
-                                file ? QStringLiteral("the attachment %1 (%2 bytes) is in the object store, which "
-                                                      "the import does not read yet")
-                                           .arg(Text(file->name))
-                                           .arg(file->size)
-                                     : QStringLiteral("an attachment is in the object store, which the import "
-                                                      "does not read yet"));
+                QString what = QStringLiteral("an attachment");
+                try {
+                    const nsf::FileObject file = nsf::DecodeFileObject(item.value);
+                    what = QStringLiteral("the attachment %1 (%2 bytes)").arg(Text(file.name)).arg(file.size);
+                } catch (const nsf::FormatError&) {
+                    // Named as an attachment only: the object store holds it all the same.
+                }
+                m_target.report(where, what + QStringLiteral(" is in the object store, which the import does not "
+                                                             "read yet"));
                 return;
             }
             if (item.type == nsf::data_type::kMimePart || item.type == nsf::data_type::kRfc822Text) {
@@ -176,12 +177,11 @@ private:
 
     // MIME parts and mail headers as readable text, as the DXL import keeps them.
     void addMailItem(NoteData& doc, const nsf::Item& item, ItemData out, const QString& where) {
-        constexpr uint32_t kBodyInObjectStore = 0x0004; // the part's body is a file of the object store
         const QString name = Text(item.name);
         const QByteArray raw(item.value.data(), static_cast<qsizetype>(item.value.size()));
         std::optional<std::u16string> text;
         if (item.type == nsf::data_type::kMimePart) {
-            if (item.value.size() >= 6 && (nsf::Bytes(item.value).u32(2) & kBodyInObjectStore))
+            if (item.value.size() >= 6 && nsf::MimeBodyInObjectStore(item.value))
                 m_target.report(where, QStringLiteral("item %1: the body of a MIME part is in the object store, which "
                                                       "the import does not read yet: its headers are kept")
                                            .arg(name));
@@ -255,14 +255,9 @@ private:
     }
 
     void addView(const nsf::Note& note, const QString& where) {
-        const nsf::Item* flagsItem = note.find(u"$Flags");
-        std::u16string flags;
-        if (flagsItem && flagsItem->unreadable.empty() && nsf::IsValueType(flagsItem->type))
-            for (const auto& value : nsf::DecodeValues(flagsItem->type, flagsItem->value).values)
-                if (const auto* text = std::get_if<std::u16string>(&value))
-                    flags += *text;
-        if (flags.find(u'G') != std::u16string::npos)
-            return; // a navigator: a picture to click, no list of documents
+        const nsf::ViewKind kind = nsf::DecodeViewKind(note);
+        if (kind.navigator)
+            return; // a picture to click, no list of documents
         ViewDef view;
         std::u16string title;
         if (const nsf::Item* titleItem = note.find(u"$TITLE"); titleItem && nsf::IsValueType(titleItem->type))
@@ -273,7 +268,7 @@ private:
         view.name = title.substr(0, bar);
         view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
         const QString name = Text(view.name);
-        if (flags.find(u'F') != std::u16string::npos) {
+        if (kind.folder) {
             m_target.report(where,
                             QStringLiteral("folder \"%1\" not imported: a folder keeps the documents put into it, "
                                            "which the import does not read yet")

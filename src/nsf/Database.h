@@ -11,6 +11,7 @@
 #pragma once
 
 #include "nsf/Bytes.h"
+#include "nsf/Structures.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -117,10 +118,14 @@ public:
     static bool HasSignature(std::string_view firstBytes);
 
 private:
-    struct Bucket;
+    // A summary bucket, its stamps undone.
+    struct Bucket {
+        std::string bytes;
+        std::vector<std::pair<uint16_t, uint16_t>> slotTable; // offset, length
+    };
     std::string readAt(uint64_t position, uint64_t size, const char* what);
     void readHeader();
-    void readNewestCopy(const std::vector<std::pair<uint64_t, uint32_t>>& copies, const BlockShape& shape,
+    void readNewestCopy(const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
                         const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take);
     void readSuperblock();
     void readDescriptorBlock();
@@ -133,16 +138,11 @@ private:
     uint64_t m_fileSize = 0;
     DatabaseInfo m_info;
     uint32_t m_rrvBucketSize = 0;
-    std::vector<std::pair<uint64_t, uint32_t>> m_superblocks; // position, size
-    std::vector<std::pair<uint64_t, uint32_t>> m_descriptorBlocks;
+    std::vector<disk::BlockCopy> m_superblocks;
+    std::vector<disk::BlockCopy> m_descriptorBlocks;
     std::vector<uint64_t> m_summaryBuckets;
     std::string m_currentRrvBucket; // the data RRV bucket the superblock carries
-    struct RrvBucket {
-        uint64_t position;
-        uint32_t firstId;
-        bool nonData;
-    };
-    std::vector<RrvBucket> m_rrvBuckets;
+    std::vector<disk::RrvBucketRef> m_rrvBuckets;
     struct Name {
         std::u16string name;
         uint16_t type;

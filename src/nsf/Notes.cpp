@@ -1,27 +1,22 @@
 // The reader's second half: summary buckets and their slots, note records, and where each of a
 // note's values lies.
 #include "nsf/Database.h"
-#include "nsf/Layout.h"
+#include "nsf/Structures.h"
 
 #include "interfaces/Text.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace nsf {
 
 namespace {
 
-using namespace layout;
+using namespace disk;
 
 constexpr size_t kCachedBuckets = 64;
-constexpr uint32_t kMaxBucket = 1u << 20;
-constexpr uint64_t kSectorSize = 512;
-constexpr size_t kNoteHeader = 100;
-constexpr size_t kStubSize = 64;
-constexpr size_t kNonSummaryHeader = 68;
-constexpr uint16_t kNoteInline = 0x2000; // note status: the non-summary values follow in the record
 
 } // namespace
 
@@ -35,37 +30,21 @@ const Item* Note::find(std::u16string_view name) const {
 const Database::Bucket& Database::bucketAt(uint64_t position) {
     if (const auto found = m_buckets.find(position); found != m_buckets.end())
         return *found->second;
-    const std::string head = readAt(position, 54, "a summary bucket");
+    const std::string head = readAt(position, summary_bucket::kHeadSize, "a summary bucket");
     const Bytes h(head);
-    if (h.u16(0) != 0x4202)
+    if (h.u16(0) != summary_bucket::kSignature)
         throw FormatError("no summary bucket" + Where(position));
     // Summary buckets are some kilobytes (at most 63,488 bytes in the files seen).
-    if (h.u32(6) < 512 || h.u32(6) > kMaxBucket)
-        throw FormatError("the summary bucket" + Where(position) + " claims " + std::to_string(h.u32(6)) + " bytes");
+    const uint32_t size = h.u32(summary_bucket::kSize);
+    if (size < summary_bucket::kMinSize || size > summary_bucket::kMaxSize)
+        throw FormatError("the summary bucket" + Where(position) + " claims " + std::to_string(size) + " bytes");
     auto bucket = std::make_unique<Bucket>();
-    bucket->bytes = readAt(position, h.u32(6), "a summary bucket");
-    std::string& raw = bucket->bytes;
-    const uint32_t slotCount = h.u32(44), trailer = h.u32(50);
-    // Each 512-byte sector has the low four bits of its byte at the header size (0x42) replaced
-    // by a stamp; the real bits are in the trailer, read as one little-endian number whose most
-    // significant four bits belong to sector 0.
-    const uint64_t sectors = raw.size() / kSectorSize;
-    const uint8_t at = static_cast<uint8_t>(raw[1]);
-    if (sectors > 0 && uint64_t{trailer} * 2 == sectors) {
-        const std::string_view bits = std::string_view(raw).substr(raw.size() - trailer);
-        for (uint64_t k = 0; k < sectors; ++k) {
-            const uint64_t i = sectors - 1 - k;
-            const uint8_t nibble = (static_cast<uint8_t>(bits[i >> 1]) >> (4 * (i & 1))) & 0x0F;
-            char& byte = raw[k * kSectorSize + at];
-            byte = static_cast<char>((static_cast<uint8_t>(byte) & 0xF0) | nibble);
-        }
+    bucket->bytes = readAt(position, size, "a summary bucket");
+    try {
+        bucket->slotTable = UnstampSummaryBucket(bucket->bytes);
+    } catch (const FormatError& e) {
+        throw FormatError("the summary bucket" + Where(position) + ": " + e.what());
     }
-    if (uint64_t{trailer} + uint64_t{slotCount} * 4 > raw.size())
-        throw FormatError("the summary bucket" + Where(position) + " has more slots than room");
-    const Bytes b(raw);
-    const size_t end = raw.size() - trailer;
-    for (size_t i = 1; i <= slotCount; ++i)
-        bucket->slotTable.emplace_back(b.u16(end - 4 * i), b.u16(end - 4 * i + 2));
     if (m_buckets.size() >= kCachedBuckets) {
         m_buckets.erase(m_bucketOrder.front());
         m_bucketOrder.pop_front();
@@ -89,46 +68,48 @@ std::string Database::slotBytes(const std::vector<uint64_t>& buckets, uint32_t b
 
 std::optional<Note> Database::readNote(const NoteRef& ref) {
     std::string data;
+    using namespace note_record;
     if (KindOf(ref.position, ref.slot) == EntryKind::Slot) {
-        data = slotBytes(m_summaryBuckets, ref.position & 0xFFFFFF, ref.slot & 0x7FF);
+        data = slotBytes(m_summaryBuckets, ref.position & rrv_bucket::kBucketMask, ref.slot & rrv_bucket::kSlotMask);
     } else {
         const uint64_t position = uint64_t{ref.position} * 256;
-        const std::string head = readAt(position, 6, "a note");
+        const std::string head = readAt(position, kSize + 4, "a note");
         const uint16_t signature = Bytes(head).u16(0);
-        if (signature == 0x0007 || signature == 0x001B)
+        if (std::find(std::begin(kObjectSignatures), std::end(kObjectSignatures), signature) !=
+            std::end(kObjectSignatures))
             return std::nullopt; // an object of the object store
-        if (signature != 0x0004)
+        if (signature != kSignature)
             throw FormatError("no note" + Where(position));
-        data = readAt(position, Bytes(head).u32(2), "a note");
+        data = readAt(position, Bytes(head).u32(kSize), "a note");
     }
     const Bytes record(data);
-    if (record.u16(0) != 0x0004)
+    if (record.u16(0) != kSignature)
         throw FormatError("the note record has no signature");
-    const uint32_t size = record.u32(2);
+    const uint32_t size = record.u32(kSize);
     if (size <= kStubSize)
         return std::nullopt; // a deletion stub
-    if (size < kNoteHeader || size > data.size())
+    if (size < kHeaderSize || size > data.size())
         throw FormatError("the note record's size (" + std::to_string(size) + ") does not fit its " +
                           std::to_string(data.size()) + " bytes");
     Note note;
-    note.noteId = record.u32(6);
+    note.noteId = record.u32(kNoteId);
     if (note.noteId != ref.noteId)
         throw FormatError("the record there is the one of note " + Hex(note.noteId));
-    note.unid = UnidText(record, 10);
-    note.status = record.u16(38);
-    note.noteClass = record.u16(40);
-    note.modified = {record.u32(42), record.u32(46)};
-    note.created = {record.u32(72), record.u32(76)};
-    const size_t count = record.u16(50);
-    if (kNoteHeader + 8 * count > size)
+    note.unid = UnidText(record, kUnid);
+    note.status = record.u16(kStatus);
+    note.noteClass = record.u16(kClass);
+    note.modified = {record.u32(kModified), record.u32(kModified + 4)};
+    note.created = {record.u32(kCreated), record.u32(kCreated + 4)};
+    const size_t count = record.u16(kItemCount);
+    if (kHeaderSize + kItemEntry * count > size)
         throw FormatError("the note's " + std::to_string(count) + " items do not fit its record");
     note.items.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        const size_t e = kNoteHeader + 8 * i;
+        const size_t e = kHeaderSize + kItemEntry * i;
         Item& item = note.items[i];
-        const uint16_t name = record.u16(e);
-        item.flags = record.u16(e + 2);
-        item.value.resize(record.u16(e + 4)); // the size, until the value is placed
+        const uint16_t name = record.u16(e + kItemName);
+        item.flags = record.u16(e + kItemFlags);
+        item.value.resize(record.u16(e + kItemSize)); // the size, until the value is placed
         if (name < m_names.size()) {
             item.name = m_names[name].name;
             item.type = m_names[name].type;
@@ -138,7 +119,7 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
             item.unreadable = "its name (number " + std::to_string(name) + ") is not in the name table";
         }
     }
-    placeValues(note, record, record.u32(56), record.u32(60));
+    placeValues(note, record, record.u32(kNonSummaryId), record.u32(kNonSummarySize));
     return note;
 }
 
@@ -146,7 +127,9 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
 // after its 68-byte header, or, when the note's status says so, later in the record itself, at
 // the offset the header gives for the block.
 void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize) {
-    size_t summaryAt = kNoteHeader + 8 * note.items.size();
+    using namespace note_record;
+    constexpr size_t kBlockHeader = nonsummary_block::kHeaderSize;
+    size_t summaryAt = kHeaderSize + kItemEntry * note.items.size();
     uint64_t nonSummaryNeeded = 0;
     for (const auto& item : note.items)
         if (!(item.flags & item_flag::kSummary))
@@ -156,23 +139,23 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
     size_t blockAt = 0;
     if (nonSummaryNeeded > 0) {
         try {
-            if (note.status & kNoteInline) {
+            if (note.status & kInlineNonSummary) {
                 block = std::string(record.sub(nonSummaryId, nonSummarySize));
-            } else if (nonSummaryId & 0x80000000u) {
+            } else if (nonSummaryId & kNonSummaryInBucket) {
                 throw FormatError("they are in a non-summary bucket, which this reader does not read yet");
             } else {
                 const uint64_t position = uint64_t{nonSummaryId} * 256;
-                const std::string head = readAt(position, 6, "a non-summary block");
-                if (Bytes(head).u16(0) != 0x0010)
+                const std::string head = readAt(position, nonsummary_block::kSize + 4, "a non-summary block");
+                if (Bytes(head).u16(0) != nonsummary_block::kSignature)
                     throw FormatError("no non-summary block" + Where(position));
-                block = readAt(position, Bytes(head).u32(2), "a non-summary block");
-                if (block.size() < kNonSummaryHeader)
+                block = readAt(position, Bytes(head).u32(nonsummary_block::kSize), "a non-summary block");
+                if (block.size() < kBlockHeader)
                     throw FormatError("the non-summary block" + Where(position) + " is too short");
-                blockAt = kNonSummaryHeader;
+                blockAt = kBlockHeader;
             }
             // The values fill the block exactly, or leave 68 bytes over.
             const uint64_t room = block.size() - blockAt;
-            if (room != nonSummaryNeeded && room != nonSummaryNeeded + kNonSummaryHeader)
+            if (room != nonSummaryNeeded && room != nonSummaryNeeded + kBlockHeader)
                 throw FormatError("they take " + std::to_string(nonSummaryNeeded) + " bytes where the note keeps " +
                                   std::to_string(room));
         } catch (const FormatError& e) {

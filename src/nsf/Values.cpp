@@ -9,7 +9,6 @@ namespace nsf {
 
 namespace {
 
-constexpr int64_t kJulianDayOf1970 = 2440588;
 constexpr uint32_t kCentisecondsPerDay = 8640000;
 
 std::u16string UnidValue(Bytes bytes, size_t offset) {
@@ -235,20 +234,18 @@ RichText DecodeRichText(std::string_view bytes) {
     return out;
 }
 
-std::optional<FileObject> DecodeFileObject(std::string_view bytes) {
+FileObject DecodeFileObject(std::string_view bytes) {
     // The object descriptor (type, RRV), then the name's length, host type, compression,
     // attributes, flags, the size, two times, and the name.
     constexpr size_t kHeader = 36;
     const Bytes b(bytes);
-    if (!b.has(0, kHeader))
-        return std::nullopt;
     const size_t length = b.u16(6);
-    if (length == 0 || !b.has(kHeader, length))
-        return std::nullopt;
+    if (length == 0)
+        throw FormatError("the file object has no name");
     const LmbcsText name = LmbcsToUtf16(b.sub(kHeader, length));
     for (char16_t c : name.text)
         if (c < 0x20 || c == 0xFFFD)
-            return std::nullopt; // not a plain name: the layout is another
+            throw FormatError("the file object's name is not plain text: its layout is another");
     return FileObject{name.text, b.u32(16)};
 }
 
@@ -279,6 +276,25 @@ std::vector<Column> DecodeViewFormat(std::string_view bytes) {
         at += formulaSize + constantSize;
     }
     return columns;
+}
+
+bool MimeBodyInObjectStore(std::string_view value) {
+    constexpr size_t kFlags = 2;                    // u32 after the part's version word
+    constexpr uint32_t kBodyInObjectStore = 0x0004; // the body is a file of the object store
+    return (Bytes(value).u32(kFlags) & kBodyInObjectStore) != 0;
+}
+
+ViewKind DecodeViewKind(const Note& view) {
+    ViewKind kind;
+    const Item* flags = view.find(u"$Flags");
+    if (!flags || !flags->unreadable.empty() || !IsValueType(flags->type))
+        return kind;
+    for (const auto& value : DecodeValues(flags->type, flags->value).values)
+        if (const auto* text = std::get_if<std::u16string>(&value)) {
+            kind.folder = kind.folder || text->find(u'F') != std::u16string::npos;
+            kind.navigator = kind.navigator || text->find(u'G') != std::u16string::npos;
+        }
+    return kind;
 }
 
 } // namespace nsf

@@ -1,5 +1,9 @@
 // Item values of a database file as values: text, numbers, times, note references, rich text
-// as paragraphs of text, and the column design of a view.
+// as paragraphs of text, file objects, and the column design of a view.
+//
+// Every decoder fails the same way: bytes that hold nothing it can read raise FormatError, saying
+// what is wrong. What it reads with a loss (characters without a converter, values that are none,
+// rich text cut short by damage) it returns, with the loss counted in its result.
 #pragma once
 
 #include "nsf/Database.h"
@@ -37,6 +41,10 @@ constexpr uint16_t kFormula = 0x0600;
 // The name of a data type ("TEXT", "NUMBER", ...; "TYPE 0x1234" for one without a name).
 std::string DataTypeName(uint16_t type);
 
+// The Julian days of the days other calendars count from.
+constexpr int64_t kJulianDayOf1970 = 2440588;    // 1970-01-01, the Unix epoch
+constexpr int64_t kJulianDayOfOleZero = 2415019; // 1899-12-30, day 0 of OLE dates
+
 // A time's parts. A date without a time of day, or a time of day without a date, has the other
 // part missing.
 struct Time {
@@ -71,17 +79,29 @@ struct RichText {
     std::vector<std::u16string> paragraphs;
     size_t unconverted = 0;
     size_t pictures = 0;  // pictures (graphic records), which leave no text
-    bool damaged = false; // a record ran past the end: the text stops there
+    bool damaged = false; // a record ran past the end: the text stops there (a loss, not an error)
 };
 RichText DecodeRichText(std::string_view bytes);
 
-// The name and size of a file attachment from its $FILE item (a file object), where the item
-// holds them plainly; nothing otherwise. The bytes themselves are in the object store.
+// The name and size of a file attachment from its $FILE item (a file object). The bytes themselves
+// are in the object store.
 struct FileObject {
     std::u16string name;
     uint32_t size = 0;
 };
-std::optional<FileObject> DecodeFileObject(std::string_view bytes);
+FileObject DecodeFileObject(std::string_view bytes);
+
+// Whether a MIME part item's body is a file of the object store (the item then holds only the
+// headers and the file's name). Raises FormatError when the value is too short for a part.
+bool MimeBodyInObjectStore(std::string_view value);
+
+// What a view note is, as its $Flags item says: a folder ('F') keeps the documents put into it; a
+// navigator ('G') is a picture to click and lists no documents.
+struct ViewKind {
+    bool folder = false;
+    bool navigator = false;
+};
+ViewKind DecodeViewKind(const Note& view);
 
 // A view's columns from its $VIEWFORMAT item.
 struct Column {

@@ -3,11 +3,13 @@
 #include "support/NsfBuilder.h"
 #include "support/NsfWalk.h"
 
-#include "nsf/Database.h"
-#include "nsf/Lmbcs.h"
-#include "nsf/Values.h"
 #include "import/Import.h"
 #include "import/NsfCache.h"
+#include "nsf/Cx.h"
+#include "nsf/Database.h"
+#include "nsf/Lmbcs.h"
+#include "nsf/Structures.h"
+#include "nsf/Values.h"
 #include "store/StoreFile.h"
 
 #include <QDateTime>
@@ -192,11 +194,77 @@ TEST(NsfReader, ValuesDecodeFromTheirBytes) {
     // A file object: descriptor, name length, four words, size, two times, name.
     const std::string file =
         le({0x0008}, 2) + le({0x100}, 4) + le({5, 0, 0, 0, 0}, 2) + le({1234}, 4) + std::string(16, '\0') + "a.txt";
-    const auto object = nsf::DecodeFileObject(file);
-    ASSERT_TRUE(object);
-    EXPECT_EQ(object->name, u"a.txt");
-    EXPECT_EQ(object->size, 1234u);
-    EXPECT_FALSE(nsf::DecodeFileObject(file.substr(0, 38)));
+    const nsf::FileObject object = nsf::DecodeFileObject(file);
+    EXPECT_EQ(object.name, u"a.txt");
+    EXPECT_EQ(object.size, 1234u);
+    EXPECT_THROW(nsf::DecodeFileObject(file.substr(0, 38)), nsf::FormatError) << "one error style: FormatError";
+}
+
+// CX streams assembled bit by bit from the format's rules: literals, a two-byte copy, a long copy
+// that overlaps what it writes; and the ways a stream is refused.
+TEST(NsfReader, CxDecompressionFromBytes) {
+    const std::string stream("\x14\x46\xCC\xD8\x03\xC9\x02", 7); // a b c, 2 from 3 back, 5 from 5 back
+    EXPECT_EQ(nsf::CxDecompress(stream, 10), "abcababcab");
+    EXPECT_EQ(nsf::CxDecompress(stream, 4), "abca") << "it stops at the size asked for";
+    EXPECT_THROW(nsf::CxDecompress(stream, 11), nsf::FormatError) << "ends early";
+    EXPECT_THROW(nsf::CxDecompress(std::string("\x14\x76\x01", 3), 3), nsf::FormatError) << "before its start";
+    EXPECT_THROW(nsf::CxDecompress(std::string("\x13\x46", 2), 1), nsf::FormatError) << "unknown mode";
+    EXPECT_THROW(nsf::CxDecompress({}, 1), nsf::FormatError);
+    // The builder's compressor round-trips through the reader's decompressor.
+    const std::string data = std::string(3000, '\0') + "page" + std::string(70, 'x') + "end";
+    EXPECT_EQ(nsf::CxDecompress(nsftest::CxCompress(data), data.size()), data);
+}
+
+// The structures read from their own bytes, where a whole file would hide a mistake.
+TEST(NsfReader, StructuresReadFromTheirBytes) {
+    namespace disk = nsf::disk;
+    std::string rrv(48, '\0');
+    const auto put32 = [](std::string& bytes, size_t at, uint32_t value) {
+        for (size_t i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    rrv[0] = 0x06, rrv[1] = 0x20;
+    put32(rrv, disk::rrv_bucket::kFirstId, 0x100);
+    put32(rrv, 40, 0x80000003u); // id 0x104: bucket 3, slot 9
+    put32(rrv, 44, 9);
+    const auto entries = disk::ReadRrvBucket(nsf::Bytes(rrv));
+    ASSERT_EQ(entries.size(), 1u) << "the free entry is left out";
+    EXPECT_EQ(entries[0].noteId, 0x104u);
+    EXPECT_EQ(disk::KindOf(entries[0].position, entries[0].slot), disk::EntryKind::Slot);
+    EXPECT_EQ(disk::KindOf(0x40, 0), disk::EntryKind::FilePosition);
+    EXPECT_EQ(disk::KindOf(0xFFFFFFFF, 0), disk::EntryKind::Unused);
+    rrv[0] = 0;
+    EXPECT_THROW(disk::ReadRrvBucket(nsf::Bytes(rrv)), nsf::FormatError);
+
+    // A bucket of two sectors: the byte at 0x42 of each carries a stamp, its real low bits are
+    // in the one-byte trailer (sector 0 the high nibble); one slot before the trailer.
+    std::string bucket(1024, '\0');
+    bucket[0] = 0x02, bucket[1] = 0x42;
+    put32(bucket, disk::summary_bucket::kSlotCount, 1);
+    put32(bucket, disk::summary_bucket::kTrailerSize, 1);
+    bucket[0x42] = '\x35', bucket[512 + 0x42] = '\x45';
+    bucket[1023] = '\xA7';
+    bucket[1019] = 0x44, bucket[1021] = 0x08; // slot 1: offset 0x44, 8 bytes
+    const auto table = disk::UnstampSummaryBucket(bucket);
+    EXPECT_EQ(bucket[0x42], '\x3A');
+    EXPECT_EQ(bucket[512 + 0x42], '\x47');
+    EXPECT_EQ(table, (std::vector<std::pair<uint16_t, uint16_t>>{{0x44, 8}}));
+    put32(bucket, disk::summary_bucket::kSlotCount, 1000);
+    EXPECT_THROW(disk::UnstampSummaryBucket(bucket), nsf::FormatError);
+
+    std::string header(disk::file_header::kSize, '\0');
+    header[0] = 0x1A;
+    put32(header, disk::file_header::kOds, 43);
+    put32(header, disk::file_header::kReplicaLow, 0x89ABCDEF);
+    put32(header, disk::file_header::kReplicaHigh, 0x01234567);
+    header.replace(disk::file_header::kInformation, 6, "Title\n");
+    put32(header, disk::file_header::kDescriptorBlocks + 12, 0x30); // the second copy's position / 256
+    const disk::FileHeader read = disk::ReadFileHeader(nsf::Bytes(header));
+    EXPECT_EQ(read.ods, 43u);
+    EXPECT_EQ(read.replicaId, "0123456789ABCDEF");
+    EXPECT_EQ(read.information, "Title\n");
+    EXPECT_EQ(read.descriptorBlocks[1].position, 0x3000u);
+    EXPECT_FALSE(disk::HasFileSignature(header.substr(0, 9)));
 }
 
 // A database built from the layout: read without the samples, down to the stamped sectors of its
@@ -226,11 +294,29 @@ TEST(NsfReader, ABuiltDatabaseReadsAndImports) {
         {0x0008, std::string(16, '\x07'), {{"$TITLE", 0x0500, 0, "Main|M"}, {"$VIEWFORMAT", 0x0005, 0, format}}});
     QTemporaryDir dir;
     const QString path = dir.filePath("built.nsf");
-    {
+    const auto write = [&](const nsftest::NsfBuilder& b) {
         QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(QByteArray::fromStdString(builder.build()));
-    }
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(QByteArray::fromStdString(b.build()));
+    };
+    // Every other layout the reader meets: compressed blocks, two superblocks of which the newer
+    // counts, a note at a file position of its own, non-summary values in a block and inline.
+    nsftest::NsfBuilder other = builder;
+    other.compressed = other.twoSuperblocks = true;
+    other.notes[0].atFilePosition = true;
+    other.notes[0].items.push_back({"Notes", 0x0500, 0, "in a block", true});
+    nsftest::BuiltNote inlined = {
+        0x0001, std::string(16, '\x09'), {{"Form", 0x0500, 0, "Memo"}, {"Inline", 0x0500, 0, "inline", true}}};
+    inlined.nonSummary = nsftest::BuiltNote::NonSummary::Inline;
+    other.notes.push_back(inlined);
+    write(other);
+    const Read layouts = ReadAll(fs::path(path.toStdU16String()));
+    ASSERT_EQ(layouts.notes.size(), 3u);
+    EXPECT_EQ(TextOf(layouts.notes[0], u"Subject"), std::u16string(700, u'x') + u"中");
+    EXPECT_EQ(TextOf(layouts.notes[0], u"Notes"), u"in a block");
+    EXPECT_EQ(TextOf(layouts.notes[2], u"Inline"), u"inline");
+
+    write(builder);
     const Read read = ReadAll(fs::path(path.toStdU16String()));
     EXPECT_EQ(read.info.title, u"Built Title");
     ASSERT_EQ(read.notes.size(), 2u);

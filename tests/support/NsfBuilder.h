@@ -1,8 +1,11 @@
-// A small Domino database file built from its layout, for tests and fuzz seeds that must not
-// depend on real files: the header, one superblock and one bucket descriptor block (stored, not
-// compressed), the data RRV bucket inside the superblock, and one summary bucket holding the
-// notes, its sectors stamped as Domino stamps them.
+// A small Domino database file built from its layout (the reader's own structure descriptions),
+// for tests and fuzz seeds that must not depend on real files: the header, the superblock (one
+// copy, or two of which the newer counts) and the bucket descriptor block, stored or CX
+// compressed, the data RRV bucket inside the superblock, one summary bucket holding the notes,
+// its sectors stamped as Domino stamps them, and, as asked, notes at file positions of their own.
 #pragma once
+
+#include "nsf/Structures.h"
 
 #include <cstdint>
 #include <string>
@@ -14,15 +17,60 @@ namespace nsftest {
 struct BuiltItem {
     std::string name;
     uint16_t type;  // data type
-    uint16_t flags; // item flags; 0x0004 summary is added
+    uint16_t flags; // item flags; 0x0004 summary is added unless nonSummary
     std::string value;
+    bool nonSummary = false; // kept with the note's non-summary values
 };
 
 struct BuiltNote {
     uint16_t noteClass = 0x0001;
     std::string unid; // 16 bytes
     std::vector<BuiltItem> items;
+    bool atFilePosition = false; // the RRV entry names a file position, not a slot
+    // Where the non-summary values go: a block of their own at a file position, or the record.
+    enum class NonSummary { Block, Inline } nonSummary = NonSummary::Block;
 };
+
+// CX compression as the reader expects it: a 3-bit mode (4), then literal bytes, and runs of one
+// byte as copies from one byte back.
+inline std::string CxCompress(const std::string& bytes) {
+    std::string out;
+    size_t bit = 0;
+    const auto put = [&](uint32_t value, unsigned count) {
+        for (unsigned i = 0; i < count; ++i, ++bit) {
+            if (bit / 8 >= out.size())
+                out.push_back('\0');
+            if ((value >> i) & 1u)
+                out[bit / 8] = static_cast<char>(out[bit / 8] | (1 << (bit % 8)));
+        }
+    };
+    put(4, 3);
+    for (size_t at = 0; at < bytes.size();) {
+        size_t run = 0;
+        while (at > 0 && at + run < bytes.size() && bytes[at + run] == bytes[at - 1] && run < 1000)
+            ++run;
+        if (run >= 3) {
+            // 1 0, length n zeros, a one, n+1 bits v (length 2^(n+1) + 1 + v); distance 1 (m = 0).
+            unsigned n = 0;
+            while ((size_t{1} << (n + 2)) + 1 <= run)
+                ++n;
+            const size_t length = std::min(run, (size_t{1} << (n + 2)));
+            put(1, 1);
+            put(0, 1);
+            put(0, n);
+            put(1, 1);
+            put(static_cast<uint32_t>(length - (size_t{1} << (n + 1)) - 1), n + 1);
+            put(1, 1);
+            put(1, 8);
+            at += length;
+        } else {
+            put(0, 1);
+            put(static_cast<uint8_t>(bytes[at]), 8);
+            ++at;
+        }
+    }
+    return out;
+}
 
 class NsfBuilder {
 public:
@@ -30,10 +78,14 @@ public:
 
     std::string title = "Built";
     std::vector<BuiltNote> notes;
+    bool compressed = false;     // superblock and descriptor block bodies CX compressed
+    bool twoSuperblocks = false; // an older copy first, listing no notes; the newer one counts
+    uint16_t ods = 52;
 
     std::string build() const {
-        constexpr size_t kSuperblock = 0x400, kRrvSize = 288, kBucketSize = 8192;
-        constexpr size_t kSummaryPage = 8206;
+        using namespace nsf::disk;
+        constexpr size_t kSuperblockAt = 0x400, kSecondSuperblockAt = 0x8000, kDescriptorAt = 0x3000,
+                         kBucketAt = 0x4000, kNotesAt = 0xC000, kRrvSize = 288, kBucketSize = 8192;
         // Names: one per item name, in order of first use, with the type of that first use.
         std::vector<std::pair<std::string, uint16_t>> names;
         const auto nameIndex = [&](const BuiltItem& item) {
@@ -43,73 +95,158 @@ public:
             names.emplace_back(item.name, item.type);
             return static_cast<uint16_t>(names.size() - 1);
         };
-        // The summary bucket: the note records from 68 on, the slot table before the trailer.
+        // The summary bucket: the note records from kRecords on, the slot table before the trailer.
         std::string bucket(kBucketSize, '\0');
-        put16(bucket, 0, 0x4202);
-        put32(bucket, 6, kBucketSize);
-        put32(bucket, 44, static_cast<uint32_t>(notes.size()));
-        constexpr uint32_t kTrailer = kBucketSize / 512 / 2; // a nibble a sector
-        put32(bucket, 50, kTrailer);
-        size_t at = 68;
+        put16(bucket, 0, summary_bucket::kSignature);
+        put32(bucket, summary_bucket::kSize, kBucketSize);
+        constexpr uint32_t kTrailer = kBucketSize / summary_bucket::kSectorSize / 2; // a nibble a sector
+        put32(bucket, summary_bucket::kTrailerSize, kTrailer);
+        // The data RRV bucket: a slot of bucket 1, or a file position.
+        std::string rrv(kRrvSize, '\xFF');
+        put16(rrv, 0, rrv_bucket::kSignature);
+        put32(rrv, rrv_bucket::kFirstId, kFirstId);
+        std::string positioned; // the notes at file positions, from kNotesAt on
+        size_t at = summary_bucket::kRecords;
+        uint32_t slots = 0;
         for (size_t n = 0; n < notes.size(); ++n) {
-            const BuiltNote& note = notes[n];
-            std::string record(100 + 8 * note.items.size(), '\0');
-            put16(record, 0, 0x0004);
-            put32(record, 6, kFirstId + 4 * static_cast<uint32_t>(n));
-            record.replace(10, 16, note.unid.substr(0, 16));
-            put16(record, 40, note.noteClass);
-            put32(record, 42, 6120700); // modified 2020-10-05 17:00:07 UTC
-            put32(record, 46, 2459128);
-            put16(record, 50, static_cast<uint16_t>(note.items.size()));
-            put32(record, 72, 6120700); // created
-            put32(record, 76, 2459128);
-            for (size_t i = 0; i < note.items.size(); ++i) {
-                const BuiltItem& item = note.items[i];
-                const size_t e = 100 + 8 * i;
-                put16(record, e, nameIndex(item));
-                put16(record, e + 2, static_cast<uint16_t>(item.flags | 0x0004 | 0x0008));
-                put16(record, e + 4, static_cast<uint16_t>(item.value.size()));
-                record += item.value;
+            std::string record =
+                noteRecord(notes[n], kFirstId + rrv_bucket::kIdStep * static_cast<uint32_t>(n), nameIndex);
+            if (const std::string block = nonSummaryBlock(notes[n]); !block.empty()) {
+                // The block at a file position of its own; the record names it.
+                put32(record, note_record::kNonSummaryId, static_cast<uint32_t>((kNotesAt + positioned.size()) / 256));
+                put32(record, note_record::kNonSummarySize, static_cast<uint32_t>(block.size()));
+                positioned += block;
+                positioned.resize((positioned.size() + 255) / 256 * 256, '\0');
             }
-            put32(record, 2, static_cast<uint32_t>(record.size()));
-            bucket.replace(at, record.size(), record);
-            const size_t slot = kBucketSize - kTrailer - 4 * (n + 1);
+            const size_t entry = rrv_bucket::kEntries + rrv_bucket::kEntrySize * n;
+            if (notes[n].atFilePosition) {
+                put32(rrv, entry, static_cast<uint32_t>((kNotesAt + positioned.size()) / 256));
+                put32(rrv, entry + 4, 0);
+                positioned += record;
+                positioned.resize((positioned.size() + 255) / 256 * 256, '\0');
+                continue;
+            }
+            ++slots;
+            const size_t slot = kBucketSize - kTrailer - summary_bucket::kSlotEntry * slots;
             put16(bucket, slot, static_cast<uint16_t>(at));
             put16(bucket, slot + 2, static_cast<uint16_t>(record.size()));
+            bucket.replace(at, record.size(), record);
+            put32(rrv, entry, rrv_bucket::kInBucket | 1u);
+            put32(rrv, entry + 4, slots);
             at += (record.size() + 1) & ~size_t{1};
         }
-        // Each sector's byte at 0x42 keeps its low four bits in the trailer (sector 0 the most
-        // significant nibble) and carries the stamp 0x5 there instead.
+        put32(bucket, summary_bucket::kSlotCount, slots);
+        // Each sector's byte at kStampedByte keeps its low four bits in the trailer (sector 0 the
+        // most significant nibble) and carries the stamp 0x5 there instead.
+        constexpr size_t kSectors = kBucketSize / summary_bucket::kSectorSize;
         uint64_t trailer = 0;
-        for (size_t k = 0; k < kBucketSize / 512; ++k) {
-            const auto byte = static_cast<uint8_t>(bucket[k * 512 + 0x42]);
-            trailer |= uint64_t{byte & 0x0Fu} << (4 * (kBucketSize / 512 - 1 - k));
-            bucket[k * 512 + 0x42] = static_cast<char>((byte & 0xF0) | 0x05);
+        for (size_t k = 0; k < kSectors; ++k) {
+            char& byte = bucket[k * summary_bucket::kSectorSize + summary_bucket::kStampedByte];
+            trailer |= uint64_t{static_cast<uint8_t>(byte) & 0x0Fu} << (4 * (kSectors - 1 - k));
+            byte = static_cast<char>((static_cast<uint8_t>(byte) & 0xF0) | 0x05);
         }
         for (size_t i = 0; i < kTrailer; ++i)
             bucket[kBucketSize - kTrailer + i] = static_cast<char>(trailer >> (8 * i));
-        // The data RRV bucket: each note in slot n + 1 of bucket 1.
-        std::string rrv(kRrvSize, '\xFF');
-        put16(rrv, 0, 0x2006);
-        put32(rrv, 6, kFirstId);
-        for (size_t n = 0; n < notes.size(); ++n) {
-            put32(rrv, 32 + 8 * n, 0x80000001u);
-            put32(rrv, 36 + 8 * n, static_cast<uint32_t>(n + 1));
+
+        std::string file(kNotesAt + positioned.size(), '\0');
+        // The header: signature, on-disk structure, the RRV bucket size, the title, and where the
+        // superblocks and the descriptor block lie.
+        put16(file, 0, file_header::kSignature);
+        put32(file, file_header::kOds, ods);
+        put16(file, file_header::kRrvBucketSize, kRrvSize);
+        file.replace(file_header::kInformation, title.size() + 1, title + '\n');
+        // With two copies the older one, whose RRV bucket lists nothing yet, is listed first.
+        const std::string newest = superblock(rrv, 2);
+        const size_t newestEntry = file_header::kSuperblocks + (twoSuperblocks ? 8 : 0);
+        put32(file, newestEntry, kSuperblockAt / 256);
+        put32(file, newestEntry + 4, static_cast<uint32_t>(newest.size()));
+        file.replace(kSuperblockAt, newest.size(), newest);
+        if (twoSuperblocks) {
+            std::string empty(kRrvSize, '\xFF');
+            put16(empty, 0, rrv_bucket::kSignature);
+            put32(empty, rrv_bucket::kFirstId, kFirstId);
+            const std::string older = superblock(empty, 1);
+            put32(file, file_header::kSuperblocks, kSecondSuperblockAt / 256);
+            put32(file, file_header::kSuperblocks + 4, static_cast<uint32_t>(older.size()));
+            file.replace(kSecondSuperblockAt, older.size(), older);
         }
-        // The superblock's body: one page of summary bucket descriptors, then the RRV bucket.
-        const size_t bucketAt = 0x4000;
-        std::string body(kSummaryPage, '\0');
-        put32(body, 224, bucketAt / 256);
+        const std::string descriptor = descriptorBlock(names);
+        put32(file, file_header::kDescriptorBlocks, static_cast<uint32_t>(descriptor.size()));
+        put32(file, file_header::kDescriptorBlocks + 4, kDescriptorAt / 256);
+        file.replace(kDescriptorAt, descriptor.size(), descriptor);
+        file.replace(kBucketAt, bucket.size(), bucket);
+        file.replace(kNotesAt, positioned.size(), positioned);
+        return file;
+    }
+
+private:
+    template <class NameIndex>
+    static std::string noteRecord(const BuiltNote& note, uint32_t noteId, NameIndex& nameIndex) {
+        using namespace nsf::disk::note_record;
+        std::string record(kHeaderSize + kItemEntry * note.items.size(), '\0');
+        put16(record, 0, kSignature);
+        put32(record, kNoteId, noteId);
+        record.replace(kUnid, 16, note.unid.substr(0, 16));
+        put16(record, kClass, note.noteClass);
+        put32(record, kModified, 6120700); // 2020-10-05 17:00:07 UTC
+        put32(record, kModified + 4, 2459128);
+        put16(record, kItemCount, static_cast<uint16_t>(note.items.size()));
+        put32(record, kCreated, 6120700);
+        put32(record, kCreated + 4, 2459128);
+        std::string nonSummary;
+        for (size_t i = 0; i < note.items.size(); ++i) {
+            const BuiltItem& item = note.items[i];
+            const size_t e = kHeaderSize + kItemEntry * i;
+            put16(record, e + kItemName, nameIndex(item));
+            put16(record, e + kItemFlags, static_cast<uint16_t>(item.flags | (item.nonSummary ? 0 : 0x0004) | 0x0008));
+            put16(record, e + kItemSize, static_cast<uint16_t>(item.value.size()));
+            (item.nonSummary ? nonSummary : record) += item.value;
+        }
+        if (!nonSummary.empty() && note.nonSummary == BuiltNote::NonSummary::Inline) {
+            // After the summary values, the status saying so and the id giving their offset.
+            put16(record, kStatus, kInlineNonSummary);
+            put32(record, kNonSummaryId, static_cast<uint32_t>(record.size()));
+            put32(record, kNonSummarySize, static_cast<uint32_t>(nonSummary.size()));
+            record += nonSummary;
+        }
+        put32(record, kSize, static_cast<uint32_t>(record.size()));
+        return record;
+    }
+
+    // The note's block of non-summary values, when they are not in its record.
+    static std::string nonSummaryBlock(const BuiltNote& note) {
+        using namespace nsf::disk::nonsummary_block;
+        std::string values;
+        for (const BuiltItem& item : note.items)
+            if (item.nonSummary)
+                values += item.value;
+        if (values.empty() || note.nonSummary != BuiltNote::NonSummary::Block)
+            return {};
+        std::string block(kHeaderSize, '\0');
+        put16(block, 0, kSignature);
+        block += values;
+        put32(block, kSize, static_cast<uint32_t>(block.size()));
+        return block;
+    }
+
+    // A superblock listing the summary bucket, with the data RRV bucket in its body.
+    std::string superblock(const std::string& rrv, uint32_t writeCount) const {
+        using namespace nsf::disk::superblock;
+        std::string body(kSummaryPageSize, '\0');
+        put32(body, kSummaryPageHeader, 0x4000 / 256);
         body += rrv;
-        std::string superblock(104, '\0');
-        put16(superblock, 0, 0x000E);
-        put32(superblock, 10, static_cast<uint32_t>(body.size()));
-        put32(superblock, 14, 1);
-        put32(superblock, 60, 1);
-        put32(superblock, 70, 1);
-        put32(superblock, 100, static_cast<uint32_t>(body.size()));
-        superblock += body;
-        // The bucket descriptor block: the RRV bucket, the name table and its text.
+        std::string header(kHeaderSize, '\0');
+        put16(header, 0, kSignature);
+        put32(header, kSize, static_cast<uint32_t>(body.size()));
+        put32(header, kSummaryBuckets, 1);
+        put32(header, kWriteCount, writeCount);
+        put32(header, kSummaryPages, 1);
+        return withBody(header, body, kCompression, kStoredSize);
+    }
+
+    // The bucket descriptor block: the RRV bucket, the name table and its text.
+    std::string descriptorBlock(const std::vector<std::pair<std::string, uint16_t>>& names) const {
+        using namespace nsf::disk::descriptor_block;
         std::string table, text;
         put32(table, 0, 0); // the RRV bucket's file position (its copy is in the superblock)
         put32(table, 4, kFirstId);
@@ -118,39 +255,29 @@ public:
             put32(table, e, static_cast<uint32_t>(text.size()));
             put16(table, e + 4, static_cast<uint16_t>(name.size()));
             put16(table, e + 6, type);
-            put16(table, e + 8, 0); // two bytes whose use is not known
+            put16(table, e + 8, 0);
             text += name;
         }
         put32(table, table.size(), static_cast<uint32_t>(text.size()));
-        const std::string descriptorBody = table + text;
-        std::string descriptor(70, '\0');
-        put16(descriptor, 0, 0x0001);
-        put32(descriptor, 6, static_cast<uint32_t>(descriptorBody.size()));
-        put32(descriptor, 10, 1);
-        put32(descriptor, 26, static_cast<uint32_t>(names.size()));
-        put32(descriptor, 34, static_cast<uint32_t>(text.size()));
-        put32(descriptor, 38, 1);
-        put32(descriptor, 66, static_cast<uint32_t>(descriptorBody.size()));
-        descriptor += descriptorBody;
-        const size_t descriptorAt = 0x3000;
-        // The header: signature, on-disk structure 52, the RRV bucket size, the title, and where
-        // the superblock and the descriptor block lie.
-        std::string file(bucketAt + kBucketSize, '\0');
-        put16(file, 0, 0x001A);
-        put32(file, 6, 52);
-        put16(file, 6 + 70, kRrvSize);
-        file.replace(200, title.size() + 1, title + '\n');
-        put32(file, 0x208 + 40, kSuperblock / 256);
-        put32(file, 0x208 + 44, static_cast<uint32_t>(superblock.size()));
-        put32(file, 0x208 + 104, static_cast<uint32_t>(descriptor.size()));
-        put32(file, 0x208 + 108, descriptorAt / 256);
-        file.replace(kSuperblock, superblock.size(), superblock);
-        file.replace(descriptorAt, descriptor.size(), descriptor);
-        file.replace(bucketAt, bucket.size(), bucket);
-        return file;
+        const std::string body = table + text;
+        std::string header(kHeaderSize, '\0');
+        put16(header, 0, kSignature);
+        put32(header, kSize, static_cast<uint32_t>(body.size()));
+        put32(header, kWriteCount, 1);
+        put32(header, kNames, static_cast<uint32_t>(names.size()));
+        put32(header, kTextSize, static_cast<uint32_t>(text.size()));
+        put32(header, kRrvBuckets, 1);
+        return withBody(header, body, kCompression, kStoredSize);
     }
 
-private:
+    // header, then body stored or compressed, the header saying which and how much is stored.
+    std::string withBody(std::string header, const std::string& body, size_t compressionAt, size_t storedAt) const {
+        const std::string stored = compressed ? CxCompress(body) : body;
+        put16(header, compressionAt, compressed ? nsf::disk::compression::kCx : nsf::disk::compression::kStored);
+        put32(header, storedAt, static_cast<uint32_t>(stored.size()));
+        return header + stored;
+    }
+
     static void put16(std::string& bytes, size_t at, uint32_t value) { put(bytes, at, value, 2); }
     static void put32(std::string& bytes, size_t at, uint32_t value) { put(bytes, at, value, 4); }
     static void put(std::string& bytes, size_t at, uint32_t value, size_t width) {

@@ -1,0 +1,134 @@
+#include "nsf/Structures.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace nsf::disk {
+
+bool HasFileSignature(std::string_view bytes) {
+    if (bytes.size() < file_header::kOds + 4 || Bytes(bytes).u16(0) != file_header::kSignature)
+        return false;
+    const uint32_t ods = Bytes(bytes).u32(file_header::kOds);
+    return ods >= 17 && ods < 100;
+}
+
+FileHeader ReadFileHeader(Bytes bytes) {
+    using namespace file_header;
+    if (!HasFileSignature(bytes.data()))
+        throw FormatError("the file is not a Domino database (no database signature)");
+    FileHeader header;
+    header.ods = bytes.u32(kOds);
+    header.rrvBucketSize = bytes.u16(kRrvBucketSize);
+    char replica[24];
+    std::snprintf(replica, sizeof replica, "%08X%08X", bytes.u32(kReplicaHigh), bytes.u32(kReplicaLow));
+    header.replicaId = replica;
+    const std::string_view information = bytes.sub(kInformation, kInformationSize);
+    header.information = information.substr(0, information.find('\0'));
+    for (size_t i = 0; i < kSuperblockCount; ++i)
+        header.superblocks.push_back(
+            {uint64_t{bytes.u32(kSuperblocks + 8 * i)} * 256, bytes.u32(kSuperblocks + 8 * i + 4)});
+    for (size_t i = 0; i < kDescriptorBlockCount; ++i)
+        header.descriptorBlocks.push_back(
+            {uint64_t{bytes.u32(kDescriptorBlocks + 8 * i + 4)} * 256, bytes.u32(kDescriptorBlocks + 8 * i)});
+    return header;
+}
+
+BlockHeader ReadSuperblockHeader(Bytes header) {
+    using namespace superblock;
+    if (header.u16(0) != kSignature)
+        throw FormatError("no signature");
+    return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
+}
+
+SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize) {
+    using namespace superblock;
+    SuperblockBody out;
+    size_t page = 0;
+    for (uint32_t left = header.u32(kSummaryBuckets), pages = header.u32(kSummaryPages); pages > 0 && left > 0;
+         --pages, page += kSummaryPageSize)
+        for (uint32_t i = 0, n = std::min<uint32_t>(left, (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor);
+             i < n; ++i, --left)
+            out.summaryBuckets.push_back(uint64_t{body.u32(page + kSummaryPageHeader + kSummaryDescriptor * i)} * 256);
+    page += static_cast<size_t>(header.u32(kNonSummaryPages)) * kNonSummaryPageSize;
+    page += static_cast<size_t>(header.u32(kBitmaps)) * kBitmapDescriptor;
+    if (body.has(page, rrvBucketSize) && rrvBucketSize >= 40 && body.u16(page) == rrv_bucket::kSignature)
+        out.currentRrvBucket = std::string(body.sub(page, rrvBucketSize));
+    return out;
+}
+
+BlockHeader ReadDescriptorHeader(Bytes header) {
+    using namespace descriptor_block;
+    if (header.u16(0) != kSignature)
+        throw FormatError("no signature");
+    return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
+}
+
+DescriptorBody ReadDescriptorBody(Bytes header, Bytes body, const std::string& what) {
+    using namespace descriptor_block;
+    const uint32_t names = header.u32(kNames), textSize = header.u32(kTextSize), rrvCount = header.u32(kRrvBuckets);
+    if (!body.has(0, uint64_t{rrvCount} * kRrvDescriptor + uint64_t{names} * kNameEntry))
+        throw FormatError(what + " lists more buckets and names than it holds");
+    DescriptorBody out;
+    for (uint32_t i = 0; i < rrvCount; ++i) {
+        const uint32_t p = body.u32(kRrvDescriptor * i);
+        out.rrvBuckets.push_back(
+            {uint64_t{p & ~kNotData} * 256, body.u32(kRrvDescriptor * i + 4), (p & kNotData) != 0});
+    }
+    const size_t table = size_t{rrvCount} * kRrvDescriptor;
+    const Bytes text(body.sub(table + size_t{names} * kNameEntry + kTextGap, textSize));
+    out.names.reserve(names);
+    for (uint32_t i = 0; i < names; ++i) {
+        const size_t e = table + kNameEntry * size_t{i};
+        out.names.push_back({text.sub(body.u32(e), body.u16(e + 4)), body.u16(e + 6)});
+    }
+    return out;
+}
+
+EntryKind KindOf(uint32_t position, uint32_t slot) {
+    if ((position == 0 && slot == 0) || position == 0xFFFFFFFF || position == 0x7FFFFFFF)
+        return EntryKind::Unused;
+    return (position & rrv_bucket::kInBucket) ? EntryKind::Slot : EntryKind::FilePosition;
+}
+
+std::vector<RrvEntry> ReadRrvBucket(Bytes bucket) {
+    using namespace rrv_bucket;
+    if (bucket.u16(0) != kSignature)
+        throw FormatError("no signature");
+    std::vector<RrvEntry> entries;
+    const uint32_t first = bucket.u32(kFirstId);
+    for (size_t i = 0, n = (bucket.size() - kEntries) / kEntrySize; i < n; ++i) {
+        const uint32_t position = bucket.u32(kEntries + kEntrySize * i),
+                       slot = bucket.u32(kEntries + kEntrySize * i + 4);
+        if (KindOf(position, slot) != EntryKind::Unused)
+            entries.push_back({static_cast<uint32_t>(first + kIdStep * i), position, slot});
+    }
+    return entries;
+}
+
+std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& raw) {
+    using namespace summary_bucket;
+    const Bytes head(raw);
+    const uint32_t slotCount = head.u32(kSlotCount), trailer = head.u32(kTrailerSize);
+    const uint64_t sectors = raw.size() / kSectorSize;
+    const uint8_t at = static_cast<uint8_t>(raw[1]); // the header size, 0x42
+    if (sectors > 0 && uint64_t{trailer} * 2 == sectors) {
+        const std::string_view bits = std::string_view(raw).substr(raw.size() - trailer);
+        for (uint64_t k = 0; k < sectors; ++k) {
+            const uint64_t i = sectors - 1 - k;
+            const uint8_t nibble = (static_cast<uint8_t>(bits[i >> 1]) >> (4 * (i & 1))) & 0x0F;
+            char& byte = raw[k * kSectorSize + at];
+            byte = static_cast<char>((static_cast<uint8_t>(byte) & 0xF0) | nibble);
+        }
+    }
+    if (uint64_t{trailer} + uint64_t{slotCount} * kSlotEntry > raw.size())
+        throw FormatError("more slots than room");
+    const Bytes b(raw);
+    const size_t end = raw.size() - trailer;
+    std::vector<std::pair<uint16_t, uint16_t>> slots;
+    slots.reserve(slotCount);
+    for (size_t i = 1; i <= slotCount; ++i)
+        slots.emplace_back(b.u16(end - kSlotEntry * i), b.u16(end - kSlotEntry * i + 2));
+    return slots;
+}
+
+} // namespace nsf::disk

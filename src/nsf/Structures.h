@@ -1,0 +1,220 @@
+// The on-disk structures of a Domino database file, each in one place: where its fields stand
+// (the offsets a writer of test files uses too) and how it is read. Offsets count bytes from the
+// structure's start; every number is little-endian. File positions of blocks are kept divided by
+// 256. The walk through them is described in Database.h.
+#pragma once
+
+#include "nsf/Bytes.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace nsf::disk {
+
+// Where a block lies, and its size as the listing gives it.
+struct BlockCopy {
+    uint64_t position = 0; // 0: no copy
+    uint32_t size = 0;
+};
+
+// The file header: the database information, then the second information block at 0x208.
+namespace file_header {
+constexpr uint16_t kSignature = 0x001A; // u16 at 0
+constexpr size_t kOds = 6;              // u32: the on-disk structure version
+constexpr size_t kRrvBucketSize = 76;   // u16: the size of every RRV bucket
+constexpr size_t kReplicaLow = 180;     // u32: the replica ID's low half
+constexpr size_t kReplicaHigh = 184;    // u32: its high half
+constexpr size_t kInformation = 200;    // the title, a line break, other information; NUL-padded
+constexpr size_t kInformationSize = 128;
+constexpr size_t kSuperblocks = 0x208 + 40; // 4 entries: u32 position / 256, u32 size
+constexpr size_t kSuperblockCount = 4;
+constexpr size_t kDescriptorBlocks = 0x208 + 104; // 2 entries: u32 size, u32 position / 256
+constexpr size_t kDescriptorBlockCount = 2;
+constexpr size_t kSize = 0x208 + 128;
+} // namespace file_header
+
+struct FileHeader {
+    uint32_t ods = 0;
+    uint16_t rrvBucketSize = 0;
+    std::string replicaId;        // 16 upper-case hex digits
+    std::string_view information; // up to its first NUL
+    std::vector<BlockCopy> superblocks;
+    std::vector<BlockCopy> descriptorBlocks;
+};
+// Whether bytes begin as a database file does: the signature and a plausible structure version.
+bool HasFileSignature(std::string_view bytes);
+// Reads the header from its kSize bytes; raises FormatError where it is no database's.
+FileHeader ReadFileHeader(Bytes bytes);
+
+// A block kept in copies with a write count: a header, then a body stored plain or CX compressed.
+struct BlockHeader {
+    uint32_t writeCount = 0;
+    uint32_t storedSize = 0;  // the body as stored, after the header
+    uint16_t compression = 0; // 0 stored, 1 CX
+    uint32_t size = 0;        // the body expanded
+};
+namespace compression {
+constexpr uint16_t kStored = 0;
+constexpr uint16_t kCx = 1;
+} // namespace compression
+
+// The superblock: the lists of summary and non-summary buckets and bitmaps, and a copy of the
+// current data RRV bucket. Its body: pages of summary bucket descriptors, pages of non-summary
+// ones, the bitmap descriptors, then the RRV bucket.
+namespace superblock {
+constexpr uint16_t kSignature = 0x000E; // u16 at 0
+constexpr size_t kSize = 10;            // u32: the body expanded
+constexpr size_t kSummaryBuckets = 14;  // u32: summary bucket descriptors in the body
+constexpr size_t kBitmaps = 22;         // u32: bitmap descriptors
+constexpr size_t kWriteCount = 60;      // u32
+constexpr size_t kCompression = 68;     // u16
+constexpr size_t kSummaryPages = 70;    // u32
+constexpr size_t kNonSummaryPages = 74; // u32
+constexpr size_t kStoredSize = 100;     // u32
+constexpr size_t kHeaderSize = 104;
+constexpr size_t kSummaryPageSize = 8206;
+constexpr size_t kSummaryPageHeader = 224; // then the descriptors
+constexpr size_t kSummaryDescriptor = 14;  // u32 position / 256 first
+constexpr size_t kNonSummaryPageSize = 8198;
+constexpr size_t kBitmapDescriptor = 20;
+} // namespace superblock
+
+struct SuperblockBody {
+    std::vector<uint64_t> summaryBuckets; // file positions, bucket 1 first
+    std::string currentRrvBucket;         // empty when the body holds none
+};
+BlockHeader ReadSuperblockHeader(Bytes header);
+// The body's lists; rrvBucketSize is the file header's.
+SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize);
+
+// The bucket descriptor block: the RRV buckets and the table of item names with their types.
+// Its body: the RRV bucket descriptors, the name entries, four bytes, the names' text.
+namespace descriptor_block {
+constexpr uint16_t kSignature = 0x0001; // u16 at 0
+constexpr size_t kCompression = 4;      // u16
+constexpr size_t kSize = 6;             // u32: the body expanded
+constexpr size_t kWriteCount = 10;      // u32
+constexpr size_t kNames = 26;           // u32: name entries
+constexpr size_t kTextSize = 34;        // u32: the names' text
+constexpr size_t kRrvBuckets = 38;      // u32: RRV bucket descriptors
+constexpr size_t kStoredSize = 66;      // u32
+constexpr size_t kHeaderSize = 70;
+constexpr size_t kRrvDescriptor = 8; // u32 position / 256 (bit 0: not a data bucket), u32 first note id
+constexpr uint32_t kNotData = 1;
+constexpr size_t kNameEntry = 10; // u32 text offset, u16 length, u16 data type, u16 not known
+constexpr size_t kTextGap = 4;    // between the entries and the text
+} // namespace descriptor_block
+
+struct RrvBucketRef {
+    uint64_t position = 0;
+    uint32_t firstId = 0;
+    bool nonData = false;
+};
+struct NameEntry {
+    std::string_view lmbcs; // the name as stored
+    uint16_t type = 0;
+};
+struct DescriptorBody {
+    std::vector<RrvBucketRef> rrvBuckets;
+    std::vector<NameEntry> names;
+};
+BlockHeader ReadDescriptorHeader(Bytes header);
+// Raises FormatError (naming what) when the body holds fewer entries than the header lists.
+DescriptorBody ReadDescriptorBody(Bytes header, Bytes body, const std::string& what);
+
+// An RRV bucket: entries of two words, one per note id from the first on, 4 apart.
+namespace rrv_bucket {
+constexpr uint16_t kSignature = 0x2006; // u16 at 0
+constexpr size_t kFirstId = 6;          // u32
+constexpr size_t kEntries = 32;
+constexpr size_t kEntrySize = 8; // u32 position, u32 slot
+constexpr uint32_t kIdStep = 4;
+// An entry that names a slot: the position word has this bit, the summary bucket (from 1) in
+// its low 24 bits, and the slot word the slot (from 1) in its low 11 bits. Else the position
+// word is a file position / 256.
+constexpr uint32_t kInBucket = 0x80000000u;
+constexpr uint32_t kBucketMask = 0x00FFFFFFu;
+constexpr uint32_t kSlotMask = 0x7FFu;
+} // namespace rrv_bucket
+
+// An RRV entry: free, deleted, a slot of a summary bucket, or a file position.
+enum class EntryKind { Unused, Slot, FilePosition };
+EntryKind KindOf(uint32_t position, uint32_t slot);
+
+struct RrvEntry {
+    uint32_t noteId = 0;
+    uint32_t position = 0;
+    uint32_t slot = 0;
+};
+// The entries of a bucket that are in use. Raises FormatError when it has no signature.
+std::vector<RrvEntry> ReadRrvBucket(Bytes bucket);
+
+// A summary bucket: note records from kRecords on, a slot table (u16 offset, u16 length, slot 1
+// last) before a trailer. Each 512-byte sector has the low four bits of its byte at kStampedByte
+// replaced by a stamp; the real bits are in the trailer, read as one little-endian number whose
+// most significant four bits belong to sector 0.
+namespace summary_bucket {
+constexpr uint16_t kSignature = 0x4202; // u16 at 0
+constexpr size_t kSize = 6;             // u32
+constexpr size_t kSlotCount = 44;       // u32
+constexpr size_t kTrailerSize = 50;     // u32
+constexpr size_t kHeadSize = 54;        // what tells the rest
+constexpr size_t kRecords = 68;
+constexpr size_t kSlotEntry = 4;
+constexpr size_t kSectorSize = 512;
+constexpr size_t kStampedByte = 0x42;
+constexpr uint32_t kMinSize = 512;
+constexpr uint32_t kMaxSize = 1u << 20;
+} // namespace summary_bucket
+
+// Undoes the sector stamps of a whole bucket (as read) and reads its slot table: offset and
+// length of each slot, slot 1 first. Raises FormatError when the slots do not fit the bucket.
+std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& bucket);
+
+// A note record: its header, the item entries, then the summary values in item order.
+namespace note_record {
+constexpr uint16_t kSignature = 0x0004; // u16 at 0
+constexpr size_t kSize = 2;             // u32
+constexpr size_t kNoteId = 6;           // u32
+constexpr size_t kUnid = 10;            // 16 bytes
+constexpr size_t kStatus = 38;          // u16
+constexpr size_t kClass = 40;           // u16
+constexpr size_t kModified = 42;        // TIMEDATE: u32 time, u32 date
+constexpr size_t kItemCount = 50;       // u16
+constexpr size_t kNonSummaryId = 56;    // u32
+constexpr size_t kNonSummarySize = 60;  // u32
+constexpr size_t kCreated = 72;         // TIMEDATE
+constexpr size_t kHeaderSize = 100;
+constexpr size_t kStubSize = 64; // a record this small is a deletion stub
+constexpr size_t kItemEntry = 8; // u16 name, u16 flags, u16 value size, u16 sequence
+constexpr size_t kItemName = 0;
+constexpr size_t kItemFlags = 2;
+constexpr size_t kItemSize = 4;
+// Status: the non-summary values follow in the record itself, the non-summary id their offset.
+constexpr uint16_t kInlineNonSummary = 0x2000;
+// A non-summary id with this bit names a slot of a non-summary bucket.
+constexpr uint32_t kNonSummaryInBucket = 0x80000000u;
+} // namespace note_record
+
+// What a file position holds besides a note record: objects of the object store.
+constexpr uint16_t kObjectSignatures[] = {0x0007, 0x001B};
+
+// A block of a note's non-summary values at a file position: a header, then the values.
+namespace nonsummary_block {
+constexpr uint16_t kSignature = 0x0010; // u16 at 0
+constexpr size_t kSize = 2;             // u32
+constexpr size_t kHeaderSize = 68;
+} // namespace nonsummary_block
+
+// No structure of a database is larger; a size beyond it is damage, not data.
+constexpr uint64_t kMaxStructure = 256u << 20;
+
+// " at 0x1A2B": where a position lies, as the error messages say it.
+inline std::string Where(uint64_t position) {
+    return " at " + Hex(position);
+}
+
+} // namespace nsf::disk
