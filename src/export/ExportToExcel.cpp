@@ -5,6 +5,7 @@
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
 #include "export/FileQueue.h"
+#include "export/SheetLayout.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
 #include "interfaces/SpreadsheetAutomation.h"
@@ -49,58 +50,6 @@ public:
 private:
     std::unique_ptr<ISpreadsheetApplication> m_app;
     bool m_quit = false;
-};
-
-// Where the cells go: a sheet holds the header row and 65,535 documents, and the ID column and
-// 255 fields. Documents past a sheet's last row, and fields past its last column, go on in
-// further sheets; every block of documents has a sheet for each block of fields.
-class SheetLayout {
-public:
-    // The rows and columns of a sheet of the format: the header row and the ID column aside, the
-    // documents and fields a sheet holds.
-    SheetLayout(WorkbookFormat format, int32_t docCount, qsizetype fields)
-        : m_documentsPerSheet(static_cast<int32_t>(FormatInfo(format).maxRows - 1)),
-          m_fieldsPerSheet(static_cast<int32_t>(FormatInfo(format).maxColumns - 1)), m_docCount(docCount),
-          m_fields(static_cast<int32_t>(std::min<qsizetype>(fields, INT32_MAX))),
-          m_rowBlocks(std::max(1, Blocks(docCount, m_documentsPerSheet))),
-          m_columnBlocks(std::max(1, Blocks(m_fields, m_fieldsPerSheet))) {}
-
-    int32_t columnBlocks() const { return m_columnBlocks; }
-    // The sheet (from 1) of a document block and a field block.
-    int32_t sheet(int32_t rowBlock, int32_t columnBlock) const { return rowBlock * m_columnBlocks + columnBlock + 1; }
-    // The fields [first, last) of a field block.
-    int32_t firstField(int32_t columnBlock) const { return columnBlock * m_fieldsPerSheet; }
-    int32_t endField(int32_t columnBlock) const {
-        return std::min(m_fields, firstField(columnBlock) + m_fieldsPerSheet);
-    }
-    int32_t rowBlock(int32_t r) const { return r / m_documentsPerSheet; }
-    int32_t row(int32_t r) const { return r % m_documentsPerSheet + 2; }
-
-    // A sheet's name when there are several: the documents and fields it holds, from 1.
-    QString sheetName(int32_t rowBlock, int32_t columnBlock) const {
-        if (m_rowBlocks * m_columnBlocks == 1)
-            return {};
-        QStringList parts;
-        if (m_rowBlocks > 1)
-            parts << QStringLiteral("文档%1-%2")
-                         .arg(rowBlock * m_documentsPerSheet + 1)
-                         .arg(std::min<int64_t>(m_docCount, int64_t{rowBlock + 1} * m_documentsPerSheet));
-        if (m_columnBlocks > 1)
-            parts << QStringLiteral("域%1-%2").arg(firstField(columnBlock) + 1).arg(endField(columnBlock));
-        return parts.join(QLatin1Char(' '));
-    }
-
-private:
-    static int32_t Blocks(int32_t count, int32_t size) {
-        return static_cast<int32_t>((int64_t{count} + size - 1) / size);
-    }
-
-    int32_t m_documentsPerSheet;
-    int32_t m_fieldsPerSheet;
-    int32_t m_docCount;
-    int32_t m_fields;
-    int32_t m_rowBlocks;
-    int32_t m_columnBlocks;
 };
 
 class Exporter {
@@ -387,69 +336,6 @@ private:
 };
 
 } // namespace
-
-namespace {
-
-QString Ending(const WorkbookFormatInfo& info) {
-    return QString::fromRawData(reinterpret_cast<const QChar*>(info.ending.data()),
-                                static_cast<qsizetype>(info.ending.size()));
-}
-
-// The format whose ending fileName has (any letter case), or nothing.
-const WorkbookFormatInfo* FormatEnding(const QString& fileName) {
-    for (const WorkbookFormatInfo& info : kWorkbookFormats)
-        if (fileName.endsWith(Ending(info), Qt::CaseInsensitive))
-            return &info;
-    return nullptr;
-}
-
-} // namespace
-
-QString WorkbookPath(const QString& fileName, WorkbookFormat format) {
-    if (FormatEnding(fileName))
-        return fileName;
-    return fileName + Ending(FormatInfo(format));
-}
-
-WorkbookFormat FormatOf(const QString& workbook) {
-    const WorkbookFormatInfo* info = FormatEnding(workbook);
-    return info ? info->format : WorkbookFormat::Xls;
-}
-
-QString SaveDialogFilter() {
-    QStringList entries;
-    for (const WorkbookFormatInfo& info : kWorkbookFormats)
-        entries << QString::fromStdU16String(std::u16string(info.filterName)) + QStringLiteral("|*") + Ending(info);
-    return entries.join(QLatin1Char('|'));
-}
-
-WorkbookFormat FilterFormat(int filter) {
-    return filter >= 0 && filter < static_cast<int>(std::size(kWorkbookFormats)) ? kWorkbookFormats[filter].format
-                                                                                  : WorkbookFormat::Xls;
-}
-
-QString TemporaryWorkbookPath(const QString& workbook) {
-    return workbook + QStringLiteral(".partial") + Ending(FormatInfo(FormatOf(workbook)));
-}
-
-QString AttachmentFolder(const QString& workbook, const QString& viewName) {
-    return QDir(QFileInfo(workbook).absolutePath()).filePath(SafeRelativePath(viewName + QStringLiteral("附件")));
-}
-
-int32_t HeaderColumnWidth(const QString& name) {
-    qsizetype bytes = 0;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate())
-            ++i;
-        bytes += name[i].unicode() < 0x80 ? 1 : 2;
-    }
-    return static_cast<int32_t>(std::min<qsizetype>(bytes + 10, 255));
-}
-
-QString MissingFileListPath(const QString& workbook) {
-    const QFileInfo info(workbook);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral("_未保存的文件.txt"));
-}
 
 namespace {
 
