@@ -33,6 +33,8 @@ public:
     // A document; where names it in report lines ("file:line", "file: note 0x8F6 (UNID)").
     void addDocument(NoteData document, const QString& where);
     void addView(const ViewDef& view);
+    // Pictures kept in the documents' rich text.
+    void countPictures(int64_t count) { m_report.pictures += count; }
     // A report line: "where: text".
     void report(const QString& where, const QString& text);
     // The title of a database read, which a new database takes from the first file that has one.

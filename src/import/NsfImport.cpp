@@ -54,6 +54,7 @@ public:
         : m_target(target), m_file(Text(file.filename().u16string())) {}
 
     void run(nsf::Database& db) {
+        m_db = &db;
         if (!db.info().title.empty())
             m_target.setTitle(db.info().title);
         for (const auto& problem : db.problems())
@@ -70,11 +71,14 @@ public:
             }
             if (!note)
                 continue;
+            for (const auto& warning : note->warnings)
+                m_target.report(where, QString::fromStdString(warning));
             if (note->noteClass & nsf::note_class::kDocument)
                 addDocument(*note, where);
             else if (note->noteClass & nsf::note_class::kView)
                 addView(*note, where);
         }
+        m_target.countPictures(m_pictures);
         for (const auto& [key, count] : m_leftOut)
             m_target.report(m_file, QStringLiteral("item %1 (%2) left out of %3 documents: %4")
                                         .arg(key.first, key.second.first)
@@ -103,7 +107,7 @@ private:
                             QStringLiteral("the modification time is not one: the time of the import stands for it"));
         for (const auto& item : note.items)
             addItem(doc, item, document);
-        finishRichText(doc);
+        finishRichText(doc, document);
         if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
             if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
                 doc.form = *text;
@@ -122,19 +126,11 @@ private:
         out.flags = (item.flags & nsf::item_flag::kSummary) ? item_flag::kSummary : 0;
         try {
             if (item.type == nsf::data_type::kComposite) {
-                addRichText(doc, item, where);
+                addRichText(doc, item);
                 return;
             }
             if (item.type == nsf::data_type::kObject && EqualsIgnoreCase(item.name, u"$FILE")) {
-                QString what = QStringLiteral("an attachment");
-                try {
-                    const nsf::FileObject file = nsf::DecodeFileObject(item.value);
-                    what = QStringLiteral("the attachment %1 (%2 bytes)").arg(Text(file.name)).arg(file.size);
-                } catch (const nsf::FormatError&) {
-                    // Named as an attachment only: the object store holds it all the same.
-                }
-                m_target.report(where, what + QStringLiteral(" is in the object store, which the import does not "
-                                                             "read yet"));
+                addAttachment(doc, item, where);
                 return;
             }
             if (item.type == nsf::data_type::kMimePart || item.type == nsf::data_type::kRfc822Text) {
@@ -209,6 +205,8 @@ private:
             return kDateTimes;
         case nsf::data_type::kNoteRefList:
             return kText;
+        case nsf::data_type::kUserId:
+            return (item.flags & nsf::item_flag::kAuthors) ? kAuthors : kNames;
         default:
             if (item.flags & nsf::item_flag::kReaders)
                 return kReaders;
@@ -219,24 +217,9 @@ private:
     }
 
     // Long rich text is kept in several items of one name: they make one item, in order.
-    void addRichText(NoteData& doc, const nsf::Item& item, const QString& where) {
-        const nsf::RichText text = nsf::DecodeRichText(item.value);
-        if (text.damaged)
-            m_target.report(where,
-                            QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage")
-                                .arg(Text(item.name)));
-        if (text.unconverted > 0)
-            m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
-                                                  "convert are shown as U+FFFD")
-                                       .arg(Text(item.name))
-                                       .arg(text.unconverted));
-        if (text.pictures > 0)
-            m_target.report(where, QStringLiteral("item %1: %2 pictures in the rich text are not read yet")
-                                       .arg(Text(item.name))
-                                       .arg(text.pictures));
-        const auto [builder, added] = m_richText.try_emplace(item.name);
-        for (const auto& paragraph : text.paragraphs)
-            builder->second.addParagraph(paragraph);
+    void addRichText(NoteData& doc, const nsf::Item& item) {
+        const auto [reader, added] = m_richText.try_emplace(item.name);
+        reader->second.add(item.value);
         if (added) {
             ItemData out;
             out.name = item.name;
@@ -245,13 +228,85 @@ private:
         }
     }
 
-    // The rich text gathered for the document into its items.
-    void finishRichText(NoteData& doc) {
-        for (auto& item : doc.items)
-            if (item.type == kRichText)
-                if (const auto text = m_richText.find(item.name); text != m_richText.end())
-                    item.richText = text->second.fragment();
+    // The rich text gathered for the document into its items: paragraphs, and the GIF and JPEG
+    // pictures kept as the DXL import keeps them; the other pictures are counted by kind.
+    void finishRichText(NoteData& doc, const QString& where) {
+        for (auto& item : doc.items) {
+            if (item.type != kRichText)
+                continue;
+            const auto found = m_richText.find(item.name);
+            if (found == m_richText.end())
+                continue;
+            const QString name = Text(item.name);
+            const nsf::RichText text = found->second.finish();
+            if (text.damaged)
+                m_target.report(
+                    where,
+                    QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage").arg(name));
+            if (text.unconverted > 0)
+                m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program "
+                                                      "cannot convert are shown as U+FFFD")
+                                           .arg(name)
+                                           .arg(text.unconverted));
+            RichTextBuilder builder;
+            std::map<std::string, int> notKept;
+            size_t next = 0;
+            const auto picturesUpTo = [&](size_t paragraphs) {
+                for (; next < text.pictures.size() && text.pictures[next].paragraph <= paragraphs; ++next) {
+                    const nsf::Picture& picture = text.pictures[next];
+                    const bool kept =
+                        picture.kind == nsf::Picture::Kind::Gif || picture.kind == nsf::Picture::Kind::Jpeg;
+                    if (kept && picture.complete) {
+                        builder.addPicture(picture.kind == nsf::Picture::Kind::Gif ? "gif" : "jpeg", picture.bytes,
+                                           picture.width, picture.height);
+                        ++m_pictures;
+                    } else {
+                        ++notKept[nsf::PictureKindName(picture.kind) + (kept ? " (incomplete)" : "")];
+                    }
+                }
+            };
+            picturesUpTo(0);
+            for (size_t i = 0; i < text.paragraphs.size(); ++i) {
+                builder.addParagraph(text.paragraphs[i]);
+                picturesUpTo(i + 1);
+            }
+            picturesUpTo(SIZE_MAX);
+            for (const auto& [kind, count] : notKept)
+                m_target.report(where, QStringLiteral("item %1: %2 picture(s) of kind %3 not kept (only GIF and JPEG "
+                                                      "pictures are)")
+                                           .arg(name)
+                                           .arg(count)
+                                           .arg(QString::fromStdString(kind)));
+            item.richText = builder.fragment();
+        }
         m_richText.clear();
+    }
+
+    // A $FILE item: the attachment's bytes from the object store, checked, as a file of the document.
+    void addAttachment(NoteData& doc, const nsf::Item& item, const QString& where) {
+        nsf::FileObject file;
+        try {
+            file = nsf::DecodeFileObject(item.value);
+        } catch (const nsf::FormatError& e) {
+            m_target.report(where, QStringLiteral("an attachment not read: %1").arg(QString::fromStdString(e.what())));
+            return;
+        }
+        FileData out;
+        out.name = file.name;
+        out.kind = file_kind::kAttachment;
+        out.size = file.size;
+        out.created = OleTime(file.created).value_or(0);
+        out.modified = OleTime(file.modified).value_or(0);
+        try {
+            out.bytes = m_db->readAttachment(file.objectId, file.compression, file.size);
+        } catch (const nsf::FormatError& e) {
+            m_target.report(where, QStringLiteral("the attachment %1 (%2 bytes) not read: %3")
+                                       .arg(Text(file.name))
+                                       .arg(file.size)
+                                       .arg(QString::fromStdString(e.what())));
+            return;
+        }
+        doc.files.push_back(std::move(out));
     }
 
     void addView(const nsf::Note& note, const QString& where) {
@@ -319,7 +374,9 @@ private:
     QString m_file;
     // Items left out for their type: (name, (type, why)) -> how many documents.
     std::map<std::pair<QString, std::pair<QString, QString>>, int64_t> m_leftOut;
-    std::map<std::u16string, RichTextBuilder> m_richText; // the current document's
+    std::map<std::u16string, nsf::RichTextReader> m_richText; // the current document's
+    nsf::Database* m_db = nullptr;                            // while run() reads it
+    int64_t m_pictures = 0;
 };
 
 } // namespace

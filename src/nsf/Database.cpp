@@ -145,6 +145,7 @@ void Database::readSuperblock() {
     readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&) {
         SuperblockBody body = ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize));
         m_summaryBuckets = std::move(body.summaryBuckets);
+        m_nonSummaryBuckets = std::move(body.nonSummaryBuckets);
         m_currentRrvBucket = std::move(body.currentRrvBucket);
     });
 }

@@ -4,9 +4,9 @@
 // count (CX compressed), which lists the summary buckets and carries the current data RRV
 // bucket; the bucket descriptor block (CX compressed), which lists the RRV buckets and the item
 // name table; the RRV buckets, which map each note id to a slot of a summary bucket or to a file
-// position; the note records there, with their summary values and, inline or in a block of their
-// own, their non-summary values. Every offset and size read from the file is checked before use:
-// a damaged file raises FormatError naming what is wrong, or, where one note or item is damaged,
+// position; the note records there, with their summary values and, inline, in a block of their
+// own or in a slot of a non-summary bucket, their non-summary values. Every offset and size read from the file is
+// checked before use: a damaged file raises FormatError naming what is wrong, or, where one note or item is damaged,
 // that note or item is reported and the rest is read.
 #pragma once
 
@@ -79,6 +79,9 @@ struct Note {
     TimeDate created;
     TimeDate modified;
     std::vector<Item> items;
+    // What was read other than as the file has it (a repaired placement of values, a record that
+    // carries another note's number), one line each.
+    std::vector<std::string> warnings;
 
     // The first item of that name (ASCII letters compared without case), or nullptr.
     const Item* find(std::u16string_view name) const;
@@ -113,6 +116,10 @@ public:
     // Raises FormatError when the note cannot be read; its items that cannot be read come back
     // with the reason in Item::unreadable.
     std::optional<Note> readNote(const NoteRef& ref);
+    // The bytes of a file attachment from the object store, decoded and checked (the size, the
+    // Huffman checksum, the SHA-1 tag of files written by on-disk structure 52 and later). Raises
+    // FormatError saying what does not match or cannot be read.
+    std::string readAttachment(uint32_t objectId, uint16_t compression, uint32_t size);
 
     // Whether bytes begin as a database file does.
     static bool HasSignature(std::string_view firstBytes);
@@ -133,6 +140,11 @@ private:
     const Bucket& bucketAt(uint64_t position);
     std::string slotBytes(const std::vector<uint64_t>& buckets, uint32_t bucket, uint32_t slot);
     void placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize);
+    std::pair<std::string, size_t> nonSummaryBlock(const Note& note, Bytes record, uint32_t id, uint32_t size);
+    // Whether some entry of the RRV table lists noteId.
+    bool listed(uint32_t noteId) const;
+    // The stored bytes of object objectId and the SHA-1 tag its record carries (empty if none).
+    std::pair<std::string, std::string> readObject(uint32_t objectId);
 
     std::unique_ptr<QFile> m_file;
     uint64_t m_fileSize = 0;
@@ -141,6 +153,7 @@ private:
     std::vector<disk::BlockCopy> m_superblocks;
     std::vector<disk::BlockCopy> m_descriptorBlocks;
     std::vector<uint64_t> m_summaryBuckets;
+    std::vector<uint64_t> m_nonSummaryBuckets;
     std::string m_currentRrvBucket; // the data RRV bucket the superblock carries
     std::vector<disk::RrvBucketRef> m_rrvBuckets;
     struct Name {

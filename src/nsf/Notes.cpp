@@ -3,12 +3,14 @@
 #include "nsf/Database.h"
 #include "nsf/Structures.h"
 
+#include "interfaces/ComObject.h"
 #include "interfaces/Text.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 
 namespace nsf {
 
@@ -92,9 +94,14 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
         throw FormatError("the note record's size (" + std::to_string(size) + ") does not fit its " +
                           std::to_string(data.size()) + " bytes");
     Note note;
-    note.noteId = record.u32(kNoteId);
-    if (note.noteId != ref.noteId)
-        throw FormatError("the record there is the one of note " + Hex(note.noteId));
+    note.noteId = ref.noteId;
+    // A record of another number that no other entry claims is this note's, its number damaged;
+    // one that another entry claims is that note's, and this entry points at it by mistake.
+    if (const uint32_t recorded = record.u32(kNoteId); recorded != ref.noteId) {
+        if (listed(recorded))
+            throw FormatError("the record there is the one of note " + Hex(recorded));
+        note.warnings.push_back("its record carries the number " + Hex(recorded) + ", which no other note has");
+    }
     note.unid = UnidText(record, kUnid);
     note.status = record.u16(kStatus);
     note.noteClass = record.u16(kClass);
@@ -119,63 +126,130 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
             item.unreadable = "its name (number " + std::to_string(name) + ") is not in the name table";
         }
     }
-    placeValues(note, record, record.u32(kNonSummaryId), record.u32(kNonSummarySize));
+    placeValues(note, Bytes(record.sub(0, size)), record.u32(kNonSummaryId), record.u32(kNonSummarySize));
     return note;
 }
 
-// Summary values follow the item table in item order; the others are in the non-summary block,
-// after its 68-byte header, or, when the note's status says so, later in the record itself, at
-// the offset the header gives for the block.
+bool Database::listed(uint32_t noteId) const {
+    const auto found = std::lower_bound(m_notes.begin(), m_notes.end(), noteId,
+                                        [](const NoteRef& ref, uint32_t id) { return ref.noteId < id; });
+    return found != m_notes.end() && found->noteId == noteId;
+}
+
+// The note's block of non-summary values and where its values start in it: inline in the record,
+// in a slot of a non-summary bucket, or at a file position. Raises FormatError.
+std::pair<std::string, size_t> Database::nonSummaryBlock(const Note& note, Bytes record, uint32_t id, uint32_t size) {
+    using namespace note_record;
+    if (note.status & kInlineNonSummary)
+        return {std::string(record.sub(id, size)), 0};
+    std::string block;
+    std::string where;
+    if (id & kNonSummaryInBucket) {
+        const uint32_t bucket = id & kNonSummaryBucketMask, slot = (id >> kNonSummarySlotShift) & kNonSummarySlotMask;
+        where = " in slot " + std::to_string(slot) + " of non-summary bucket " + std::to_string(bucket);
+        try {
+            block = slotBytes(m_nonSummaryBuckets, bucket, slot);
+        } catch (const FormatError& e) {
+            throw FormatError(std::string("non-summary ") + e.what());
+        }
+    } else {
+        const uint64_t position = uint64_t{id} * 256;
+        where = Where(position);
+        const std::string head = readAt(position, nonsummary_block::kSize + 4, "a non-summary block");
+        if (Bytes(head).u16(0) != nonsummary_block::kSignature)
+            throw FormatError("no non-summary block" + where);
+        block = readAt(position, Bytes(head).u32(nonsummary_block::kSize), "a non-summary block");
+    }
+    const Bytes b(block);
+    if (b.u16(0) != nonsummary_block::kSignature)
+        throw FormatError("no non-summary block" + where);
+    // The block's own size counts (the note's may carry more bits); it holds at least its header.
+    const uint32_t own = b.u32(nonsummary_block::kSize);
+    if (own < nonsummary_block::kHeaderSize || own > block.size())
+        throw FormatError("the non-summary block" + where + " claims " + std::to_string(own) + " bytes");
+    block.resize(own);
+    return {std::move(block), nonsummary_block::kHeaderSize};
+}
+
+// Summary values follow the item table in item order; the others are in the note's non-summary
+// block, in item order too. Which side an item is on its summary flag says. Where the sizes do not
+// add up that way (a flag damaged), the one reading that moves one or two items to the other side
+// and makes every size add up is taken and told; without one, the note is damaged and none of its
+// values is placed by guesswork.
 void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize) {
     using namespace note_record;
-    constexpr size_t kBlockHeader = nonsummary_block::kHeaderSize;
-    size_t summaryAt = kHeaderSize + kItemEntry * note.items.size();
-    uint64_t nonSummaryNeeded = 0;
-    for (const auto& item : note.items)
-        if (!(item.flags & item_flag::kSummary))
-            nonSummaryNeeded += item.value.size();
+    const size_t count = note.items.size();
+    const size_t base = kHeaderSize + kItemEntry * count;
+    std::vector<bool> inSummary(count);
+    for (size_t i = 0; i < count; ++i)
+        inSummary[i] = (note.items[i].flags & item_flag::kSummary) != 0;
+    // A note without a size for its non-summary values has none: every value is in the record.
     std::string block;
-    std::string blockProblem;
     size_t blockAt = 0;
-    if (nonSummaryNeeded > 0) {
+    std::string blockProblem;
+    if (nonSummarySize > 0) {
         try {
-            if (note.status & kInlineNonSummary) {
-                block = std::string(record.sub(nonSummaryId, nonSummarySize));
-            } else if (nonSummaryId & kNonSummaryInBucket) {
-                throw FormatError("they are in a non-summary bucket, which this reader does not read yet");
-            } else {
-                const uint64_t position = uint64_t{nonSummaryId} * 256;
-                const std::string head = readAt(position, nonsummary_block::kSize + 4, "a non-summary block");
-                if (Bytes(head).u16(0) != nonsummary_block::kSignature)
-                    throw FormatError("no non-summary block" + Where(position));
-                block = readAt(position, Bytes(head).u32(nonsummary_block::kSize), "a non-summary block");
-                if (block.size() < kBlockHeader)
-                    throw FormatError("the non-summary block" + Where(position) + " is too short");
-                blockAt = kBlockHeader;
-            }
-            // The values fill the block exactly, or leave 68 bytes over.
-            const uint64_t room = block.size() - blockAt;
-            if (room != nonSummaryNeeded && room != nonSummaryNeeded + kBlockHeader)
-                throw FormatError("they take " + std::to_string(nonSummaryNeeded) + " bytes where the note keeps " +
-                                  std::to_string(room));
+            std::tie(block, blockAt) = nonSummaryBlock(note, record, nonSummaryId, nonSummarySize);
         } catch (const FormatError& e) {
             blockProblem = std::string("non-summary value not read: ") + e.what();
         }
     }
+    const uint64_t room = block.size() - blockAt;
+    // Sizes on each side for a reading; the values fill the block exactly, or leave its header's
+    // size over (seen on view notes), and the summary values lie within the record.
+    uint64_t summarySize = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (inSummary[i])
+            summarySize += note.items[i].value.size();
+    const auto fits = [&](uint64_t summary, uint64_t nonSummary) {
+        if (base + summary > record.size())
+            return false;
+        if (!blockProblem.empty())
+            return true; // the other side cannot be checked
+        return room == nonSummary || room == nonSummary + nonsummary_block::kHeaderSize;
+    };
+    uint64_t total = 0;
+    for (const auto& item : note.items)
+        total += item.value.size();
+    if (!fits(summarySize, total - summarySize)) {
+        // The readings that move one item, then those that move two; one of them, alone, counts.
+        const auto moved = [&](size_t i) {
+            const auto size = static_cast<int64_t>(note.items[i].value.size());
+            return inSummary[i] ? -size : size;
+        };
+        std::vector<std::vector<size_t>> readings;
+        for (size_t i = 0; i < count; ++i)
+            if (fits(summarySize + moved(i), total - summarySize - moved(i)))
+                readings.push_back({i});
+        for (size_t i = 0; readings.empty() && i < count; ++i)
+            for (size_t j = i + 1; j < count; ++j) {
+                const int64_t change = moved(i) + moved(j);
+                if (fits(summarySize + change, total - summarySize - change))
+                    readings.push_back({i, j});
+            }
+        if (readings.size() != 1)
+            throw FormatError("the sizes of its items do not add up to its record" +
+                              std::string(readings.empty() ? "" : ", and more than one reading would make them") +
+                              ": no value is kept");
+        std::string names;
+        for (size_t i : readings.front()) {
+            inSummary[i] = !inSummary[i];
+            const std::string name = Utf16ToUtf8(note.items[i].name);
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        note.warnings.push_back("the summary flag of " + names +
+                                " does not agree with the sizes of its items: read as the sizes say");
+    }
+
     const Bytes nonSummary(block);
+    size_t summaryAt = base;
     // Sealed items are encrypted only in a note that carries the keys; a signature is sealed too.
     const bool encrypted = note.find(u"$Seal") || note.find(u"$SealData");
-    for (auto& item : note.items) {
+    for (size_t i = 0; i < count; ++i) {
+        Item& item = note.items[i];
         const size_t length = item.value.size();
-        const bool summary = (item.flags & item_flag::kSummary) != 0;
         std::string_view bytes;
-        if (summary) {
-            if (!record.has(summaryAt, length)) {
-                item.unreadable = "its value lies beyond the note record";
-                item.value.clear();
-                summaryAt = SIZE_MAX / 2;
-                continue;
-            }
+        if (inSummary[i]) {
             bytes = record.sub(summaryAt, length);
             summaryAt += length;
         } else {

@@ -44,12 +44,19 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
     using namespace superblock;
     SuperblockBody out;
     size_t page = 0;
-    for (uint32_t left = header.u32(kSummaryBuckets), pages = header.u32(kSummaryPages); pages > 0 && left > 0;
+    // Every page is passed over, also those past the last descriptor: what follows them is found so.
+    for (uint32_t left = header.u32(kSummaryBuckets), pages = header.u32(kSummaryPages); pages > 0;
          --pages, page += kSummaryPageSize)
         for (uint32_t i = 0, n = std::min<uint32_t>(left, (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor);
              i < n; ++i, --left)
             out.summaryBuckets.push_back(uint64_t{body.u32(page + kSummaryPageHeader + kSummaryDescriptor * i)} * 256);
-    page += static_cast<size_t>(header.u32(kNonSummaryPages)) * kNonSummaryPageSize;
+    for (uint32_t left = header.u32(kNonSummaryBuckets), pages = header.u32(kNonSummaryPages); pages > 0;
+         --pages, page += kNonSummaryPageSize)
+        for (uint32_t i = 0, n = std::min<uint32_t>(left, (kNonSummaryPageSize - kNonSummaryPageHeader) /
+                                                              kNonSummaryDescriptor);
+             i < n; ++i, --left)
+            out.nonSummaryBuckets.push_back(
+                uint64_t{body.u32(page + kNonSummaryPageHeader + kNonSummaryDescriptor * i)} * 256);
     page += static_cast<size_t>(header.u32(kBitmaps)) * kBitmapDescriptor;
     if (body.has(page, rrvBucketSize) && rrvBucketSize >= 40 && body.u16(page) == rrv_bucket::kSignature)
         out.currentRrvBucket = std::string(body.sub(page, rrvBucketSize));

@@ -65,26 +65,30 @@ constexpr uint16_t kCx = 1;
 // current data RRV bucket. Its body: pages of summary bucket descriptors, pages of non-summary
 // ones, the bitmap descriptors, then the RRV bucket.
 namespace superblock {
-constexpr uint16_t kSignature = 0x000E; // u16 at 0
-constexpr size_t kSize = 10;            // u32: the body expanded
-constexpr size_t kSummaryBuckets = 14;  // u32: summary bucket descriptors in the body
-constexpr size_t kBitmaps = 22;         // u32: bitmap descriptors
-constexpr size_t kWriteCount = 60;      // u32
-constexpr size_t kCompression = 68;     // u16
-constexpr size_t kSummaryPages = 70;    // u32
-constexpr size_t kNonSummaryPages = 74; // u32
-constexpr size_t kStoredSize = 100;     // u32
+constexpr uint16_t kSignature = 0x000E;   // u16 at 0
+constexpr size_t kSize = 10;              // u32: the body expanded
+constexpr size_t kSummaryBuckets = 14;    // u32: summary bucket descriptors in the body
+constexpr size_t kNonSummaryBuckets = 18; // u32: non-summary bucket descriptors
+constexpr size_t kBitmaps = 22;           // u32: bitmap descriptors
+constexpr size_t kWriteCount = 60;        // u32
+constexpr size_t kCompression = 68;       // u16
+constexpr size_t kSummaryPages = 70;      // u32
+constexpr size_t kNonSummaryPages = 74;   // u32
+constexpr size_t kStoredSize = 100;       // u32
 constexpr size_t kHeaderSize = 104;
 constexpr size_t kSummaryPageSize = 8206;
 constexpr size_t kSummaryPageHeader = 224; // then the descriptors
 constexpr size_t kSummaryDescriptor = 14;  // u32 position / 256 first
 constexpr size_t kNonSummaryPageSize = 8198;
+constexpr size_t kNonSummaryPageHeader = 70; // then the descriptors
+constexpr size_t kNonSummaryDescriptor = 6;  // u32 position / 256 first
 constexpr size_t kBitmapDescriptor = 20;
 } // namespace superblock
 
 struct SuperblockBody {
-    std::vector<uint64_t> summaryBuckets; // file positions, bucket 1 first
-    std::string currentRrvBucket;         // empty when the body holds none
+    std::vector<uint64_t> summaryBuckets;    // file positions, bucket 1 first
+    std::vector<uint64_t> nonSummaryBuckets; // the same for the buckets of non-summary values
+    std::string currentRrvBucket;            // empty when the body holds none
 };
 BlockHeader ReadSuperblockHeader(Bytes header);
 // The body's lists; rrvBucketSize is the file header's.
@@ -195,12 +199,46 @@ constexpr size_t kItemFlags = 2;
 constexpr size_t kItemSize = 4;
 // Status: the non-summary values follow in the record itself, the non-summary id their offset.
 constexpr uint16_t kInlineNonSummary = 0x2000;
-// A non-summary id with this bit names a slot of a non-summary bucket.
+// A non-summary id with this bit names a slot of a non-summary bucket: the bucket (from 1) in the
+// low 24 bits, the slot (from 1) in bits 24 to 30. Else it is a file position / 256.
 constexpr uint32_t kNonSummaryInBucket = 0x80000000u;
+constexpr uint32_t kNonSummaryBucketMask = 0x00FFFFFFu;
+constexpr unsigned kNonSummarySlotShift = 24;
+constexpr uint32_t kNonSummarySlotMask = 0x7Fu;
 } // namespace note_record
 
 // What a file position holds besides a note record: objects of the object store.
 constexpr uint16_t kObjectSignatures[] = {0x0007, 0x001B};
+
+// An object record of the object store, reached through the RRV table by the object's id: a
+// header, then the object's stored bytes up to the record's length.
+namespace object_record {
+constexpr uint16_t kSignature = 0x0007;      // on-disk structure 43
+constexpr uint16_t kSignatureOds52 = 0x001B; // 52 and later: 93 more header bytes
+constexpr size_t kSize = 2;                  // u32: the record's length, header included
+constexpr size_t kOwnerClass = 6;            // u16: the class of the note that owns it
+constexpr size_t kHeaderSize = 22;
+constexpr size_t kHeaderSizeOds52 = 115;
+constexpr size_t kTagKind = 22; // u16, ODS 52+: 1 when a tag follows
+constexpr size_t kTag = 24;     // 48 ASCII characters: the SHA-1 of the stored bytes, their length
+constexpr size_t kTagSize = 48;
+} // namespace object_record
+
+// The FILEOBJECT a $FILE item holds (after its type word): the object descriptor, then the file's
+// description and name.
+namespace file_object {
+constexpr size_t kObjectType = 0;   // u16: 0 a file (high bits are flags)
+constexpr size_t kRrvId = 2;        // u32: the object's id
+constexpr size_t kNameLength = 6;   // u16
+constexpr size_t kHostType = 8;     // u16
+constexpr size_t kCompression = 10; // u16: 0 none, 1 Huffman, 2 LZ1, 3 Huffman
+constexpr size_t kFlags = 14;       // u16
+constexpr size_t kSize = 16;        // u32: the file's size once decoded
+constexpr size_t kCreated = 20;     // TIMEDATE
+constexpr size_t kModified = 28;    // TIMEDATE
+constexpr size_t kName = 36;
+constexpr uint16_t kNone = 0, kHuffman = 1, kLz1 = 2, kHuffman2 = 3;
+} // namespace file_object
 
 // A block of a note's non-summary values at a file position: a header, then the values.
 namespace nonsummary_block {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace nsf {
 
@@ -67,6 +68,8 @@ std::string DataTypeName(uint16_t type) {
         return "TEXT_LIST";
     case data_type::kFormula:
         return "FORMULA";
+    case data_type::kUserId:
+        return "USERID";
     default: {
         char text[16];
         std::snprintf(text, sizeof text, "TYPE 0x%04X", type);
@@ -116,6 +119,7 @@ bool IsValueType(uint16_t type) {
     case data_type::kTime:
     case data_type::kTimeRange:
     case data_type::kNoteRefList:
+    case data_type::kUserId:
         return true;
     default:
         return false;
@@ -185,20 +189,56 @@ Values DecodeValues(uint16_t type, std::string_view bytes) {
             out.values.emplace_back(UnidValue(b, 2 + 16 * i));
         break;
     }
+    case data_type::kUserId: {
+        const LmbcsText name = LmbcsToUtf16(bytes);
+        for (char16_t c : name.text)
+            if (c < 0x20 || c == 0xFFFD)
+                throw FormatError("the user name is not plain text: its layout is another");
+        out.values.emplace_back(name.text);
+        break;
+    }
     default:
         throw FormatError("values of type " + DataTypeName(type) + " are not read");
     }
     return out;
 }
 
-RichText DecodeRichText(std::string_view bytes) {
-    constexpr uint8_t kParagraph = 0x81;
-    constexpr uint8_t kText = 0x85;
-    constexpr uint8_t kGraphic = 0x99;
-    RichText out;
-    std::u16string paragraph;
-    bool started = false;
+std::string PictureKindName(Picture::Kind kind) {
+    switch (kind) {
+    case Picture::Kind::Gif:
+        return "GIF";
+    case Picture::Kind::Jpeg:
+        return "JPEG";
+    case Picture::Kind::Png:
+        return "PNG";
+    case Picture::Kind::Bmp:
+        return "BMP";
+    case Picture::Kind::OtherImage:
+        return "image";
+    case Picture::Kind::Metafile:
+        return "Windows metafile";
+    case Picture::Kind::NotesBitmap:
+        return "Notes bitmap";
+    }
+    return "picture";
+}
+
+void RichTextReader::add(std::string_view bytes) {
+    // CD record signatures, and where the picture records keep their fields.
+    constexpr uint8_t kParagraph = 0x81, kText = 0x85;
+    constexpr uint8_t kImageHeader = 0x7D, kImageSegment = 0x7C;       // long records
+    constexpr uint8_t kMetafileHeader = 0x9F, kMetafileSegment = 0x9B; // long records
+    constexpr uint8_t kBitmapHeader = 0x95;                            // 0x96 to 0x98 follow it
+    constexpr size_t kImageType = 6, kImageWidth = 8, kImageHeight = 10, kImageSize = 12;
+    constexpr size_t kMetafileSize = 16;
+    constexpr size_t kSegmentDataSize = 6, kSegmentData = 10;
+    RichText& out = m_text;
     const Bytes b(bytes);
+    const auto endParagraph = [&] {
+        if (m_started)
+            out.paragraphs.push_back(std::move(m_paragraph));
+        m_paragraph.clear();
+    };
     for (size_t at = 0; at + 2 <= bytes.size();) {
         const uint8_t signature = b.u8(at), marker = b.u8(at + 1);
         // The length (header included) is a word after a 0xFF marker, a double word after a 0x00
@@ -214,39 +254,100 @@ RichText DecodeRichText(std::string_view bytes) {
             out.damaged = true;
             break;
         }
+        const Bytes record(b.sub(at, length));
         if (signature == kParagraph) {
-            if (started)
-                out.paragraphs.push_back(std::move(paragraph));
-            paragraph.clear();
-            started = true;
+            endParagraph();
+            m_started = true;
         } else if (signature == kText && marker == 0xFF && length >= 8) {
-            LmbcsText text = LmbcsToUtf16(b.sub(at + 8, length - 8));
+            LmbcsText text = LmbcsToUtf16(record.sub(8, length - 8));
             out.unconverted += text.unconverted;
-            paragraph += text.text;
-            started = true;
-        } else if (signature == kGraphic && marker == 0xFF) {
-            ++out.pictures;
+            m_paragraph += text.text;
+            m_started = true;
+        } else if (marker == 0x00 && (signature == kImageHeader || signature == kMetafileHeader) &&
+                   length >= (signature == kImageHeader ? kImageSize + 4 : kMetafileSize + 4)) {
+            Picture picture;
+            picture.paragraph = out.paragraphs.size() + (m_started ? 1 : 0);
+            if (signature == kImageHeader) {
+                switch (record.u16(kImageType)) {
+                case 1:
+                    picture.kind = Picture::Kind::Gif;
+                    break;
+                case 2:
+                    picture.kind = Picture::Kind::Jpeg;
+                    break;
+                case 3:
+                    picture.kind = Picture::Kind::Bmp;
+                    break;
+                case 4:
+                    picture.kind = Picture::Kind::Png;
+                    break;
+                default:
+                    picture.kind = Picture::Kind::OtherImage;
+                    break;
+                }
+                picture.width = record.u16(kImageWidth);
+                picture.height = record.u16(kImageHeight);
+                m_pictureSize = record.u32(kImageSize);
+                m_segments = kImageSegment;
+            } else {
+                picture.kind = Picture::Kind::Metafile;
+                m_pictureSize = record.u32(kMetafileSize);
+                m_segments = kMetafileSegment;
+            }
+            picture.complete = m_pictureSize == 0;
+            out.pictures.push_back(std::move(picture));
+        } else if (marker == 0x00 && signature == m_segments && m_segments != 0 && length >= kSegmentData) {
+            Picture& picture = out.pictures.back();
+            const size_t size = std::min<size_t>(record.u16(kSegmentDataSize), length - kSegmentData);
+            if (picture.bytes.size() + size <= m_pictureSize)
+                picture.bytes.append(record.sub(kSegmentData, size));
+            if (picture.bytes.size() >= m_pictureSize) {
+                picture.complete = picture.bytes.size() == m_pictureSize;
+                m_segments = 0;
+            }
+        } else if (signature == kBitmapHeader) {
+            Picture picture;
+            picture.kind = Picture::Kind::NotesBitmap;
+            picture.paragraph = out.paragraphs.size() + (m_started ? 1 : 0);
+            out.pictures.push_back(std::move(picture));
         }
         at += length + (length & 1); // records start on even offsets
     }
-    if (started)
-        out.paragraphs.push_back(std::move(paragraph));
-    return out;
+}
+
+RichText RichTextReader::finish() {
+    if (m_started)
+        m_text.paragraphs.push_back(std::move(m_paragraph));
+    m_started = false;
+    m_paragraph.clear();
+    m_segments = 0;
+    return std::exchange(m_text, {});
+}
+
+RichText DecodeRichText(std::string_view bytes) {
+    RichTextReader reader;
+    reader.add(bytes);
+    return reader.finish();
 }
 
 FileObject DecodeFileObject(std::string_view bytes) {
-    // The object descriptor (type, RRV), then the name's length, host type, compression,
-    // attributes, flags, the size, two times, and the name.
-    constexpr size_t kHeader = 36;
+    using namespace disk::file_object;
     const Bytes b(bytes);
-    const size_t length = b.u16(6);
+    const size_t length = b.u16(kNameLength);
     if (length == 0)
         throw FormatError("the file object has no name");
-    const LmbcsText name = LmbcsToUtf16(b.sub(kHeader, length));
+    const LmbcsText name = LmbcsToUtf16(b.sub(kName, length));
     for (char16_t c : name.text)
         if (c < 0x20 || c == 0xFFFD)
             throw FormatError("the file object's name is not plain text: its layout is another");
-    return FileObject{name.text, b.u32(16)};
+    FileObject file;
+    file.name = name.text;
+    file.size = b.u32(kSize);
+    file.objectId = b.u32(kRrvId);
+    file.compression = b.u16(kCompression);
+    file.created = {b.u32(kCreated), b.u32(kCreated + 4)};
+    file.modified = {b.u32(kModified), b.u32(kModified + 4)};
+    return file;
 }
 
 std::vector<Column> DecodeViewFormat(std::string_view bytes) {

@@ -36,6 +36,7 @@ constexpr uint16_t kText = 0x0500;
 constexpr uint16_t kTextList = 0x0501;
 constexpr uint16_t kRfc822Text = 0x0502; // a mail header as it came
 constexpr uint16_t kFormula = 0x0600;
+constexpr uint16_t kUserId = 0x0700; // a user's name, as older releases keep it
 } // namespace data_type
 
 // The name of a data type ("TEXT", "NUMBER", ...; "TYPE 0x1234" for one without a name).
@@ -67,19 +68,51 @@ struct Values {
     size_t leftOut = 0;
 };
 
-// Whether DecodeValues reads this data type.
+// Whether DecodeValues reads this data type. A user name (kUserId) is read as its text where the
+// value is plain text throughout; otherwise DecodeValues refuses it.
 bool IsValueType(uint16_t type);
 // Text, text lists, numbers, number lists and ranges, times, time lists and ranges (a range as
 // its two ends), note references as universal IDs. Raises FormatError when the bytes do not
 // hold what the type says.
 Values DecodeValues(uint16_t type, std::string_view bytes);
 
-// Rich text (CD records) as its paragraphs of text; a line break inside a paragraph is "\n".
+// A picture kept in rich text: an image (GIF, JPEG, PNG, BMP, ... in image records), a Windows
+// metafile, or a Notes bitmap (not decoded: its bytes stay empty).
+struct Picture {
+    enum class Kind { Gif, Jpeg, Png, Bmp, OtherImage, Metafile, NotesBitmap };
+    Kind kind = Kind::Gif;
+    std::string bytes;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    size_t paragraph = 0;  // it stands after this many paragraphs (the one it is in among them)
+    bool complete = false; // every byte its header states arrived
+};
+// A picture kind's name in reports ("GIF", "Windows metafile", ...).
+std::string PictureKindName(Picture::Kind kind);
+
+// Rich text (CD records) as its paragraphs of text and its pictures; a line break inside a
+// paragraph is "\n".
 struct RichText {
     std::vector<std::u16string> paragraphs;
+    std::vector<Picture> pictures;
     size_t unconverted = 0;
-    size_t pictures = 0;  // pictures (graphic records), which leave no text
     bool damaged = false; // a record ran past the end: the text stops there (a loss, not an error)
+};
+
+// A field's rich text, read from its items in order: a long field is kept in several items of
+// one name, and a picture's segments may lie in several of them (a record never does).
+class RichTextReader {
+public:
+    void add(std::string_view item);
+    // The whole text, its last paragraph ended.
+    RichText finish();
+
+private:
+    RichText m_text;
+    std::u16string m_paragraph; // the paragraph under way
+    bool m_started = false;
+    int m_segments = 0;         // the record kind the current picture's segments have, 0 none
+    uint32_t m_pictureSize = 0; // what the current picture's header states
 };
 RichText DecodeRichText(std::string_view bytes);
 
@@ -88,6 +121,10 @@ RichText DecodeRichText(std::string_view bytes);
 struct FileObject {
     std::u16string name;
     uint32_t size = 0;
+    uint32_t objectId = 0;    // the object's id in the RRV table
+    uint16_t compression = 0; // file_object::kNone, kHuffman, ...
+    TimeDate created;
+    TimeDate modified;
 };
 FileObject DecodeFileObject(std::string_view bytes);
 

@@ -184,11 +184,24 @@ TEST(NsfReader, ValuesDecodeFromTheirBytes) {
         std::string record = "\x85\xFF" + le({static_cast<uint32_t>(length)}, 2) + le({0}, 4) + t;
         return length % 2 ? record + '\0' : record;
     };
-    const std::string graphic = "\x99\xFF" + le({6}, 2) + "xx";
-    const nsf::RichText rich = nsf::DecodeRichText(paragraph + text("one") + paragraph + text(std::string("a\0b", 3)) +
-                                                   graphic + "\x85\xFF\x40");
+    // A GIF of five bytes: its header (type 1, 3 x 2 pixels, 5 bytes), then two segments, which lie
+    // in the field's next item; a Notes bitmap after it is counted, not decoded.
+    const std::string image = "\x7D" + std::string(1, '\0') + le({20}, 4) + le({1, 3, 2}, 2) + le({5, 2}, 4);
+    const auto segment = [&](const std::string& data) {
+        return "\x7C" + std::string(1, '\0') + le({static_cast<uint32_t>(10 + data.size())}, 4) +
+               le({static_cast<uint32_t>(data.size()), static_cast<uint32_t>(data.size())}, 2) + data;
+    };
+    nsf::RichTextReader reader;
+    reader.add(paragraph + text("one") + image + segment("GIF"));
+    reader.add(segment("89") + paragraph + text(std::string("a\0b", 3)) + std::string("\x95\x04\0\0", 4) +
+               "\x85\xFF\x40");
+    const nsf::RichText rich = reader.finish();
     EXPECT_EQ(rich.paragraphs, (std::vector<std::u16string>{u"one", u"a\nb"}));
-    EXPECT_EQ(rich.pictures, 1u);
+    ASSERT_EQ(rich.pictures.size(), 2u);
+    EXPECT_EQ(rich.pictures[0].bytes, "GIF89");
+    EXPECT_TRUE(rich.pictures[0].complete);
+    EXPECT_EQ(rich.pictures[0].paragraph, 1u) << "in the first paragraph";
+    EXPECT_EQ(rich.pictures[1].kind, nsf::Picture::Kind::NotesBitmap);
     EXPECT_TRUE(rich.damaged);
 
     // A file object: descriptor, name length, four words, size, two times, name.
