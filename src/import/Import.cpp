@@ -4,10 +4,12 @@
 #include "import/DxlSource.h"
 #include "import/ImportTarget.h"
 #include "import/NsfImport.h"
+#include "import/ReportText.h"
 #include "interfaces/FileSystem.h"
 #include "store/StoreFile.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace importer {
 
@@ -15,6 +17,17 @@ using namespace store;
 
 namespace fs = std::filesystem;
 using namespace dxl;
+
+namespace {
+
+bool EndsWithNsf(const fs::path& file) {
+    std::string extension = file.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".nsf";
+}
+
+} // namespace
 
 ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target, bool append) {
     ImportReport report;
@@ -42,6 +55,9 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
         for (const auto& file : files) {
             if (IsDominoDatabaseFile(file))
                 ImportDominoDatabase(file, into);
+            else if (EndsWithNsf(file))
+                throw ImportError(file.string() + ": not a Domino database (its first bytes are not a database's), "
+                                                  "and no DXL either");
             else
                 ImportDxlFile(file, into, report);
         }
@@ -62,9 +78,10 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
 }
 
 std::string DescribeImport(const ImportReport& report) {
-    std::string text = "imported " + std::to_string(report.documents) + " documents, " + std::to_string(report.items) +
-                       " items, " + std::to_string(report.attachments) + " file objects, " +
-                       std::to_string(report.pictures) + " pictures, " + std::to_string(report.views) + " views\n";
+    std::string text = report_text::Summary(report.documents, report.items, report.attachments, report.pictures,
+                                            report.views)
+                           .toStdString() +
+                       "\n";
     // One line for each note, whatever names it quotes: the lines are counted.
     for (std::string line : report.notes) {
         std::replace_if(

@@ -16,7 +16,16 @@ namespace importer {
 // it was.
 class ImportError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        Failed,      // a file could not be read, or the target not written
+        NothingRead, // a database file lists notes, but not one of its documents can be read
+    };
+    explicit ImportError(const std::string& message, Kind kind = Kind::Failed)
+        : std::runtime_error(message), m_kind(kind) {}
+    Kind kind() const noexcept { return m_kind; }
+
+private:
+    Kind m_kind;
 };
 
 struct ImportReport {
@@ -25,8 +34,12 @@ struct ImportReport {
     int64_t attachments = 0; // file objects, embedded objects among them
     int64_t pictures = 0;
     int64_t views = 0;
-    // What was skipped, simplified or replaced, one line each with its file and line number.
+    // What was skipped, simplified or replaced, one line each with its file and line number (a run
+    // of lines of one text is one line with their count).
     std::vector<std::string> notes;
+    // Of those, the things of the data not read or not kept (notes, items, files, pictures,
+    // characters): an import without any read everything.
+    int64_t losses = 0;
 };
 
 // Imports the DXL files (a folder stands for its *.xml and *.dxl files, in name order) and the
@@ -36,7 +49,7 @@ struct ImportReport {
 // put in place only when every file imported.
 ImportReport Import(const std::vector<std::filesystem::path>& files, const std::filesystem::path& target, bool append);
 
-// The report as the command prints it.
+// The report as the command prints it: a line summing up, then the report's lines.
 std::string DescribeImport(const ImportReport& report);
 
 } // namespace importer

@@ -1,5 +1,7 @@
 #include "import/ImportTarget.h"
 
+#include "import/ReportText.h"
+
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
 #include "store/StoreFile.h"
@@ -18,8 +20,7 @@ const std::u16string kAllDocumentsView = u"所有文档";
 
 void ImportTarget::addDocument(NoteData doc, const QString& where) {
     if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
-        report(where, QStringLiteral("the universal ID %1 is not one: the document gets a new one")
-                          .arg(QString::fromStdU16String(doc.unid)));
+        report(where, report_text::InvalidUnid(QString::fromStdU16String(doc.unid)));
         doc.unid.clear();
     }
     if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
@@ -28,15 +29,13 @@ void ImportTarget::addDocument(NoteData doc, const QString& where) {
             m_writer.removeNote(doc.unid);
             if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
                 // The one replaced came from this import: it is counted no more.
-                report(where, QStringLiteral("the document %1 replaces one of the same universal ID imported before "
-                                             "it")
-                                  .arg(unid));
+                report(where, report_text::ReplacesImported(unid));
                 --m_report.documents;
             } else {
-                report(where, QStringLiteral("the document %1 replaces the one already there").arg(unid));
+                report(where, report_text::ReplacesExisting(unid));
             }
         } else {
-            report(where, QStringLiteral("a second document with the universal ID %1 gets a new one").arg(unid));
+            report(where, report_text::SecondUnid(unid));
             doc.unid.clear();
         }
     }
@@ -63,7 +62,28 @@ void ImportTarget::addView(const ViewDef& view) {
 }
 
 void ImportTarget::report(const QString& where, const QString& text) {
-    m_report.notes.push_back((where + QStringLiteral(": ") + text).toStdString());
+    if (m_runCount > 0 && text == m_runText) {
+        ++m_runCount;
+        m_runLast = where;
+        return;
+    }
+    flushRun();
+    m_runText = text;
+    m_runFirst = m_runLast = where;
+    m_runCount = 1;
+}
+
+void ImportTarget::reportLoss(const QString& where, const QString& text) {
+    ++m_report.losses;
+    report(where, text);
+}
+
+void ImportTarget::flushRun() {
+    if (m_runCount == 1)
+        m_report.notes.push_back((m_runFirst + QStringLiteral(": ") + m_runText).toStdString());
+    else if (m_runCount > 1)
+        m_report.notes.push_back(report_text::Repeated(m_runFirst, m_runLast, m_runCount, m_runText).toStdString());
+    m_runCount = 0;
 }
 
 void ImportTarget::setTitle(const std::u16string& title) {
@@ -74,6 +94,7 @@ void ImportTarget::setTitle(const std::u16string& title) {
 
 // A database without a view people browse gets one of all documents.
 void ImportTarget::finish() {
+    flushRun();
     if (m_shownViews > 0 || m_report.documents == 0)
         return;
     // The items most documents hold; among equals, the one met first.
@@ -89,8 +110,7 @@ void ImportTarget::finish() {
         view.columns.push_back({common[i].second.toStdU16String(), common[i].second.toStdU16String(), {}, 0});
     m_writer.addView(view);
     ++m_report.views;
-    m_report.notes.push_back("added the view \"" + QString::fromStdU16String(kAllDocumentsView).toStdString() +
-                             "\" of all documents: no imported view is one people browse");
+    m_report.notes.push_back(report_text::AddedAllDocuments(QString::fromStdU16String(kAllDocumentsView)).toStdString());
 }
 
 } // namespace importer

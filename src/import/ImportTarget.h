@@ -35,8 +35,11 @@ public:
     void addView(const ViewDef& view);
     // Pictures kept in the documents' rich text.
     void countPictures(int64_t count) { m_report.pictures += count; }
-    // A report line: "where: text".
+    // A report line: "where：text". A line of the same text as the one before it joins it: the
+    // report then says from where to where, and how often.
     void report(const QString& where, const QString& text);
+    // The same for something of the data that is not read or not kept.
+    void reportLoss(const QString& where, const QString& text);
     // The title of a database read, which a new database takes from the first file that has one.
     void setTitle(const std::u16string& title);
     // Adds the view of all documents to a database without a view people browse.
@@ -52,6 +55,10 @@ private:
     std::unordered_set<std::u16string> m_imported; // universal IDs this import wrote
     int m_shownViews = 0;
     bool m_titled = false;
+    // The run of lines of one text being gathered.
+    void flushRun();
+    QString m_runText, m_runFirst, m_runLast;
+    qsizetype m_runCount = 0;
 };
 
 } // namespace importer

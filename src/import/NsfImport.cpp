@@ -1,8 +1,11 @@
 #include "import/NsfImport.h"
 
+#include "import/ReportText.h"
+
 #include "import/DxlSource.h"
 #include "interfaces/DominoObjects.h"
 #include "nsf/Database.h"
+#include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
 #include "store/RichText.h"
 
@@ -55,24 +58,28 @@ public:
 
     void run(nsf::Database& db) {
         m_db = &db;
+        if (db.info().statedSize > db.info().size)
+            m_target.reportLoss(m_file, report_text::Truncated(static_cast<qint64>(db.info().size),
+                                                               static_cast<qint64>(db.info().statedSize)));
         if (!db.info().title.empty())
             m_target.setTitle(db.info().title);
         for (const auto& problem : db.problems())
             m_target.report(m_file, QString::fromStdString(problem));
         for (const auto& ref : db.notes()) {
             const QString where =
-                m_file + QStringLiteral(": note %1").arg(QString::fromStdString(nsf::Hex(ref.noteId)));
+                report_text::NoteWhere(m_file, QString::fromStdString(nsf::Hex(ref.noteId)));
             std::optional<nsf::Note> note;
             try {
                 note = db.readNote(ref);
             } catch (const nsf::FormatError& e) {
-                m_target.report(where, QStringLiteral("not read: %1").arg(QString::fromStdString(e.what())));
+                m_target.reportLoss(where, report_text::NotRead(QString::fromStdString(e.what())));
+                ++m_notesUnread;
                 continue;
             }
             if (!note)
                 continue;
             for (const auto& warning : note->warnings)
-                m_target.report(where, QString::fromStdString(warning));
+                m_target.reportLoss(where, QString::fromStdString(warning));
             if (note->noteClass & nsf::note_class::kDocument)
                 addDocument(*note, where);
             else if (note->noteClass & nsf::note_class::kView)
@@ -80,10 +87,12 @@ public:
         }
         m_target.countPictures(m_pictures);
         for (const auto& [key, count] : m_leftOut)
-            m_target.report(m_file, QStringLiteral("item %1 (%2) left out of %3 documents: %4")
-                                        .arg(key.first, key.second.first)
-                                        .arg(count)
-                                        .arg(key.second.second));
+            m_target.reportLoss(m_file, report_text::ItemLeftOut(key.first, key.second.first, count, key.second.second));
+        // A database whose notes are listed but whose documents cannot be read at all is not read.
+        if (m_documents == 0 && m_notesUnread > 0)
+            throw ImportError(m_file.toStdString() + ": none of its " + std::to_string(m_notesUnread) +
+                                  " notes that could be documents can be read",
+                              ImportError::Kind::NothingRead);
     }
 
 private:
@@ -98,15 +107,16 @@ private:
         if (const auto created = OleTime(note.created))
             doc.created = *created;
         else
-            m_target.report(document,
-                            QStringLiteral("the creation time is not one: the time of the import stands for it"));
+            m_target.report(document, report_text::CreatedNotATime());
         if (const auto modified = OleTime(note.modified))
             doc.modified = *modified;
         else
-            m_target.report(document,
-                            QStringLiteral("the modification time is not one: the time of the import stands for it"));
+            m_target.report(document, report_text::ModifiedNotATime());
+        m_note = &note;
         for (const auto& item : note.items)
             addItem(doc, item, document);
+        m_note = nullptr;
+        ++m_documents;
         finishRichText(doc, document);
         if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
             if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
@@ -117,8 +127,7 @@ private:
     void addItem(NoteData& doc, const nsf::Item& item, const QString& where) {
         const QString name = Text(item.name);
         if (!item.unreadable.empty()) {
-            m_target.report(where,
-                            QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(item.unreadable)));
+            m_target.reportLoss(where, report_text::ItemNotRead(name, QString::fromStdString(item.unreadable)));
             return;
         }
         ItemData out;
@@ -138,19 +147,14 @@ private:
                 return;
             }
             if (!nsf::IsValueType(item.type)) {
-                leaveOut(item, QStringLiteral("not a value the store holds"));
+                leaveOut(item, report_text::NotAStoreValue());
                 return;
             }
             nsf::Values values = nsf::DecodeValues(item.type, item.value);
             if (values.unconverted > 0)
-                m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program cannot "
-                                                      "convert are shown as U+FFFD")
-                                           .arg(name)
-                                           .arg(values.unconverted));
+                m_target.reportLoss(where, report_text::Unconverted(name, static_cast<qsizetype>(values.unconverted)));
             if (values.leftOut > 0)
-                m_target.report(where, QStringLiteral("item %1: %2 values that are no number or no time left out")
-                                           .arg(name)
-                                           .arg(values.leftOut));
+                m_target.reportLoss(where, report_text::ValuesLeftOut(name, static_cast<qsizetype>(values.leftOut)));
             out.type = TypeOf(item);
             for (auto& value : values.values) {
                 if (auto* text = std::get_if<std::u16string>(&value)) {
@@ -160,39 +164,66 @@ private:
                 } else if (const auto time = OleTime(std::get<nsf::Time>(value))) {
                     out.values.emplace_back(OleDate{*time});
                 } else {
-                    m_target.report(where,
-                                    QStringLiteral("item %1: a time beyond the years 100 to 9999 left out").arg(name));
+                    m_target.reportLoss(where, report_text::TimeOutOfRange(name));
                 }
             }
         } catch (const nsf::FormatError& e) {
-            m_target.report(where, QStringLiteral("item %1 not read: %2").arg(name, QString::fromStdString(e.what())));
+            m_target.reportLoss(where, report_text::ItemNotRead(name, QString::fromStdString(e.what())));
             return;
         }
         doc.items.push_back(std::move(out));
     }
 
-    // MIME parts and mail headers as readable text, as the DXL import keeps them.
+    // MIME parts and mail headers as readable text, as the DXL import keeps them. A text part
+    // whose body the object store keeps gets that body back; the other parts kept there are the
+    // document's attachments (their $FILE items), and their text keeps the file's name.
     void addMailItem(NoteData& doc, const nsf::Item& item, ItemData out, const QString& where) {
         const QString name = Text(item.name);
-        const QByteArray raw(item.value.data(), static_cast<qsizetype>(item.value.size()));
         std::optional<std::u16string> text;
         if (item.type == nsf::data_type::kMimePart) {
-            if (item.value.size() >= 6 && nsf::MimeBodyInObjectStore(item.value))
-                m_target.report(where, QStringLiteral("item %1: the body of a MIME part is in the object store, which "
-                                                      "the import does not read yet: its headers are kept")
-                                           .arg(name));
-            if (item.value.size() > 20)
-                text = dxl::MimePartText(raw);
+            const nsf::MimePart part = nsf::DecodeMimePart(item.value);
+            std::string body(part.body);
+            if (part.bodyInObject && IsTextPart(part.headers)) {
+                const std::u16string file = nsf::LmbcsToUtf16(part.body).text;
+                try {
+                    body = fileBytes(file) + "\r\n";
+                } catch (const nsf::FormatError& e) {
+                    m_target.reportLoss(where,
+                                        report_text::MimeBodyNotRead(name, Text(file), QString::fromStdString(e.what())));
+                }
+            }
+            const std::string raw = std::string(item.value.substr(0, nsf::kMimePartHead)) + std::string(part.boundary) +
+                                    std::string(part.headers) + body;
+            text = dxl::MimePartText(QByteArray::fromStdString(raw));
         } else {
-            text = dxl::Rfc822Text(raw);
+            text = dxl::Rfc822Text(QByteArray(item.value.data(), static_cast<qsizetype>(item.value.size())));
         }
         if (!text) {
-            m_target.report(where, QStringLiteral("item %1: a damaged mail item, left out").arg(name));
+            m_target.reportLoss(where, report_text::MailItemDamaged(name));
             return;
         }
         out.type = kText;
         out.values.emplace_back(std::move(*text));
         doc.items.push_back(std::move(out));
+    }
+
+    static bool IsTextPart(std::string_view headers) {
+        return QByteArray(headers.data(), static_cast<qsizetype>(headers.size()))
+            .toLower()
+            .contains("content-type: text/");
+    }
+
+    // The decoded bytes of the note's attachment named fileName. Raises FormatError.
+    std::string fileBytes(const std::u16string& fileName) {
+        for (const auto& item : m_note->items) {
+            if (item.type != nsf::data_type::kObject || !EqualsIgnoreCase(item.name, u"$FILE") ||
+                !item.unreadable.empty())
+                continue;
+            const nsf::FileObject file = nsf::DecodeFileObject(item.value);
+            if (EqualsIgnoreCase(file.name, fileName))
+                return m_db->readAttachment(file.objectId, file.compression, file.size);
+        }
+        throw nsf::FormatError("the document has no attachment of that name");
     }
 
     static int32_t TypeOf(const nsf::Item& item) {
@@ -240,16 +271,11 @@ private:
             const QString name = Text(item.name);
             const nsf::RichText text = found->second.finish();
             if (text.damaged)
-                m_target.report(
-                    where,
-                    QStringLiteral("item %1: the rich text is damaged, its text is kept up to the damage").arg(name));
+                m_target.reportLoss(where, report_text::RichTextDamaged(name));
             if (text.unconverted > 0)
-                m_target.report(where, QStringLiteral("item %1: %2 characters of a character set this program "
-                                                      "cannot convert are shown as U+FFFD")
-                                           .arg(name)
-                                           .arg(text.unconverted));
+                m_target.reportLoss(where, report_text::Unconverted(name, static_cast<qsizetype>(text.unconverted)));
             RichTextBuilder builder;
-            std::map<std::string, int> notKept;
+            std::map<std::string, qsizetype> notKept;
             size_t next = 0;
             const auto picturesUpTo = [&](size_t paragraphs) {
                 for (; next < text.pictures.size() && text.pictures[next].paragraph <= paragraphs; ++next) {
@@ -272,11 +298,7 @@ private:
             }
             picturesUpTo(SIZE_MAX);
             for (const auto& [kind, count] : notKept)
-                m_target.report(where, QStringLiteral("item %1: %2 picture(s) of kind %3 not kept (only GIF and JPEG "
-                                                      "pictures are)")
-                                           .arg(name)
-                                           .arg(count)
-                                           .arg(QString::fromStdString(kind)));
+                m_target.reportLoss(where, report_text::PicturesNotKept(name, count, QString::fromStdString(kind)));
             item.richText = builder.fragment();
         }
         m_richText.clear();
@@ -288,7 +310,7 @@ private:
         try {
             file = nsf::DecodeFileObject(item.value);
         } catch (const nsf::FormatError& e) {
-            m_target.report(where, QStringLiteral("an attachment not read: %1").arg(QString::fromStdString(e.what())));
+            m_target.reportLoss(where, report_text::AttachmentNotRead(QString::fromStdString(e.what())));
             return;
         }
         FileData out;
@@ -300,10 +322,8 @@ private:
         try {
             out.bytes = m_db->readAttachment(file.objectId, file.compression, file.size);
         } catch (const nsf::FormatError& e) {
-            m_target.report(where, QStringLiteral("the attachment %1 (%2 bytes) not read: %3")
-                                       .arg(Text(file.name))
-                                       .arg(file.size)
-                                       .arg(QString::fromStdString(e.what())));
+            m_target.reportLoss(where, report_text::NamedAttachmentNotRead(Text(file.name), file.size,
+                                                                           QString::fromStdString(e.what())));
             return;
         }
         doc.files.push_back(std::move(out));
@@ -324,19 +344,13 @@ private:
         view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
         const QString name = Text(view.name);
         if (kind.folder) {
-            m_target.report(where,
-                            QStringLiteral("folder \"%1\" not imported: a folder keeps the documents put into it, "
-                                           "which the import does not read yet")
-                                .arg(name));
+            m_target.report(where, report_text::FolderNotImported(name));
             return;
         }
         // Profile documents (named by a $Name item) are never listed by a view.
         view.selection = u"SELECT @IsUnavailable($Name)";
         if (note.find(u"$Formula"))
-            m_target.report(where,
-                            QStringLiteral("view \"%1\": its selection is a compiled formula, which the import does "
-                                           "not read: all documents but profile documents are selected")
-                                .arg(name));
+            m_target.report(where, report_text::CompiledSelection(name));
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
         if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
             try {
@@ -351,21 +365,16 @@ private:
                     if (!column.hasFormula && !column.itemName.empty() && column.itemName.front() != u'$') {
                         def.item = column.itemName;
                     } else {
-                        m_target.report(where,
-                                        QStringLiteral("view \"%1\", column %2: its value is a compiled formula, "
-                                                       "which the import does not read: left empty")
-                                            .arg(name)
-                                            .arg(number));
+                        m_target.report(where, report_text::CompiledColumn(name, static_cast<qsizetype>(number)));
                     }
                     view.columns.push_back(std::move(def));
                 }
             } catch (const nsf::FormatError& e) {
-                m_target.report(where, QStringLiteral("view \"%1\": its columns are not read: %2")
-                                           .arg(name, QString::fromStdString(e.what())));
+                m_target.report(where, report_text::ColumnsNotRead(name, QString::fromStdString(e.what())));
                 view.columns.clear();
             }
         } else {
-            m_target.report(where, QStringLiteral("view \"%1\": its columns are not read").arg(name));
+            m_target.report(where, report_text::ColumnsNotRead(name, {}));
         }
         m_target.addView(view);
     }
@@ -375,8 +384,11 @@ private:
     // Items left out for their type: (name, (type, why)) -> how many documents.
     std::map<std::pair<QString, std::pair<QString, QString>>, int64_t> m_leftOut;
     std::map<std::u16string, nsf::RichTextReader> m_richText; // the current document's
-    nsf::Database* m_db = nullptr;                            // while run() reads it
+    nsf::Database* m_db = nullptr;     // while run() reads it
+    const nsf::Note* m_note = nullptr; // while addDocument() reads it
     int64_t m_pictures = 0;
+    int64_t m_documents = 0;
+    int64_t m_notesUnread = 0;
 };
 
 } // namespace

@@ -86,6 +86,8 @@ void Database::readHeader() {
     const std::string bytes = readAt(0, file_header::kSize, "the file header");
     const FileHeader header = ReadFileHeader(Bytes(bytes));
     m_info.ods = header.ods;
+    m_info.size = m_fileSize;
+    m_info.statedSize = header.fileSize;
     m_rrvBucketSize = header.rrvBucketSize;
     m_info.replicaId = header.replicaId;
     // The information buffer: the title, then a line break and the other information.

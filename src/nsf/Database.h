@@ -57,7 +57,9 @@ struct TimeDate {
 };
 
 struct DatabaseInfo {
-    uint32_t ods = 0; // on-disk structure version
+    uint32_t ods = 0;        // on-disk structure version
+    uint64_t size = 0;       // the file's size
+    uint64_t statedSize = 0; // the size its header states (a larger one: the file was cut short)
     std::u16string title;
     std::string replicaId; // 16 upper-case hex digits
 };

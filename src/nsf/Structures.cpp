@@ -19,6 +19,7 @@ FileHeader ReadFileHeader(Bytes bytes) {
     FileHeader header;
     header.ods = bytes.u32(kOds);
     header.rrvBucketSize = bytes.u16(kRrvBucketSize);
+    header.fileSize = uint64_t{bytes.u32(kFileSize)} * 256;
     char replica[24];
     std::snprintf(replica, sizeof replica, "%08X%08X", bytes.u32(kReplicaHigh), bytes.u32(kReplicaLow));
     header.replicaId = replica;

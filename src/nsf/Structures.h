@@ -24,6 +24,7 @@ struct BlockCopy {
 namespace file_header {
 constexpr uint16_t kSignature = 0x001A; // u16 at 0
 constexpr size_t kOds = 6;              // u32: the on-disk structure version
+constexpr size_t kFileSize = 88;        // u32: the file's size / 256
 constexpr size_t kRrvBucketSize = 76;   // u16: the size of every RRV bucket
 constexpr size_t kReplicaLow = 180;     // u32: the replica ID's low half
 constexpr size_t kReplicaHigh = 184;    // u32: its high half
@@ -39,6 +40,7 @@ constexpr size_t kSize = 0x208 + 128;
 struct FileHeader {
     uint32_t ods = 0;
     uint16_t rrvBucketSize = 0;
+    uint64_t fileSize = 0; // as the header states it
     std::string replicaId;        // 16 upper-case hex digits
     std::string_view information; // up to its first NUL
     std::vector<BlockCopy> superblocks;

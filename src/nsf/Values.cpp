@@ -379,10 +379,20 @@ std::vector<Column> DecodeViewFormat(std::string_view bytes) {
     return columns;
 }
 
-bool MimeBodyInObjectStore(std::string_view value) {
-    constexpr size_t kFlags = 2;                    // u32 after the part's version word
-    constexpr uint32_t kBodyInObjectStore = 0x0004; // the body is a file of the object store
-    return (Bytes(value).u32(kFlags) & kBodyInObjectStore) != 0;
+MimePart DecodeMimePart(std::string_view value) {
+    constexpr size_t kFlags = 2, kSize = 8, kBoundarySize = 10, kHeadersSize = 12;
+    constexpr uint32_t kBodyInObject = 0x0004;
+    const Bytes b(value);
+    const size_t size = b.u16(kSize), boundary = b.u16(kBoundarySize), headers = b.u16(kHeadersSize);
+    if (boundary + headers > size)
+        throw FormatError("the MIME part's boundary and headers are larger than the part");
+    const Bytes part(b.sub(kMimePartHead, size));
+    MimePart out;
+    out.boundary = part.sub(0, boundary);
+    out.headers = part.sub(boundary, headers);
+    out.body = part.sub(boundary + headers, size - boundary - headers);
+    out.bodyInObject = (b.u32(kFlags) & kBodyInObject) != 0;
+    return out;
 }
 
 ViewKind DecodeViewKind(const Note& view) {

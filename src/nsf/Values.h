@@ -128,9 +128,18 @@ struct FileObject {
 };
 FileObject DecodeFileObject(std::string_view bytes);
 
-// Whether a MIME part item's body is a file of the object store (the item then holds only the
-// headers and the file's name). Raises FormatError when the value is too short for a part.
-bool MimeBodyInObjectStore(std::string_view value);
+// A MIME part item (one entity of a message): a 20-byte head (version, flags, kind, the size of
+// what follows, the sizes of the boundary and the headers), then the boundary line, the header
+// lines and the body. A body the object store keeps is only the name of the $FILE that holds it.
+constexpr size_t kMimePartHead = 20;
+struct MimePart {
+    std::string_view boundary;
+    std::string_view headers;
+    std::string_view body;
+    bool bodyInObject = false;
+};
+// Raises FormatError when the part's sizes do not fit its value.
+MimePart DecodeMimePart(std::string_view value);
 
 // What a view note is, as its $Flags item says: a folder ('F') keeps the documents put into it; a
 // navigator ('G') is a picture to click and lists no documents.

@@ -185,7 +185,7 @@ TEST_F(DxlImportTest, OurOwnDxlRoundTripsAndAppendingReplacesByUniversalId) {
     const auto report = importer::Import({dxlDir / "doc1.xml"}, dataDir / "copy.nsf", true);
     EXPECT_EQ(report.documents, 1);
     EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
-                            [](const std::string& n) { return n.find("replaces") != std::string::npos; }));
+                            [](const std::string& n) { return n.find("替换了") != std::string::npos; }));
     auto again = localSession()->GetDatabase(u"", u"copy.nsf", false);
     EXPECT_EQ(again->GetView(u"所有文档")->AllEntries()->Count(), 2);
 }
@@ -257,7 +257,7 @@ TEST_F(StoreTest, ValuesStoredOtherThanAsWrittenAreReported) {
     const auto appended =
         ImportText(m_root, dataDir / "odd.nsf", "<database>" + kDocument + kDocument + "</database>", true);
     EXPECT_EQ(appended.documents, 1);
-    EXPECT_TRUE(Reports(appended, "imported before it"));
+    EXPECT_TRUE(Reports(appended, "替换了本次导入中先前导入"));
 }
 
 TEST_F(StoreTest, TheAddedViewsColumnsFollowTheItemsOrder) {

@@ -363,7 +363,7 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     EXPECT_EQ(report.views, 1);
     // The view's selection is compiled, which is said rather than passed over.
     EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(), [](const std::string& line) {
-        return line.find("compiled formula") != std::string::npos;
+        return line.find("编译后的形式") != std::string::npos;
     }));
     const auto db = store::OpenDatabaseFile(target);
     const auto views = store::LoadViews(db);

@@ -4,6 +4,10 @@
 //   nsftool demo <installRoot> <exeDir> [--force]  the demo installation
 //   nsftool dump <file.nsf> [maxEntries]           views and documents of a database
 //   nsftool import [--append] <DXL...> <file.nsf>   documents and views of DXL files (or folders)
+//                                                  and Domino database files; exit status 0 when
+//                                                  everything was read, 6 when some of it was not
+//                                                  (the report lists it), 7 when a database file's
+//                                                  documents cannot be read at all, 1 on failure
 //   nsftool read <file.nsf>                        what a Domino database file holds, as JSON
 #include "Demo.h"
 #include "Dump.h"
@@ -21,6 +25,11 @@
 #include <iostream>
 
 namespace {
+
+// Exit statuses of import besides 0 and the usage's 2.
+constexpr int kFailed = 1;
+constexpr int kReadWithLosses = 6;
+constexpr int kNothingRead = 7;
 
 int Usage() {
     std::cerr << "usage:\n"
@@ -81,7 +90,7 @@ int main(int argc, char** argv) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             std::cout << importer::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
                       << " s\n";
-            return 0;
+            return report.losses > 0 ? kReadWithLosses : 0;
         }
         if (command == "read" && argc == 3) {
             dump::DumpNativeDatabase(Path(argv[2]), std::cout);
@@ -97,9 +106,12 @@ int main(int argc, char** argv) {
                                                                       : "File is not a database")
                   << " (" << e.what() << ")\n";
         return 1;
+    } catch (const importer::ImportError& e) {
+        std::cerr << "nsftool: " << e.what() << "\n";
+        return e.kind() == importer::ImportError::Kind::NothingRead ? kNothingRead : kFailed;
     } catch (const std::exception& e) {
         std::cerr << "nsftool: " << e.what() << "\n";
-        return 1;
+        return kFailed;
     }
     return Usage();
 }
