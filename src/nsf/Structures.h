@@ -40,7 +40,7 @@ constexpr size_t kSize = 0x208 + 128;
 struct FileHeader {
     uint32_t ods = 0;
     uint16_t rrvBucketSize = 0;
-    uint64_t fileSize = 0; // as the header states it
+    uint64_t fileSize = 0;        // as the header states it
     std::string replicaId;        // 16 upper-case hex digits
     std::string_view information; // up to its first NUL
     std::vector<BlockCopy> superblocks;
@@ -72,6 +72,7 @@ constexpr size_t kSize = 10;              // u32: the body expanded
 constexpr size_t kSummaryBuckets = 14;    // u32: summary bucket descriptors in the body
 constexpr size_t kNonSummaryBuckets = 18; // u32: non-summary bucket descriptors
 constexpr size_t kBitmaps = 22;           // u32: bitmap descriptors
+constexpr size_t kRrvBucketSize = 26;     // u32: the size of the RRV bucket the body carries
 constexpr size_t kWriteCount = 60;        // u32
 constexpr size_t kCompression = 68;       // u16
 constexpr size_t kSummaryPages = 70;      // u32

@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -354,6 +355,173 @@ TEST(NsfReader, ABuiltDatabaseReadsAndImports) {
     EXPECT_EQ(views[0].columns[0].sort, store::sort_order::kAscending);
 }
 
+namespace {
+
+// Writes a built database to dir/name and imports it; the store database's path beside it.
+struct BuiltImport {
+    QTemporaryDir dir;
+    fs::path source, target;
+    importer::ImportReport report;
+
+    explicit BuiltImport(const nsftest::NsfBuilder& builder) {
+        source = fs::path(dir.filePath("built.nsf").toStdU16String());
+        target = fs::path(dir.filePath("store.nsf").toStdU16String());
+        QFile out(dir.filePath("built.nsf"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(builder.build()));
+        out.close();
+        report = importer::Import({source}, target, false);
+    }
+    bool reports(const std::string& part) const {
+        return std::any_of(report.notes.begin(), report.notes.end(),
+                           [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    }
+};
+
+} // namespace
+
+// Attachments (plain, Huffman, one whose checksum is damaged), pictures (a GIF across two items
+// of one field, a PNG) and a MIME message whose text part the object store keeps, from a database
+// built to the format's description; the probe, a second reader, reads the same attachments.
+TEST(NsfImport, AttachmentsPicturesAndMimeOfABuiltDatabase) {
+    using nsftest::BuiltItem;
+    nsftest::NsfBuilder builder;
+    const std::string plain = "plain text attachment", packed = std::string(3000, 'a') + "Huffman coded end";
+    const std::string gif = "GIF89a" + std::string(40, '\x11'), text = "The body kept in the object store.";
+    std::string damaged = nsftest::HuffmanCompress("damaged");
+    damaged[0] = static_cast<char>(damaged[0] ^ 1);
+    builder.objects = {{0, plain, {}},
+                       {0, nsftest::HuffmanCompress(packed), {}},
+                       {0, damaged, {}},
+                       {0, nsftest::HuffmanCompress(text), {}}};
+    const auto image = nsftest::RichImage(1, gif, 16);
+    const std::string unid(16, '\x21');
+    builder.notes.push_back(
+        {0x0001,
+         unid,
+         {{"Form", 0x0500, 0, "Memo"},
+          {"$FILE", 0x0003, 0, nsftest::FileObjectValue("a.txt", builder.objectId(0), 0, plain.size())},
+          {"$FILE", 0x0003, 0, nsftest::FileObjectValue("b.txt", builder.objectId(1), 1, packed.size())},
+          {"$FILE", 0x0003, 0, nsftest::FileObjectValue("c.txt", builder.objectId(2), 1, 7)},
+          {"Body", 0x0001, 0, nsftest::RichParagraph() + nsftest::RichText("Picture:") + image[0] + image[1], true},
+          {"Body", 0x0001, 0, image[2] + image[3] + nsftest::RichImage(4, "PNGDATA!", 8)[0], true}}});
+    builder.notes.push_back(
+        {0x0001,
+         std::string(16, '\x22'),
+         {{"Form", 0x0500, 0, "Mail"},
+          {"$FILE", 0x0003, 0, nsftest::FileObjectValue("m.txt", builder.objectId(3), 1, text.size())},
+          {"Mime", 0x0019, 0, nsftest::MimePartValue(4, "--b\r\n", "Content-Type: text/plain\r\n\r\n", "m.txt"),
+           true}}});
+    const BuiltImport built(builder);
+    EXPECT_EQ(built.report.attachments, 3) << importer::DescribeImport(built.report);
+    EXPECT_EQ(built.report.pictures, 1);
+    EXPECT_TRUE(built.reports("c.txt")) << "the damaged checksum is told";
+    EXPECT_TRUE(built.reports("PNG"));
+    EXPECT_GT(built.report.losses, 0);
+
+    const auto db = store::OpenDatabaseFile(built.target);
+    std::map<std::u16string, std::string> files;
+    std::string richText, mime;
+    for (int64_t id = 1; id < 10; ++id)
+        if (auto note = store::LoadNote(db, id)) {
+            for (const auto& file : note->files)
+                files[file.name] = store::LoadFileBytes(db, file.fileId);
+            if (const store::ItemData* body = note->findItem(u"Body"))
+                richText = body->richText;
+            if (const store::ItemData* part = note->findItem(u"Mime"))
+                mime = QString::fromStdU16String(std::get<std::u16string>(part->values.front())).toStdString();
+        }
+    EXPECT_EQ(files[u"a.txt"], plain);
+    EXPECT_EQ(files[u"b.txt"], packed);
+    EXPECT_EQ(files.count(u"c.txt"), 0u) << "not written as if sound";
+    EXPECT_NE(richText.find("<gif>" + QByteArray::fromStdString(gif).toBase64().left(20).toStdString()),
+              std::string::npos);
+    EXPECT_NE(mime.find(text), std::string::npos) << mime;
+
+    // The probe reads the same attachments from the same file, with its own checks.
+    const QString probe = QStringLiteral(VERDANIX_NSF_SAMPLES "/../../tools/nsfprobe.py");
+    if (!QFile::exists(probe))
+        return;
+    QProcess run;
+    run.start("/usr/bin/python3",
+              {probe, QString::fromStdU16String(built.source.u16string()), "--brief", "--attachments"});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    EXPECT_EQ(out.count("checksum ok, size ok"), 2) << out.toStdString();
+    EXPECT_EQ(out.count("checksum MISMATCH"), 1) << out.toStdString();
+}
+
+// Damage is told, never guessed past: a lost summary flag is repaired where one reading fits, a
+// size that fits no reading makes its note unread, a record of another number no entry claims is
+// kept, a file cut short says so first, and a file whose documents are all unreadable is refused.
+TEST(NsfImport, DamageIsToldNotGuessed) {
+    using nsftest::BuiltItem;
+    nsftest::NsfBuilder builder;
+    BuiltItem lost{"Form", 0x0500, 0, "Memo"};
+    lost.summaryFlagLost = true;
+    builder.notes.push_back({0x0001, std::string(16, '\x31'), {lost, {"Author", 0x0500, 0, "CN=A"}}});
+    BuiltItem tooLong{"Subject", 0x0500, 0, "short"};
+    tooLong.claimedSize = 4000;
+    builder.notes.push_back({0x0001, std::string(16, '\x32'), {{"Form", 0x0500, 0, "Memo"}, tooLong}});
+    nsftest::BuiltNote renumbered{0x0001, std::string(16, '\x33'), {{"Form", 0x0500, 0, "Memo"}}};
+    renumbered.recordNoteId = 0x1234;
+    builder.notes.push_back(renumbered);
+    {
+        const BuiltImport built(builder);
+        EXPECT_EQ(built.report.documents, 2) << "the repaired one and the renumbered one";
+        EXPECT_TRUE(built.reports("summary flag of Form"));
+        EXPECT_TRUE(built.reports("0x1234"));
+        EXPECT_TRUE(built.reports("no value is kept"));
+        const auto db = store::OpenDatabaseFile(built.target);
+        bool found = false;
+        for (int64_t id = 1; id < 10; ++id)
+            if (auto note = store::LoadNote(db, id); note && note->findItem(u"Author")) {
+                found = true;
+                EXPECT_EQ(std::get<std::u16string>(note->findItem(u"Author")->values.front()), u"CN=A");
+                EXPECT_EQ(note->form, u"Memo");
+            }
+        EXPECT_TRUE(found);
+    }
+    // Cut short: what lies in it is read, and the first line says why the rest is not.
+    QTemporaryDir dir;
+    const std::string whole = builder.build();
+    const QString cut = dir.filePath("cut.nsf");
+    {
+        QFile out(cut);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(whole.substr(0, 0x9000)));
+    }
+    const auto report = importer::Import({fs::path(cut.toStdU16String())},
+                                         fs::path(dir.filePath("cut-store.nsf").toStdU16String()), false);
+    ASSERT_FALSE(report.notes.empty());
+    EXPECT_NE(report.notes.front().find("截断"), std::string::npos) << report.notes.front();
+
+    // No document readable at all: refused, as the command's status 7 says.
+    nsftest::NsfBuilder broken;
+    BuiltItem bad{"Form", 0x0500, 0, "Memo"};
+    bad.claimedSize = 4000;
+    broken.notes.push_back({0x0001, std::string(16, '\x34'), {bad}});
+    try {
+        BuiltImport refused(broken);
+        ADD_FAILURE() << "imported";
+    } catch (const importer::ImportError& e) {
+        EXPECT_EQ(e.kind(), importer::ImportError::Kind::NothingRead);
+    }
+    // A .nsf that is neither a database nor DXL says so.
+    const QString other = dir.filePath("other.nsf");
+    {
+        QFile out(other);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("just text");
+    }
+    try {
+        importer::Import({fs::path(other.toStdU16String())}, fs::path(dir.filePath("o.nsf").toStdU16String()), false);
+        ADD_FAILURE() << "imported";
+    } catch (const importer::ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("not a Domino database"), std::string::npos);
+    }
+}
+
 TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     REQUIRE_SAMPLES();
     QTemporaryDir dir;
@@ -362,9 +530,8 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     EXPECT_EQ(report.documents, 2);
     EXPECT_EQ(report.views, 1);
     // The view's selection is compiled, which is said rather than passed over.
-    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(), [](const std::string& line) {
-        return line.find("编译后的形式") != std::string::npos;
-    }));
+    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
+                            [](const std::string& line) { return line.find("编译后的形式") != std::string::npos; }));
     const auto db = store::OpenDatabaseFile(target);
     const auto views = store::LoadViews(db);
     ASSERT_EQ(views.size(), 1u);

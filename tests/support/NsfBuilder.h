@@ -19,7 +19,17 @@ struct BuiltItem {
     uint16_t type;  // data type
     uint16_t flags; // item flags; 0x0004 summary is added unless nonSummary
     std::string value;
-    bool nonSummary = false; // kept with the note's non-summary values
+    bool nonSummary = false;      // kept with the note's non-summary values
+    bool summaryFlagLost = false; // damage: kept with the summary values, its flag without 0x0004
+    int claimedSize = -1;         // damage: the size its entry states, when not the value's
+};
+
+// An object of the object store (an attachment's bytes as stored), with its id; ODS 52 records
+// carry the SHA-1 tag when tag is set.
+struct BuiltObject {
+    uint32_t id;
+    std::string stored;
+    std::string tag; // 48 characters, or empty
 };
 
 struct BuiltNote {
@@ -27,6 +37,7 @@ struct BuiltNote {
     std::string unid; // 16 bytes
     std::vector<BuiltItem> items;
     bool atFilePosition = false; // the RRV entry names a file position, not a slot
+    uint32_t recordNoteId = 0;   // damage: the number its record carries, when not its own
     // Where the non-summary values go: a block of their own at a file position, or the record.
     enum class NonSummary { Block, Inline } nonSummary = NonSummary::Block;
 };
@@ -78,9 +89,16 @@ public:
 
     std::string title = "Built";
     std::vector<BuiltNote> notes;
-    bool compressed = false;     // superblock and descriptor block bodies CX compressed
-    bool twoSuperblocks = false; // an older copy first, listing no notes; the newer one counts
+    std::vector<BuiltObject> objects; // their ids: objectId(k)
+    bool compressed = false;          // superblock and descriptor block bodies CX compressed
+    bool twoSuperblocks = false;      // an older copy first, listing no notes; the newer one counts
     uint16_t ods = 52;
+
+    // The id of the k-th object: the one RRV bucket lists at most 16 notes, then the objects.
+    static constexpr size_t kFirstObjectEntry = 16;
+    static uint32_t objectId(size_t k) {
+        return kFirstId + nsf::disk::rrv_bucket::kIdStep * static_cast<uint32_t>(kFirstObjectEntry + k);
+    }
 
     std::string build() const {
         using namespace nsf::disk;
@@ -136,6 +154,14 @@ public:
             at += (record.size() + 1) & ~size_t{1};
         }
         put32(bucket, summary_bucket::kSlotCount, slots);
+        for (size_t k = 0; k < objects.size(); ++k) {
+            const BuiltObject& object = objects[k];
+            const size_t entry = rrv_bucket::kEntries + rrv_bucket::kEntrySize * (kFirstObjectEntry + k);
+            put32(rrv, entry, static_cast<uint32_t>((kNotesAt + positioned.size()) / 256));
+            put32(rrv, entry + 4, 0);
+            positioned += objectRecord(object);
+            positioned.resize((positioned.size() + 255) / 256 * 256, '\xBB');
+        }
         // Each sector's byte at kStampedByte keeps its low four bits in the trailer (sector 0 the
         // most significant nibble) and carries the stamp 0x5 there instead.
         constexpr size_t kSectors = kBucketSize / summary_bucket::kSectorSize;
@@ -176,6 +202,8 @@ public:
         file.replace(kDescriptorAt, descriptor.size(), descriptor);
         file.replace(kBucketAt, bucket.size(), bucket);
         file.replace(kNotesAt, positioned.size(), positioned);
+        file.resize((file.size() + 255) / 256 * 256, '\0');
+        put32(file, file_header::kFileSize, static_cast<uint32_t>(file.size() / 256));
         return file;
     }
 
@@ -185,7 +213,7 @@ private:
         using namespace nsf::disk::note_record;
         std::string record(kHeaderSize + kItemEntry * note.items.size(), '\0');
         put16(record, 0, kSignature);
-        put32(record, kNoteId, noteId);
+        put32(record, kNoteId, note.recordNoteId != 0 ? note.recordNoteId : noteId);
         record.replace(kUnid, 16, note.unid.substr(0, 16));
         put16(record, kClass, note.noteClass);
         put32(record, kModified, 6120700); // 2020-10-05 17:00:07 UTC
@@ -198,8 +226,11 @@ private:
             const BuiltItem& item = note.items[i];
             const size_t e = kHeaderSize + kItemEntry * i;
             put16(record, e + kItemName, nameIndex(item));
-            put16(record, e + kItemFlags, static_cast<uint16_t>(item.flags | (item.nonSummary ? 0 : 0x0004) | 0x0008));
-            put16(record, e + kItemSize, static_cast<uint16_t>(item.value.size()));
+            const bool summary = !item.nonSummary && !item.summaryFlagLost;
+            put16(record, e + kItemFlags, static_cast<uint16_t>(item.flags | (summary ? 0x0004 : 0) | 0x0008));
+            put16(record, e + kItemSize,
+                  static_cast<uint16_t>(item.claimedSize >= 0 ? static_cast<size_t>(item.claimedSize)
+                                                              : item.value.size()));
             (item.nonSummary ? nonSummary : record) += item.value;
         }
         if (!nonSummary.empty() && note.nonSummary == BuiltNote::NonSummary::Inline) {
@@ -211,6 +242,20 @@ private:
         }
         put32(record, kSize, static_cast<uint32_t>(record.size()));
         return record;
+    }
+
+    std::string objectRecord(const BuiltObject& object) const {
+        using namespace nsf::disk::object_record;
+        const bool newer = ods >= 52;
+        std::string header(newer ? kHeaderSizeOds52 : kHeaderSize, '\0');
+        put16(header, 0, newer ? kSignatureOds52 : kSignature);
+        put32(header, kSize, static_cast<uint32_t>(header.size() + object.stored.size()));
+        put16(header, kOwnerClass, 1);
+        if (newer && !object.tag.empty()) {
+            put16(header, kTagKind, 1);
+            header.replace(kTag, kTagSize, object.tag);
+        }
+        return header + object.stored;
     }
 
     // The note's block of non-summary values, when they are not in its record.
@@ -239,6 +284,7 @@ private:
         put16(header, 0, kSignature);
         put32(header, kSize, static_cast<uint32_t>(body.size()));
         put32(header, kSummaryBuckets, 1);
+        put32(header, kRrvBucketSize, static_cast<uint32_t>(rrv.size()));
         put32(header, kWriteCount, writeCount);
         put32(header, kSummaryPages, 1);
         return withBody(header, body, kCompression, kStoredSize);
@@ -287,5 +333,121 @@ private:
             bytes[at + i] = static_cast<char>(value >> (8 * i));
     }
 };
+
+// A $FILE item's value: a FILEOBJECT for objectId (the item type comes from the name table).
+inline std::string FileObjectValue(const std::string& name, uint32_t objectId, uint16_t compression, uint32_t size) {
+    std::string value(nsf::disk::file_object::kName, '\0');
+    const auto put = [&](size_t at, uint32_t number, size_t width) {
+        for (size_t i = 0; i < width; ++i)
+            value[at + i] = static_cast<char>(number >> (8 * i));
+    };
+    put(nsf::disk::file_object::kRrvId, objectId, 4);
+    put(nsf::disk::file_object::kNameLength, static_cast<uint32_t>(name.size()), 2);
+    put(nsf::disk::file_object::kCompression, compression, 2);
+    put(nsf::disk::file_object::kSize, size, 4);
+    return value + name;
+}
+
+// Huffman coding as the object store keeps it: checksum, code tree, code bits (a tree that splits
+// the symbols used, and the end, in halves).
+inline std::string HuffmanCompress(const std::string& data) {
+    std::vector<int> symbols;
+    for (int c = 0; c < 256; ++c)
+        if (data.find(static_cast<char>(c)) != std::string::npos)
+            symbols.push_back(c);
+    symbols.push_back(256);
+    std::vector<std::pair<int16_t, int16_t>> nodes; // first (bit 1), second (bit 0)
+    std::vector<std::string> codes(257);
+    // Builds the node for symbols[from, to) whose code so far is prefix; returns its entry.
+    const auto build = [&](auto& self, size_t from, size_t to, const std::string& prefix) -> int16_t {
+        if (to - from == 1) {
+            codes[static_cast<size_t>(symbols[from])] = prefix;
+            return static_cast<int16_t>(symbols[from]);
+        }
+        const size_t index = nodes.size();
+        nodes.emplace_back(0, 0);
+        const size_t middle = from + (to - from) / 2;
+        const int16_t one = self(self, from, middle, prefix + '1');
+        const int16_t zero = self(self, middle, to, prefix + '0');
+        nodes[index] = {one, zero};
+        return static_cast<int16_t>(-static_cast<int>(index));
+    };
+    if (symbols.size() == 1)
+        nodes.emplace_back(256, 256); // the end alone
+    else
+        build(build, 0, symbols.size(), "");
+    std::string out(6, '\0');
+    uint32_t sum = 0;
+    for (char c : data)
+        sum += static_cast<uint8_t>(c);
+    for (size_t i = 0; i < 4; ++i)
+        out[i] = static_cast<char>(sum >> (8 * i));
+    out[4] = static_cast<char>(nodes.size() * 4), out[5] = static_cast<char>((nodes.size() * 4) >> 8);
+    for (const auto& [one, zero] : nodes)
+        for (const int16_t entry : {one, zero})
+            out += std::string{static_cast<char>(entry & 0xFF), static_cast<char>((entry >> 8) & 0xFF)};
+    std::string bits;
+    for (char c : data)
+        bits += codes[static_cast<uint8_t>(c)];
+    bits += symbols.size() == 1 ? "1" : codes[256];
+    for (size_t at = 0; at < bits.size(); at += 8) {
+        uint8_t byte = 0;
+        for (size_t k = 0; k < 8 && at + k < bits.size(); ++k)
+            if (bits[at + k] == '1')
+                byte = static_cast<uint8_t>(byte | (0x80 >> k));
+        out += static_cast<char>(byte);
+    }
+    return out;
+}
+
+// Rich-text records: a paragraph, a run of text, and a picture (an image header, then segments of
+// at most segment bytes; type 1 GIF, 2 JPEG, 4 PNG).
+inline std::string RichParagraph() {
+    return std::string("\x81\x02", 2);
+}
+inline std::string RichText(const std::string& text) {
+    const size_t length = 8 + text.size();
+    std::string record = "\x85\xFF" + std::string{static_cast<char>(length), static_cast<char>(length >> 8)} +
+                         std::string(4, '\0') + text;
+    return length % 2 ? record + '\0' : record;
+}
+inline std::vector<std::string> RichImage(uint16_t type, const std::string& bytes, size_t segment) {
+    const auto le = [](uint32_t value, size_t width) {
+        std::string out;
+        for (size_t i = 0; i < width; ++i)
+            out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const size_t segments = (bytes.size() + segment - 1) / segment;
+    std::vector<std::string> records{std::string("\x7D\0", 2) + le(28, 4) + le(type, 2) + le(16, 2) + le(16, 2) +
+                                     le(static_cast<uint32_t>(bytes.size()), 4) +
+                                     le(static_cast<uint32_t>(segments), 4) + std::string(8, '\0')};
+    for (size_t at = 0; at < bytes.size(); at += segment) {
+        const std::string data = bytes.substr(at, segment);
+        std::string record = std::string("\x7C\0", 2) + le(static_cast<uint32_t>(10 + data.size()), 4) +
+                             le(static_cast<uint32_t>(data.size()), 2) +
+                             le(static_cast<uint32_t>((data.size() + 1) & ~size_t{1}), 2) + data;
+        records.push_back(data.size() % 2 ? record + '\0' : record);
+    }
+    return records;
+}
+
+// A MIME part item's value: the head, then boundary, headers and body; flags 4: the body is the
+// name of the $FILE that holds it.
+inline std::string MimePartValue(uint32_t flags, const std::string& boundary, const std::string& headers,
+                                 const std::string& body) {
+    std::string head(20, '\0');
+    const auto put = [&](size_t at, uint32_t number, size_t width) {
+        for (size_t i = 0; i < width; ++i)
+            head[at + i] = static_cast<char>(number >> (8 * i));
+    };
+    put(0, 2, 2);
+    put(2, flags, 4);
+    head[6] = 2; // a body part
+    put(8, static_cast<uint32_t>(boundary.size() + headers.size() + body.size()), 2);
+    put(10, static_cast<uint32_t>(boundary.size()), 2);
+    put(12, static_cast<uint32_t>(headers.size()), 2);
+    return head + boundary + headers + body;
+}
 
 } // namespace nsftest
