@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """Reads each sample database with nsftool's reader and with the format probe, and compares them
 note by note: the notes read, their ids, universal IDs, classes and times, their items' names and
-types, and every text, number, time and rich-text value.
+types, every text, number, time and rich-text value, and every attachment by size and MD5 of its bytes.
 
 Usage: compare_probe.py NSFTOOL PROBE_DIR FILE.nsf|FOLDER...   (exit status 1 on a difference, 77
 when the probe or the files are not there)"""
 import glob
+import hashlib
 import json
 import os
 import re
@@ -68,6 +69,24 @@ def probe_value(nsfprobe, typ, raw):
     return None
 
 
+def compare_attachments(nsfprobe, db, mine, theirs):
+    """Each $FILE both read: the same size, and the same bytes (MD5) where the probe decodes them."""
+    problems = []
+    for nid in sorted(set(mine) & set(theirs)):
+        ours = [i['attachment'] for i in mine[nid].get('items', []) if 'attachment' in i]
+        probe = nsfprobe.note_attachments(db, theirs[nid])
+        if len(ours) != len(probe):
+            problems.append('note %X: %d attachments / %d' % (nid, len(ours), len(probe)))
+            continue
+        for a, b in zip(ours, probe):
+            if a['size'] != b['fo']['size']:
+                problems.append('note %X attachment %s: size %d / %d' % (nid, a['name'], a['size'], b['fo']['size']))
+            elif b['data'] is not None and a.get('md5') != hashlib.md5(b['data']).hexdigest():
+                problems.append('note %X attachment %s: %s / md5 %s' % (
+                    nid, a['name'], a.get('md5', a.get('unreadable')), hashlib.md5(b['data']).hexdigest()))
+    return problems
+
+
 def compare(nsftool, nsfprobe, path):
     problems = []
     ours = json.loads(subprocess.run([nsftool, 'read', path], check=True, capture_output=True).stdout)
@@ -75,6 +94,7 @@ def compare(nsftool, nsfprobe, path):
     if ours['ods'] != h['ods'] or ours['title'] != h['title']:
         problems.append('header: %r %r / %r %r' % (ours['ods'], ours['title'], h['ods'], h['title']))
     mine = {n['id']: n for n in ours['notes']}
+    problems += compare_attachments(nsfprobe, db, mine, theirs)
     if set(mine) != set(theirs):
         problems.append('notes: only nsftool %s, only probe %s' % (
             sorted(set(mine) - set(theirs)), sorted(set(theirs) - set(mine))))

@@ -3,6 +3,7 @@
 #include "nsf/Database.h"
 #include "nsf/Values.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,7 +21,7 @@ QJsonValue TimeValue(nsf::TimeDate value) {
     return time ? QJsonValue(QString::fromStdString(nsf::TimeText(*time))) : QJsonValue();
 }
 
-QJsonObject ItemObject(const nsf::Item& item) {
+QJsonObject ItemObject(nsf::Database& db, const nsf::Item& item) {
     QJsonObject out{{"name", Text(item.name)},
                     {"type", QString::fromStdString(nsf::DataTypeName(item.type))},
                     {"typecode", item.type},
@@ -45,6 +46,18 @@ QJsonObject ItemObject(const nsf::Item& item) {
                                            {"descending", column.descending},
                                            {"hidden", column.hidden}});
             out["columns"] = columns;
+        } else if (item.type == nsf::data_type::kObject && Text(item.name).compare("$FILE", Qt::CaseInsensitive) == 0) {
+            // An attachment: its file object, and the bytes it stands for, decoded and checked.
+            const nsf::FileObject file = nsf::DecodeFileObject(item.value);
+            QJsonObject attachment{{"name", Text(file.name)}, {"size", static_cast<qint64>(file.size)}};
+            try {
+                const std::string bytes = db.readAttachment(file.objectId, file.compression, file.size);
+                attachment["md5"] = QString::fromLatin1(
+                    QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Md5).toHex());
+            } catch (const nsf::FormatError& e) {
+                attachment["unreadable"] = QString::fromStdString(e.what());
+            }
+            out["attachment"] = attachment;
         } else if (nsf::IsValueType(item.type)) {
             QJsonArray values;
             for (const auto& value : nsf::DecodeValues(item.type, item.value).values) {
@@ -85,7 +98,7 @@ void DumpNativeDatabase(const std::filesystem::path& file, std::ostream& out) {
             note["modified"] = TimeValue(read->modified);
             QJsonArray items;
             for (const auto& item : read->items)
-                items.append(ItemObject(item));
+                items.append(ItemObject(db, item));
             note["items"] = items;
         } catch (const nsf::FormatError& e) {
             note["unreadable"] = QString::fromStdString(e.what());
