@@ -145,7 +145,17 @@ void Database::readNewestCopy(
 
 void Database::readSuperblock() {
     readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&) {
-        SuperblockBody body = ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize));
+        SuperblockBody body =
+            ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize), [this](uint64_t position) {
+                using namespace superblock;
+                const std::string head = readAt(position, 2, "a page of summary bucket descriptors");
+                if (Bytes(head).u16(0) != kPageBlockSignature)
+                    throw FormatError("no page of summary bucket descriptors" + Where(position));
+                // The page as far as the file holds it.
+                const uint64_t at = position + kPageBlockHeader;
+                return readAt(at, std::min<uint64_t>(kSummaryPageSize, m_fileSize - std::min(m_fileSize, at)),
+                              "a page of summary bucket descriptors");
+            });
         m_summaryBuckets = std::move(body.summaryBuckets);
         m_nonSummaryBuckets = std::move(body.nonSummaryBuckets);
         m_currentRrvBucket = std::move(body.currentRrvBucket);

@@ -41,16 +41,34 @@ BlockHeader ReadSuperblockHeader(Bytes header) {
     return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
 }
 
-SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize) {
+SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,
+                                  const std::function<std::string(uint64_t position)>& readPage) {
     using namespace superblock;
+    constexpr uint32_t kPerPage = (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor;
     SuperblockBody out;
     size_t page = 0;
     // Every page is passed over, also those past the last descriptor: what follows them is found so.
     for (uint32_t left = header.u32(kSummaryBuckets), pages = header.u32(kSummaryPages); pages > 0;
-         --pages, page += kSummaryPageSize)
-        for (uint32_t i = 0, n = std::min<uint32_t>(left, (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor);
-             i < n; ++i, --left)
-            out.summaryBuckets.push_back(uint64_t{body.u32(page + kSummaryPageHeader + kSummaryDescriptor * i)} * 256);
+         --pages, page += kSummaryPageSize) {
+        const uint32_t count = std::min(left, kPerPage);
+        left -= count;
+        if (count == 0)
+            continue;
+        std::string kept;
+        Bytes descriptors(body.sub(page, kSummaryPageSize));
+        if (const uint32_t position = descriptors.u32(kSummaryPagePosition); position != 0) {
+            try {
+                kept = readPage(uint64_t{position} * 256);
+            } catch (const FormatError&) {
+                kept.clear(); // its buckets are not known: each stands at 0
+            }
+            descriptors = Bytes(kept);
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            const size_t at = kSummaryPageHeader + kSummaryDescriptor * i;
+            out.summaryBuckets.push_back(descriptors.has(at, 4) ? uint64_t{descriptors.u32(at)} * 256 : 0);
+        }
+    }
     for (uint32_t left = header.u32(kNonSummaryBuckets), pages = header.u32(kNonSummaryPages); pages > 0;
          --pages, page += kNonSummaryPageSize)
         for (uint32_t i = 0, n = std::min<uint32_t>(left, (kNonSummaryPageSize - kNonSummaryPageHeader) /

@@ -7,6 +7,7 @@
 #include "nsf/Bytes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -81,7 +82,13 @@ constexpr size_t kStoredSize = 100;       // u32
 constexpr size_t kHeaderSize = 104;
 constexpr size_t kSummaryPageSize = 8206;
 constexpr size_t kSummaryPageHeader = 224; // then the descriptors
-constexpr size_t kSummaryDescriptor = 14;  // u32 position / 256 first
+// A page's first word, where not 0: the page is kept in a block of its own at that file position
+// / 256 (signature kPageBlockSignature, the page kPageBlockHeader bytes in), and the body's copy
+// is not one (seen in an ODS 43 file, where the copy held stale bytes).
+constexpr size_t kSummaryPagePosition = 0;
+constexpr uint16_t kPageBlockSignature = 0x0011;
+constexpr size_t kPageBlockHeader = 26;
+constexpr size_t kSummaryDescriptor = 14; // u32 position / 256 first
 constexpr size_t kNonSummaryPageSize = 8198;
 constexpr size_t kNonSummaryPageHeader = 70; // then the descriptors
 constexpr size_t kNonSummaryDescriptor = 6;  // u32 position / 256 first
@@ -95,7 +102,10 @@ struct SuperblockBody {
 };
 BlockHeader ReadSuperblockHeader(Bytes header);
 // The body's lists; rrvBucketSize is the file header's.
-SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize);
+// readPage gives the bytes of a summary page kept in a block of its own, from its file position
+// (raising FormatError when it cannot); the buckets of a page that cannot be read stand at 0.
+SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,
+                                  const std::function<std::string(uint64_t position)>& readPage);
 
 // The bucket descriptor block: the RRV buckets and the table of item names with their types.
 // Its body: the RRV bucket descriptors, the name entries, four bytes, the names' text.

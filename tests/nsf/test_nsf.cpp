@@ -314,9 +314,10 @@ TEST(NsfReader, ABuiltDatabaseReadsAndImports) {
         out.write(QByteArray::fromStdString(b.build()));
     };
     // Every other layout the reader meets: compressed blocks, two superblocks of which the newer
-    // counts, a note at a file position of its own, non-summary values in a block and inline.
+    // counts, the bucket list in a page of its own, a note at a file position of its own,
+    // non-summary values in a block and inline.
     nsftest::NsfBuilder other = builder;
-    other.compressed = other.twoSuperblocks = true;
+    other.compressed = other.twoSuperblocks = other.pageOutOfLine = true;
     other.notes[0].atFilePosition = true;
     other.notes[0].items.push_back({"Notes", 0x0500, 0, "in a block", true});
     nsftest::BuiltNote inlined = {

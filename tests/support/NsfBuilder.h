@@ -92,6 +92,8 @@ public:
     std::vector<BuiltObject> objects; // their ids: objectId(k)
     bool compressed = false;          // superblock and descriptor block bodies CX compressed
     bool twoSuperblocks = false;      // an older copy first, listing no notes; the newer one counts
+    bool pageOutOfLine = false;       // the summary bucket descriptors in a page block of their own
+    static constexpr size_t kPageAt = 0xA400;
     uint16_t ods = 52;
 
     // The id of the k-th object: the one RRV bucket lists at most 16 notes, then the objects.
@@ -103,7 +105,7 @@ public:
     std::string build() const {
         using namespace nsf::disk;
         constexpr size_t kSuperblockAt = 0x400, kSecondSuperblockAt = 0x8000, kDescriptorAt = 0x3000,
-                         kBucketAt = 0x4000, kNotesAt = 0xC000, kRrvSize = 288, kBucketSize = 8192;
+                         kBucketAt = 0x4000, kNotesAt = 0xE000, kRrvSize = 288, kBucketSize = 8192;
         // Names: one per item name, in order of first use, with the type of that first use.
         std::vector<std::pair<std::string, uint16_t>> names;
         const auto nameIndex = [&](const BuiltItem& item) {
@@ -201,6 +203,12 @@ public:
         put32(file, file_header::kDescriptorBlocks + 4, kDescriptorAt / 256);
         file.replace(kDescriptorAt, descriptor.size(), descriptor);
         file.replace(kBucketAt, bucket.size(), bucket);
+        if (pageOutOfLine) {
+            std::string page(superblock::kPageBlockHeader + superblock::kSummaryPageSize, '\0');
+            put16(page, 0, superblock::kPageBlockSignature);
+            put32(page, superblock::kPageBlockHeader + superblock::kSummaryPageHeader, kBucketAt / 256);
+            file.replace(kPageAt, page.size(), page);
+        }
         file.replace(kNotesAt, positioned.size(), positioned);
         file.resize((file.size() + 255) / 256 * 256, '\0');
         put32(file, file_header::kFileSize, static_cast<uint32_t>(file.size() / 256));
@@ -278,7 +286,13 @@ private:
     std::string superblock(const std::string& rrv, uint32_t writeCount) const {
         using namespace nsf::disk::superblock;
         std::string body(kSummaryPageSize, '\0');
-        put32(body, kSummaryPageHeader, 0x4000 / 256);
+        if (pageOutOfLine) {
+            // The page is kept at kPageAt; the body's copy names it and holds stale bytes.
+            put32(body, kSummaryPagePosition, kPageAt / 256);
+            std::fill(body.begin() + kSummaryPageHeader, body.begin() + kSummaryPageHeader + 64, '\x24');
+        } else {
+            put32(body, kSummaryPageHeader, 0x4000 / 256);
+        }
         body += rrv;
         std::string header(kHeaderSize, '\0');
         put16(header, 0, kSignature);
