@@ -56,14 +56,26 @@ void Walk(const fs::path& file) {
     }
 }
 
+// A database built from the layout: a document with summary and non-summary values, attachments
+// (plain and Huffman coded), a picture across two items of its rich text, and a MIME part whose
+// body the object store keeps.
 std::string BuiltDatabase() {
     nsftest::NsfBuilder builder;
+    const std::string text = "a body kept in the object store";
+    builder.objects = {{0, "plain attachment", {}}, {0, nsftest::HuffmanCompress(text), {}}};
+    const auto picture = nsftest::RichImage(1, "GIF89a" + std::string(30, 'p'), 16);
     builder.notes.push_back(
         {0x0001,
          std::string(16, '\x42'),
          {{"Form", 0x0500, 0, "Memo"},
           {"Subject", 0x0500, 0, std::string(600, 's')},
-          {"Body", 0x0001, 0, std::string("\x81\x02\x85\xFF\x0A\x00\x00\x00\x00\x00", 10) + "ab"}}});
+          {"$FILE", 0x0003, 0, nsftest::FileObjectValue("a.txt", nsftest::NsfBuilder::objectId(0), 0, 16)},
+          {"$FILE", 0x0003, 0,
+           nsftest::FileObjectValue("m.txt", nsftest::NsfBuilder::objectId(1), 1, static_cast<uint32_t>(text.size()))},
+          {"Body", 0x0001, 0, nsftest::RichParagraph() + nsftest::RichText("ab") + picture[0] + picture[1], true},
+          {"Body", 0x0001, 0, picture[2], true},
+          {"Mime", 0x0019, 0, nsftest::MimePartValue(4, "--b\r\n", "Content-Type: text/plain\r\n\r\n", "m.txt"),
+           true}}});
     return builder.build();
 }
 
@@ -84,11 +96,13 @@ void NsfSample(const uint8_t* data, size_t size) {
         std::ifstream in(VERDANIX_NSF_SAMPLE, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }();
-    // Without the sample beside the project, a database built from the layout stands for it.
-    static const std::string sound = sample.empty() ? BuiltDatabase() : sample;
+    // The first byte picks the sound file: the sample beside the project (where it is) or a database
+    // built from the layout, which holds what the sample does not (attachments, pictures, MIME).
+    static const std::string built = BuiltDatabase();
+    const std::string& sound = sample.empty() || size == 0 || (data[0] & 1) ? built : sample;
     // Five bytes a change: where (four bytes, within the file) and the new byte.
     std::string bytes = sound;
-    for (size_t i = 0; i + 5 <= size; i += 5) {
+    for (size_t i = 1; i + 5 <= size; i += 5) {
         const uint32_t at = data[i] | data[i + 1] << 8 | data[i + 2] << 16 | static_cast<uint32_t>(data[i + 3]) << 24;
         bytes[at % bytes.size()] = static_cast<char>(data[i + 4]);
     }

@@ -1,5 +1,5 @@
 // Reads every note of a Domino database file and decodes every item the reader decodes, as the
-// import does. A note that cannot be read is passed over (its error is the reader's own); a file
+// import does, attachments from the object store among them. A note that cannot be read is passed over (its error is the reader's own); a file
 // that cannot be read at all raises nsf::FormatError.
 #pragma once
 
@@ -16,12 +16,21 @@ inline void ReadEveryNote(const std::filesystem::path& file) {
             if (!note)
                 continue;
             for (const auto& item : note->items) {
-                if (item.type == nsf::data_type::kComposite)
-                    nsf::DecodeRichText(item.value);
-                else if (item.type == nsf::data_type::kViewFormat)
-                    nsf::DecodeViewFormat(item.value);
-                else if (nsf::IsValueType(item.type))
-                    nsf::DecodeValues(item.type, item.value);
+                try {
+                    if (item.type == nsf::data_type::kComposite) {
+                        nsf::DecodeRichText(item.value);
+                    } else if (item.type == nsf::data_type::kViewFormat) {
+                        nsf::DecodeViewFormat(item.value);
+                    } else if (item.type == nsf::data_type::kMimePart) {
+                        nsf::DecodeMimePart(item.value);
+                    } else if (item.type == nsf::data_type::kObject) {
+                        const nsf::FileObject file = nsf::DecodeFileObject(item.value);
+                        db.readAttachment(file.objectId, file.compression, file.size);
+                    } else if (nsf::IsValueType(item.type)) {
+                        nsf::DecodeValues(item.type, item.value);
+                    }
+                } catch (const nsf::FormatError&) {
+                }
             }
         } catch (const nsf::FormatError&) {
         }
