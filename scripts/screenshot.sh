@@ -12,7 +12,8 @@
 # the project, ../shared/data/nsf/sample.nsf, opened with "打开文件": the message on what could not
 # be read), nsfview (its first view listed), nsfdetail (a person document's detail window),
 # detailwide (the detail window with its name column widened by dragging its line), savedialog
-# (the export's save dialog open).
+# (the export's save dialog open), nsfattachment (../shared/data/nsf/apiug.nsf opened, the detail
+# window of its document with an attachment).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
@@ -144,7 +145,9 @@ if [ "$what" = locked ]; then
     kill $holder 2>/dev/null || true
 fi
 case "$what" in nsf*)
-    open_file "$ROOT/../shared/data/nsf/sample.nsf"
+    nsf_file="$ROOT/../shared/data/nsf/sample.nsf"
+    [ "$what" = nsfattachment ] && nsf_file="$ROOT/../shared/data/nsf/apiug.nsf"
+    open_file "$nsf_file"
     sleep 4
     if [ "$what" != nsffile ]; then
         xdotool key Return # the message on what could not be read
@@ -158,6 +161,14 @@ case "$what" in nsf*)
     fi
     if [ "$what" = nsfdetail ]; then
         xdotool mousemove --window "$win" 330 96 click 1 click 1
+        sleep 2
+    fi
+    if [ "$what" = nsfattachment ]; then
+        # The 87th row of its first view holds the document with outline_template.c.
+        xdotool mousemove --window "$win" 330 96 click 1
+        for _ in $(seq 86); do xdotool key Down; done
+        sleep 0.5
+        xdotool mousemove --window "$win" 241 45 click 1 # the toolbar's "文档详情"
         sleep 2
     fi
     ;;
