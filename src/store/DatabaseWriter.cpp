@@ -77,6 +77,12 @@ struct DatabaseWriter::ViewState {
     explicit ViewState(ViewDef def) : indexer(std::move(def)) {}
     ViewIndexer indexer;
     std::vector<ViewEntry> pending;
+    size_t pendingBytes = 0;
+
+    void add(ViewEntry entry) {
+        pendingBytes += entry.sortKey.size() + entry.columns.size() + sizeof entry;
+        pending.push_back(std::move(entry));
+    }
 };
 
 DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(OleNow()) {
@@ -177,12 +183,24 @@ int64_t DatabaseWriter::addView(const ViewDef& def) {
     ViewDef stored = def;
     stored.viewId = viewId;
     state = std::make_unique<ViewState>(std::move(stored));
-    // Notes already in the database go into the new view's index.
-    auto notes = m_db.prepare("SELECT note_id FROM notes ORDER BY note_id");
-    while (notes.step())
-        if (auto note = LoadNote(m_db, notes.int64(0)))
-            if (auto entry = state->indexer.entryFor(*note))
-                state->pending.push_back(std::move(*entry));
+    // Notes already in the database go into the new view's index, a chunk at a time, so that a
+    // view added after many notes takes no more memory than one added before them.
+    auto notes = m_db.prepare("SELECT note_id, unid, form, created, modified FROM notes ORDER BY note_id");
+    NoteBodyStatements bodies(m_db); // prepared once for all of them
+    while (notes.step()) {
+        NoteData note;
+        note.noteId = notes.int64(0);
+        note.unid = Utf8ToUtf16(notes.bytes(1));
+        note.form = Utf8ToUtf16(notes.bytes(2));
+        note.created = notes.real(3);
+        note.modified = notes.real(4);
+        LoadNoteBody(bodies, note);
+        if (auto entry = state->indexer.entryFor(note)) {
+            state->add(std::move(*entry));
+            if (state->pending.size() >= kMaxPendingEntries || state->pendingBytes >= kMaxPendingBytes)
+                mergeIndex(*state);
+        }
+    }
     m_views.push_back(std::move(state));
     return viewId;
 }
@@ -255,15 +273,16 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
             .run();
         file.fileId = m_db.lastInsertRowId();
     }
-    size_t pending = 0;
+    size_t pending = 0, pendingBytes = 0;
     for (auto& view : m_views) {
         if (auto entry = view->indexer.entryFor(note))
-            view->pending.push_back(std::move(*entry));
+            view->add(std::move(*entry));
         pending += view->pending.size();
+        pendingBytes += view->pendingBytes;
     }
     // Entries go into the stored index now and then, so that memory stays bounded however many
     // notes are added.
-    if (pending >= kMaxPendingEntries)
+    if (pending >= kMaxPendingEntries || pendingBytes >= kMaxPendingBytes)
         for (auto& view : m_views)
             mergeIndex(*view);
     return note.unid;
@@ -377,6 +396,7 @@ void DatabaseWriter::mergeIndex(ViewState& view) {
             ++next;
     }
     pending.clear();
+    view.pendingBytes = 0;
 }
 
 void DatabaseWriter::commit() {

@@ -122,6 +122,7 @@ private:
     void mergeIndex(ViewState& view);
     std::optional<int64_t> noteIdOf(const std::u16string& unid);
     static constexpr size_t kMaxPendingEntries = 50000;
+    static constexpr size_t kMaxPendingBytes = size_t{16} << 20; // column values can be long
 
     sql::Connection m_db;
     std::unique_ptr<sql::Transaction> m_transaction;
