@@ -14,6 +14,9 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
     const size_t treeSize = b.u16(4);
     if (treeSize == 0 || treeSize % 4 != 0 || !b.has(6, treeSize))
         throw FormatError("its Huffman code tree (" + std::to_string(treeSize) + " bytes) is not one");
+    // Every byte takes a bit at least: a size beyond that is damage, and gets no memory.
+    if (size > (stored.size() - 6 - treeSize) * 8)
+        throw FormatError("its Huffman stream is too short for " + std::to_string(size) + " bytes");
     const size_t nodes = treeSize / 4;
     std::vector<int> one(nodes), zero(nodes);
     for (size_t i = 0; i < nodes; ++i) {
@@ -23,8 +26,8 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
             zero[i] <= -static_cast<int>(nodes))
             throw FormatError("its Huffman code tree names a node it does not have");
     }
-    std::string out;
-    out.reserve(size);
+    std::string out(size, '\0');
+    size_t written = 0;
     uint32_t sum = 0;
     size_t node = 0;
     // A tree that goes round without a leaf would never end: a byte takes at most one step per node.
@@ -42,20 +45,20 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
             node = 0;
             steps = 0;
             if (entry == kEnd) {
-                if (out.size() != size)
-                    throw FormatError("it decodes to " + std::to_string(out.size()) + " bytes, not " +
+                if (written != size)
+                    throw FormatError("it decodes to " + std::to_string(written) + " bytes, not " +
                                       std::to_string(size));
                 if (sum != checksum)
                     throw FormatError("the sum of its bytes does not match its checksum");
                 return out;
             }
-            if (out.size() == size)
+            if (written == size)
                 throw FormatError("it decodes to more than " + std::to_string(size) + " bytes");
-            out.push_back(static_cast<char>(entry));
+            out[written++] = static_cast<char>(entry);
             sum += static_cast<uint8_t>(entry);
         }
     }
-    throw FormatError("its Huffman stream ends without its end (" + std::to_string(out.size()) + " bytes decoded)");
+    throw FormatError("its Huffman stream ends without its end (" + std::to_string(written) + " bytes decoded)");
 }
 
 } // namespace nsf

@@ -101,7 +101,16 @@ LmbcsText LmbcsToUtf16(std::string_view bytes) {
     const size_t n = bytes.size();
     for (size_t i = 0; i < n;) {
         const uint8_t c = byte(i);
-        if (c >= 0x20 || c == 0x00 || c == 0x09 || c == 0x0A || c == 0x0D) {
+        if (c >= 0x20 && c < 0x80) {
+            // A run of ASCII, the most of most texts, taken at once.
+            run.flush(out);
+            size_t end = i + 1;
+            while (end < n && byte(end) >= 0x20 && byte(end) < 0x80)
+                ++end;
+            out.text.append(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                            bytes.begin() + static_cast<std::ptrdiff_t>(end));
+            i = end;
+        } else if (c >= 0x20 || c == 0x00 || c == 0x09 || c == 0x0A || c == 0x0D) {
             run.flush(out);
             out.text.push_back(c == 0x00 ? u'\n' : c < 0x80 ? static_cast<char16_t>(c) : kCp850[c - 0x80]);
             ++i;
