@@ -7,12 +7,14 @@
 #include "nsf/Database.h"
 #include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
+#include "store/Formula.h"
 #include "store/RichText.h"
 
 #include <QDateTime>
 #include <QFile>
 
 #include <map>
+#include <unordered_map>
 
 namespace importer {
 
@@ -52,6 +54,13 @@ std::optional<double> OleTime(nsf::TimeDate value) {
 }
 
 class NativeImport {
+    // A folder waiting for the documents, whose members it lists.
+    struct Folder {
+        ViewDef view;
+        uint32_t objectId = 0; // of its $FolderObject
+        QString where;
+    };
+
 public:
     NativeImport(const fs::path& file, ImportTarget& target)
         : m_target(target), m_file(Text(file.filename().u16string())) {}
@@ -66,8 +75,7 @@ public:
         for (const auto& problem : db.problems())
             m_target.report(m_file, QString::fromStdString(problem));
         for (const auto& ref : db.notes()) {
-            const QString where =
-                report_text::NoteWhere(m_file, QString::fromStdString(nsf::Hex(ref.noteId)));
+            const QString where = report_text::NoteWhere(m_file, QString::fromStdString(nsf::Hex(ref.noteId)));
             std::optional<nsf::Note> note;
             try {
                 note = db.readNote(ref);
@@ -85,9 +93,12 @@ public:
             else if (note->noteClass & nsf::note_class::kView)
                 addView(*note, where);
         }
+        for (Folder& folder : m_folders)
+            addFolder(folder);
         m_target.countPictures(m_pictures);
         for (const auto& [key, count] : m_leftOut)
-            m_target.reportLoss(m_file, report_text::ItemLeftOut(key.first, key.second.first, count, key.second.second));
+            m_target.reportLoss(m_file,
+                                report_text::ItemLeftOut(key.first, key.second.first, count, key.second.second));
         // A database whose notes are listed but whose documents cannot be read at all is not read.
         if (m_documents == 0 && m_notesUnread > 0)
             throw ImportError(m_file.toStdString() + ": none of its " + std::to_string(m_notesUnread) +
@@ -117,6 +128,7 @@ private:
             addItem(doc, item, document);
         m_note = nullptr;
         ++m_documents;
+        m_documentUnids.emplace(note.noteId, note.unid);
         finishRichText(doc, document);
         if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
             if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
@@ -188,8 +200,8 @@ private:
                 try {
                     body = fileBytes(file) + "\r\n";
                 } catch (const nsf::FormatError& e) {
-                    m_target.reportLoss(where,
-                                        report_text::MimeBodyNotRead(name, Text(file), QString::fromStdString(e.what())));
+                    m_target.reportLoss(
+                        where, report_text::MimeBodyNotRead(name, Text(file), QString::fromStdString(e.what())));
                 }
             }
             const std::string raw = std::string(item.value.substr(0, nsf::kMimePartHead)) + std::string(part.boundary) +
@@ -343,14 +355,26 @@ private:
         view.name = title.substr(0, bar);
         view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
         const QString name = Text(view.name);
-        if (kind.folder) {
-            m_target.report(where, report_text::FolderNotImported(name));
-            return;
-        }
         // Profile documents (named by a $Name item) are never listed by a view.
         view.selection = u"SELECT @IsUnavailable($Name)";
-        if (note.find(u"$Formula"))
-            m_target.report(where, report_text::CompiledSelection(name));
+        nsf::CompiledFormulas compiled;
+        if (const nsf::Item* formula = note.find(u"$Formula"); formula && formula->unreadable.empty() && !kind.folder) {
+            try {
+                compiled = nsf::DecodeCompiledFormulas(formula->value);
+            } catch (const nsf::FormatError&) {
+                compiled.hasSelection = true; // a selection there is, not read
+            }
+            if (const auto selection = compiled.selection; selection && Evaluable(*selection)) {
+                view.selection = u"SELECT (" + selection->substr(7) + u") & @IsUnavailable($Name)";
+            } else if (compiled.hasSelection) {
+                QStringList words;
+                for (const uint16_t w : compiled.unknownWords)
+                    words << QString::fromStdString(nsf::Hex(w));
+                m_target.report(where, words.isEmpty()
+                                           ? report_text::CompiledSelection(name)
+                                           : report_text::SelectionWords(name, words.join(QStringLiteral(", "))));
+            }
+        }
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
         if (format && format->unreadable.empty() && format->type == nsf::data_type::kViewFormat) {
             try {
@@ -362,8 +386,12 @@ private:
                     def.sort = !column.sorted      ? sort_order::kNone
                                : column.descending ? sort_order::kDescending
                                                    : sort_order::kAscending;
+                    const auto shown = std::find_if(compiled.columnItems.begin(), compiled.columnItems.end(),
+                                                    [&](const auto& c) { return c.first == column.itemName; });
                     if (!column.hasFormula && !column.itemName.empty() && column.itemName.front() != u'$') {
                         def.item = column.itemName;
+                    } else if (shown != compiled.columnItems.end()) {
+                        def.item = shown->second; // a formula that only shows an item
                     } else {
                         m_target.report(where, report_text::CompiledColumn(name, static_cast<qsizetype>(number)));
                     }
@@ -376,16 +404,77 @@ private:
         } else {
             m_target.report(where, report_text::ColumnsNotRead(name, {}));
         }
+        if (kind.folder) {
+            // Its members are known once the documents are: the folder waits for them.
+            m_folders.push_back({std::move(view), FolderObjectId(note), where});
+            return;
+        }
         m_target.addView(view);
+    }
+
+    // Whether the store's formulas take text (a decoded program always makes one they should).
+    static bool Evaluable(const std::u16string& text) {
+        try {
+            store::Formula formula(text);
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+
+    // The id of the object that lists a folder's members ($FolderObject), 0 when there is none.
+    static uint32_t FolderObjectId(const nsf::Note& note) {
+        const nsf::Item* members = note.find(u"$FolderObject");
+        if (!members || !members->unreadable.empty() || members->type != nsf::data_type::kObject ||
+            members->value.size() < nsf::disk::file_object::kRrvId + 4)
+            return 0;
+        return nsf::Bytes(members->value).u32(nsf::disk::file_object::kRrvId);
+    }
+
+    // A folder as a view that lists exactly its members: each named by its universal ID.
+    void addFolder(Folder& folder) {
+        const QString name = Text(folder.view.name);
+        std::vector<std::u16string> members;
+        try {
+            if (folder.objectId == 0)
+                throw nsf::FormatError("it has no list of members");
+            members = FolderMembers(m_db->readObjectData(folder.objectId));
+        } catch (const nsf::FormatError& e) {
+            m_target.reportLoss(folder.where, report_text::FolderNotRead(name, QString::fromStdString(e.what())));
+            return;
+        }
+        std::u16string selection = u"SELECT @False";
+        for (size_t i = 0; i < members.size(); ++i)
+            selection = (i == 0 ? u"SELECT @DocumentUniqueID = \"" : selection + u" : \"") + members[i] + u"\"";
+        folder.view.selection = selection;
+        m_target.addView(folder.view);
+    }
+
+    // The members a $FolderObject lists: one 36-byte entry each at its end (universal ID, note
+    // id, two times), read back from the end while each names a document of this file.
+    std::vector<std::u16string> FolderMembers(const std::string& object) const {
+        constexpr size_t kEntry = 36;
+        std::vector<std::u16string> members;
+        const nsf::Bytes bytes(object);
+        for (size_t end = object.size(); end >= kEntry; end -= kEntry) {
+            const std::string unid = nsf::UnidText(bytes, end - kEntry);
+            const auto document = m_documentUnids.find(bytes.u32(end - kEntry + 16));
+            if (document == m_documentUnids.end() || document->second != unid)
+                break;
+            members.emplace(members.begin(), unid.begin(), unid.end());
+        }
+        return members;
     }
 
     ImportTarget& m_target;
     QString m_file;
     // Items left out for their type: (name, (type, why)) -> how many documents.
     std::map<std::pair<QString, std::pair<QString, QString>>, int64_t> m_leftOut;
-    std::map<std::u16string, nsf::RichTextReader> m_richText; // the current document's
-    nsf::Database* m_db = nullptr;     // while run() reads it
-    const nsf::Note* m_note = nullptr; // while addDocument() reads it
+    std::map<std::u16string, nsf::RichTextReader> m_richText;  // the current document's
+    nsf::Database* m_db = nullptr;                             // while run() reads it
+    const nsf::Note* m_note = nullptr;                         // while addDocument() reads it
+    std::vector<Folder> m_folders;                             // added once the documents are read
+    std::unordered_map<uint32_t, std::string> m_documentUnids; // note id -> universal ID
     int64_t m_pictures = 0;
     int64_t m_documents = 0;
     int64_t m_notesUnread = 0;

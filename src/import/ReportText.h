@@ -63,8 +63,12 @@ inline QString NamedAttachmentNotRead(const QString& name, qint64 size, const QS
 inline QString MimeBodyNotRead(const QString& item, const QString& file, const QString& reason) {
     return QStringLiteral("项 %1：MIME 部分的正文（对象 %2）未能读取：%3").arg(item, file, reason);
 }
-inline QString FolderNotImported(const QString& folder) {
-    return QStringLiteral("文件夹“%1”未导入：文件夹保存放入其中的文档，导入尚不能读取").arg(folder);
+inline QString FolderNotRead(const QString& folder, const QString& reason) {
+    return QStringLiteral("文件夹“%1”未导入：其成员列表未能读取：%2").arg(folder, reason);
+}
+inline QString SelectionWords(const QString& view, const QString& words) {
+    return QStringLiteral("视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：选择除配置文档以外的所有文档")
+        .arg(view, words);
 }
 inline QString CompiledSelection(const QString& view) {
     return QStringLiteral("视图“%1”：其选择公式是编译后的形式，导入不能读取：选择除配置文档以外的所有文档").arg(view);

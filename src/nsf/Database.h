@@ -122,6 +122,8 @@ public:
     // Huffman checksum, the SHA-1 tag of files written by on-disk structure 52 and later). Raises
     // FormatError saying what does not match or cannot be read.
     std::string readAttachment(uint32_t objectId, uint16_t compression, uint32_t size);
+    // The stored bytes of object objectId (a folder's member list, say). Raises FormatError.
+    std::string readObjectData(uint32_t objectId) { return readObject(objectId).first; }
 
     // Whether bytes begin as a database file does.
     static bool HasSignature(std::string_view firstBytes);

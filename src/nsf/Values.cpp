@@ -408,4 +408,138 @@ ViewKind DecodeViewKind(const Note& view) {
     return kind;
 }
 
+namespace {
+
+// The words of compiled formula programs.
+namespace word {
+constexpr uint16_t kText = 0x0001;
+constexpr uint16_t kEnd = 0x0003;
+constexpr uint16_t kParenthesis = 0x0004;
+constexpr uint16_t kItem = 0x0005;
+constexpr uint16_t kAll = 0x0066;
+constexpr uint16_t kIsUnavailable = 0x0159;
+constexpr uint16_t kIsAvailable = 0x0168;
+constexpr uint16_t kEquals = 0x020A;
+constexpr uint16_t kNotEquals = 0x020B;
+constexpr uint16_t kAnd = 0x021C;
+constexpr uint16_t kOr = 0x021D;
+constexpr uint16_t kList = 0x021F;
+} // namespace word
+
+struct ProgramWord {
+    uint16_t word = 0;
+    std::u16string operand; // an item's name or a text
+};
+
+// The words of a program, up to its end word.
+std::vector<ProgramWord> ProgramWords(Bytes code) {
+    std::vector<ProgramWord> words;
+    for (size_t at = 0; at + 2 <= code.size();) {
+        const uint16_t w = code.u16(at);
+        if (w == word::kEnd)
+            break;
+        if (w == word::kText || w == word::kItem) {
+            const size_t length = code.u16(at + 2);
+            words.push_back({w, Lmbcs(code.sub(at + 4, length))});
+            at += 4 + length + (length & 1);
+            continue;
+        }
+        words.push_back({w, {}});
+        at += 2;
+    }
+    return words;
+}
+
+std::u16string Quoted(const std::u16string& text) {
+    std::u16string out = u"\"";
+    for (char16_t c : text) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        out += c;
+    }
+    return out + u"\"";
+}
+
+// The formula text of a selection program, or nothing with the words not understood.
+std::optional<std::u16string> SelectionText(const std::vector<ProgramWord>& words, std::vector<uint16_t>& unknown) {
+    std::vector<std::u16string> stack;
+    for (const ProgramWord& w : words) {
+        switch (w.word) {
+        case word::kItem:
+            stack.push_back(w.operand);
+            break;
+        case word::kText:
+            stack.push_back(Quoted(w.operand));
+            break;
+        case word::kParenthesis:
+            break;
+        case word::kAll:
+            stack.push_back(u"@All");
+            break;
+        case word::kIsAvailable:
+        case word::kIsUnavailable:
+            if (stack.empty())
+                return std::nullopt;
+            stack.back() = (w.word == word::kIsAvailable ? u"@IsAvailable(" : u"@IsUnavailable(") + stack.back() + u")";
+            break;
+        case word::kEquals:
+        case word::kNotEquals:
+        case word::kAnd:
+        case word::kOr:
+        case word::kList: {
+            if (stack.size() < 2)
+                return std::nullopt;
+            const std::u16string right = std::move(stack.back());
+            stack.pop_back();
+            std::u16string& left = stack.back();
+            // Every part in parentheses: the text's precedence is then the program's.
+            if (w.word == word::kNotEquals)
+                left = u"!(" + left + u" = " + right + u")"; // no pair equal, as the program tests
+            else
+                left = u"(" + left +
+                       (w.word == word::kEquals ? u" = "
+                        : w.word == word::kAnd  ? u" & "
+                        : w.word == word::kOr   ? u" | "
+                                                : u" : ") +
+                       right + u")";
+            break;
+        }
+        default:
+            unknown.push_back(w.word);
+            break;
+        }
+    }
+    if (!unknown.empty() || stack.size() != 1)
+        return std::nullopt;
+    return u"SELECT " + stack.front();
+}
+
+} // namespace
+
+CompiledFormulas DecodeCompiledFormulas(std::string_view value) {
+    constexpr uint16_t kSelection = 0, kColumn = 2;
+    const Bytes b(value);
+    CompiledFormulas out;
+    const size_t total = std::min<size_t>(b.u16(0), value.size());
+    for (size_t at = 2; at + 4 <= total;) {
+        const uint16_t type = b.u16(at), length = b.u16(at + 2);
+        if (length < 4 || at + length > total)
+            throw FormatError("a record of the compiled formula does not fit it");
+        const Bytes body(b.sub(at + 4, length - 4u));
+        if (type == kSelection) {
+            out.hasSelection = true;
+            out.selection = SelectionText(ProgramWords(body), out.unknownWords);
+        } else if (type == kColumn) {
+            const size_t nameLength = body.u16(0);
+            const std::u16string name = Lmbcs(body.sub(2, nameLength));
+            const std::vector<ProgramWord> words = ProgramWords(
+                Bytes(body.sub(2 + nameLength + (nameLength & 1), body.size() - 2 - nameLength - (nameLength & 1))));
+            if (words.size() == 1 && words.front().word == word::kItem)
+                out.columnItems.emplace_back(name, words.front().operand);
+        }
+        at += length;
+    }
+    return out;
+}
+
 } // namespace nsf

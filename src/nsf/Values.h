@@ -149,6 +149,20 @@ struct ViewKind {
 };
 ViewKind DecodeViewKind(const Note& view);
 
+// A view's compiled formulas ($Formula): the selection, as the formula text the program stands for,
+// where every word of its program is one understood; and the columns that show one item. The
+// program is postfix: pushes of an item or a text, @All, =, !=, &, |, the list operator, a
+// parenthesis mark, and two one-item tests (taken as @IsAvailable and @IsUnavailable).
+struct CompiledFormulas {
+    std::optional<std::u16string> selection; // "SELECT ..."; nothing when not understood
+    std::vector<uint16_t> unknownWords;      // the words that were not
+    bool hasSelection = false;               // the formula holds a selection program
+    // Column name ("$2") -> the item its formula only pushes.
+    std::vector<std::pair<std::u16string, std::u16string>> columnItems;
+};
+// Raises FormatError when the records do not fit the value.
+CompiledFormulas DecodeCompiledFormulas(std::string_view value);
+
 // A view's columns from its $VIEWFORMAT item.
 struct Column {
     std::u16string title;

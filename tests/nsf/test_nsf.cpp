@@ -10,6 +10,7 @@
 #include "nsf/Lmbcs.h"
 #include "nsf/Structures.h"
 #include "nsf/Values.h"
+#include "store/Formula.h"
 #include "store/StoreFile.h"
 
 #include <QDateTime>
@@ -212,6 +213,61 @@ TEST(NsfReader, ValuesDecodeFromTheirBytes) {
     EXPECT_EQ(object.name, u"a.txt");
     EXPECT_EQ(object.size, 1234u);
     EXPECT_THROW(nsf::DecodeFileObject(file.substr(0, 38)), nsf::FormatError) << "one error style: FormatError";
+}
+
+// Compiled formulas from their bytes: the selection program back to formula text, a column that
+// only shows an item, and a word not understood, which gives no text.
+TEST(NsfReader, CompiledFormulasBecomeFormulaText) {
+    const auto u16 = [](uint32_t value) {
+        return std::string{static_cast<char>(value), static_cast<char>(value >> 8)};
+    };
+    const auto push = [&](uint16_t word, const std::string& text) {
+        return u16(word) + u16(static_cast<uint32_t>(text.size())) + text +
+               (text.size() % 2 ? std::string(1, '\0') : "");
+    };
+    const auto record = [&](uint16_t type, const std::string& body) {
+        return u16(type) + u16(static_cast<uint32_t>(4 + body.size())) + body;
+    };
+    const auto formula = [&](const std::string& records) {
+        return u16(static_cast<uint32_t>(2 + records.size())) + records;
+    };
+    // Form = "Main Topic" : "Reply" | @IsAvailable(Chuck), then the end.
+    const std::string program = push(5, "Form") + push(1, "Main Topic") + push(1, "Reply") + u16(0x021F) + u16(0x020A) +
+                                push(5, "Chuck") + u16(0x0168) + u16(0x021D) + u16(0x0003);
+    const std::string column = u16(2) + "$2" + push(5, "Subject") + u16(0x0003);
+    const auto decoded = nsf::DecodeCompiledFormulas(formula(record(0, program) + record(2, column) + record(4, "")));
+    ASSERT_TRUE(decoded.selection);
+    EXPECT_EQ(*decoded.selection, u"SELECT ((Form = (\"Main Topic\" : \"Reply\")) | @IsAvailable(Chuck))");
+    EXPECT_NO_THROW(store::Formula(*decoded.selection)) << "the store's formulas take it";
+    ASSERT_EQ(decoded.columnItems.size(), 1u);
+    EXPECT_EQ(decoded.columnItems[0], std::make_pair(std::u16string(u"$2"), std::u16string(u"Subject")));
+    const auto unknown =
+        nsf::DecodeCompiledFormulas(formula(record(0, push(5, "Category") + push(1, "x") + u16(0x0247))));
+    EXPECT_FALSE(unknown.selection);
+    EXPECT_EQ(unknown.unknownWords, std::vector<uint16_t>{0x0247});
+    EXPECT_THROW(nsf::DecodeCompiledFormulas(u16(40) + u16(0) + u16(60)), nsf::FormatError);
+}
+
+// The views of real files list their own documents, and a folder its members.
+TEST(NsfImport, ViewsListTheirOwnDocumentsAndFoldersTheirMembers) {
+    REQUIRE_SAMPLES();
+    QTemporaryDir dir;
+    const auto count = [&](const char* sample, const std::u16string& view) -> int64_t {
+        const fs::path target(dir.filePath(QString::fromLatin1(sample)).toStdU16String());
+        if (!fs::exists(target))
+            importer::Import({Sample(sample)}, target, false);
+        const auto db = store::OpenDatabaseFile(target);
+        for (const auto& def : store::LoadViews(db))
+            if (def.name == view) {
+                auto rows = db.prepare("SELECT COUNT(*) FROM view_entries WHERE view_id = ?");
+                rows.bind(1, def.viewId);
+                return rows.step() ? rows.int64(0) : -1;
+            }
+        return -1;
+    };
+    EXPECT_EQ(count("sbtplayground-docs.nsf", u"AllEnvironments"), 5);
+    EXPECT_EQ(count("sbtplayground-docs.nsf", u"AllSnippets"), 275);
+    EXPECT_EQ(count("sample.nsf", u"Backup Role for Student"), 1) << "the folder's one member";
 }
 
 // CX streams assembled bit by bit from the format's rules: literals, a two-byte copy, a long copy
@@ -530,13 +586,11 @@ TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {
     const auto report = importer::Import({Sample("knowndt.nsf")}, target, false);
     EXPECT_EQ(report.documents, 2);
     EXPECT_EQ(report.views, 1);
-    // The view's selection is compiled, which is said rather than passed over.
-    EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
-                            [](const std::string& line) { return line.find("编译后的形式") != std::string::npos; }));
     const auto db = store::OpenDatabaseFile(target);
     const auto views = store::LoadViews(db);
     ASSERT_EQ(views.size(), 1u);
     EXPECT_EQ(views[0].name, u"All");
+    EXPECT_EQ(views[0].selection, u"SELECT (@All) & @IsUnavailable($Name)") << "its compiled selection, read";
     std::optional<store::NoteData> doc;
     for (int64_t id = 1; id < 10 && !doc; ++id)
         if (auto note = store::LoadNote(db, id); note && note->unid == u"489CC69E9C1E96CB852585F8005A812C")
@@ -584,8 +638,18 @@ TEST(NsfImport, TheCacheIsReadAgainOnlyWhenTheFileChanges) {
     EXPECT_NO_THROW(store::OpenDatabaseFile(first.file));
 
     // Read from the cache, a file tells as many things not read as when it was read: here more
-    // than a few kilobytes of report.
-    const fs::path many = Sample("sbtplayground.nsf");
+    // than a few kilobytes of report (60 items of characters without a converter).
+    nsftest::NsfBuilder builder;
+    nsftest::BuiltNote note{0x0001, std::string(16, '\x51'), {{"Form", 0x0500, 0, "Memo"}}};
+    for (int i = 0; i < 60; ++i)
+        note.items.push_back({"Text" + std::to_string(i), 0x0500, 0, std::string("\x15\x01\x02", 3)});
+    builder.notes.push_back(note);
+    {
+        QFile out(dir.filePath("many.nsf"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(builder.build()));
+    }
+    const fs::path many(dir.filePath("many.nsf").toStdU16String());
     const auto read = importer::CacheDominoDatabase(many, cache);
     ASSERT_GT(fs::file_size(read.report), 4096u);
     EXPECT_EQ(importer::CacheDominoDatabase(many, cache).unread, read.unread);
