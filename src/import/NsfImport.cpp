@@ -15,6 +15,7 @@
 
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace importer {
 
@@ -57,8 +58,10 @@ class NativeImport {
     // A folder waiting for the documents, whose members it lists.
     struct Folder {
         ViewDef view;
-        uint32_t objectId = 0; // of its $FolderObject
+        uint32_t objectId = 0; // of its $FolderObject, or of its $ViewContainer
         QString where;
+        QString unknownWords;   // a view's: the words of its selection not understood
+        bool fromIndex = false; // a view whose documents come from its stored index
     };
 
 public:
@@ -129,6 +132,9 @@ private:
         m_note = nullptr;
         ++m_documents;
         m_documentUnids.emplace(note.noteId, note.unid);
+        // Profile documents are named by $Name ("$profile_..."); no view lists them.
+        if (note.find(u"$Name"))
+            m_profiles.insert(note.noteId);
         finishRichText(doc, document);
         if (const ItemData* form = doc.findItem(u"Form"); form && !form->values.empty())
             if (const auto* text = std::get_if<std::u16string>(&form->values.front()))
@@ -358,6 +364,8 @@ private:
         // Profile documents (named by a $Name item) are never listed by a view.
         view.selection = u"SELECT @IsUnavailable($Name)";
         nsf::CompiledFormulas compiled;
+        QString unknownWords;
+        bool indexed = false; // its documents are to come from its stored index
         if (const nsf::Item* formula = note.find(u"$Formula"); formula && formula->unreadable.empty() && !kind.folder) {
             try {
                 compiled = nsf::DecodeCompiledFormulas(formula->value);
@@ -370,9 +378,8 @@ private:
                 QStringList words;
                 for (const uint16_t w : compiled.unknownWords)
                     words << QString::fromStdString(nsf::Hex(w));
-                m_target.report(where, words.isEmpty()
-                                           ? report_text::CompiledSelection(name)
-                                           : report_text::SelectionWords(name, words.join(QStringLiteral(", "))));
+                unknownWords = words.join(QStringLiteral(", "));
+                indexed = true;
             }
         }
         const nsf::Item* format = note.find(u"$VIEWFORMAT");
@@ -406,7 +413,12 @@ private:
         }
         if (kind.folder) {
             // Its members are known once the documents are: the folder waits for them.
-            m_folders.push_back({std::move(view), FolderObjectId(note), where});
+            m_folders.push_back({std::move(view), ObjectId(note, u"$FolderObject"), where, {}, false});
+            return;
+        }
+        if (indexed) {
+            // Where its selection cannot be read, its stored index says which documents it lists.
+            m_folders.push_back({std::move(view), ObjectId(note, u"$ViewContainer"), where, unknownWords, true});
             return;
         }
         m_target.addView(view);
@@ -422,24 +434,41 @@ private:
         }
     }
 
-    // The id of the object that lists a folder's members ($FolderObject), 0 when there is none.
-    static uint32_t FolderObjectId(const nsf::Note& note) {
-        const nsf::Item* members = note.find(u"$FolderObject");
+    // The id of the object an item names ($FolderObject, $ViewContainer), 0 when there is none.
+    static uint32_t ObjectId(const nsf::Note& note, std::u16string_view item) {
+        const nsf::Item* members = note.find(item);
         if (!members || !members->unreadable.empty() || members->type != nsf::data_type::kObject ||
             members->value.size() < nsf::disk::file_object::kRrvId + 4)
             return 0;
         return nsf::Bytes(members->value).u32(nsf::disk::file_object::kRrvId);
     }
 
-    // A folder as a view that lists exactly its members: each named by its universal ID.
+    // A folder as a view that lists exactly its members, each named by its universal ID; and a view
+    // whose selection cannot be read, listing what its stored index lists (or, without a readable
+    // index, every document but profile documents, as said).
     void addFolder(Folder& folder) {
         const QString name = Text(folder.view.name);
         std::vector<std::u16string> members;
         try {
             if (folder.objectId == 0)
-                throw nsf::FormatError("it has no list of members");
-            members = FolderMembers(m_db->readObjectData(folder.objectId));
+                throw nsf::FormatError(folder.fromIndex ? "it has no stored index" : "it has no list of members");
+            if (folder.fromIndex) {
+                for (const uint32_t id : m_db->readViewIndex(folder.objectId))
+                    if (const auto document = m_documentUnids.find(id);
+                        document != m_documentUnids.end() && !m_profiles.count(id))
+                        members.emplace_back(document->second.begin(), document->second.end());
+                m_target.report(folder.where, report_text::ViewFromIndex(name, folder.unknownWords));
+            } else {
+                members = FolderMembers(m_db->readObjectData(folder.objectId));
+            }
         } catch (const nsf::FormatError& e) {
+            if (folder.fromIndex) {
+                m_target.report(folder.where, folder.unknownWords.isEmpty()
+                                                  ? report_text::CompiledSelection(name)
+                                                  : report_text::SelectionWords(name, folder.unknownWords));
+                m_target.addView(folder.view);
+                return;
+            }
             m_target.reportLoss(folder.where, report_text::FolderNotRead(name, QString::fromStdString(e.what())));
             return;
         }
@@ -475,6 +504,7 @@ private:
     const nsf::Note* m_note = nullptr;                         // while addDocument() reads it
     std::vector<Folder> m_folders;                             // added once the documents are read
     std::unordered_map<uint32_t, std::string> m_documentUnids; // note id -> universal ID
+    std::unordered_set<uint32_t> m_profiles;                   // note ids of profile documents
     int64_t m_pictures = 0;
     int64_t m_documents = 0;
     int64_t m_notesUnread = 0;

@@ -66,6 +66,13 @@ inline QString MimeBodyNotRead(const QString& item, const QString& file, const Q
 inline QString FolderNotRead(const QString& folder, const QString& reason) {
     return QStringLiteral("文件夹“%1”未导入：其成员列表未能读取：%2").arg(folder, reason);
 }
+inline QString ViewFromIndex(const QString& view, const QString& words) {
+    return words.isEmpty()
+               ? QStringLiteral("视图“%1”：其选择公式未能读取：所列文档取自其保存的索引（索引可能已过时）").arg(view)
+               : QStringLiteral("视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：所列文档取自其保存的索引"
+                                "（索引可能已过时）")
+                     .arg(view, words);
+}
 inline QString SelectionWords(const QString& view, const QString& words) {
     return QStringLiteral("视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：选择除配置文档以外的所有文档")
         .arg(view, words);

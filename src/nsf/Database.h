@@ -124,6 +124,9 @@ public:
     std::string readAttachment(uint32_t objectId, uint16_t compression, uint32_t size);
     // The stored bytes of object objectId (a folder's member list, say). Raises FormatError.
     std::string readObjectData(uint32_t objectId) { return readObject(objectId).first; }
+    // The note ids of the documents a view's built index lists (its $ViewContainer object's id),
+    // in note id order as the tree keeps them. The index may be stale. Raises FormatError.
+    std::vector<uint32_t> readViewIndex(uint32_t containerId);
 
     // Whether bytes begin as a database file does.
     static bool HasSignature(std::string_view firstBytes);

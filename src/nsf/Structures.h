@@ -260,6 +260,27 @@ constexpr size_t kSize = 2;             // u32
 constexpr size_t kHeaderSize = 68;
 } // namespace nonsummary_block
 
+// A view's built index: the $ViewContainer object lists its pages; page 0 holds 40-byte node
+// headers (the collation tree's root, an empty tree, the note-id tree); a node's body lies in
+// the page its header names, after older copies of it that are not wiped.
+namespace view_index {
+constexpr size_t kPageCount = 0x98; // u32, in the container object
+constexpr size_t kPages = 0xA0;     // 12-byte entries: u32 position / 256, u16, u16 check, u32
+constexpr size_t kPageEntry = 12;
+constexpr uint16_t kSmallPage = 0x2000, kLargePage = 0x8000;
+constexpr size_t kNibbles = 0x18; // an 8 KB page's true sector nibbles (see UnstampPage)
+constexpr std::string_view kNodeHeader{"\xEE\xBB\x0D", 3};
+constexpr size_t kNodeHeaderSize = 40;
+constexpr size_t kNodeKind = 3; // 1 the note-id tree
+constexpr uint8_t kNoteIdTree = 1;
+constexpr size_t kNodeBodyPage = 8;
+constexpr size_t kNodeDepth = 0x11; // 1: the root is a leaf
+constexpr size_t kNodeCount = 0x1A;
+constexpr size_t kFirstBody = 0x18;
+constexpr size_t kNoteIdSlots = 0x12, kNoteIdSlot = 20; // a note-id body's slots (offset +1, length +5)
+constexpr uint32_t kCategory = 0x80000000u;             // a category entry, no document
+} // namespace view_index
+
 // No structure of a database is larger; a size beyond it is damage, not data.
 constexpr uint64_t kMaxStructure = 256u << 20;
 

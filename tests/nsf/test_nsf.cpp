@@ -268,6 +268,10 @@ TEST(NsfImport, ViewsListTheirOwnDocumentsAndFoldersTheirMembers) {
     EXPECT_EQ(count("sbtplayground-docs.nsf", u"AllEnvironments"), 5);
     EXPECT_EQ(count("sbtplayground-docs.nsf", u"AllSnippets"), 275);
     EXPECT_EQ(count("sample.nsf", u"Backup Role for Student"), 1) << "the folder's one member";
+    // Selections with a word not understood: the stored index's members, profile documents left out.
+    EXPECT_EQ(count("sample.nsf", u"By Role\\Teacher"), 10);
+    EXPECT_EQ(count("sample.nsf", u"By Role\\Student"), 4);
+    EXPECT_EQ(count("sample.nsf", u"Advanced"), 15);
 }
 
 // CX streams assembled bit by bit from the format's rules: literals, a two-byte copy, a long copy
