@@ -9,6 +9,9 @@
 #include "store/Build.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -206,4 +209,15 @@ TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
     EXPECT_TRUE(book.contains("Wang Jun Tao")) << book.toStdString();
     EXPECT_EQ(Exec(arguments).status, 0);
     EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
+    // A view lists its own documents: the four students, read back with xlrd.
+    const Outcome students = Exec({"--file", sample, "--view", "By Role\\Student", "--quiet", "--output",
+                                   out.filePath("students.xls")});
+    ASSERT_EQ(students.status, 0) << students.err.toStdString();
+    const QJsonArray sheets = QJsonDocument::fromJson(Workbook(out.filePath("students.xls"))).array();
+    ASSERT_EQ(sheets.size(), 1);
+    const QJsonArray rows = sheets[0].toObject()["rows"].toArray();
+    ASSERT_EQ(rows.size(), 5) << "the header and four documents";
+    EXPECT_EQ(rows[0].toArray()[0].toString(), "文档ID");
+    for (int r = 1; r < 5; ++r)
+        EXPECT_TRUE(rows[r].toArray().contains(QJsonValue("Student"))) << r;
 }
