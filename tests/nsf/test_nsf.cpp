@@ -512,6 +512,93 @@ TEST(NsfImport, AttachmentsPicturesAndMimeOfABuiltDatabase) {
     EXPECT_EQ(out.count("checksum MISMATCH"), 1) << out.toStdString();
 }
 
+// Views and folders from a database built to the format's description: a folder lists the members
+// its $FolderObject names; a view whose selection holds a word not understood lists what its
+// stored index (one page, its note-id tree) lists, profile documents left out.
+TEST(NsfImport, BuiltViewsTakeTheirIndexAndFoldersTheirMembers) {
+    using nsftest::BuiltItem;
+    const auto le = [](uint64_t value, size_t width) {
+        std::string out;
+        for (size_t i = 0; i < width; ++i)
+            out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const auto put = [](std::string& bytes, size_t at, const std::string& value) {
+        bytes.replace(at, value.size(), value);
+    };
+    nsftest::NsfBuilder builder;
+    std::vector<std::string> unids;
+    for (int i = 0; i < 4; ++i) {
+        unids.push_back(std::string(15, '\x40') + static_cast<char>(0x41 + i));
+        std::vector<BuiltItem> items{{"Form", 0x0500, 0, "Memo"}};
+        if (i == 3)
+            items.push_back({"$Name", 0x0500, 0, "$profile_x"});
+        builder.notes.push_back({0x0001, unids.back(), items});
+    }
+    const auto id = [](size_t n) { return nsftest::NsfBuilder::kFirstId + 4 * static_cast<uint32_t>(n); };
+    // The folder's members: documents 0 and 2, the entries at the end of its object.
+    std::string members(20, '\0');
+    for (size_t n : {0, 2})
+        members += unids[n] + le(id(n), 4) + std::string(16, '\0');
+    // The index: one 8 KB page, three node headers, the note-id tree's body listing 1, 2 and 3.
+    std::string page(0x2000, '\0');
+    put(page, 0, le(0, 2) + std::string("\0\xFF", 2) + le(0x2000, 2));
+    for (size_t h = 0; h < 3; ++h) {
+        std::string header(40, '\0');
+        put(header, 0, "\xEE\xBB\x0D");
+        header[3] = h == 2 ? 1 : 0;
+        header[0x11] = 1;
+        header[0x1A] = h == 2 ? 3 : 0;
+        put(page, 0x20 + 0x28 * h, header);
+    }
+    const size_t body = 0x400;
+    put(page, body, std::string("\0\3", 2) + le(0x200, 2) + le(4, 2));
+    for (size_t i = 0; i < 3; ++i) {
+        const size_t record = 0x100 + 16 * i;
+        put(page, body + 0x12 + 20 * i, std::string(1, '\0') + le(record, 2) + std::string(2, '\0') + le(12, 2));
+        put(page, body + record, le(id(i + 1), 4) + le(8, 2) + std::string(6, '\0'));
+    }
+    builder.rawBlocks = {page};
+    std::string container(0xA0, '\0');
+    put(container, 0x98, le(1, 4));
+    container += le(nsftest::NsfBuilder::rawAt(0) / 256, 4) + le(0xFFFF, 2) + le(0, 2) + le(1, 4);
+    builder.objects = {{0, members, {}}, {0, container, {}}};
+    const auto object = [&](size_t k) { return le(0, 2) + le(nsftest::NsfBuilder::objectId(k), 4); };
+    // A selection program: push item A, then a word not understood.
+    const std::string unknown =
+        le(14, 2) + le(0, 2) + le(12, 2) + le(5, 2) + le(1, 2) + "A" + std::string(1, '\0') + le(0x0247, 2);
+    builder.notes.push_back(
+        {0x0008,
+         std::string(16, '\x61'),
+         {{"$TITLE", 0x0500, 0, "Picked"}, {"$Flags", 0x0500, 0, "3PFY"}, {"$FolderObject", 0x0003, 0, object(0)}}});
+    builder.notes.push_back({0x0008,
+                             std::string(16, '\x62'),
+                             {{"$TITLE", 0x0500, 0, "Indexed"},
+                              {"$Formula", 0x0600, 0, unknown},
+                              {"$ViewContainer", 0x0003, 0, object(1)}}});
+    const BuiltImport built(builder);
+    EXPECT_TRUE(built.reports("0x247")) << importer::DescribeImport(built.report);
+    const auto db = store::OpenDatabaseFile(built.target);
+    std::map<std::u16string, std::vector<std::u16string>> listed;
+    for (const auto& view : store::LoadViews(db)) {
+        auto rows = db.prepare("SELECT n.unid FROM view_entries e JOIN notes n ON n.note_id = e.note_id WHERE "
+                               "e.view_id = ? ORDER BY n.unid");
+        rows.bind(1, view.viewId);
+        while (rows.step())
+            listed[view.name].push_back(
+                QString::fromUtf8(QByteArray::fromStdString(std::string(rows.bytes(0)))).toStdU16String());
+    }
+    const auto text = [](const std::string& unid) {
+        const std::string hex = nsf::UnidText(nsf::Bytes(unid), 0);
+        return std::u16string(hex.begin(), hex.end());
+    };
+    std::vector<std::u16string> folder{text(unids[0]), text(unids[2])}, index{text(unids[1]), text(unids[2])};
+    std::sort(folder.begin(), folder.end());
+    std::sort(index.begin(), index.end());
+    EXPECT_EQ(listed[u"Picked"], folder);
+    EXPECT_EQ(listed[u"Indexed"], index) << "document 3 is a profile document";
+}
+
 // Damage is told, never guessed past: a lost summary flag is repaired where one reading fits, a
 // size that fits no reading makes its note unread, a record of another number no entry claims is
 // kept, a file cut short says so first, and a file whose documents are all unreadable is refused.

@@ -90,9 +90,12 @@ public:
     std::string title = "Built";
     std::vector<BuiltNote> notes;
     std::vector<BuiltObject> objects; // their ids: objectId(k)
-    bool compressed = false;          // superblock and descriptor block bodies CX compressed
-    bool twoSuperblocks = false;      // an older copy first, listing no notes; the newer one counts
-    bool pageOutOfLine = false;       // the summary bucket descriptors in a page block of their own
+    // Blocks of 8 KB at file positions of their own (pages of a view index): block k at rawAt(k).
+    std::vector<std::string> rawBlocks;
+    static constexpr uint64_t rawAt(size_t k) { return 0x40000 + 0x2000 * uint64_t{k}; }
+    bool compressed = false;     // superblock and descriptor block bodies CX compressed
+    bool twoSuperblocks = false; // an older copy first, listing no notes; the newer one counts
+    bool pageOutOfLine = false;  // the summary bucket descriptors in a page block of their own
     static constexpr size_t kPageAt = 0xA400;
     uint16_t ods = 52;
 
@@ -210,6 +213,11 @@ public:
             file.replace(kPageAt, page.size(), page);
         }
         file.replace(kNotesAt, positioned.size(), positioned);
+        for (size_t k = 0; k < rawBlocks.size(); ++k) {
+            if (file.size() < rawAt(k) + rawBlocks[k].size())
+                file.resize(rawAt(k) + rawBlocks[k].size(), '\0');
+            file.replace(rawAt(k), rawBlocks[k].size(), rawBlocks[k]);
+        }
         file.resize((file.size() + 255) / 256 * 256, '\0');
         put32(file, file_header::kFileSize, static_cast<uint32_t>(file.size() / 256));
         return file;
