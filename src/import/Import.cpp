@@ -39,7 +39,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
     std::error_code ec;
     const bool appending = append && fs::exists(target, ec);
     // Appending works on a copy, put in place only when everything imported.
-    const fs::path work = appending ? fs::path(target.string() + ".importing") : target;
+    const fs::path work = appending ? fs::path(target) += ".importing" : target;
     if (appending) {
         // A run that was killed left its copy and journal: the target itself was never touched.
         if (fs::exists(work, ec) || fs::exists(fs::path(work) += "-journal", ec)) {
@@ -78,10 +78,10 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
 }
 
 std::string DescribeImport(const ImportReport& report) {
-    std::string text = report_text::Summary(report.documents, report.items, report.attachments, report.pictures,
-                                            report.views)
-                           .toStdString() +
-                       "\n";
+    std::string text =
+        report_text::Summary(report.documents, report.items, report.attachments, report.pictures, report.views)
+            .toStdString() +
+        "\n";
     // One line for each note, whatever names it quotes: the lines are counted.
     for (std::string line : report.notes) {
         std::replace_if(

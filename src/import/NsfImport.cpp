@@ -94,7 +94,7 @@ public:
             if (note->noteClass & nsf::note_class::kDocument)
                 addDocument(*note, where);
             else if (note->noteClass & nsf::note_class::kView)
-                addView(*note, where);
+                addViewNote(*note, where);
         }
         for (Folder& folder : m_folders)
             addFolder(folder);
@@ -347,6 +347,15 @@ private:
         doc.files.push_back(std::move(out));
     }
 
+    // A damaged view note is the view's loss, not the database's.
+    void addViewNote(const nsf::Note& note, const QString& where) {
+        try {
+            addView(note, where);
+        } catch (const nsf::FormatError& e) {
+            m_target.reportLoss(where, report_text::NotRead(QString::fromStdString(e.what())));
+        }
+    }
+
     void addView(const nsf::Note& note, const QString& where) {
         const nsf::ViewKind kind = nsf::DecodeViewKind(note);
         if (kind.navigator)
@@ -472,11 +481,15 @@ private:
             m_target.reportLoss(folder.where, report_text::FolderNotRead(name, QString::fromStdString(e.what())));
             return;
         }
-        std::u16string selection = u"SELECT @False";
+        std::u16string selection = members.empty() ? u"SELECT @False" : u"SELECT @DocumentUniqueID = ";
         for (size_t i = 0; i < members.size(); ++i)
-            selection = (i == 0 ? u"SELECT @DocumentUniqueID = \"" : selection + u" : \"") + members[i] + u"\"";
-        folder.view.selection = selection;
-        m_target.addView(folder.view);
+            selection += (i == 0 ? u"\"" : u" : \"") + members[i] + u"\"";
+        folder.view.selection = std::move(selection);
+        try {
+            m_target.addView(folder.view);
+        } catch (const store::FormulaError& e) {
+            m_target.reportLoss(folder.where, report_text::FolderNotRead(name, QString::fromUtf8(e.what())));
+        }
     }
 
     // The members a $FolderObject lists: one 36-byte entry each at its end (universal ID, note

@@ -67,8 +67,8 @@ std::u16string KnownCause(const std::error_condition& condition) {
 }
 
 std::u16string Widen(const std::string& text) {
-    // The system's text is ASCII in the cases that reach here; other bytes are kept as Latin-1.
-    return std::u16string(text.begin(), text.end());
+    // The system's text, taken as UTF-8 (what Linux gives; bytes that are not become U+FFFD).
+    return Utf8ToUtf16(text);
 }
 
 } // namespace

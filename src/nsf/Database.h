@@ -146,7 +146,8 @@ private:
     void readRrvTable();
     const Bucket& bucketAt(uint64_t position);
     std::string slotBytes(const std::vector<uint64_t>& buckets, uint32_t bucket, uint32_t slot);
-    void placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize);
+    void placeValues(Note& note, const std::vector<size_t>& sizes, Bytes record, uint32_t nonSummaryId,
+                     uint32_t nonSummarySize);
     std::pair<std::string, size_t> nonSummaryBlock(const Note& note, Bytes record, uint32_t id, uint32_t size);
     // Whether some entry of the RRV table lists noteId.
     bool listed(uint32_t noteId) const;

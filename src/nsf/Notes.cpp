@@ -111,12 +111,13 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
     if (kHeaderSize + kItemEntry * count > size)
         throw FormatError("the note's " + std::to_string(count) + " items do not fit its record");
     note.items.resize(count);
+    std::vector<size_t> sizes(count);
     for (size_t i = 0; i < count; ++i) {
         const size_t e = kHeaderSize + kItemEntry * i;
         Item& item = note.items[i];
         const uint16_t name = record.u16(e + kItemName);
         item.flags = record.u16(e + kItemFlags);
-        item.value.resize(record.u16(e + kItemSize)); // the size, until the value is placed
+        sizes[i] = record.u16(e + kItemSize); // no memory is given to a size before it is checked
         if (name < m_names.size()) {
             item.name = m_names[name].name;
             item.type = m_names[name].type;
@@ -126,7 +127,7 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
             item.unreadable = "its name (number " + std::to_string(name) + ") is not in the name table";
         }
     }
-    placeValues(note, Bytes(record.sub(0, size)), record.u32(kNonSummaryId), record.u32(kNonSummarySize));
+    placeValues(note, sizes, Bytes(record.sub(0, size)), record.u32(kNonSummaryId), record.u32(kNonSummarySize));
     return note;
 }
 
@@ -176,7 +177,8 @@ std::pair<std::string, size_t> Database::nonSummaryBlock(const Note& note, Bytes
 // add up that way (a flag damaged), the one reading that moves one or two items to the other side
 // and makes every size add up is taken and told; without one, the note is damaged and none of its
 // values is placed by guesswork.
-void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint32_t nonSummarySize) {
+void Database::placeValues(Note& note, const std::vector<size_t>& sizes, Bytes record, uint32_t nonSummaryId,
+                           uint32_t nonSummarySize) {
     using namespace note_record;
     const size_t count = note.items.size();
     const size_t base = kHeaderSize + kItemEntry * count;
@@ -200,7 +202,7 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
     uint64_t summarySize = 0;
     for (size_t i = 0; i < count; ++i)
         if (inSummary[i])
-            summarySize += note.items[i].value.size();
+            summarySize += sizes[i];
     const auto fits = [&](uint64_t summary, uint64_t nonSummary) {
         if (base + summary > record.size())
             return false;
@@ -209,24 +211,28 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
         return room == nonSummary || room == nonSummary + nonsummary_block::kHeaderSize;
     };
     uint64_t total = 0;
-    for (const auto& item : note.items)
-        total += item.value.size();
+    for (const size_t size : sizes)
+        total += size;
     if (!fits(summarySize, total - summarySize)) {
         // The readings that move one item, then those that move two; one of them, alone, counts.
         const auto moved = [&](size_t i) {
-            const auto size = static_cast<int64_t>(note.items[i].value.size());
+            const auto size = static_cast<int64_t>(sizes[i]);
             return inSummary[i] ? -size : size;
         };
         std::vector<std::vector<size_t>> readings;
         for (size_t i = 0; i < count; ++i)
             if (fits(summarySize + moved(i), total - summarySize - moved(i)))
                 readings.push_back({i});
-        for (size_t i = 0; readings.empty() && i < count; ++i)
-            for (size_t j = i + 1; j < count; ++j) {
-                const int64_t change = moved(i) + moved(j);
-                if (fits(summarySize + change, total - summarySize - change))
-                    readings.push_back({i, j});
-            }
+        // Pairs only where no single item fits, every pair (two readings are enough to refuse), and
+        // only for a note of a sane number of items: a damaged count is no reason to try millions.
+        constexpr size_t kMaxPairItems = 2048;
+        if (readings.empty() && count <= kMaxPairItems)
+            for (size_t i = 0; i < count && readings.size() < 2; ++i)
+                for (size_t j = i + 1; j < count && readings.size() < 2; ++j) {
+                    const int64_t change = moved(i) + moved(j);
+                    if (fits(summarySize + change, total - summarySize - change))
+                        readings.push_back({i, j});
+                }
         if (readings.size() != 1)
             throw FormatError("the sizes of its items do not add up to its record" +
                               std::string(readings.empty() ? "" : ", and more than one reading would make them") +
@@ -247,7 +253,7 @@ void Database::placeValues(Note& note, Bytes record, uint32_t nonSummaryId, uint
     const bool encrypted = note.find(u"$Seal") || note.find(u"$SealData");
     for (size_t i = 0; i < count; ++i) {
         Item& item = note.items[i];
-        const size_t length = item.value.size();
+        const size_t length = sizes[i];
         std::string_view bytes;
         if (inSummary[i]) {
             bytes = record.sub(summaryAt, length);

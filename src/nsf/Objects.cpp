@@ -64,7 +64,8 @@ std::string Database::readAttachment(uint32_t objectId, uint16_t compression, ui
     case file_object::kHuffman2:
         return HuffmanDecompress(stored, size);
     case file_object::kLz1:
-        if (size > kMaxStructure)
+        // As for the superblocks: a claim far beyond what the stored bytes can expand to is damage.
+        if (size > kMaxStructure || size > uint64_t{stored.size()} * 1024 + (1u << 20))
             throw FormatError("it is compressed with LZ1 and claims " + std::to_string(size) + " bytes");
         // Not seen in any file: taken as the CX coding of the superblocks, and only when it gives
         // exactly the size the file object states.

@@ -48,12 +48,15 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
     SuperblockBody out;
     size_t page = 0;
     // Every page is passed over, also those past the last descriptor: what follows them is found so.
+    // (A damaged page count is not walked page by page: past the descriptors the rest is one step.)
     for (uint32_t left = header.u32(kSummaryBuckets), pages = header.u32(kSummaryPages); pages > 0;
          --pages, page += kSummaryPageSize) {
         const uint32_t count = std::min(left, kPerPage);
         left -= count;
-        if (count == 0)
-            continue;
+        if (count == 0) {
+            page += static_cast<size_t>(pages) * kSummaryPageSize;
+            break;
+        }
         std::string kept;
         Bytes descriptors(body.sub(page, kSummaryPageSize));
         if (const uint32_t position = descriptors.u32(kSummaryPagePosition); position != 0) {
@@ -70,12 +73,17 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
         }
     }
     for (uint32_t left = header.u32(kNonSummaryBuckets), pages = header.u32(kNonSummaryPages); pages > 0;
-         --pages, page += kNonSummaryPageSize)
+         --pages, page += kNonSummaryPageSize) {
+        if (left == 0) {
+            page += static_cast<size_t>(pages) * kNonSummaryPageSize;
+            break;
+        }
         for (uint32_t i = 0, n = std::min<uint32_t>(left, (kNonSummaryPageSize - kNonSummaryPageHeader) /
                                                               kNonSummaryDescriptor);
              i < n; ++i, --left)
             out.nonSummaryBuckets.push_back(
                 uint64_t{body.u32(page + kNonSummaryPageHeader + kNonSummaryDescriptor * i)} * 256);
+    }
     page += static_cast<size_t>(header.u32(kBitmaps)) * kBitmapDescriptor;
     if (body.has(page, rrvBucketSize) && rrvBucketSize >= 40 && body.u16(page) == rrv_bucket::kSignature)
         out.currentRrvBucket = std::string(body.sub(page, rrvBucketSize));

@@ -306,6 +306,7 @@ void RichTextReader::add(std::string_view bytes) {
                 m_segments = 0;
             }
         } else if (signature == kBitmapHeader) {
+            m_segments = 0; // what follows is the bitmap's, not an earlier picture's
             Picture picture;
             picture.kind = Picture::Kind::NotesBitmap;
             picture.paragraph = out.paragraphs.size() + (m_started ? 1 : 0);

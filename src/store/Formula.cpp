@@ -189,11 +189,17 @@ private:
         return parseList();
     }
 
+    // "a : b : c" is one list node of all its parts, however long (a folder's members, say).
     NodePtr parseList() {
-        NodePtr left = parsePrimary();
-        while (match(u":"))
-            left = make(Op::Concat, std::move(left), parsePrimary());
-        return left;
+        NodePtr first = parsePrimary();
+        if (!match(u":"))
+            return first;
+        NodePtr list = make(Op::Concat, std::move(first));
+        do
+            list->args.push_back(parsePrimary());
+        while (match(u":"));
+        setDepth(*list);
+        return list;
     }
 
     NodePtr parsePrimary() {

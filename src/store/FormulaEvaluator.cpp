@@ -84,10 +84,12 @@ public:
         case Op::Not:
             return Bool(!IsTrue(eval(*n.args[0])));
         case Op::Concat: {
-            ValueList a = eval(*n.args[0]);
-            ValueList b = eval(*n.args[1]);
-            a.insert(a.end(), b.begin(), b.end());
-            return a;
+            ValueList all;
+            for (const auto& part : n.args) {
+                ValueList values = eval(*part);
+                all.insert(all.end(), values.begin(), values.end());
+            }
+            return all;
         }
         case Op::Add:
             return PairWise(eval(*n.args[0]), eval(*n.args[1]), [](const Scalar& x, const Scalar& y) -> Scalar {

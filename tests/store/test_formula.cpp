@@ -70,4 +70,9 @@ TEST_F(FormulaTest, ViewFormulasThatDoNotParseAreRefused) {
     for (const auto& deep : {parens, nots, chain})
         EXPECT_THROW(db->addView(View(u"v", u"", deep, {})), store::FormulaError);
     EXPECT_NO_THROW(db->addView(View(u"ok", u"", u"SELECT Form = \"A\" | Form = \"B\" & !@IsAvailable(X)", {})));
+    // A list is one level however long (a folder of many members is one).
+    std::u16string members = u"SELECT @DocumentUniqueID = \"0\"";
+    for (int i = 1; i < 5000; ++i)
+        members += u" : \"" + QString::number(i).toStdU16String() + u"\"";
+    EXPECT_NO_THROW(db->addView(View(u"many", u"", members, {})));
 }

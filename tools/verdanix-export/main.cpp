@@ -395,6 +395,8 @@ private:
         }
         if (!result.completed) {
             QFile::remove(WorkbookPath(target)); // no half workbook
+            if (exists && !result.missingList.isEmpty())
+                QFile::remove(result.missingList); // named after the temporary workbook, which is gone
             return kFailed;
         }
         // The new workbook takes the old one's place in one step: there is always one of them.
