@@ -129,6 +129,11 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Create(const std::filesystem::pa
     building += ".building";
     RemoveDatabaseFiles(building);
     sql::Connection db(building, sql::Connection::Mode::Create);
+    // Items and view entries live in WITHOUT ROWID tables, whose rows stay on their page only up
+    // to a quarter of it; on 4 KB pages a rich text or a row of columns of 1 to 4 KB went mostly to
+    // overflow pages three quarters empty, and the file came out four times its data. Set before
+    // the first table; files made with smaller pages open as they are.
+    db.exec("PRAGMA page_size = 16384");
     db.exec("PRAGMA journal_mode = DELETE");
     db.exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
     db.exec(("PRAGMA user_version = " + std::to_string(kFormatVersion)).c_str());
