@@ -57,30 +57,37 @@ void WrapLine(std::u16string_view line, size_t width, std::u16string& out, bool&
 } // namespace
 
 void AppendXmlEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
+    // Characters that need nothing are copied a run at a time.
+    size_t copied = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string_view entity;
         switch (c) {
         case '&':
-            out += "&amp;";
+            entity = "&amp;";
             break;
         case '<':
-            out += "&lt;";
+            entity = "&lt;";
             break;
         case '>':
-            out += "&gt;";
+            entity = "&gt;";
             break;
         case '\'':
-            out += "&apos;";
+            entity = "&apos;";
             break;
         case '"':
-            out += "&quot;";
+            entity = "&quot;";
             break;
         default:
-            // Control characters other than tab, line feed and carriage return are not XML.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-                break;
-            out += c;
+            // Control characters other than tab, line feed and carriage return are not XML: left out.
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+                continue;
         }
+        out.append(text.substr(copied, i - copied));
+        out.append(entity);
+        copied = i + 1;
     }
+    out.append(text.substr(copied));
 }
 
 std::string XmlEscape(std::string_view text) {
