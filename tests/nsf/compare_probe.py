@@ -5,13 +5,14 @@ types, every text, number, time and rich-text value, and every attachment by siz
 
 Usage: compare_probe.py NSFTOOL PROBE_DIR FILE.nsf|FOLDER...   (exit status 1 on a difference, 77
 when the probe or the files are not there)"""
-import glob
 import hashlib
 import json
 import os
 import re
 import subprocess
 import sys
+
+from samples import sample_files
 
 
 def probe_notes(nsfprobe, path):
@@ -138,9 +139,7 @@ def compare(nsftool, nsfprobe, path):
 
 def main():
     nsftool, probe_dir = sys.argv[1], sys.argv[2]
-    files = []
-    for arg in sys.argv[3:]:
-        files += sorted(glob.glob(os.path.join(arg, '*.nsf'))) if os.path.isdir(arg) else [arg]
+    files = sample_files(sys.argv[3:])
     if not os.path.exists(os.path.join(probe_dir, 'nsfprobe.py')) or not files:
         print('the probe or the sample files are not there')
         return 77

@@ -7,13 +7,14 @@ by universal ID.
 
 Usage: compare_views.py NSFTOOL PROBE_DIR FILE.nsf|FOLDER...   (exit status 1 on a difference, 77
 when the probe or the files are not there)"""
-import glob
 import json
 import os
 import re
 import subprocess
 import sys
 import tempfile
+
+from samples import sample_files
 
 
 def probe_sets(probe_dir, path):
@@ -88,9 +89,7 @@ def compare(nsftool, probe_dir, path, folder):
 
 def main():
     nsftool, probe_dir = sys.argv[1], sys.argv[2]
-    files = []
-    for arg in sys.argv[3:]:
-        files += sorted(glob.glob(os.path.join(arg, '*.nsf'))) if os.path.isdir(arg) else [arg]
+    files = sample_files(sys.argv[3:])
     if not os.path.exists(os.path.join(probe_dir, 'probe_views.py')) or not files:
         print('the view probe or the sample files are not there')
         return 77
