@@ -197,10 +197,7 @@ int64_t DatabaseWriter::addView(const ViewDef& def) {
     while (notes.step()) {
         NoteData note;
         note.noteId = notes.int64(0);
-        note.unid = Utf8ToUtf16(notes.bytes(1));
-        note.form = Utf8ToUtf16(notes.bytes(2));
-        note.created = notes.real(3);
-        note.modified = notes.real(4);
+        ReadNoteHeader(notes, 1, note);
         LoadNoteBody(bodies, note);
         if (auto entry = state->indexer.entryFor(note)) {
             state->add(std::move(*entry));

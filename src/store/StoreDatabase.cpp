@@ -111,10 +111,7 @@ private:
             row.position = stmt.int64(0);
             row.header.noteId = stmt.int64(1);
             row.columns = stmt.text(2);
-            row.header.unid = Utf8ToUtf16(stmt.bytes(3));
-            row.header.form = Utf8ToUtf16(stmt.bytes(4));
-            row.header.created = stmt.real(5);
-            row.header.modified = stmt.real(6);
+            ReadNoteHeader(stmt, 3, row.header);
             if (row.position != position + static_cast<int64_t>(window.rows.size())) {
                 stmt.reset();
                 throw CorruptData("view index positions are not consecutive");
@@ -192,10 +189,7 @@ public:
             }
             NoteData header;
             header.noteId = stmt.int64(0);
-            header.unid = Utf8ToUtf16(stmt.bytes(1));
-            header.form = Utf8ToUtf16(stmt.bytes(2));
-            header.created = stmt.real(3);
-            header.modified = stmt.real(4);
+            ReadNoteHeader(stmt, 1, header);
             stmt.reset();
             return std::make_shared<StoreDocument>(m_file, std::move(header));
         });

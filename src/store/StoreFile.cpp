@@ -239,6 +239,13 @@ void LoadNoteBody(const sql::Connection& db, NoteData& note) {
     LoadNoteBody(statements, note);
 }
 
+void ReadNoteHeader(const sql::Statement& row, int first, NoteData& note) {
+    note.unid = Utf8ToUtf16(row.bytes(first));
+    note.form = Utf8ToUtf16(row.bytes(first + 1));
+    note.created = row.real(first + 2);
+    note.modified = row.real(first + 3);
+}
+
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {
     auto stmt = db.prepare("SELECT unid, form, created, modified FROM notes WHERE note_id = ?");
     stmt.bind(1, noteId);
@@ -246,10 +253,7 @@ std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {
         return std::nullopt;
     NoteData note;
     note.noteId = noteId;
-    note.unid = Utf8ToUtf16(stmt.bytes(0));
-    note.form = Utf8ToUtf16(stmt.bytes(1));
-    note.created = stmt.real(2);
-    note.modified = stmt.real(3);
+    ReadNoteHeader(stmt, 0, note);
     LoadNoteBody(db, note);
     return note;
 }

@@ -37,6 +37,9 @@ sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
 
 // Reads the views' design in database order.
 std::vector<ViewDef> LoadViews(const sql::Connection& db);
+// Reads a note's universal id, form, created and modified time, stored in that order from column
+// `first` of the row on.
+void ReadNoteHeader(const sql::Statement& row, int first, NoteData& note);
 // Reads a note's items and file descriptions (without file bytes) into note, whose noteId is set.
 void LoadNoteBody(const sql::Connection& db, NoteData& note);
 // The statements that read a note's items and files, prepared once for many notes.
