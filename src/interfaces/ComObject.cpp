@@ -1,5 +1,7 @@
 #include "interfaces/ComObject.h"
 
+#include <cstring>
+
 namespace {
 
 [[noreturn]] void ThrowTypeMismatch() {
@@ -12,11 +14,24 @@ EOleException::EOleException(std::u16string message, int32_t code)
     : std::runtime_error(Utf16ToUtf8(message)), m_message(std::move(message)), m_code(code) {}
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-    // Never more than three bytes a unit (a pair of two units takes four): written in place, then
-    // cut to what was written.
-    std::string out(text.size() * 3, '\0');
+    // Written in place into room for the longest form of each unit (a pair of two units takes
+    // four bytes, less than their six), then cut to what was written.
+    size_t room = 0;
+    for (const char16_t unit : text)
+        room += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    std::string out(room, '\0');
     char* o = out.data();
     for (size_t i = 0; i < text.size(); ++i) {
+        // Plain ASCII, which most text is, eight units at a time.
+        while (i + 8 <= text.size() && ((text[i] | text[i + 1] | text[i + 2] | text[i + 3] | text[i + 4] | text[i + 5] |
+                                         text[i + 6] | text[i + 7]) < 0x80)) {
+            for (int k = 0; k < 8; ++k)
+                o[k] = static_cast<char>(text[i + k]);
+            o += 8;
+            i += 8;
+        }
+        if (i == text.size())
+            break;
         char32_t c = text[i];
         if (c < 0x80) {
             *o++ = static_cast<char>(c);
@@ -63,11 +78,31 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    AppendUtf16(out, text);
+    return out;
+}
+
+void AppendUtf16(std::u16string& out, std::string_view text) {
     // Never more units than bytes: written in place, then cut to what was written.
-    std::u16string out(text.size(), u'\0');
-    char16_t* o = out.data();
+    const size_t start = out.size();
+    out.resize(start + text.size());
+    char16_t* o = out.data() + start;
     size_t i = 0;
     while (i < text.size()) {
+        // Plain ASCII, eight bytes at a time.
+        while (i + 8 <= text.size()) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (word & 0x8080808080808080u)
+                break;
+            for (int k = 0; k < 8; ++k)
+                o[k] = static_cast<unsigned char>(text[i + k]);
+            o += 8;
+            i += 8;
+        }
+        if (i == text.size())
+            break;
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
             *o++ = b;
@@ -117,7 +152,6 @@ std::u16string Utf8ToUtf16(std::string_view text) {
         }
     }
     out.resize(static_cast<size_t>(o - out.data()));
-    return out;
 }
 
 bool Variant::asBoolean() const {

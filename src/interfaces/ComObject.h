@@ -39,6 +39,8 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Appends one character (a code point) to UTF-8 text.
 void AppendUtf8(std::string& out, char32_t c);
 std::u16string Utf8ToUtf16(std::string_view text);
+// Appends UTF-8 text to UTF-16 text, as Utf8ToUtf16 converts it.
+void AppendUtf16(std::u16string& out, std::string_view text);
 
 class IDispatchObject;
 

@@ -94,6 +94,7 @@ DatabaseWriter::DatabaseWriter(sql::Connection db) : m_db(std::move(db)), m_now(
     m_insertItem = m_db.prepare("INSERT INTO items(note_id, seq, name, type, flags, value) VALUES(?, ?, ?, ?, ?, ?)");
     m_insertFile = m_db.prepare(
         "INSERT INTO files(note_id, name, kind, class, created, modified, size, data) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    m_findNote = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
 }
 
 namespace {
@@ -118,6 +119,7 @@ DatabaseWriter::~DatabaseWriter() {
     m_insertNote = {};
     m_insertItem = {};
     m_insertFile = {};
+    m_findNote = {};
     m_transaction.reset();
     m_db = {};
     if (!m_committed && !m_building.empty())
@@ -293,9 +295,15 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
 }
 
 std::optional<int64_t> DatabaseWriter::noteIdOf(const std::u16string& unid) {
-    auto find = m_db.prepare("SELECT note_id FROM notes WHERE unid = ?");
-    find.bind(1, Utf16ToUtf8(AsciiUpper(unid)));
-    return find.step() ? std::optional(find.int64(0)) : std::nullopt;
+    if (m_committed)
+        throw std::logic_error("the database has been committed");
+    m_findNote.reset(); // also after a step that threw
+    m_findNote.bind(1, Utf16ToUtf8(AsciiUpper(unid)));
+    std::optional<int64_t> found;
+    if (m_findNote.step())
+        found = m_findNote.int64(0);
+    m_findNote.reset();
+    return found;
 }
 
 bool DatabaseWriter::hasNote(const std::u16string& unid) {
@@ -411,6 +419,7 @@ void DatabaseWriter::commit() {
     m_insertNote = {};
     m_insertItem = {};
     m_insertFile = {};
+    m_findNote = {};
     m_transaction->commit();
     if (!m_building.empty()) {
         // Closed first, so that the file can be moved on every system.

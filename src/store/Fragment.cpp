@@ -135,8 +135,9 @@ size_t NameEnd(std::string_view s, size_t i) {
     return i;
 }
 
-// One pass over the fragment; calls the handler only when emit. Returns false where the fragment
-// is not of the plain shape.
+// One pass over the fragment. Without a handler it checks that the fragment is of the plain shape
+// (false where not); with one it tells the handler of a fragment already checked, so the runs of
+// text are not looked over a second time.
 class Scanner {
 public:
     Scanner(std::string_view s, Handler* handler) : m_s(s), m_handler(handler) {}
@@ -166,7 +167,7 @@ public:
 
 private:
     bool text(size_t from, size_t to) {
-        if (m_open.empty() || !IsPlainRun(m_s, from, to, false))
+        if (m_open.empty() || (!m_handler && !IsPlainRun(m_s, from, to, false)))
             return false;
         std::string_view resolved;
         if (!Resolve(m_s.substr(from, to - from), m_buffer, resolved))
@@ -223,7 +224,7 @@ private:
             if (quote >= m_s.size() || (m_s[quote] != '\'' && m_s[quote] != '"'))
                 return kNone;
             const size_t valueEnd = m_s.find(m_s[quote], quote + 1);
-            if (valueEnd == kNone || !IsPlainRun(m_s, quote + 1, valueEnd, true))
+            if (valueEnd == kNone || (!m_handler && !IsPlainRun(m_s, quote + 1, valueEnd, true)))
                 return kNone;
             m_raw.emplace_back(attribute, m_s.substr(quote + 1, valueEnd - quote - 1));
             at = valueEnd + 1;

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <array>
+
 namespace store {
 
 namespace {
@@ -56,11 +58,26 @@ void WrapLine(std::u16string_view line, size_t width, std::u16string& out, bool&
 
 } // namespace
 
+namespace {
+
+// The bytes AppendXmlEscaped writes otherwise or leaves out.
+constexpr auto kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (int b = 0; b < 0x20; ++b)
+        escaped[b] = b != '\t' && b != '\n' && b != '\r';
+    escaped['&'] = escaped['<'] = escaped['>'] = escaped['\''] = escaped['"'] = true;
+    return escaped;
+}();
+
+} // namespace
+
 void AppendXmlEscaped(std::string& out, std::string_view text) {
     // Characters that need nothing are copied a run at a time.
     size_t copied = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        if (!kEscaped[static_cast<unsigned char>(c)])
+            continue;
         std::string_view entity;
         switch (c) {
         case '&':
@@ -102,7 +119,7 @@ void RichTextBuilder::addParagraph(std::u16string_view text) {
     size_t start = 0;
     for (;;) {
         const size_t end = text.find(u'\n', start);
-        m_body += XmlEscape(Utf16ToUtf8(text.substr(start, end == std::u16string_view::npos ? end : end - start)));
+        AppendXmlEscaped(m_body, Utf16ToUtf8(text.substr(start, end == std::u16string_view::npos ? end : end - start)));
         if (end == std::u16string_view::npos)
             break;
         m_body += "<break/>";
@@ -135,11 +152,23 @@ std::string RichTextBuilder::fragment() const {
 
 namespace {
 
+// A paragraph as plain text: its line breaks as CR LF.
+void AppendPlainParagraph(std::u16string& out, std::u16string_view paragraph) {
+    size_t start = 0;
+    for (size_t end; (end = paragraph.find(u'\n', start)) != std::u16string_view::npos; start = end + 1) {
+        out.append(paragraph.substr(start, end - start));
+        out += u"\r\n";
+    }
+    out.append(paragraph.substr(start));
+}
+
 // The paragraphs and file references of a fragment, gathered as it is read.
 class ContentReader : public fragment::Handler {
 public:
-    // refsOnly: the file references alone, without the text.
-    explicit ContentReader(bool refsOnly = false) : m_refsOnly(refsOnly) {}
+    // refsOnly: the file references alone, without the text. plain: the text goes there as
+    // RichTextPlainText gives it, not into content's paragraphs.
+    explicit ContentReader(bool refsOnly = false, std::u16string* plain = nullptr)
+        : m_refsOnly(refsOnly), m_plain(plain) {}
 
     RichTextContent content;
 
@@ -167,15 +196,25 @@ public:
         if (m_opaqueDepth > 0)
             --m_opaqueDepth;
         else if (name == "par" && m_parDepth > 0 && --m_parDepth == 0)
-            content.paragraphs.push_back(m_current);
+            endParagraph();
     }
 
     void text(std::string_view text) override {
         if (!m_refsOnly && m_parDepth > 0 && m_opaqueDepth == 0)
-            m_current += Utf8ToUtf16(text);
+            AppendUtf16(m_current, text);
     }
 
 private:
+    void endParagraph() {
+        if (!m_plain) {
+            content.paragraphs.push_back(m_current);
+            return;
+        }
+        if (m_paragraphs++ > 0)
+            *m_plain += u"\r\n";
+        AppendPlainParagraph(*m_plain, m_current);
+    }
+
     void addRef(const std::vector<fragment::Attribute>& attributes, bool object) {
         std::u16string name;
         for (const auto& attribute : attributes)
@@ -192,6 +231,8 @@ private:
     }
 
     bool m_refsOnly;
+    std::u16string* m_plain;
+    size_t m_paragraphs = 0;
     int m_parDepth = 0;
     int m_opaqueDepth = 0;
     std::u16string m_current;
@@ -206,22 +247,18 @@ RichTextContent ReadRichText(std::string_view fragment) {
 }
 
 std::u16string RichTextPlainText(std::string_view fragment) {
-    return RichTextPlainText(ReadRichText(fragment));
+    std::u16string out;
+    ContentReader reader(false, &out);
+    fragment::Read(fragment, reader);
+    return out;
 }
 
 std::u16string RichTextPlainText(const RichTextContent& content) {
     std::u16string out;
-    bool first = true;
-    for (const auto& paragraph : content.paragraphs) {
-        if (!first)
+    for (size_t i = 0; i < content.paragraphs.size(); ++i) {
+        if (i > 0)
             out += u"\r\n";
-        first = false;
-        for (char16_t c : paragraph) {
-            if (c == u'\n')
-                out += u"\r\n";
-            else
-                out += c;
-        }
+        AppendPlainParagraph(out, content.paragraphs[i]);
     }
     return out;
 }

@@ -130,7 +130,7 @@ private:
     sql::Connection m_db;
     std::unique_ptr<sql::Transaction> m_transaction;
     std::vector<std::unique_ptr<ViewState>> m_views;
-    sql::Statement m_insertNote, m_insertItem, m_insertFile;
+    sql::Statement m_insertNote, m_insertItem, m_insertFile, m_findNote;
     double m_now; // the time of notes added without one
     bool m_committed = false;
     std::filesystem::path m_target;   // for a new database: where commit() puts it
