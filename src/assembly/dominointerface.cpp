@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <filesystem>
+#include <QCoreApplication>
 
 using namespace dominointerface;
 
@@ -22,7 +23,7 @@ std::unique_ptr<IRegistryKey> Open(IRegistry& registry, const QString& key) {
 QString MarkMissing(const QString& dir) {
     if (!dir.isEmpty() && QFileInfo(dir).isDir())
         return dir;
-    return dir + kDirectoryMissing;
+    return dir + DirectoryMissing();
 }
 
 // Reads a directory value of key; absent when the key does not open.
@@ -53,11 +54,11 @@ QString GetNotesPath(IRegistry& registry) {
 }
 
 QString GetDominoPath(IRegistry& registry) {
-    return DirectoryQuery(registry, kDominoKey, QStringLiteral("Path"), kDominoNotInstalled);
+    return DirectoryQuery(registry, kDominoKey, QStringLiteral("Path"), DominoNotInstalled());
 }
 
 QString GetDominoDataPath(IRegistry& registry) {
-    return DirectoryQuery(registry, kDominoKey, QStringLiteral("DataPath"), kDominoNotInstalled);
+    return DirectoryQuery(registry, kDominoKey, QStringLiteral("DataPath"), DominoNotInstalled());
 }
 
 QString ComponentFilePath(const QString& dir) {
@@ -88,15 +89,15 @@ bool RegisterDominoObjects(IRegistry& registry, IPrompter& prompter, const QStri
 
 void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QString& file) {
     if (!IsFile(file)) {
-        ShowMessage(prompter, QStringLiteral("找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!") +
-                                  kContactSupplier);
+        ShowMessage(prompter, QCoreApplication::translate("DominoInterface", "找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!") +
+                                  app_text::ContactSupplier());
         return;
     }
     try {
         SelfRegisterComponent(registry, file.toStdU16String(), domino_ids::kNotesSessionClass);
     } catch (const std::exception&) {
-        ShowMessage(prompter, QStringLiteral("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
-                                  kContactSupplier);
+        ShowMessage(prompter, QCoreApplication::translate("DominoInterface", "您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
+                                  app_text::ContactSupplier());
     }
 }
 

@@ -6,14 +6,19 @@
 #include "access/VariantText.h" // IsIntegerText
 
 #include <QString>
+#include <QCoreApplication>
 
 class IRegistry;
 class IPrompter;
 
 namespace dominointerface {
 
-inline const QString kDirectoryMissing = QStringLiteral("(找不到该目录)");
-inline const QString kDominoNotInstalled = QStringLiteral("没有安装Domino");
+inline QString DirectoryMissing() {
+    return QCoreApplication::translate("DominoInterface", "(找不到该目录)");
+}
+inline QString DominoNotInstalled() {
+    return QCoreApplication::translate("DominoInterface", "没有安装Domino");
+}
 inline const QString kNotesKey = QStringLiteral("\\Software\\Lotus\\Notes");
 inline const QString kDominoKey = QStringLiteral("\\Software\\Lotus\\Domino");
 inline const QString kComponentFileName = QStringLiteral("nlsxbe.dll");

@@ -6,10 +6,13 @@
 #include "platform/Progress.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace {
 
-const QString kReading = QStringLiteral("正在读入文档数据...");
+QString ReadingText() {
+    return QCoreApplication::translate("DocumentPage", "正在读入文档数据...");
+}
 
 } // namespace
 
@@ -28,7 +31,7 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
 
         progress.ShowWaitMsg();
         progress.SetWaitProgress(100, 1);
-        progress.SetWaitMsgText(kReading);
+        progress.SetWaitMsgText(ReadingText());
 
         TNotesDocument doc;
         try {
@@ -59,7 +62,7 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
             }
             doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
             const int32_t count = view.EntryCount();
-            progress.SetWaitMsgText(kReading + QString::number(k) + QLatin1Char('/') + QString::number(count));
+            progress.SetWaitMsgText(ReadingText() + QString::number(k) + QLatin1Char('/') + QString::number(count));
             progress.SetWaitProgress(count, k);
         }
     } catch (const std::exception& error) {
@@ -69,8 +72,7 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
 }
 
 QString ViewStatusText(const QString& viewName, int32_t count) {
-    return QStringLiteral("视图：") + viewName + QLatin1Char('(') + viewName + QStringLiteral(") 共有文档:") +
-           QString::number(count);
+    return QCoreApplication::translate("DocumentPage", "视图：%1(%1) 共有文档:%2").arg(viewName, QString::number(count));
 }
 
 int32_t PreviousPageStart(int32_t pageStart) {

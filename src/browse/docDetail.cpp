@@ -118,7 +118,7 @@ void ShowDocumentDetail(TNotesSession& session, const QString& server, const QSt
 
 TfrmdocDetail::TfrmdocDetail(const QList<ItemText>& items, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmdocDetail"));
-    setWindowTitle(QStringLiteral("文档详细资料"));
+    setWindowTitle(tr("文档详细资料"));
     SetDialogBorder(this);
     // It may be made larger (or maximised), and the grid grows with it.
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -147,8 +147,8 @@ TfrmdocDetail::TfrmdocDetail(const QList<ItemText>& items, QWidget* parent) : QD
     StringGrid1->setColumnWidth(1, 248);
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
     StringGrid1->verticalHeader()->setDefaultSectionSize(24);
-    StringGrid1->setItem(0, 0, Cell(QStringLiteral("文档域名"), true));
-    StringGrid1->setItem(0, 1, Cell(QStringLiteral("域值"), true));
+    StringGrid1->setItem(0, 0, Cell(tr("文档域名"), true));
+    StringGrid1->setItem(0, 1, Cell(tr("域值"), true));
     for (int r = 1; r <= items.size(); ++r) {
         StringGrid1->setItem(r, 0, Cell(items[r - 1].name, true));
         StringGrid1->setItem(r, 1, Cell(items[r - 1].value, false));
@@ -156,7 +156,7 @@ TfrmdocDetail::TfrmdocDetail(const QList<ItemText>& items, QWidget* parent) : QD
     if (items.size() >= 1)
         StringGrid1->setRowHeight(1, 22);
 
-    BitBtn1 = new QPushButton(QStringLiteral("确   定"), Panel1);
+    BitBtn1 = new QPushButton(tr("确   定"), Panel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(208, 440, 121, 33);
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmdocDetail::BitBtn1Click);

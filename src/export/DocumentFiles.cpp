@@ -6,6 +6,7 @@
 #include "platform/WholeFile.h"
 
 #include <QDir>
+#include <QCoreApplication>
 
 MissingCounts CountMissing(const std::vector<MissingFile>& missing) {
     MissingCounts counts;
@@ -34,7 +35,7 @@ void DocumentFiles::failCell(const QString& field, const QString& reason) {
 }
 
 QString FolderFailedReason(const QString& cause) {
-    return QStringLiteral("无法创建文档的文件夹：") + cause;
+    return QCoreApplication::translate("Export", "无法创建文档的文件夹：") + cause;
 }
 
 void DocumentFiles::save() {
@@ -65,11 +66,11 @@ void DocumentFiles::save() {
 }
 
 QString WriteMissingFileList(const QString& path, const std::vector<MissingFile>& missing) {
-    QString text = QStringLiteral("文档ID\t文件名\t原因\r\n");
+    QString text = QCoreApplication::translate("Export", "文档ID\t文件名\t原因\r\n");
     for (const MissingFile& file : missing) {
         QString reason = file.reason;
         reason.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        text += file.documentId + QLatin1Char('\t') + (file.cell ? QStringLiteral("域：") : QString()) + file.fileName +
+        text += file.documentId + QLatin1Char('\t') + (file.cell ? QCoreApplication::translate("Export", "域：") : QString()) + file.fileName +
                 QLatin1Char('\t') + reason + QStringLiteral("\r\n");
     }
     try {

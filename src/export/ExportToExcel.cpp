@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <QCoreApplication>
 
 namespace {
 
@@ -58,7 +59,7 @@ public:
              int32_t docCount, WorkbookFormat format)
         : m_context(context), m_app(app), m_workbook(std::move(workbook)), m_folder(std::move(folder)),
           m_docCount(docCount), m_format(format),
-          m_exporting(QStringLiteral("正在导出数据到") + QFileInfo(m_workbook).fileName() + QStringLiteral("...")) {
+          m_exporting(QCoreApplication::translate("Export", "正在导出数据到%1...").arg(QFileInfo(m_workbook).fileName())) {
         m_events.start();
     }
 
@@ -187,7 +188,7 @@ private:
             names = VariantArrayToTexts(
                 m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc.DefaultInterface()))));
         } catch (const std::exception& error) {
-            files.fail(QStringLiteral("@AttachmentNames"), QStringLiteral("读取附件名出错:") + ExceptionMessage(error));
+            files.fail(QStringLiteral("@AttachmentNames"), QCoreApplication::translate("Export", "读取附件名出错:") + ExceptionMessage(error));
             return;
         }
         QHash<QString, int32_t> seen; // occurrences of each name so far, case-folded as the server matches
@@ -202,7 +203,10 @@ private:
                 TNotesEmbeddedObject attachment;
                 attachment.ConnectTo(owner.GetNthAttachment(name.toStdU16String(), n));
                 if (!attachment.IsBound())
-                    throw std::runtime_error(n > 1 ? "服务器只给出同名附件中的第一个" : "文档中没有这个名字的附件");
+                    throw std::runtime_error(
+                        (n > 1 ? QCoreApplication::translate("Export", "服务器只给出同名附件中的第一个")
+                               : QCoreApplication::translate("Export", "文档中没有这个名字的附件"))
+                            .toStdString());
                 WriteThroughTemporary(
                     path, [&](const QString& temporary) { attachment.ExtractFile(temporary.toStdU16String()); });
                 return true;
@@ -293,7 +297,7 @@ private:
             names = VariantArrayToTexts(objects);
         } catch (const std::exception& error) {
             fields.files.fail(QStringLiteral("EmbeddedObjects"),
-                              QStringLiteral("读取嵌入对象出错:") + ExceptionMessage(error));
+                              QCoreApplication::translate("Export", "读取嵌入对象出错:") + ExceptionMessage(error));
             return;
         }
         for (const QString& name : names) {
@@ -347,18 +351,18 @@ QString MissingLines(const QString& workbook, ExportResult& result, bool noFileW
     const MissingCounts counts = CountMissing(result.missing);
     QStringList parts;
     if (counts.files > 0)
-        parts << (noFileWritten ? QStringLiteral("附件文档一个也未能保存（共%1个文件）")
-                                : QStringLiteral("有%1个文件未能保存"))
+        parts << (noFileWritten ? QCoreApplication::translate("Export", "附件文档一个也未能保存（共%1个文件）")
+                                : QCoreApplication::translate("Export", "有%1个文件未能保存"))
                      .arg(counts.files);
     if (counts.cells > 0)
-        parts << QStringLiteral("有%1个单元格的内容未能读取").arg(counts.cells);
+        parts << QCoreApplication::translate("Export", "有%1个单元格的内容未能读取").arg(counts.cells);
     const QString list = MissingFileListPath(workbook);
     const QString error = WriteMissingFileList(list, result.missing);
     if (!error.isEmpty())
-        return QStringLiteral("\n%1，它们的清单也无法写入%2：%3")
-            .arg(parts.join(QStringLiteral("，")), QDir::toNativeSeparators(list), error);
+        return QCoreApplication::translate("Export", "\n%1，它们的清单也无法写入%2：%3")
+            .arg(parts.join(QCoreApplication::translate("Export", "，")), QDir::toNativeSeparators(list), error);
     result.missingList = list;
-    return QStringLiteral("\n%1，清单见：%2").arg(parts.join(QStringLiteral("，")), QDir::toNativeSeparators(list));
+    return QCoreApplication::translate("Export", "\n%1，清单见：%2").arg(parts.join(QCoreApplication::translate("Export", "，")), QDir::toNativeSeparators(list));
 }
 
 // The part of a chosen name after its folder (either separator).
@@ -377,11 +381,11 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     const QString workbook = WorkbookPath(fileName, chosen);
     const WorkbookFormat format = FormatOf(workbook);
     if (QFileInfo::exists(workbook)) {
-        ShowMessage(context.prompter, workbook + app_text::kFileExists);
+        ShowMessage(context.prompter, workbook + app_text::FileExists());
         return result;
     }
     if (docCount == 0) {
-        ShowMessage(context.prompter, app_text::kNothingToExport);
+        ShowMessage(context.prompter, app_text::NothingToExport());
         return result;
     }
     if (viewName.isEmpty())
@@ -393,7 +397,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         started = context.spreadsheet.CreateApplication(format);
         started->AddWorkbook();
     } catch (const std::exception&) {
-        ShowMessage(context.prompter, app_text::kNoSpreadsheet);
+        ShowMessage(context.prompter, app_text::NoSpreadsheet());
         return result;
     }
     RunningApplication app(std::move(started));
@@ -421,7 +425,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     try {
         view.ConnectTo(context.database.GetView(viewName.toStdU16String()));
     } catch (const std::exception& error) {
-        return fail(app_text::kViewError, error);
+        return fail(app_text::ViewError(), error);
     }
     TNotesDocument doc;
     try {
@@ -429,7 +433,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
         const QStringList header = VariantArrayToTexts(doc.Items());
         exporter.WriteDocuments(view, doc, header);
     } catch (const std::exception& error) {
-        return fail(app_text::kDocumentError, error);
+        return fail(app_text::DocumentError(), error);
     }
     try {
         app->SaveActiveWorkbookAs(workbook.toStdU16String());
@@ -445,8 +449,8 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     // The message names the attachment folder only when it holds what was written there.
     const bool noFileWritten = exporter.filesWritten() == 0 && CountMissing(result.missing).files > 0;
     const QString missingLines = MissingLines(workbook, result, noFileWritten);
-    ShowMessage(context.prompter, (noFileWritten ? app_text::kExportDoneWorkbook + QDir::toNativeSeparators(workbook)
-                                                 : app_text::kExportDone + QDir::toNativeSeparators(folder)) +
+    ShowMessage(context.prompter, (noFileWritten ? app_text::ExportDoneWorkbook() + QDir::toNativeSeparators(workbook)
+                                                 : app_text::ExportDone() + QDir::toNativeSeparators(folder)) +
                                       missingLines);
     result.completed = true;
     return result;

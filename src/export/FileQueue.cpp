@@ -4,6 +4,7 @@
 #include "platform/WholeFile.h"
 
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace {
 constexpr size_t kBatch = 64; // tasks gathered before the thread is woken
@@ -14,6 +15,7 @@ FileQueue::FileQueue(qsizetype maxPendingBytes, Writer writeFile)
       m_writeFile(writeFile ? std::move(writeFile) : Writer([](const QString& path, const QByteArray& bytes) {
           WriteThroughTemporary(path, bytes);
       })),
+      m_outOfMemory(QCoreApplication::translate("Export", "内存不足")),
       m_thread([this] { run(); }) {}
 
 FileQueue::~FileQueue() {
@@ -114,7 +116,7 @@ QString FileQueue::make(const Task& task) noexcept {
     try {
         return tryMake(task);
     } catch (...) {
-        return QStringLiteral("内存不足"); // what remains when even the reason cannot be told
+        return m_outOfMemory;
     }
 }
 
@@ -134,10 +136,10 @@ QString FileQueue::tryMake(const Task& task) {
         m_writeFile(task.path, task.bytes);
         return {};
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("内存不足");
+        return QCoreApplication::translate("Export", "内存不足");
     } catch (const std::exception& error) {
         return ExceptionMessage(error);
     } catch (...) {
-        return QStringLiteral("未知错误");
+        return QCoreApplication::translate("Export", "未知错误");
     }
 }

@@ -61,6 +61,7 @@ private:
 
     const qsizetype m_maxPendingBytes;
     const Writer m_writeFile;
+    const QString m_outOfMemory; // told where even the reason cannot be made
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Task> m_tasks;

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <functional>
+#include <QCoreApplication>
 
 namespace {
 
@@ -100,7 +101,7 @@ void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, c
     } catch (const std::exception& error) {
         // Which pictures the document holds is unknown: one entry stands for all of them.
         if (failed)
-            failed(kPrefix + QStringLiteral("*"), QStringLiteral("读取文档的图片出错:") + ExceptionMessage(error));
+            failed(kPrefix + QStringLiteral("*"), QCoreApplication::translate("Export", "读取文档的图片出错:") + ExceptionMessage(error));
         return;
     }
     ScanDxlPictures(QStringView(dxl), found);

@@ -4,6 +4,7 @@
 
 #include "export/SafePath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -35,10 +36,16 @@ WorkbookFormat FormatOf(const QString& workbook) {
     return info ? info->format : WorkbookFormat::Xls;
 }
 
+// The save dialog's name of a format.
+QString FilterName(WorkbookFormat format) {
+    return format == WorkbookFormat::Xlsx ? QCoreApplication::translate("WorkbookFormat", "Excel 工作簿")
+                                          : QCoreApplication::translate("WorkbookFormat", "Excel文件");
+}
+
 QString SaveDialogFilter() {
     QStringList entries;
     for (const WorkbookFormatInfo& info : kWorkbookFormats)
-        entries << QString::fromStdU16String(std::u16string(info.filterName)) + QStringLiteral("|*") + Ending(info);
+        entries << FilterName(info.format) + QStringLiteral("|*") + Ending(info);
     return entries.join(QLatin1Char('|'));
 }
 

@@ -1,114 +1,114 @@
-// The lines of an import's report, in the user's language (Chinese), all in one place so that
-// another language can follow here. Each takes what it names; the reader's own reasons (the
-// format's words) are passed through as they come.
+// The lines of an import's report, in the user's language, all in one place. Each takes what it
+// names; the reader's own reasons are passed through as they come.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace importer::report_text {
 
 // Where a line's note is: the file and the note's id.
 inline QString NoteWhere(const QString& file, const QString& noteId) {
-    return QStringLiteral("%1: 记录 %2").arg(file, noteId);
+    return QCoreApplication::translate("ReportText", "%1: 记录 %2").arg(file, noteId);
 }
 // A file shorter than its header says.
 inline QString Truncated(qint64 size, qint64 stated) {
-    return QStringLiteral("文件比其文件头所说的短（%1 字节，应为 %2 字节）：文件已被截断，截断处之后的内容丢失，"
+    return QCoreApplication::translate("ReportText", "文件比其文件头所说的短（%1 字节，应为 %2 字节）：文件已被截断，截断处之后的内容丢失，"
                           "其余内容照常读取")
         .arg(size)
         .arg(stated);
 }
 inline QString NotRead(const QString& reason) {
-    return QStringLiteral("未能读取：%1").arg(reason);
+    return QCoreApplication::translate("ReportText", "未能读取：%1").arg(reason);
 }
 inline QString ItemNotRead(const QString& item, const QString& reason) {
-    return QStringLiteral("项 %1 未能读取：%2").arg(item, reason);
+    return QCoreApplication::translate("ReportText", "项 %1 未能读取：%2").arg(item, reason);
 }
 inline QString ItemLeftOut(const QString& item, const QString& type, qsizetype documents, const QString& why) {
-    return QStringLiteral("项 %1（%2）在 %3 个文档中未导入：%4").arg(item, type).arg(documents).arg(why);
+    return QCoreApplication::translate("ReportText", "项 %1（%2）在 %3 个文档中未导入：%4").arg(item, type).arg(documents).arg(why);
 }
 inline QString NotAStoreValue() {
-    return QStringLiteral("存储中没有这种值");
+    return QCoreApplication::translate("ReportText", "存储中没有这种值");
 }
 inline QString CreatedNotATime() {
-    return QStringLiteral("创建时间不是有效的时间：以导入的时间代替");
+    return QCoreApplication::translate("ReportText", "创建时间不是有效的时间：以导入的时间代替");
 }
 inline QString ModifiedNotATime() {
-    return QStringLiteral("修改时间不是有效的时间：以导入的时间代替");
+    return QCoreApplication::translate("ReportText", "修改时间不是有效的时间：以导入的时间代替");
 }
 inline QString Unconverted(const QString& item, qsizetype count) {
-    return QStringLiteral("项 %1：%2 个字符属于本程序无法转换的字符集，显示为 U+FFFD").arg(item).arg(count);
+    return QCoreApplication::translate("ReportText", "项 %1：%2 个字符属于本程序无法转换的字符集，显示为 U+FFFD").arg(item).arg(count);
 }
 inline QString ValuesLeftOut(const QString& item, qsizetype count) {
-    return QStringLiteral("项 %1：%2 个值不是数字或时间，未导入").arg(item).arg(count);
+    return QCoreApplication::translate("ReportText", "项 %1：%2 个值不是数字或时间，未导入").arg(item).arg(count);
 }
 inline QString TimeOutOfRange(const QString& item) {
-    return QStringLiteral("项 %1：一个不在公元 100 至 9999 年之间的时间未导入").arg(item);
+    return QCoreApplication::translate("ReportText", "项 %1：一个不在公元 100 至 9999 年之间的时间未导入").arg(item);
 }
 inline QString MailItemDamaged(const QString& item) {
-    return QStringLiteral("项 %1：邮件项已损坏，未导入").arg(item);
+    return QCoreApplication::translate("ReportText", "项 %1：邮件项已损坏，未导入").arg(item);
 }
 inline QString RichTextDamaged(const QString& item) {
-    return QStringLiteral("项 %1：RTF 内容已损坏，保留损坏之前的文本").arg(item);
+    return QCoreApplication::translate("ReportText", "项 %1：RTF 内容已损坏，保留损坏之前的文本").arg(item);
 }
 inline QString PicturesNotKept(const QString& item, qsizetype count, const QString& kind) {
-    return QStringLiteral("项 %1：%2 张 %3 图片未保留（只保留 GIF 和 JPEG 图片）").arg(item).arg(count).arg(kind);
+    return QCoreApplication::translate("ReportText", "项 %1：%2 张 %3 图片未保留（只保留 GIF 和 JPEG 图片）").arg(item).arg(count).arg(kind);
 }
 inline QString AttachmentNotRead(const QString& reason) {
-    return QStringLiteral("一个附件未能读取：%1").arg(reason);
+    return QCoreApplication::translate("ReportText", "一个附件未能读取：%1").arg(reason);
 }
 inline QString NamedAttachmentNotRead(const QString& name, qint64 size, const QString& reason) {
-    return QStringLiteral("附件 %1（%2 字节）未能读取：%3").arg(name).arg(size).arg(reason);
+    return QCoreApplication::translate("ReportText", "附件 %1（%2 字节）未能读取：%3").arg(name).arg(size).arg(reason);
 }
 inline QString MimeBodyNotRead(const QString& item, const QString& file, const QString& reason) {
-    return QStringLiteral("项 %1：MIME 部分的正文（对象 %2）未能读取：%3").arg(item, file, reason);
+    return QCoreApplication::translate("ReportText", "项 %1：MIME 部分的正文（对象 %2）未能读取：%3").arg(item, file, reason);
 }
 inline QString FolderNotRead(const QString& folder, const QString& reason) {
-    return QStringLiteral("文件夹“%1”未导入：其成员列表未能读取：%2").arg(folder, reason);
+    return QCoreApplication::translate("ReportText", "文件夹“%1”未导入：其成员列表未能读取：%2").arg(folder, reason);
 }
 inline QString ViewFromIndex(const QString& view, const QString& words) {
     return words.isEmpty()
-               ? QStringLiteral("视图“%1”：其选择公式未能读取：所列文档取自其保存的索引（索引可能已过时）").arg(view)
-               : QStringLiteral("视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：所列文档取自其保存的索引"
+               ? QCoreApplication::translate("ReportText", "视图“%1”：其选择公式未能读取：所列文档取自其保存的索引（索引可能已过时）").arg(view)
+               : QCoreApplication::translate("ReportText", "视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：所列文档取自其保存的索引"
                                 "（索引可能已过时）")
                      .arg(view, words);
 }
 inline QString SelectionWords(const QString& view, const QString& words) {
-    return QStringLiteral("视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：选择除配置文档以外的所有文档")
+    return QCoreApplication::translate("ReportText", "视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：选择除配置文档以外的所有文档")
         .arg(view, words);
 }
 inline QString CompiledSelection(const QString& view) {
-    return QStringLiteral("视图“%1”：其选择公式是编译后的形式，导入不能读取：选择除配置文档以外的所有文档").arg(view);
+    return QCoreApplication::translate("ReportText", "视图“%1”：其选择公式是编译后的形式，导入不能读取：选择除配置文档以外的所有文档").arg(view);
 }
 inline QString CompiledColumn(const QString& view, qsizetype column) {
-    return QStringLiteral("视图“%1”第 %2 列：其值是编译后的公式，导入不能读取：此列留空").arg(view).arg(column);
+    return QCoreApplication::translate("ReportText", "视图“%1”第 %2 列：其值是编译后的公式，导入不能读取：此列留空").arg(view).arg(column);
 }
 inline QString ColumnsNotRead(const QString& view, const QString& reason) {
-    return reason.isEmpty() ? QStringLiteral("视图“%1”：其列未能读取").arg(view)
-                            : QStringLiteral("视图“%1”：其列未能读取：%2").arg(view, reason);
+    return reason.isEmpty() ? QCoreApplication::translate("ReportText", "视图“%1”：其列未能读取").arg(view)
+                            : QCoreApplication::translate("ReportText", "视图“%1”：其列未能读取：%2").arg(view, reason);
 }
 inline QString InvalidUnid(const QString& unid) {
-    return QStringLiteral("通用 ID %1 无效：文档获得新的通用 ID").arg(unid);
+    return QCoreApplication::translate("ReportText", "通用 ID %1 无效：文档获得新的通用 ID").arg(unid);
 }
 inline QString ReplacesImported(const QString& unid) {
-    return QStringLiteral("文档 %1 替换了本次导入中先前导入的同一通用 ID 的文档").arg(unid);
+    return QCoreApplication::translate("ReportText", "文档 %1 替换了本次导入中先前导入的同一通用 ID 的文档").arg(unid);
 }
 inline QString ReplacesExisting(const QString& unid) {
-    return QStringLiteral("文档 %1 替换了数据库中已有的同一通用 ID 的文档").arg(unid);
+    return QCoreApplication::translate("ReportText", "文档 %1 替换了数据库中已有的同一通用 ID 的文档").arg(unid);
 }
 inline QString SecondUnid(const QString& unid) {
-    return QStringLiteral("第二个通用 ID 为 %1 的文档获得新的通用 ID").arg(unid);
+    return QCoreApplication::translate("ReportText", "第二个通用 ID 为 %1 的文档获得新的通用 ID").arg(unid);
 }
 inline QString AddedAllDocuments(const QString& view) {
-    return QStringLiteral("添加了包含所有文档的视图“%1”：导入的视图中没有供浏览的视图").arg(view);
+    return QCoreApplication::translate("ReportText", "添加了包含所有文档的视图“%1”：导入的视图中没有供浏览的视图").arg(view);
 }
 // A run of lines of one text, from the first place to the last.
 inline QString Repeated(const QString& first, const QString& last, qsizetype count, const QString& text) {
-    return QStringLiteral("%1 至 %2（共 %3 处）: %4").arg(first, last).arg(count).arg(text);
+    return QCoreApplication::translate("ReportText", "%1 至 %2（共 %3 处）: %4").arg(first, last).arg(count).arg(text);
 }
 // The report's first line.
 inline QString Summary(qint64 documents, qint64 items, qint64 files, qint64 pictures, qint64 views) {
-    return QStringLiteral("导入了 %1 个文档、%2 个项、%3 个文件对象、%4 张图片、%5 个视图")
+    return QCoreApplication::translate("ReportText", "导入了 %1 个文档、%2 个项、%3 个文件对象、%4 张图片、%5 个视图")
         .arg(documents)
         .arg(items)
         .arg(files)

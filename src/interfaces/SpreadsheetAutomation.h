@@ -46,15 +46,14 @@ struct WorkbookFormatInfo {
     WorkbookFormat format;
     std::string_view name;          // as the command line names it
     std::u16string_view ending;     // the file name's ending
-    std::u16string_view filterName; // the save dialog's name for it
     uint32_t maxRows;               // rows of a sheet, the header row among them
     uint32_t maxColumns;            // columns of a sheet
     int32_t saveAsNumber;           // the spreadsheet program's file format number for "SaveAs"
 };
 
 inline constexpr WorkbookFormatInfo kWorkbookFormats[] = {
-    {WorkbookFormat::Xls, "xls", u".xls", u"Excel文件", 65536, 256, 56},                 // xlExcel8
-    {WorkbookFormat::Xlsx, "xlsx", u".xlsx", u"Excel 工作簿", 1048576, 16384, 51},      // xlOpenXMLWorkbook
+    {WorkbookFormat::Xls, "xls", u".xls", 65536, 256, 56},         // xlExcel8
+    {WorkbookFormat::Xlsx, "xlsx", u".xlsx", 1048576, 16384, 51}, // xlOpenXMLWorkbook
 };
 
 constexpr const WorkbookFormatInfo& FormatInfo(WorkbookFormat format) {

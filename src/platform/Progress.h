@@ -6,9 +6,12 @@
 #include <QString>
 
 #include <cstdint>
+#include <QCoreApplication>
 
 // The text the message opens with when it shows the bar.
-inline const QString kWaitMsgInitialText = QStringLiteral("正在导入数据，请稍候...");
+inline QString WaitMsgInitialText() {
+    return QCoreApplication::translate("Progress", "正在导入数据，请稍候...");
+}
 
 class IProgress {
 public:

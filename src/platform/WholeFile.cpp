@@ -18,6 +18,7 @@
 #else
 #include <fcntl.h>
 #include <unistd.h>
+#include <QCoreApplication>
 #endif
 
 namespace {
@@ -171,7 +172,7 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArr
     const QString reason = file.errorString();
     if (writeAll(old))
         throw WholeFileError(reason.toStdString());
-    throw WholeFileError((reason + QStringLiteral("；文件也未能恢复原样")).toStdString());
+    throw WholeFileError((reason + QCoreApplication::translate("WholeFile", "；文件也未能恢复原样")).toStdString());
 #else
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -186,7 +187,7 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArr
     if (restore.isEmpty())
         throw WholeFileError(reason.toStdString());
     throw WholeFileError(
-        (reason + QStringLiteral("；文件也未能恢复原样（") + restore + QStringLiteral("）")).toStdString());
+        (reason + QCoreApplication::translate("WholeFile", "；文件也未能恢复原样（") + restore + QCoreApplication::translate("WholeFile", "）")).toStdString());
 #endif
 }
 

@@ -38,7 +38,7 @@ void TfrmMain::openserverExecute() {
     m_env.forms->Run(dialog);
     if (dialog.cancelled)
         return;
-    m_env.progress->ShowWaitMsgText(QStringLiteral("正在连接Domino服务器"));
+    m_env.progress->ShowWaitMsgText(tr("正在连接Domino服务器"));
     m_tree->clear();
     m_list->clearItems();
     ConnectServer();
@@ -47,7 +47,7 @@ void TfrmMain::openserverExecute() {
 void TfrmMain::ConnectServer() {
     WaitMsgScope closeOnExit(*m_env.progress);
     if (!ConnectToServer(*session, SettingsFilePath(m_env.exeDir), {serverName, userName, password})) {
-        ShowMessage(*m_env.prompter, app_text::kConnectFailed);
+        ShowMessage(*m_env.prompter, app_text::ConnectFailed());
         return;
     }
     dataPath = GetDominoDataPath(*m_env.registry);
@@ -61,11 +61,11 @@ void TfrmMain::openfileExecute() {
         return; // start-up stopped before the session existed
     // The databases are in the data folder (the program folder holds none).
     const QString dataFolder = dataPath.isEmpty() ? GetDominoDataPath(*m_env.registry) : dataPath;
-    const auto path = m_env.prompter->OpenFileName(QStringLiteral("NSF文件|*.nsf"), dataFolder);
+    const auto path = m_env.prompter->OpenFileName(tr("NSF文件|*.nsf"), dataFolder);
     if (!path)
         return;
     if (IsFileLocked(*path)) {
-        ShowMessage(*m_env.prompter, QStringLiteral("文件") + *path + QStringLiteral("正在被其它程序锁定，无法打开!"));
+        ShowMessage(*m_env.prompter, tr("文件%1正在被其它程序锁定，无法打开!").arg(*path));
         return;
     }
     if (!ReadDominoFileFirst(*path))
@@ -89,10 +89,10 @@ bool TfrmMain::ReadDominoFileFirst(const QString& path) {
         return true;
     DominoFileRead read;
     try {
-        WaitMsgScope wait(*m_env.progress, app_text::kReadingDominoFile);
+        WaitMsgScope wait(*m_env.progress, app_text::ReadingDominoFile());
         read = ReadDominoFile(path);
     } catch (const std::exception& error) {
-        ShowMessage(*m_env.prompter, app_text::kDatabaseError + ExceptionMessage(error));
+        ShowMessage(*m_env.prompter, app_text::DatabaseError() + ExceptionMessage(error));
         return false;
     }
     if (read.unread > 0)
@@ -128,7 +128,7 @@ void TfrmMain::ListDatabaseViews(QTreeWidgetItem* node) {
     try {
         db = OpenDatabase(*session, serverName, path);
     } catch (const std::exception& error) {
-        ShowMessage(*m_env.prompter, app_text::kDatabaseError + ExceptionMessage(error));
+        ShowMessage(*m_env.prompter, app_text::DatabaseError() + ExceptionMessage(error));
         return;
     }
     dbPath = path;
@@ -167,7 +167,7 @@ void TfrmMain::LoadDocumentPage(TNotesDatabase& db, const QString& name) {
         setStatusPanelText(1, page.status);
     }
     if (page.error)
-        ShowMessage(*m_env.prompter, app_text::kReadError + *page.error);
+        ShowMessage(*m_env.prompter, app_text::ReadError() + *page.error);
 }
 
 bool TfrmMain::IsViewListed() const {

@@ -48,5 +48,5 @@ void TfrmMain::ExportToExcel(const QString& FileName, WorkbookFormat format) {
 }
 
 void TfrmMain::inportdataExecute() {
-    ShowMessage(*m_env.prompter, QStringLiteral("对不起，该功能暂时尚未提供!"));
+    ShowMessage(*m_env.prompter, tr("对不起，该功能暂时尚未提供!"));
 }

@@ -4,6 +4,8 @@
 #include "browse/FormRunner.h"
 #include "access/VariantText.h"
 #include "platform/Folders.h"
+#include "platform/Language.h"
+#include "access/settings.h"
 #include "assembly/BackEnds.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/QtPrompter.h"
@@ -13,10 +15,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
-#include <QTranslator>
 #include <QUrl>
 
 #include <cstdio>
@@ -36,19 +35,6 @@ bool HasDisplay() {
 #else
     return true;
 #endif
-}
-
-// Qt's own texts (the buttons of message boxes, the file dialogs) in Chinese, as the rest of the
-// program: from Qt's translations, or a "translations" folder beside the executable.
-void LoadQtChinese(QApplication& app, QTranslator& translator) {
-    const QLocale chinese(QLocale::Chinese, QLocale::China);
-    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                               QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
-        if (translator.load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"), dir)) {
-            app.installTranslator(&translator);
-            return;
-        }
-    }
 }
 
 } // namespace
@@ -107,8 +93,8 @@ int RunProgram(int argc, char** argv, const std::function<void(TfrmMain&, IProgr
     VerdanixApplication app(argc, argv);
     app.setApplicationName(kAppTitle);
     UseChineseLocaleWhereNoneIsSet();
-    QTranslator qtChinese;
-    LoadQtChinese(app, qtChinese);
+    const InterfaceLanguage language(
+        LoadLanguage(SettingsFilePath(SettingsFolder(QCoreApplication::applicationDirPath()))));
     ProgramEnvironment program;
     const auto frmMain = program.createMainWindow();
     frmMain->showMaximized();

@@ -8,6 +8,7 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QCoreApplication>
 
 namespace {
 
@@ -27,9 +28,9 @@ public:
         case 1:
             return info.isDir() ? QString() : Size(info.size());
         case 2:
-            return info.isDir()              ? QStringLiteral("文件夹")
-                   : info.suffix().isEmpty() ? QStringLiteral("文件")
-                                             : info.suffix().toUpper() + QStringLiteral(" 文件");
+            return info.isDir()              ? QCoreApplication::translate("FileDialog", "文件夹")
+                   : info.suffix().isEmpty() ? QCoreApplication::translate("FileDialog", "文件")
+                                             : info.suffix().toUpper() + QCoreApplication::translate("FileDialog", " 文件");
         default:
             return m_chinese.toString(info.lastModified(), QStringLiteral("yyyy/M/d H:mm"));
         }
@@ -38,7 +39,7 @@ public:
 private:
     static QString Size(qint64 bytes) {
         if (bytes < 1024)
-            return QStringLiteral("%1 字节").arg(bytes);
+            return QCoreApplication::translate("FileDialog", "%1 字节").arg(bytes);
         static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
         double amount = static_cast<double>(bytes) / 1024;
         size_t unit = 0;

@@ -84,7 +84,7 @@ TMsgFrm::TMsgFrm() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::W
     MsgPanel->setPalette(pal);
     MsgPanel->setFont(PanelFont());
 
-    LblMsg = new QLabel(kWaitMsgInitialText, MsgPanel);
+    LblMsg = new QLabel(WaitMsgInitialText(), MsgPanel);
     LblMsg->setObjectName(QStringLiteral("LblMsg"));
     LblMsg->setGeometry(22, 6, 299, 12);
 

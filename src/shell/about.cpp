@@ -69,7 +69,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 TfrmAbout::TfrmAbout(std::function<void(const QString&)> openUrl, QWidget* parent)
     : QDialog(parent), m_openUrl(std::move(openUrl)) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     SetDialogBorder(this);
     setFixedSize(380, 301);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -92,10 +92,10 @@ TfrmAbout::TfrmAbout(std::function<void(const QString&)> openUrl, QWidget* paren
     black.setColor(QPalette::WindowText, Qt::black);
     title->setPalette(black);
 
-    AddLabel(this, QStringLiteral("Label2"), QStringLiteral("Domino 数据库浏览与导出工具"), 13, 24, 100);
-    AddLabel(this, QStringLiteral("Label4"), QStringLiteral("开发：Verdanix 开发组"), 13, 24, 126);
-    AddLabel(this, QStringLiteral("Label6"), QStringLiteral("技术支持：support@verdanix.com"), 13, 24, 152);
-    AddLabel(this, QStringLiteral("Label3"), QStringLiteral("版权所有 © 2026 Verdanix"), 13, 24, 178);
+    AddLabel(this, QStringLiteral("Label2"), tr("Domino 数据库浏览与导出工具"), 13, 24, 100);
+    AddLabel(this, QStringLiteral("Label4"), tr("开发：Verdanix 开发组"), 13, 24, 126);
+    AddLabel(this, QStringLiteral("Label6"), tr("技术支持：support@verdanix.com"), 13, 24, 152);
+    AddLabel(this, QStringLiteral("Label3"), tr("版权所有 © 2026 Verdanix"), 13, 24, 178);
 
     m_label5 = new LinkLabel(kWebAddress, this);
     m_label5->setObjectName(QStringLiteral("Label5"));
@@ -111,7 +111,7 @@ TfrmAbout::TfrmAbout(std::function<void(const QString&)> openUrl, QWidget* paren
     connect(m_label5, &LinkLabel::mouseLeft, this, &TfrmAbout::Label5MouseLeave);
     connect(m_label5, &LinkLabel::clicked, this, &TfrmAbout::Label5Click);
 
-    auto* button = new QPushButton(QStringLiteral("确       定"), this);
+    auto* button = new QPushButton(tr("确       定"), this);
     button->setObjectName(QStringLiteral("Button1"));
     button->setGeometry((380 - 137) / 2, 250, 137, 33);
     connect(button, &QPushButton::clicked, this, &TfrmAbout::Button1Click);

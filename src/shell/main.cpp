@@ -39,8 +39,6 @@
 
 namespace {
 
-const QString kStatusPanel0 = QStringLiteral("Verdanix Domino 数据浏览与导出");
-
 QFont WindowFont() {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("WenQuanYi Micro Hei"),
@@ -220,51 +218,51 @@ QFrame* TfrmMain::CreateStatusPanel(QWidget* central) {
         m_status[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar->addWidget(m_status[i]);
     }
-    setStatusPanelText(0, kStatusPanel0);
+    setStatusPanelText(0, tr("Verdanix Domino 数据浏览与导出"));
     panel5Layout->addWidget(statusBar);
     return panel5;
 }
 
 void TfrmMain::CreateCommands() {
     QAction* exitsystem =
-        CreateAction(QStringLiteral("exitsystem"), QStringLiteral("退出系统"), 1, &TfrmMain::exitsystemExecute);
+        CreateAction(QStringLiteral("exitsystem"), tr("退出系统"), 1, &TfrmMain::exitsystemExecute);
     QAction* openserver =
-        CreateAction(QStringLiteral("openserver"), QStringLiteral("连接服务器"), 4, &TfrmMain::openserverExecute);
+        CreateAction(QStringLiteral("openserver"), tr("连接服务器"), 4, &TfrmMain::openserverExecute);
     QAction* openfile =
-        CreateAction(QStringLiteral("openfile"), QStringLiteral("打开文件"), 3, &TfrmMain::openfileExecute);
+        CreateAction(QStringLiteral("openfile"), tr("打开文件"), 3, &TfrmMain::openfileExecute);
     QAction* exportAction =
-        CreateAction(QStringLiteral("export"), QStringLiteral("导出数据"), 2, &TfrmMain::exportExecute);
+        CreateAction(QStringLiteral("export"), tr("导出数据"), 2, &TfrmMain::exportExecute);
     QAction* inportdata =
-        CreateAction(QStringLiteral("inportdata"), QStringLiteral("导入数据"), 0, &TfrmMain::inportdataExecute);
-    QAction* about = CreateAction(QStringLiteral("about"), QStringLiteral("关于"), 5, &TfrmMain::aboutExecute);
+        CreateAction(QStringLiteral("inportdata"), tr("导入数据"), 0, &TfrmMain::inportdataExecute);
+    QAction* about = CreateAction(QStringLiteral("about"), tr("关于"), 5, &TfrmMain::aboutExecute);
 
     QMenuBar* menuBar = this->menuBar();
     menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* n1 = menuBar->addMenu(QStringLiteral("文   件"));
+    QMenu* n1 = menuBar->addMenu(tr("文   件"));
     n1->setObjectName(QStringLiteral("N1"));
     CreateMenuItem(n1, QStringLiteral("N2"), openfile);
     CreateMenuItem(n1, QStringLiteral("N3"), openserver);
     CreateMenuItem(n1, QStringLiteral("N6"), exitsystem);
-    QMenu* n4 = menuBar->addMenu(QStringLiteral("工   具"));
+    QMenu* n4 = menuBar->addMenu(tr("工   具"));
     n4->setObjectName(QStringLiteral("N4"));
     CreateMenuItem(n4, QStringLiteral("ACCESS1"), exportAction);
     CreateMenuItem(n4, QStringLiteral("ACCESS2"), inportdata);
-    QMenu* n5 = menuBar->addMenu(QStringLiteral("关  于"));
+    QMenu* n5 = menuBar->addMenu(tr("关  于"));
     n5->setObjectName(QStringLiteral("N5"));
     CreateMenuItem(n5, QStringLiteral("N7"), about);
 
-    CreateButton(QStringLiteral("ToolButton1"), openserver->text(), 4, QStringLiteral("连接Domino服务器"),
+    CreateButton(QStringLiteral("ToolButton1"), openserver->text(), 4, tr("连接Domino服务器"),
                  &TfrmMain::openserverExecute);
-    CreateButton(QStringLiteral("ToolButton2"), openfile->text(), 3, QStringLiteral("打开独立的NSF文件"),
+    CreateButton(QStringLiteral("ToolButton2"), openfile->text(), 3, tr("打开独立的NSF文件"),
                  &TfrmMain::openfileExecute);
     CreateButton(QStringLiteral("ToolButton4"), exportAction->text(), 2,
-                 QStringLiteral("导出数据到Excel文件，并导出附件和RTF域图片"), &TfrmMain::exportExecute);
-    CreateButton(QStringLiteral("ToolButton11"), QStringLiteral("文档详情"), 10,
-                 QStringLiteral("查看选中文档的所有域和值"), &TfrmMain::ToolButton11Click);
-    CreateButton(QStringLiteral("ToolButton7"), QStringLiteral("首页"), 8, QString(), &TfrmMain::ToolButton7Click);
-    CreateButton(QStringLiteral("ToolButton8"), QStringLiteral("上一页"), 6, QString(), &TfrmMain::ToolButton8Click);
-    CreateButton(QStringLiteral("ToolButton9"), QStringLiteral("下一页"), 7, QString(), &TfrmMain::ToolButton9Click);
-    CreateButton(QStringLiteral("ToolButton10"), QStringLiteral("尾页"), 9, QString(), &TfrmMain::ToolButton10Click);
+                 tr("导出数据到Excel文件，并导出附件和RTF域图片"), &TfrmMain::exportExecute);
+    CreateButton(QStringLiteral("ToolButton11"), tr("文档详情"), 10,
+                 tr("查看选中文档的所有域和值"), &TfrmMain::ToolButton11Click);
+    CreateButton(QStringLiteral("ToolButton7"), tr("首页"), 8, QString(), &TfrmMain::ToolButton7Click);
+    CreateButton(QStringLiteral("ToolButton8"), tr("上一页"), 6, QString(), &TfrmMain::ToolButton8Click);
+    CreateButton(QStringLiteral("ToolButton9"), tr("下一页"), 7, QString(), &TfrmMain::ToolButton9Click);
+    CreateButton(QStringLiteral("ToolButton10"), tr("尾页"), 9, QString(), &TfrmMain::ToolButton10Click);
     CreateButton(QStringLiteral("ToolButton5"), about->text(), 5, QString(), &TfrmMain::aboutExecute);
     CreateButton(QStringLiteral("ToolButton6"), exitsystem->text(), 1, QString(), &TfrmMain::exitsystemExecute);
 }
@@ -326,7 +324,7 @@ void TfrmMain::FormShow() {
     const bool domino = IsDominoInstalled(registry);
     if (!notes && !domino) {
         ShowMessage(*m_env.prompter,
-                    QStringLiteral("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
+                    tr("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
                                    "请安装Domino环境后再运行本系统!"));
         if (m_env.terminate)
             m_env.terminate();
@@ -356,7 +354,7 @@ void TfrmMain::LoadSettings() {
 }
 
 void TfrmMain::exitsystemExecute() {
-    const auto answer = m_env.prompter->MessageBox(QStringLiteral("确认"), QStringLiteral("您要退出Verdanix么?"),
+    const auto answer = m_env.prompter->MessageBox(tr("确认"), tr("您要退出Verdanix么?"),
                                                    IPrompter::Icon::None, IPrompter::Buttons::OkCancel);
     if (answer == IPrompter::Answer::Ok && m_env.terminate)
         m_env.terminate();

@@ -59,7 +59,7 @@ Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& pa
                              QWidget* parent)
     : QDialog(parent), m_serverName(serverName), m_userName(userName), m_password(password), m_prompter(prompter) {
     setObjectName(QStringLiteral("frmselserver"));
-    setWindowTitle(QStringLiteral("连接服务器"));
+    setWindowTitle(tr("连接服务器"));
     SetDialogBorder(this);
     // 260 x 225 is the dialog's outer size; it opens over the main window, framed alike.
     setFixedSize(ClientSizeFor(QSize(260, 225), parent));
@@ -68,7 +68,7 @@ Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& pa
     font.setPixelSize(11);
     setFont(font);
 
-    gr1 = new QGroupBox(QStringLiteral("选项"), this);
+    gr1 = new QGroupBox(tr("选项"), this);
     gr1->setObjectName(QStringLiteral("gr1"));
     gr1->setGeometry(21, 16, 217, 121);
 
@@ -82,15 +82,15 @@ Tfrmselserver::Tfrmselserver(QString& serverName, QString& userName, QString& pa
         edit->setGeometry(90, top, 113, 21);
         edit->setValidator(new FirstLineValidator(edit));
     };
-    row(Label1, Edit1, QStringLiteral("Label1"), QStringLiteral("Edit1"), QStringLiteral("服务器名："), 24);
-    row(Label2, Edit2, QStringLiteral("Label2"), QStringLiteral("Edit2"), QStringLiteral("登录名："), 56);
-    row(Label3, Edit3, QStringLiteral("Label3"), QStringLiteral("Edit3"), QStringLiteral("用户密码："), 88);
+    row(Label1, Edit1, QStringLiteral("Label1"), QStringLiteral("Edit1"), tr("服务器名："), 24);
+    row(Label2, Edit2, QStringLiteral("Label2"), QStringLiteral("Edit2"), tr("登录名："), 56);
+    row(Label3, Edit3, QStringLiteral("Label3"), QStringLiteral("Edit3"), tr("用户密码："), 88);
     Edit3->setEchoMode(QLineEdit::Normal);
 
-    Button1 = new QPushButton(QStringLiteral("确  定"), this);
+    Button1 = new QPushButton(tr("确  定"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(34, 160, 81, 25);
-    Button2 = new QPushButton(QStringLiteral("取  消"), this);
+    Button2 = new QPushButton(tr("取  消"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(145, 160, 81, 25);
     // Neither button is the default: Enter and Escape do nothing special.
@@ -131,11 +131,11 @@ void Tfrmselserver::FormShow() {
 
 void Tfrmselserver::Button1Click() {
     if (TrimControl(Edit1->text()).isEmpty()) {
-        ShowMessage(m_prompter, QStringLiteral("服务器名不能为空"));
+        ShowMessage(m_prompter, tr("服务器名不能为空"));
         return;
     }
     if (TrimControl(Edit2->text()).isEmpty()) {
-        ShowMessage(m_prompter, QStringLiteral("登录用名不能为空"));
+        ShowMessage(m_prompter, tr("登录用名不能为空"));
         return;
     }
     m_serverName = TrimControl(Edit1->text());

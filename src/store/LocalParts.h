@@ -29,14 +29,14 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
         throw;
     } catch (const sql::Error& e) {
         if (e.isNotADatabase())
-            Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+            Raise(notes_text::NotADatabase(), notes_code::kDatabaseOpenFailed);
         Raise(notes_text::ReadFailed(Utf8ToUtf16(e.what())));
     } catch (const CorruptData&) {
-        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+        Raise(notes_text::NotADatabase(), notes_code::kDatabaseOpenFailed);
     } catch (const FormulaError& e) {
         Raise(notes_text::FormulaFailed(Utf8ToUtf16(e.what())));
     } catch (const std::bad_alloc&) {
-        Raise(notes_text::kInsufficientMemory, hresult::kFail);
+        Raise(notes_text::InsufficientMemory(), hresult::kFail);
     }
 }
 

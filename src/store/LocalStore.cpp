@@ -38,7 +38,7 @@ public:
         m_state = State::None;
         const std::u16string name = TrimBlanks(userName);
         if (name.empty())
-            Raise(notes_text::kAnonymousRefused, notes_code::kNoAccess);
+            Raise(notes_text::AnonymousRefused(), notes_code::kNoAccess);
         std::shared_ptr<DbFile> directory;
         try {
             directory = OpenDb(m_installation.dataDir / std::filesystem::path(m_installation.directoryFile));
@@ -51,29 +51,29 @@ public:
         if (hashes.size() > 1)
             Raise(notes_text::UserAmbiguous(name), notes_code::kNoAccess);
         if (!VerifyPassword(password, hashes.front()))
-            Raise(notes_text::kWrongPassword, notes_code::kNoAccess);
+            Raise(notes_text::WrongPassword(), notes_code::kNoAccess);
         m_state = State::Server;
     }
 
     std::shared_ptr<IDatabase> GetDatabase(const std::u16string& server, const std::u16string& path, bool) override {
         if (m_state == State::None)
-            Raise(notes_text::kNotInitialized);
+            Raise(notes_text::NotInitialized());
         const std::u16string serverName = TrimBlanks(server);
         const bool remote = !serverName.empty();
         if (remote && !IsOwnServer(serverName))
-            Raise(notes_text::kServerNotResponding);
+            Raise(notes_text::ServerNotResponding());
         std::u16string text = TrimBlanks(path);
         for (auto& c : text)
             if (c == u'\\')
                 c = u'/';
         if (text.empty())
-            Raise(notes_text::kFileDoesNotExist, notes_code::kFileNotFound);
+            Raise(notes_text::FileDoesNotExist(), notes_code::kFileNotFound);
         std::filesystem::path file(text);
         if (file.is_relative())
             file = m_installation.dataDir / file;
         file = file.lexically_normal();
         if (remote && !IsInside(file, m_installation.dataDir.lexically_normal()))
-            Raise(notes_text::kNotAuthorized, notes_code::kNoAccess);
+            Raise(notes_text::NotAuthorized(), notes_code::kNoAccess);
         // A database file of another kind (as Domino writes it) is read into a store database
         // and opened from there.
         if (m_readForeign) {
@@ -151,7 +151,7 @@ Installation ReadInstallation(const std::filesystem::path& programDir) {
     installation.programDir = programDir;
     const std::u16string directory = value("Directory");
     if (directory.empty())
-        Raise(notes_text::kNoDataDirectory, hresult::kFail);
+        Raise(notes_text::NoDataDirectory(), hresult::kFail);
     installation.dataDir = std::filesystem::path(directory);
     if (installation.dataDir.is_relative())
         installation.dataDir = programDir / installation.dataDir;

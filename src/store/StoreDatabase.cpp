@@ -65,7 +65,7 @@ public:
     std::shared_ptr<IDocument> GetNextDocument(const std::shared_ptr<IDocument>& doc) override {
         const auto current = std::dynamic_pointer_cast<StoreDocument>(doc);
         if (!current || current->file() != m_file)
-            Raise(notes_text::kForeignDocument, notes_code::kNotesError);
+            Raise(notes_text::ForeignDocument(), notes_code::kNotesError);
         return Guarded([&]() -> std::shared_ptr<IDocument> {
             int64_t position = current->viewId() == m_def.viewId ? current->position() : 0;
             const ViewWindow::Row* here = position ? m_window->find(position) : nullptr;
@@ -79,7 +79,7 @@ public:
                     position = stmt.step() ? stmt.int64(0) : 0;
                     stmt.reset();
                     if (position == 0)
-                        Raise(notes_text::kEntryNotFound, notes_code::kNotesError);
+                        Raise(notes_text::EntryNotFound(), notes_code::kNotesError);
                     read(position);
                 }
             }
@@ -178,14 +178,14 @@ public:
 
     std::shared_ptr<IDocument> GetDocumentByUNID(const std::u16string& unid) override {
         if (!IsValidUnid(unid))
-            Raise(notes_text::kInvalidUnid, notes_code::kBadUnid);
+            Raise(notes_text::InvalidUnid(), notes_code::kBadUnid);
         const std::u16string upper = AsciiUpper(unid);
         return Guarded([&] {
             auto& stmt = m_file->noteByUnid;
             stmt.bind(1, Utf16ToUtf8(upper));
             if (!stmt.step()) {
                 stmt.reset();
-                Raise(notes_text::kInvalidUnid, notes_code::kBadUnid);
+                Raise(notes_text::InvalidUnid(), notes_code::kBadUnid);
             }
             NoteData header;
             header.noteId = stmt.int64(0);
@@ -206,8 +206,8 @@ std::shared_ptr<DbFile> OpenDb(const std::filesystem::path& path) {
         return Guarded([&] { return std::make_shared<DbFile>(OpenDatabaseFile(path), path); });
     } catch (const OpenError& e) {
         if (e.reason() == OpenError::Reason::Missing)
-            Raise(notes_text::kFileDoesNotExist, notes_code::kFileNotFound);
-        Raise(notes_text::kNotADatabase, notes_code::kDatabaseOpenFailed);
+            Raise(notes_text::FileDoesNotExist(), notes_code::kFileNotFound);
+        Raise(notes_text::NotADatabase(), notes_code::kDatabaseOpenFailed);
     }
 }
 

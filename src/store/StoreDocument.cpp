@@ -85,7 +85,7 @@ std::shared_ptr<StoreDocument> AsDocument(const Variant& value) {
     if (value.kind() == Variant::Kind::Object)
         if (auto doc = std::dynamic_pointer_cast<StoreDocument>(value.asObject()))
             return doc;
-    Raise(notes_text::kDocumentRequired, hresult::kTypeMismatch);
+    Raise(notes_text::DocumentRequired(), hresult::kTypeMismatch);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "xls/XlsSpreadsheetAutomation.h"
 
 #include "interfaces/FileSystem.h"
+#include "interfaces/Translate.h"
 #include "xls/CellPipe.h"
 #include "xls/Workbook.h"
 #include "xls/XlsxWorkbook.h"
@@ -39,22 +40,22 @@ int32_t CodeOf(const xls::Error& error) {
 std::string UserText(const xls::Error& error) {
     switch (error.code()) {
     case xls::Error::Code::Io:
-        return error.cause() ? SystemErrorUtf8(error.cause()) : "无法写入工作簿";
+        return error.cause() ? SystemErrorUtf8(error.cause()) : Translate("Workbook", "无法写入工作簿");
     case xls::Error::Code::TooLarge:
-        return "工作簿超出了文件格式允许的大小";
+        return Translate("Workbook", "工作簿超出了文件格式允许的大小");
     default:
         return error.what();
     }
 }
 
 // Runs a writer call, raising its failures as automation errors.
-template <typename Call> void Translate(Call&& call) {
+template <typename Call> void RaisingWriterErrors(Call&& call) {
     try {
         call();
     } catch (const xls::Error& error) {
         Raise(UserText(error), CodeOf(error));
     } catch (const std::bad_alloc&) {
-        Raise("内存不足，无法写入工作簿", hresult::kFail);
+        Raise(Translate("Workbook", "内存不足，无法写入工作簿"), hresult::kFail);
     }
 }
 
@@ -105,31 +106,31 @@ public:
     }
 
     void AddSheet() override {
-        Translate([&] { activeWorkbook().addSheet(); });
+        RaisingWriterErrors([&] { activeWorkbook().addSheet(); });
     }
 
     void ActivateSheet(int32_t index) override {
         checkOpen();
         if (index < 1)
             Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
-        Translate([&] { activeWorkbook().setActiveSheet(static_cast<uint32_t>(index - 1)); });
+        RaisingWriterErrors([&] { activeWorkbook().setActiveSheet(static_cast<uint32_t>(index - 1)); });
     }
 
     void SetSheetName(const std::u16string& name) override {
-        Translate([&] { activeWorkbook().setSheetName(name); });
+        RaisingWriterErrors([&] { activeWorkbook().setSheetName(name); });
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {
         checkOpen();
         checkColumn(column);
-        Translate([&] { activeWorkbook().setColumnWidth(static_cast<uint32_t>(column - 1), width); });
+        RaisingWriterErrors([&] { activeWorkbook().setColumnWidth(static_cast<uint32_t>(column - 1), width); });
     }
 
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
         checkOpen();
         checkCell(row, column);
         const bool text = IsTextFormat(format);
-        Translate([&] {
+        RaisingWriterErrors([&] {
             activeWorkbook().setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text);
         });
     }
@@ -137,14 +138,14 @@ public:
     void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
         checkOpen();
         checkCell(row, column);
-        Translate([&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+        RaisingWriterErrors([&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {
         checkOpen();
         if (path.empty())
             Raise("No file name to save the workbook under", hresult::kFail);
-        Translate([&] { activeWorkbook().save(std::filesystem::path(path)); });
+        RaisingWriterErrors([&] { activeWorkbook().save(std::filesystem::path(path)); });
     }
 
     void Quit() override {

@@ -57,7 +57,7 @@ TEST_F(DocumentTest, UniversalIdsAndLookup) {
          {u"", u"0123", u"0123456789ABCDEF0123456789ABCDEG", u"0123456789ABCDEF0123456789ABCDEF0",
           u"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", u"0123456789ABCDEF0123456789ABCDE'"}) {
         int32_t code = 0;
-        EXPECT_EQ(ErrorOf([&] { db->GetDocumentByUNID(bad); }, &code), store::notes_text::kInvalidUnid);
+        EXPECT_EQ(ErrorOf([&] { db->GetDocumentByUNID(bad); }, &code), store::notes_text::InvalidUnid());
         EXPECT_EQ(code, store::notes_code::kBadUnid);
     }
 }

@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(RobustnessTest, FilesThatAreNotStoreDatabases) {
-    const std::u16string notDb = store::notes_text::kNotADatabase;
+    const std::u16string notDb = store::notes_text::NotADatabase();
     struct Case {
         const char* name;
         std::string bytes;
@@ -106,8 +106,8 @@ TEST_F(RobustnessTest, DamagedContentRaisesErrorsOnly) {
     EXPECT_EQ(OpenAndWalk("values.nsf"), u"");
     auto doc = openLocal("values.nsf")->GetView(u"($All)")->GetNthDocument(1);
     ASSERT_TRUE(doc);
-    EXPECT_EQ(ErrorOf([&] { doc->GetItemValue(u"Subject"); }), store::notes_text::kNotADatabase);
-    EXPECT_EQ(ErrorOf([&] { doc->ColumnValues(); }), store::notes_text::kNotADatabase);
+    EXPECT_EQ(ErrorOf([&] { doc->GetItemValue(u"Subject"); }), store::notes_text::NotADatabase());
+    EXPECT_EQ(ErrorOf([&] { doc->ColumnValues(); }), store::notes_text::NotADatabase());
 
     // One damaged document among sound ones read together: only it fails.
     WriteAll(dataDir / "one.nsf", good);
@@ -118,7 +118,7 @@ TEST_F(RobustnessTest, DamagedContentRaisesErrorsOnly) {
     const auto first = view->GetNthDocument(1), second = view->GetNextDocument(first);
     const auto third = view->GetNextDocument(second);
     EXPECT_NO_THROW(first->GetItemValue(u"Subject"));
-    EXPECT_EQ(ErrorOf([&] { second->GetItemValue(u"Subject"); }), store::notes_text::kNotADatabase);
+    EXPECT_EQ(ErrorOf([&] { second->GetItemValue(u"Subject"); }), store::notes_text::NotADatabase());
     EXPECT_NO_THROW(third->GetItemValue(u"Subject"));
 
     WriteAll(dataDir / "rich.nsf", good);
@@ -127,7 +127,7 @@ TEST_F(RobustnessTest, DamagedContentRaisesErrorsOnly) {
     auto body = std::dynamic_pointer_cast<IRichTextItem>(
         openLocal("rich.nsf")->GetView(u"($All)")->GetNthDocument(1)->GetFirstItem(u"Body"));
     ASSERT_TRUE(body);
-    EXPECT_EQ(ErrorOf([&] { body->GetFormattedText(true, 80); }), store::notes_text::kNotADatabase);
+    EXPECT_EQ(ErrorOf([&] { body->GetFormattedText(true, 80); }), store::notes_text::NotADatabase());
 }
 
 TEST_F(RobustnessTest, RandomByteDamageNeverCrashes) {

@@ -64,7 +64,7 @@ TEST_F(SessionTest, LogsOnWithFullOrShortNameAndTheRightPasswordOnly) {
         } else {
             EXPECT_FALSE(ErrorOf([&] { session->InitializeUsingNotesUserName(c.user, c.password); }).empty());
             // A failed log-on leaves the session unusable.
-            EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }), store::notes_text::kNotInitialized);
+            EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }), store::notes_text::NotInitialized());
         }
     }
 }
@@ -99,13 +99,13 @@ TEST_F(SessionTest, MissingDirectoryFailsTheLogOn) {
     auto session = store::CreateSession(programDir);
     EXPECT_NE(ErrorOf([&] {
                   session->InitializeUsingNotesUserName(u"zhangwei", u"demo123");
-              }).find(store::notes_text::kFileDoesNotExist),
+              }).find(store::notes_text::FileDoesNotExist()),
               std::u16string::npos);
 }
 
 TEST_F(SessionTest, CallsBeforeInitializeFail) {
     auto session = store::CreateSession(programDir);
-    EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }), store::notes_text::kNotInitialized);
+    EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }), store::notes_text::NotInitialized());
     session->Initialize(u"");
     EXPECT_NO_THROW(session->GetDatabase(u"", u"a.nsf", false));
 }
@@ -126,7 +126,7 @@ TEST_F(SessionTest, ServerNameMustBeThisInstallationsServer) {
             EXPECT_NO_THROW(session->GetDatabase(c.server, u"a.nsf", false));
         else
             EXPECT_EQ(ErrorOf([&] { session->GetDatabase(c.server, u"a.nsf", false); }),
-                      store::notes_text::kServerNotResponding);
+                      store::notes_text::ServerNotResponding());
     }
 }
 
@@ -140,8 +140,8 @@ TEST_F(SessionTest, PathsRelativeOrAbsoluteWithEitherSeparator) {
     struct Case {
         std::u16string server, path, error; // empty error: opens
     };
-    const std::u16string missing = store::notes_text::kFileDoesNotExist;
-    const std::u16string notDb = store::notes_text::kNotADatabase;
+    const std::u16string missing = store::notes_text::FileDoesNotExist();
+    const std::u16string notDb = store::notes_text::NotADatabase();
     const Case cases[] = {
         {u"", u"a.nsf", u""},
         {u"", u"mail\\b.nsf", u""},
@@ -150,8 +150,8 @@ TEST_F(SessionTest, PathsRelativeOrAbsoluteWithEitherSeparator) {
         {u"", U16(dataDir / "mail" / "b.nsf"), u""},
         {u"Hub01/Acme", U16(dataDir / "a.nsf"), u""},
         {u"", U16(m_root / "outside.nsf"), u""}, // a local session opens any file
-        {u"Hub01/Acme", U16(m_root / "outside.nsf"), store::notes_text::kNotAuthorized},
-        {u"Hub01/Acme", u"..\\outside.nsf", store::notes_text::kNotAuthorized},
+        {u"Hub01/Acme", U16(m_root / "outside.nsf"), store::notes_text::NotAuthorized()},
+        {u"Hub01/Acme", u"..\\outside.nsf", store::notes_text::NotAuthorized()},
         {u"", u"missing.nsf", missing},
         {u"", u"mail\\missing.nsf", missing},
         {u"", u"", missing},

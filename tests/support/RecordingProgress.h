@@ -19,7 +19,7 @@ public:
     QStringList texts; // every text shown, in order
     int opened = 0;
 
-    void ShowWaitMsg() override { Open(true, kWaitMsgInitialText); }
+    void ShowWaitMsg() override { Open(true, WaitMsgInitialText()); }
     void ShowWaitMsgText(const QString& message) override { Open(false, message); }
     void SetWaitMsgText(const QString& message) override {
         if (open)

@@ -7,6 +7,7 @@
 #include "platform/Progress.h"
 #include "shell/ProgramEnvironment.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     }
     return RunProgram(argc, argv, [blocking](TfrmMain&, IProgress& progress) {
         QTimer::singleShot(500, [blocking, &progress] {
-            progress.ShowWaitMsgText(QStringLiteral("正在连接Domino服务器"));
+            progress.ShowWaitMsgText(QCoreApplication::translate("TfrmMain", "正在连接Domino服务器"));
             if (blocking) {
                 QElapsedTimer busy;
                 busy.start();

@@ -240,7 +240,7 @@ public:
                     std::cerr << read.unread << " things in the file were not read or were simplified; their list: "
                               << read.report.toStdString() << "\n";
             } catch (const std::exception& error) {
-                return fail(kNotFound, app_text::kDatabaseError + ExceptionMessage(error) + QLatin1Char(' ') + file);
+                return fail(kNotFound, app_text::DatabaseError() + ExceptionMessage(error) + QLatin1Char(' ') + file);
             }
         }
         TNotesDatabase database;
@@ -249,14 +249,14 @@ public:
                                             file.isEmpty() ? databasePath : file)
                                    ->DefaultInterface());
         } catch (const std::exception& error) {
-            return fail(kNotFound, app_text::kDatabaseError + ExceptionMessage(error) + QLatin1Char(' ') +
+            return fail(kNotFound, app_text::DatabaseError() + ExceptionMessage(error) + QLatin1Char(' ') +
                                        (file.isEmpty() ? databasePath : file));
         }
         QStringList shown;
         try {
             shown = ShownViewNames(database);
         } catch (const std::exception& error) {
-            return fail(kNotFound, app_text::kReadError + ExceptionMessage(error));
+            return fail(kNotFound, app_text::ReadError() + ExceptionMessage(error));
         }
         if (listViews) {
             for (const QString& name : shown)
@@ -311,7 +311,7 @@ private:
             return kDone;
         } catch (const std::exception& error) {
             // The window shows the bare message; here the reason follows it.
-            return fail(kLogOnFailed, app_text::kConnectFailed + QLatin1Char(' ') + m_options.value("server") +
+            return fail(kLogOnFailed, app_text::ConnectFailed() + QLatin1Char(' ') + m_options.value("server") +
                                           QStringLiteral(": ") + ExceptionMessage(error));
         }
     }
@@ -365,13 +365,13 @@ private:
             listed.ConnectTo(database.GetView(view.toStdU16String()));
             count = listed.EntryCount();
         } catch (const std::exception& error) {
-            return fail(kNotFound, app_text::kViewError + ExceptionMessage(error));
+            return fail(kNotFound, app_text::ViewError() + ExceptionMessage(error));
         }
         const bool exists = QFileInfo::exists(workbook);
         if (exists && !m_options.isSet("overwrite"))
-            return fail(kOutputExists, workbook + app_text::kFileExists);
+            return fail(kOutputExists, workbook + app_text::FileExists());
         if (count == 0)
-            return fail(kFailed, app_text::kNothingToExport + QLatin1Char(' ') + view);
+            return fail(kFailed, app_text::NothingToExport() + QLatin1Char(' ') + view);
         // An existing workbook is replaced only when the new one is complete.
         const QString target = exists ? TemporaryWorkbookPath(workbook) : workbook;
         QFile::remove(target);
