@@ -11,10 +11,6 @@ const QString kUserName = QStringLiteral("username");
 const QString kPassword = QStringLiteral("pwd");
 } // namespace
 
-QString SettingsFilePath(const QString& exeDir) {
-    return QDir(exeDir).filePath(QStringLiteral("system.ini"));
-}
-
 ConnectionSettings LoadSettings(const QString& iniPath, const std::function<QString()>& hostName) {
     const ProfileFile ini(iniPath);
     ConnectionSettings settings;

@@ -3,6 +3,8 @@
 // readable by its owner only).
 #pragma once
 
+#include "platform/Folders.h"
+
 #include <QString>
 
 #include <functional>
@@ -13,8 +15,6 @@ struct ConnectionSettings {
     QString password;
 };
 
-// The settings file of the program whose executable lives in exeDir.
-QString SettingsFilePath(const QString& exeDir);
 
 // Reads the three values; an empty server name becomes hostName() (not written back).
 ConnectionSettings LoadSettings(const QString& iniPath, const std::function<QString()>& hostName);

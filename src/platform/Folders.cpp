@@ -17,3 +17,7 @@ QString SettingsFolder(const QString& exeDir) {
     QDir().mkpath(folder);
     return folder;
 }
+
+QString SettingsFilePath(const QString& settingsFolder) {
+    return QDir(settingsFolder).filePath(QStringLiteral("system.ini"));
+}

@@ -8,3 +8,6 @@
 // written by its users, the user's configuration folder ($XDG_CONFIG_HOME/verdanix, usually
 // ~/.config/verdanix), created when missing.
 QString SettingsFolder(const QString& exeDir);
+
+// The settings file in a settings folder.
+QString SettingsFilePath(const QString& settingsFolder);

@@ -50,6 +50,20 @@ void SaveLanguage(const QString& iniPath, Language language) {
     ProfileFile(iniPath).WriteString(kSection, kKey, LanguageCode(language));
 }
 
+Language CommandLineLanguage(const QStringList& arguments, const QString& iniPath) {
+    std::optional<Language> named;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--language") && i + 1 < arguments.size())
+            named = LanguageNamed(arguments[++i]);
+        else if (argument.startsWith(QLatin1String("--language=")))
+            named = LanguageNamed(argument.mid(11));
+    }
+    return named ? *named : LoadLanguage(iniPath);
+}
+
 InterfaceLanguage::InterfaceLanguage(Language language) : m_language(language) {
     // The texts stand in the code in Chinese; English comes from the catalogue built into the
     // program. Qt's own texts are English as they stand.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTranslator>
 
 #include <optional>
@@ -19,6 +20,12 @@ QString LanguageCode(Language language);
 Language LoadLanguage(const QString& iniPath);
 // Keeps language in iniPath. Raises ProfileWriteError when the file cannot be written.
 void SaveLanguage(const QString& iniPath, Language language);
+
+// The language a command line speaks, chosen before its options are read (their help is in it):
+// the one its last --language names (--language en, --language=en), else the one kept in
+// iniPath. A value that names no language counts as not given; the command says so once it
+// reads its options.
+Language CommandLineLanguage(const QStringList& arguments, const QString& iniPath);
 
 // The program's texts and Qt's own (buttons, file dialogs) in one language, for as long as it
 // lives: needs the application object, and is made before any window or text.

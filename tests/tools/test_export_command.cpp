@@ -147,9 +147,16 @@ TEST_F(ExportCommand, OutputFoldersRelativeFilesAndMissingFiles) {
     const auto unids = install.MakeDatabase(out.filePath("local.nsf"), {View(u"V", u"", u"SELECT @All")}, {note});
     const QStringList local = {"--file", "local.nsf", "--view", "V", "--quiet", "--output"};
 
+    // Chinese unless English is asked for, the help as well.
     const Outcome missingFolder = Exec(local + QStringList{out.filePath("no/such/book")}, {}, out.path());
     EXPECT_EQ(missingFolder.status, 2);
-    EXPECT_TRUE(missingFolder.err.contains("does not exist")) << missingFolder.err.toStdString();
+    EXPECT_TRUE(missingFolder.err.contains("输出文件夹不存在")) << missingFolder.err.toStdString();
+    const Outcome inEnglish =
+        Exec(local + QStringList{out.filePath("no/such/book"), "--language", "en"}, {}, out.path());
+    EXPECT_TRUE(inEnglish.err.contains("the output folder does not exist")) << inEnglish.err.toStdString();
+    EXPECT_TRUE(Exec({"--language=en", "--help"}).out.contains("Exit status: 0 every export succeeded"));
+    EXPECT_TRUE(Exec({"--help"}).out.contains("退出状态：0 全部导出成功"));
+    EXPECT_EQ(Exec({"--language", "fr", "--help"}).status, 2);
     EXPECT_FALSE(QFile::exists(out.filePath("no"))) << "nothing is written";
 
     QDir().mkpath(out.filePath("dir"));
@@ -204,7 +211,7 @@ TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
                                    "--quiet", "--overwrite", "--output", out.filePath("all.xls")};
     const Outcome first = Exec(arguments);
     ASSERT_EQ(first.status, 0) << first.err.toStdString();
-    EXPECT_TRUE(first.err.contains("were not read or were simplified")) << first.err.toStdString();
+    EXPECT_TRUE(first.err.contains("未能读取或已简化")) << first.err.toStdString();
     const QByteArray book = Workbook(out.filePath("all.xls"));
     EXPECT_TRUE(book.contains("Wang Jun Tao")) << book.toStdString();
     EXPECT_EQ(Exec(arguments).status, 0);

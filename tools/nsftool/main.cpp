@@ -9,12 +9,18 @@
 //                                                  (the report lists it), 7 when a database file's
 //                                                  documents cannot be read at all, 1 on failure
 //   nsftool read <file.nsf>                        what a Domino database file holds, as JSON
+//
+// --language zh|en anywhere chooses the language of the messages and reports (else the one kept
+// in system.ini).
 #include "Demo.h"
 #include "Dump.h"
 #include "NativeDump.h"
 
-#include "store/Description.h"
 #include "import/Import.h"
+#include "platform/Folders.h"
+#include "platform/Language.h"
+#include "store/Description.h"
+#include "store/Messages.h"
 #include "store/StoreFile.h"
 
 #include <QCoreApplication>
@@ -23,6 +29,8 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -32,13 +40,19 @@ constexpr int kReadWithLosses = 6;
 constexpr int kNothingRead = 7;
 
 int Usage() {
-    std::cerr << "usage:\n"
+    std::cerr << QCoreApplication::translate("nsftool", "用法：").toStdString()
+              << "\n"
                  "  nsftool create <file.nsf> <description.json>\n"
                  "  nsftool demo <installRoot> <exeDir> [--force]\n"
                  "  nsftool dump <file.nsf> [maxEntries]\n"
                  "  nsftool import [--append] <file.dxl|folder>... <file.nsf>\n"
-                 "  nsftool read <file.nsf>\n";
+                 "  nsftool read <file.nsf>\n"
+                 "  --language zh|en\n";
     return 2;
+}
+
+void Fail(const QString& message) {
+    std::cerr << "nsftool: " << message.toStdString() << "\n";
 }
 
 std::filesystem::path Path(const char* arg) {
@@ -48,14 +62,19 @@ std::filesystem::path Path(const char* arg) {
 int Create(const std::filesystem::path& nsf, const std::filesystem::path& description) {
     QFile file(QString::fromStdU16String(description.u16string()));
     if (!file.open(QIODevice::ReadOnly)) {
-        std::cerr << "nsftool: cannot read " << description.string() << ": " << file.errorString().toStdString()
-                  << "\n";
+        Fail(QCoreApplication::translate("nsftool", "无法读取 %1：%2")
+                 .arg(QString::fromStdU16String(description.u16string()), file.errorString()));
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
     const int count = store::CreateDatabaseFromJson(nsf, file.readAll(), description.parent_path());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::cout << "created " << nsf.string() << ": " << count << " documents in " << seconds << " s\n";
+    std::cout << QCoreApplication::translate("nsftool", "已创建 %1：%2 个文档，用时 %3 秒")
+                     .arg(QString::fromStdU16String(nsf.u16string()))
+                     .arg(count)
+                     .arg(seconds)
+                     .toStdString()
+              << "\n";
     return 0;
 }
 
@@ -63,6 +82,22 @@ int Create(const std::filesystem::path& nsf, const std::filesystem::path& descri
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const InterfaceLanguage language(
+        CommandLineLanguage(app.arguments(), SettingsFilePath(SettingsFolder(QCoreApplication::applicationDirPath()))));
+    // --language is read above; the commands read the rest.
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--language" && i + 1 < argc && LanguageNamed(QString::fromLocal8Bit(argv[i + 1]))) {
+            ++i;
+            continue;
+        }
+        if (argument.starts_with("--language=") && LanguageNamed(QString::fromLocal8Bit(argv[i] + 11)))
+            continue;
+        rest.push_back(argv[i]);
+    }
+    argc = static_cast<int>(rest.size());
+    argv = rest.data();
     if (argc < 3)
         return Usage();
     try {
@@ -72,10 +107,15 @@ int main(int argc, char** argv) {
         if (command == "demo" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--force") == 0))) {
             const auto result = demo::BuildDemo(Path(argv[2]), Path(argv[3]), argc == 5);
             if (result.rebuilt)
-                std::cout << "demo installation built: " << result.databases << " databases, " << result.documents
-                          << " documents\n";
+                std::cout << QCoreApplication::translate("nsftool", "演示安装已建好：%1 个数据库，%2 个文档")
+                                 .arg(result.databases)
+                                 .arg(result.documents)
+                                 .toStdString()
+                          << "\n";
             else
-                std::cout << "demo installation is complete; nothing to do (--force rebuilds it)\n";
+                std::cout
+                    << QCoreApplication::translate("nsftool", "演示安装已完整，无需再做（--force 重建）").toStdString()
+                    << "\n";
             return 0;
         }
         if (command == "import") {
@@ -88,8 +128,12 @@ int main(int argc, char** argv) {
             const auto start = std::chrono::steady_clock::now();
             const auto report = importer::Import(inputs, Path(argv[argc - 1]), append);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::cout << importer::DescribeImport(report) << "into " << Path(argv[argc - 1]).string() << " in " << seconds
-                      << " s\n";
+            std::cout << importer::DescribeImport(report)
+                      << QCoreApplication::translate("nsftool", "导入到 %1，用时 %2 秒")
+                             .arg(QString::fromStdU16String(Path(argv[argc - 1]).u16string()))
+                             .arg(seconds)
+                             .toStdString()
+                      << "\n";
             return report.losses > 0 ? kReadWithLosses : 0;
         }
         if (command == "read" && argc == 3) {
@@ -101,16 +145,16 @@ int main(int argc, char** argv) {
             return 0;
         }
     } catch (const store::OpenError& e) {
-        std::cerr << "nsftool: "
-                  << (e.reason() == store::OpenError::Reason::Missing ? "File does not exist"
-                                                                      : "File is not a database")
-                  << " (" << e.what() << ")\n";
+        Fail(QStringLiteral("%1 (%2)").arg(QString::fromStdU16String(e.reason() == store::OpenError::Reason::Missing
+                                                                         ? store::notes_text::FileDoesNotExist()
+                                                                         : store::notes_text::NotADatabase()),
+                                           QString::fromUtf8(e.what())));
         return 1;
     } catch (const importer::ImportError& e) {
-        std::cerr << "nsftool: " << e.what() << "\n";
+        Fail(QString::fromUtf8(e.what()));
         return e.kind() == importer::ImportError::Kind::NothingRead ? kNothingRead : kFailed;
     } catch (const std::exception& e) {
-        std::cerr << "nsftool: " << e.what() << "\n";
+        Fail(QString::fromUtf8(e.what()));
         return kFailed;
     }
     return Usage();

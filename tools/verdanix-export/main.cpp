@@ -5,6 +5,7 @@
 #include "access/Domino_TLB.h"
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
+#include "access/settings.h"
 #include "assembly/BackEnds.h"
 #include "assembly/DominoFiles.h"
 #include "assembly/dominointerface.h"
@@ -14,6 +15,7 @@
 #include "interfaces/FileSystem.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Folders.h"
+#include "platform/Language.h"
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
@@ -62,20 +64,21 @@ struct Interrupted : std::runtime_error {
     Interrupted() : std::runtime_error("interrupted") {}
 };
 
-const char* kHelpTail = R"(
-Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments (a missing or
-unwritable output folder among them); 3 the log-on failed; 4 the database or a view does not
-exist; 5 an output file exists (see --overwrite); 6 the exports completed but some attachments,
-objects, pictures or long texts could not be saved, or some cells could not be read (the last
-lines name the list of them); 130 stopped by Ctrl-C.
-
-Ctrl-C stops the export at once: the workbook being written is removed (nothing half written
-stays; with --overwrite the earlier workbook stays as it was), the attachment folders of the
-documents already exported are kept and the last line names them.
-
-The installation is found as the window finds it (the registry, or registry.reg in the settings
-folder); --program-dir names one instead. Passwords are read from --password-file or, when a
-user is given without one, from the first line of standard input.)";
+QString HelpTail() {
+    return QCoreApplication::translate(
+        "verdanix-export", "\n"
+                           "退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；\n"
+                           "3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，\n"
+                           "但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；\n"
+                           "130 被 Ctrl-C 中止。\n"
+                           "\n"
+                           "Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时\n"
+                           "原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。\n"
+                           "\n"
+                           "安装位置与窗口程序的找法相同（注册表，或设置文件夹中的 registry.reg）；也可以用\n"
+                           "--program-dir 指定。密码从 --password-file 读取；给出用户名而没有密码文件时，\n"
+                           "从标准输入的第一行读取。");
+}
 
 void Print(const QString& line) {
     std::cerr << line.toStdString() << '\n';
@@ -123,17 +126,26 @@ public:
             const double rate = position / seconds;
             const int left = rate > 0 ? static_cast<int>((maximum - position) / rate) : 0;
             const int filled = static_cast<int>(30.0 * position / maximum);
+            const QString remaining = QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
             std::cerr << '\r' << m_label.toStdString() << " [" << std::string(filled, '#')
                       << std::string(30 - filled, '-') << "] " << position << '/' << maximum << ' '
-                      << static_cast<int>(rate) << " docs/s, " << left / 60 << ':' << (left % 60 < 10 ? "0" : "")
-                      << left % 60 << " left   " << std::flush;
+                      << QCoreApplication::translate("verdanix-export", "%1 篇/秒，还剩 %2")
+                             .arg(static_cast<int>(rate))
+                             .arg(remaining)
+                             .toStdString()
+                      << "   " << std::flush;
             m_drawn = true;
         } else {
             const int tenth = static_cast<int>(10LL * position / maximum);
             if (tenth > m_lastTenth) {
                 m_lastTenth = tenth;
-                std::cerr << m_label.toStdString() << ": " << tenth * 10 << "% (" << position << '/' << maximum
-                          << " documents)\n";
+                std::cerr << QCoreApplication::translate("verdanix-export", "%1：%2%（%3/%4 篇文档）")
+                                 .arg(m_label)
+                                 .arg(tenth * 10)
+                                 .arg(position)
+                                 .arg(maximum)
+                                 .toStdString()
+                          << '\n';
             }
         }
     }
@@ -187,14 +199,18 @@ public:
             m_options.value("file").isEmpty() ? QString() : QFileInfo(m_options.value("file")).absoluteFilePath();
         const QString databasePath = m_options.value("database");
         if (!listDatabases && file.isEmpty() && databasePath.isEmpty())
-            return fail(kBadArguments, QStringLiteral("name a database (--database) or a file (--file)"));
+            return fail(kBadArguments,
+                        QCoreApplication::translate("verdanix-export", "请指定数据库（--database）或文件（--file）"));
         if (!listDatabases && !listViews && views.isEmpty() && !allViews)
-            return fail(kBadArguments, QStringLiteral("name a view (--view) or ask for --all-views"));
+            return fail(kBadArguments,
+                        QCoreApplication::translate("verdanix-export", "请指定视图（--view），或使用 --all-views"));
         if (m_options.isSet("format") && !NamedFormat(m_options.value("format")))
-            return fail(kBadArguments, QStringLiteral("--format is one of: ") + FormatNames());
+            return fail(
+                kBadArguments,
+                QCoreApplication::translate("verdanix-export", "--format 只能是以下之一：%1").arg(FormatNames()));
         if (!listDatabases && !listViews) {
             if (m_options.value("output").isEmpty())
-                return fail(kBadArguments, QStringLiteral("name the output (--output)"));
+                return fail(kBadArguments, QCoreApplication::translate("verdanix-export", "请指定输出（--output）"));
             if (const QString problem = outputProblem(views.size() > 1 || allViews); !problem.isEmpty())
                 return fail(kBadArguments, problem);
         }
@@ -233,12 +249,11 @@ public:
 
         if (!file.isEmpty() && IsDominoDatabaseFile(file)) {
             // Read once into the local store's cache, which the open below then uses.
-            std::cerr << "reading the Domino database file " << file.toStdString() << " ...\n";
+            Print(QCoreApplication::translate("verdanix-export", "正在读取数据库文件 %1 ...").arg(file));
             try {
                 const DominoFileRead read = ReadDominoFile(file);
                 if (read.unread > 0)
-                    std::cerr << read.unread << " things in the file were not read or were simplified; their list: "
-                              << read.report.toStdString() << "\n";
+                    Print(app_text::DominoFileUnread(read.unread, read.report));
             } catch (const std::exception& error) {
                 return fail(kNotFound, app_text::DatabaseError() + ExceptionMessage(error) + QLatin1Char(' ') + file);
             }
@@ -276,13 +291,16 @@ private:
         if (several && !folder.exists()) {
             const QFileInfo parent(folder.absolutePath());
             if (!parent.isDir() || !parent.isWritable())
-                return QStringLiteral("the output folder cannot be made: ") + folder.absoluteFilePath();
+                return QCoreApplication::translate("verdanix-export", "无法创建输出文件夹：%1")
+                    .arg(folder.absoluteFilePath());
             return {};
         }
         if (!folder.isDir())
-            return QStringLiteral("the output folder does not exist: ") + folder.absoluteFilePath();
+            return QCoreApplication::translate("verdanix-export", "输出文件夹不存在：%1")
+                .arg(folder.absoluteFilePath());
         if (!folder.isWritable())
-            return QStringLiteral("the output folder cannot be written: ") + folder.absoluteFilePath();
+            return QCoreApplication::translate("verdanix-export", "输出文件夹不能写入：%1")
+                .arg(folder.absoluteFilePath());
         return {};
     }
 
@@ -301,7 +319,9 @@ private:
             if (m_options.isSet("password-file")) {
                 QFile file(m_options.value("password-file"));
                 if (!file.open(QIODevice::ReadOnly))
-                    return fail(kBadArguments, QStringLiteral("cannot read the password file ") + file.fileName());
+                    return fail(
+                        kBadArguments,
+                        QCoreApplication::translate("verdanix-export", "无法读取密码文件 %1").arg(file.fileName()));
                 password = QString::fromUtf8(file.readLine()).trimmed();
             } else {
                 QTextStream in(stdin);
@@ -318,7 +338,8 @@ private:
 
     int listDatabases(const QString& root) {
         if (root.isEmpty() || !QFileInfo(root).isDir())
-            return fail(kNotFound, QStringLiteral("no data folder (--data-dir) ") + root);
+            return fail(kNotFound,
+                        QCoreApplication::translate("verdanix-export", "没有数据文件夹（--data-dir）%1").arg(root));
         // The files the tree opens as databases (".nsf" in any letter case).
         QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
         QStringList databases;
@@ -338,7 +359,8 @@ private:
         const QString output = m_options.value("output");
         const bool several = views.size() > 1 || m_options.isSet("all-views");
         if (several && !QDir().mkpath(output))
-            return fail(kBadArguments, QStringLiteral("the output folder cannot be made: ") + output);
+            return fail(kBadArguments,
+                        QCoreApplication::translate("verdanix-export", "无法创建输出文件夹：%1").arg(output));
         // Several workbooks, or one for an existing folder, go into the folder, named after the view.
         const bool intoFolder = several || QFileInfo(output).isDir();
         // The format: --format, else the ending of a workbook's name, else .xls.
@@ -385,12 +407,11 @@ private:
         if (g_interrupted) {
             QFile::remove(WorkbookPath(target));
             const QString folder = QDir::toNativeSeparators(AttachmentFolder(workbook, view));
-            Print(exists ? QStringLiteral("stopped: %1 was kept as it was (the new workbook was not finished); "
-                                          "attachments written so far are in %2")
-                               .arg(workbook, folder)
-                         : QStringLiteral("stopped: the unfinished %1 was removed; attachments written so far are "
-                                          "in %2")
-                               .arg(workbook, folder));
+            Print((exists ? QCoreApplication::translate("verdanix-export",
+                                                        "已中止：%1 保持原样（新的工作簿没有完成）；已写出的附件在 %2")
+                          : QCoreApplication::translate("verdanix-export",
+                                                        "已中止：未完成的 %1 已删除；已写出的附件在 %2"))
+                      .arg(workbook, folder));
             return kInterrupted;
         }
         if (!result.completed) {
@@ -404,7 +425,7 @@ private:
             if (const std::error_code error =
                     ReplaceFile(FileSystemPath(WorkbookPath(target)), FileSystemPath(workbook))) {
                 QFile::remove(WorkbookPath(target));
-                return fail(kFailed, QStringLiteral("cannot replace %1 (it was kept as it was): %2")
+                return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
                                          .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
             }
         }
@@ -416,12 +437,13 @@ private:
             !ReplaceFile(FileSystemPath(list), FileSystemPath(MissingFileListPath(workbook))))
             list = MissingFileListPath(workbook);
         const MissingCounts counts = CountMissing(result.missing);
-        return fail(kFilesMissing, QStringLiteral("%1 files could not be saved and %2 cells could not be read; "
-                                                  "their list: %3")
-                                       .arg(counts.files)
-                                       .arg(counts.cells)
-                                       .arg(list.isEmpty() ? QStringLiteral("(could not be written)")
-                                                           : QDir::toNativeSeparators(list)));
+        return fail(kFilesMissing,
+                    QCoreApplication::translate("verdanix-export",
+                                                "有 %1 个文件未能保存，%2 个单元格的内容未能读取；清单见：%3")
+                        .arg(counts.files)
+                        .arg(counts.cells)
+                        .arg(list.isEmpty() ? QCoreApplication::translate("verdanix-export", "（未能写入）")
+                                            : QDir::toNativeSeparators(list)));
     }
 
     QCommandLineParser& m_options;
@@ -434,34 +456,54 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("verdanix-export"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VERDANIX_VERSION));
     UseChineseLocaleWhereNoneIsSet();
+    const InterfaceLanguage language(
+        CommandLineLanguage(app.arguments(), SettingsFilePath(SettingsFolder(QCoreApplication::applicationDirPath()))));
     QCommandLineParser options;
     options.setApplicationDescription(
-        QStringLiteral("Exports views of a Domino database to .xls or .xlsx workbooks, with the attachments, embedded "
-                       "objects and rich-text pictures of their documents in folders beside them, as the "
-                       "Verdanix window does.") +
-        QString::fromUtf8(kHelpTail));
+        QCoreApplication::translate("verdanix-export",
+                                    "把 Domino 数据库的视图导出为 .xls 或 .xlsx 工作簿，文档的附件、嵌入对象和 "
+                                    "RTF 域图片保存在工作簿旁边的文件夹中，与 Verdanix 窗口程序的导出相同。") +
+        HelpTail());
     options.addHelpOption();
     options.addVersionOption();
     options.addOptions({
-        {"program-dir", "The installation's program folder (default: the registered one).", "dir"},
-        {"server", "The server's name.", "name"},
-        {"user", "The user name to log on with.", "name"},
-        {"password-file", "A file whose first line is the password (else standard input).", "file"},
-        {"file", "A local .nsf file instead of a database on the server.", "path"},
-        {"database", "The database's path in the server's data folder (such as mail\\a.nsf).", "path"},
-        {"view", "A view to export; may be given several times.", "name"},
-        {"all-views", "Every view people browse (no \"$\" in the name)."},
-        {"output", "The workbook (one view; .xlsx at its end writes .xlsx) or the folder for one workbook per view.",
+        {"program-dir", QCoreApplication::translate("verdanix-export", "安装的程序文件夹（默认：已注册的那个）。"),
+         "dir"},
+        {"server", QCoreApplication::translate("verdanix-export", "服务器名。"), "name"},
+        {"user", QCoreApplication::translate("verdanix-export", "登录用的用户名。"), "name"},
+        {"password-file", QCoreApplication::translate("verdanix-export", "第一行为密码的文件（否则从标准输入读取）。"),
+         "file"},
+        {"file", QCoreApplication::translate("verdanix-export", "本地的 .nsf 文件，代替服务器上的数据库。"), "path"},
+        {"database",
+         QCoreApplication::translate("verdanix-export", "数据库在服务器数据文件夹中的路径（例如 mail\\a.nsf）。"),
          "path"},
-        {"format", "xls (the default) or xlsx: the format of workbooks whose names do not say it.", "format"},
-        {"overwrite", "Replace existing workbooks (once the new one is complete)."},
-        {"list-databases", "Print the databases of the data folder, one per line."},
-        {"data-dir", "The data folder for --list-databases (default: the registered one).", "dir"},
-        {"list-views", "Print the database's views, one per line."},
-        {"quiet", "No progress on standard error."},
+        {"view", QCoreApplication::translate("verdanix-export", "要导出的视图；可以给出多次。"), "name"},
+        {"all-views", QCoreApplication::translate("verdanix-export", "所有供浏览的视图（名称中没有“$”的视图）。")},
+        {"output",
+         QCoreApplication::translate("verdanix-export",
+                                     "工作簿（一个视图时；以 .xlsx 结尾则写 .xlsx），或每个视图一个工作簿时的文件夹。"),
+         "path"},
+        {"format",
+         QCoreApplication::translate("verdanix-export", "xls（默认）或 xlsx：名称中没有指明格式的工作簿的格式。"),
+         "format"},
+        {"overwrite", QCoreApplication::translate("verdanix-export", "替换已有的工作簿（在新的工作簿完成之后）。")},
+        {"list-databases", QCoreApplication::translate("verdanix-export", "列出数据文件夹中的数据库，每行一个。")},
+        {"data-dir",
+         QCoreApplication::translate("verdanix-export", "--list-databases 使用的数据文件夹（默认：已注册的那个）。"),
+         "dir"},
+        {"list-views", QCoreApplication::translate("verdanix-export", "列出数据库的视图，每行一个。")},
+        {"language",
+         QCoreApplication::translate("verdanix-export",
+                                     "界面语言：zh（中文，默认）或 en（英文）；默认取设置文件中的选择。"),
+         "language"},
+        {"quiet", QCoreApplication::translate("verdanix-export", "不在标准错误输出上显示进度。")},
     });
     if (!options.parse(app.arguments())) {
         Print(options.errorText());
+        return kBadArguments;
+    }
+    if (options.isSet("language") && !LanguageNamed(options.value("language"))) {
+        Print(QCoreApplication::translate("verdanix-export", "--language 只能是 zh 或 en"));
         return kBadArguments;
     }
     if (options.isSet("help")) {
@@ -473,7 +515,8 @@ int main(int argc, char** argv) {
         return kDone;
     }
     if (!options.positionalArguments().isEmpty()) {
-        Print(QStringLiteral("unexpected arguments: ") + options.positionalArguments().join(' '));
+        Print(QCoreApplication::translate("verdanix-export", "多余的参数：%1")
+                  .arg(options.positionalArguments().join(' ')));
         return kBadArguments;
     }
     std::signal(SIGINT, OnInterrupt);
