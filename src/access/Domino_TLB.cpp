@@ -1,6 +1,7 @@
 #include "access/Domino_TLB.h"
 
 #include "platform/ComClassFactory.h"
+#include <QCoreApplication>
 
 void TNotesSession::Connect() {
     if (m_intf)
@@ -8,7 +9,8 @@ void TNotesSession::Connect() {
     auto object = m_factory.CreateByClass(domino_ids::kNotesSessionClass);
     auto session = std::dynamic_pointer_cast<ISession>(object);
     if (!session)
-        throw EOleException(u"No such interface supported", hresult::kNoInterface);
+        throw EOleException(QCoreApplication::translate("Domino", "不支持此接口").toStdU16String(),
+                            hresult::kNoInterface);
     m_intf = std::move(session);
 }
 
@@ -41,7 +43,8 @@ std::shared_ptr<IDXLExporter> TNotesSession::CreateDXLExporter() {
 int32_t TNotesView::EntryCount() {
     auto entries = AllEntries();
     if (!entries)
-        throw EOleException(u"The view returned no entry collection", hresult::kPointer);
+        throw EOleException(QCoreApplication::translate("Domino", "视图没有返回条目集合").toStdU16String(),
+                            hresult::kPointer);
     return entries->Count();
 }
 
@@ -52,6 +55,7 @@ void TNotesRichTextItem::ConnectToItem(const std::shared_ptr<IItem>& item) {
     }
     auto rich = std::dynamic_pointer_cast<IRichTextItem>(item);
     if (!rich)
-        throw EOleException(u"No such interface supported", hresult::kNoInterface);
+        throw EOleException(QCoreApplication::translate("Domino", "不支持此接口").toStdU16String(),
+                            hresult::kNoInterface);
     m_intf = std::move(rich);
 }

@@ -8,6 +8,7 @@
 
 #include "interfaces/DominoObjects.h"
 
+#include <QCoreApplication>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -123,6 +124,8 @@ public:
 
 template <class I> I& TNotesWrapper<I>::Intf() const {
     if (!m_intf)
-        throw EOleException(u"The Domino object is not connected (no object was returned)", hresult::kPointer);
+        throw EOleException(
+            QCoreApplication::translate("Domino", "Domino 对象没有连接（没有返回对象）").toStdU16String(),
+            hresult::kPointer);
     return *m_intf;
 }

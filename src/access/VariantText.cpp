@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTime>
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace {
@@ -13,7 +14,8 @@ constexpr double kLastOleDate = 2958466.0;
 
 QString DateTimeText(double oleDate, const QLocale& locale) {
     if (!std::isfinite(oleDate) || oleDate < kFirstOleDate || oleDate >= kLastOleDate)
-        throw EOleException(u"Invalid argument: the date-time value is out of range", hresult::kTypeMismatch);
+        throw EOleException(QCoreApplication::translate("Variant", "参数无效：日期时间值超出了范围").toStdU16String(),
+                            hresult::kTypeMismatch);
     // Whole days count from 1899-12-30; the fraction is the time of day, also for dates
     // before the epoch (-1.25 is 1899-12-29 06:00).
     double days = std::trunc(oleDate);
@@ -62,7 +64,8 @@ QString VariantToText(const Variant& value, const QLocale& locale) {
     case Variant::Kind::Text:
         return QString::fromStdU16String(value.asText());
     case Variant::Kind::Array:
-        throw EOleException(u"Could not convert variant of type (Array) into type (String)", hresult::kTypeMismatch);
+        throw EOleException(QCoreApplication::translate("Variant", "无法把数组类型的值转换为文本").toStdU16String(),
+                            hresult::kTypeMismatch);
     case Variant::Kind::Object:
         if (!value.asObject())
             return {};

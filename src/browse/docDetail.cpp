@@ -5,6 +5,7 @@
 #include "browse/FormRunner.h"
 #include "browse/WindowFrame.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -104,7 +105,8 @@ QList<ItemText> DocumentItems(TNotesSession& session, const QString& server, con
             item.ConnectTo(std::dynamic_pointer_cast<IItem>(element.asObject()));
         const Variant values = item.IsBound() ? item.Values() : doc.GetItemValue(ToU16(name));
         if (values.asArray().empty())
-            throw EOleException(u"Subscript out of range", hresult::kBadIndex);
+            throw EOleException(QCoreApplication::translate("docDetail", "下标越界").toStdU16String(),
+                                hresult::kBadIndex);
         items.append({name, JoinedValueText(values)});
     }
     return items;

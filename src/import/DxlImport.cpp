@@ -1,10 +1,11 @@
 #include "import/DxlImport.h"
 
+#include "import/DxlSource.h"
+#include "import/ImportTarget.h"
+#include "import/ReportText.h"
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
-#include "import/DxlSource.h"
 #include "store/Formula.h"
-#include "import/ImportTarget.h"
 #include "store/StoreFile.h"
 
 #include <QByteArray>
@@ -31,6 +32,10 @@ namespace fs = std::filesystem;
 
 using namespace dxl;
 using namespace item_type;
+
+QString Text(const fs::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
 
 void Append(QString& text, QStringView more) {
     text += more;
@@ -61,7 +66,7 @@ public:
         QFile input(QString::fromStdU16String(file.u16string()));
         m_fileName = QString::fromStdU16String(file.filename().u16string());
         if (!input.open(QIODevice::ReadOnly))
-            throw ImportError(file.string() + ": " + input.errorString().toStdString());
+            throw ImportError((Text(file) + QStringLiteral(": ") + input.errorString()).toStdString());
         m_xml.setDevice(&input);
         // External entities and the DTD named in the DOCTYPE are never fetched.
         while (!m_xml.atEnd()) {
@@ -75,10 +80,13 @@ public:
             // The reader decodes ahead of where it parses, so bytes that are no UTF-8 surface as
             // some other error at another place: the file itself tells where they are.
             if (const auto bad = FirstInvalidUtf8(input))
-                throw ImportError(file.string() + ":" + std::to_string(bad->first) + ":" +
-                                     std::to_string(bad->second) + ": bytes that are not UTF-8");
-            throw ImportError(file.string() + ":" + std::to_string(m_xml.lineNumber()) + ":" +
-                                 std::to_string(m_xml.columnNumber()) + ": " + m_xml.errorString().toStdString());
+                throw ImportError(report_text::NotUtf8(Text(file), bad->first, bad->second).toStdString());
+            throw ImportError(QStringLiteral("%1:%2:%3: %4")
+                                  .arg(Text(file))
+                                  .arg(m_xml.lineNumber())
+                                  .arg(m_xml.columnNumber())
+                                  .arg(m_xml.errorString())
+                                  .toStdString());
         }
         m_xml.setDevice(nullptr);
     }
@@ -106,9 +114,7 @@ private:
                 Append(text, m_xml.text());
                 break;
             case QXmlStreamReader::EntityReference:
-                note(m_xml.lineNumber(), QStringLiteral("the entity reference &%1; is declared nowhere the import "
-                                                        "reads, kept as written")
-                                             .arg(m_xml.name()));
+                note(m_xml.lineNumber(), report_text::EntityUndeclared(m_xml.name().toString()));
                 Append(text, QString(QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';')));
                 break;
             case QXmlStreamReader::Invalid:
@@ -125,7 +131,7 @@ private:
         const qint64 line = m_xml.lineNumber();
         const QString text = readText();
         if (!IsCleanBase64(text))
-            note(line, QStringLiteral("%1: characters that are not base64 were dropped").arg(what));
+            note(line, report_text::NotBase64(what));
         return QByteArray::fromBase64(text.toLatin1());
     }
 
@@ -137,7 +143,7 @@ private:
         } else if (name == u"view") {
             readView();
         } else {
-            note(m_xml.lineNumber(), QStringLiteral("skipped <%1> (not a document or a view)").arg(name));
+            note(m_xml.lineNumber(), report_text::SkippedElement(name.toString()));
             m_xml.skipCurrentElement();
         }
     }
@@ -170,8 +176,7 @@ private:
         }
         m_storageParts.clear();
         if (storageParts > 0)
-            note(line, QStringLiteral("%1 storage parts of embedded objects kept with the objects, not as attachments")
-                           .arg(storageParts));
+            note(line, report_text::StorageParts(storageParts));
         m_target.addDocument(std::move(doc), QStringLiteral("%1:%2").arg(m_fileName).arg(line));
     }
 
@@ -187,10 +192,7 @@ private:
             if (const auto value = readWrappedDateTime())
                 (created ? doc.created : doc.modified) = *value;
             else
-                note(line, created ? QStringLiteral("the document's creation time is missing or not one: the "
-                                                    "time of the import stands for it")
-                                   : QStringLiteral("the document's modification time is missing or not one: the "
-                                                    "time of the import stands for it"));
+                note(line, created ? report_text::CreatedMissing() : report_text::ModifiedMissing());
         }
     }
 
@@ -218,13 +220,11 @@ private:
             bool ok = false;
             const double value = readText().trimmed().toDouble(&ok);
             if (ok && !std::isfinite(value)) {
-                note(line, QStringLiteral("item %1: a number that is not finite (nan or inf), left out")
-                               .arg(QString::fromStdU16String(item.name)));
+                note(line, report_text::NotFinite(QString::fromStdU16String(item.name)));
                 return true;
             }
             if (!ok) {
-                note(line, QStringLiteral("item %1: a number that is none, left out")
-                               .arg(QString::fromStdU16String(item.name)));
+                note(line, report_text::NotANumber(QString::fromStdU16String(item.name)));
                 return true;
             }
             item.values.emplace_back(value);
@@ -233,8 +233,7 @@ private:
             const QString text = readText();
             const auto date = ParseDateTime(text);
             if (!date) {
-                note(line, QStringLiteral("item %1: the date-time %2 is not one, left out")
-                               .arg(QString::fromStdU16String(item.name), text));
+                note(line, report_text::NotADateTime(QString::fromStdU16String(item.name), text));
                 return true;
             }
             item.values.emplace_back(OleDate{*date});
@@ -274,19 +273,18 @@ private:
                 readObject(doc);
             } else if (name == u"rawitemdata" && IsMailItem(m_xml.attributes().value(QLatin1String("type")).toInt())) {
                 const int type = m_xml.attributes().value(QLatin1String("type")).toInt();
-                const QByteArray raw = readBase64(QStringLiteral("item %1").arg(QString::fromStdU16String(item.name)));
+                const QByteArray raw = readBase64(report_text::ItemPlace(QString::fromStdU16String(item.name)));
                 const auto text = type == kMimePart ? std::optional(MimePartText(raw)) : Rfc822Text(raw);
                 if (!text) {
-                    note(m_xml.lineNumber(), QStringLiteral("item %1: a damaged mail item, left out")
-                                                 .arg(QString::fromStdU16String(item.name)));
+                    note(m_xml.lineNumber(), report_text::MailItemDamaged(QString::fromStdU16String(item.name)));
                     keep = false;
                     continue;
                 }
                 item.values.emplace_back(*text);
                 item.type = kText;
             } else {
-                note(m_xml.lineNumber(), QStringLiteral("item %1: <%2> is not a value the store holds, item left out")
-                                             .arg(QString::fromStdU16String(item.name), name));
+                note(m_xml.lineNumber(),
+                     report_text::NotAStoreElement(QString::fromStdU16String(item.name), name.toString()));
                 keep = false;
                 m_xml.skipCurrentElement();
             }
@@ -294,8 +292,7 @@ private:
         if (fileItem || !keep)
             return; // a $FILE item is made again for each file object
         if (item.type == 0) {
-            note(line, QStringLiteral("item %1 holds no value the store knows, left out")
-                           .arg(QString::fromStdU16String(item.name)));
+            note(line, report_text::NoKnownValue(QString::fromStdU16String(item.name)));
             return;
         }
         if (item.type == kText) {
@@ -323,8 +320,7 @@ private:
             while (m_xml.readNextStartElement()) {
                 const QStringView name = m_xml.name();
                 if (name == u"filedata") {
-                    file.bytes =
-                        readBase64(QStringLiteral("file %1").arg(QString::fromStdU16String(file.name))).toStdString();
+                    file.bytes = readBase64(report_text::FilePlace(QString::fromStdU16String(file.name))).toStdString();
                 } else if (name == u"created") {
                     file.created = readWrappedDateTime().value_or(file.created);
                 } else if (name == u"modified") {
@@ -371,9 +367,7 @@ private:
                 out.writeCharacters(m_xml.text().toString());
                 break;
             case QXmlStreamReader::EntityReference:
-                note(m_xml.lineNumber(), QStringLiteral("the entity reference &%1; in rich text is declared nowhere "
-                                                        "the import reads, kept as written")
-                                             .arg(m_xml.name()));
+                note(m_xml.lineNumber(), report_text::RichTextEntityUndeclared(m_xml.name().toString()));
                 out.writeCharacters(QLatin1Char('&') + m_xml.name().toString() + QLatin1Char(';'));
                 break;
             default:
@@ -397,9 +391,7 @@ private:
                 if (Parses(formula))
                     view.selection = formula;
                 else
-                    note(line, QStringLiteral("view %1: its selection is beyond the store's formulas, all documents "
-                                              "are selected")
-                                   .arg(QString::fromStdU16String(view.name)));
+                    note(line, report_text::SelectionBeyond(QString::fromStdU16String(view.name)));
             } else if (m_xml.name() == u"column") {
                 view.columns.push_back(readColumn(view.name, view.columns.size() + 1, line));
             } else {
@@ -437,9 +429,8 @@ private:
             column.formula = formula;
         } else {
             column.item = realItem ? itemName.toStdU16String() : std::u16string();
-            note(line, QStringLiteral("view %1, column %2: its formula is beyond the store's formulas, %3")
-                           .arg(QString::fromStdU16String(viewName), QString::number(number),
-                                realItem ? QStringLiteral("the column shows its item") : QStringLiteral("left empty")));
+            note(line, realItem ? report_text::ColumnShowsItem(QString::fromStdU16String(viewName), number)
+                                : report_text::ColumnLeftEmpty(QString::fromStdU16String(viewName), number));
         }
         return column;
     }

@@ -20,6 +20,15 @@ using namespace dxl;
 
 namespace {
 
+QString Text(const fs::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
+QString Text(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+
 bool EndsWithNsf(const fs::path& file) {
     std::string extension = file.extension().string();
     for (char& c : extension)
@@ -35,7 +44,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
         throw ImportError(*problem);
     const std::vector<fs::path> files = InputFiles(inputs);
     if (files.empty())
-        throw ImportError("no DXL files to import");
+        throw ImportError(report_text::NoDxlFiles().toStdString());
     std::error_code ec;
     const bool appending = append && fs::exists(target, ec);
     // Appending works on a copy, put in place only when everything imported.
@@ -47,7 +56,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
             report.notes.push_back("cleared the working copy an interrupted import left beside the target");
         }
         if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
-            throw ImportError("cannot copy " + target.string() + ": " + ec.message());
+            throw ImportError(report_text::CannotCopy(Text(target), Text(SystemErrorText(ec))).toStdString());
     }
     try {
         auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
@@ -56,8 +65,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
             if (IsDominoDatabaseFile(file))
                 ImportDominoDatabase(file, into);
             else if (EndsWithNsf(file))
-                throw ImportError(file.string() + ": not a Domino database (its first bytes are not a database's), "
-                                                  "and no DXL either");
+                throw ImportError(report_text::NeitherDatabaseNorDxl(Text(file)).toStdString());
             else
                 ImportDxlFile(file, into, report);
         }
@@ -71,7 +79,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
     if (appending) {
         if ((ec = ReplaceFile(work, target))) {
             RemoveWorkFiles(work);
-            throw ImportError("cannot replace " + target.string() + ": " + ec.message());
+            throw ImportError(report_text::CannotReplace(Text(target), Text(SystemErrorText(ec))).toStdString());
         }
     }
     return report;

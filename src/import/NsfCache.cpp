@@ -1,5 +1,7 @@
 #include "import/NsfCache.h"
 
+#include "import/ReportText.h"
+
 #include "import/Import.h"
 #include "import/NsfImport.h"
 #include "platform/WholeFile.h"
@@ -43,7 +45,7 @@ fs::path DominoCacheFolder() {
 CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder) {
     const QFileInfo info(Text(source));
     if (!info.isFile())
-        throw ImportError(source.string() + ": the file does not exist");
+        throw ImportError(report_text::FileMissing(Text(source)).toStdString());
     // One cache database per file, named by its path; its key file says what it was read from.
     const QString path = info.canonicalFilePath();
     const QString name =
@@ -72,13 +74,13 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     if (upToDate())
         return cached;
     if (!QDir().mkpath(Text(cacheFolder)))
-        throw ImportError("cannot make the cache folder " + cacheFolder.string());
+        throw ImportError(report_text::CacheFolderNotMade(Text(cacheFolder)).toStdString());
     // One program at a time reads a file into the cache (the window and the command line may
     // open the same file); whoever waited finds it read.
     QLockFile lock(Text(base) + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // a reading takes as long as it takes; only a dead holder's lock is stale
     if (!lock.lock())
-        throw ImportError("cannot lock the cache entry " + base.string());
+        throw ImportError(report_text::CacheNotLocked(Text(base)).toStdString());
     if (upToDate())
         return cached;
     fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
@@ -88,7 +90,7 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
         WriteWholeFile(Text(cached.report), QByteArray::fromStdString(description));
         WriteWholeFile(Text(keyFile), key);
     } catch (const WholeFileError& e) {
-        throw ImportError("cannot write to the cache folder " + cacheFolder.string() + ": " + e.what());
+        throw ImportError(report_text::CacheNotWritten(Text(cacheFolder), QString::fromUtf8(e.what())).toStdString());
     }
     cached.unread = report.notes.size();
     cached.readNow = true;

@@ -104,8 +104,7 @@ public:
                                 report_text::ItemLeftOut(key.first, key.second.first, count, key.second.second));
         // A database whose notes are listed but whose documents cannot be read at all is not read.
         if (m_documents == 0 && m_notesUnread > 0)
-            throw ImportError(m_file.toStdString() + ": none of its " + std::to_string(m_notesUnread) +
-                                  " notes that could be documents can be read",
+            throw ImportError(report_text::NothingReadable(m_file, m_notesUnread).toStdString(),
                               ImportError::Kind::NothingRead);
     }
 
@@ -241,7 +240,7 @@ private:
             if (EqualsIgnoreCase(file.name, fileName))
                 return m_db->readAttachment(file.objectId, file.compression, file.size);
         }
-        throw nsf::FormatError("the document has no attachment of that name");
+        throw nsf::FormatError(report_text::NoAttachmentOfThatName().toStdString());
     }
 
     static int32_t TypeOf(const nsf::Item& item) {
@@ -460,7 +459,7 @@ private:
         std::vector<std::u16string> members;
         try {
             if (folder.objectId == 0)
-                throw nsf::FormatError(folder.fromIndex ? "it has no stored index" : "it has no list of members");
+                throw nsf::FormatError((folder.fromIndex ? report_text::NoStoredIndex() : report_text::NoMemberList()).toStdString());
             if (folder.fromIndex) {
                 for (const uint32_t id : m_db->readViewIndex(folder.objectId))
                     if (const auto document = m_documentUnids.find(id);

@@ -2,6 +2,8 @@
 
 #include "interfaces/Text.h"
 
+#include <QCoreApplication>
+
 #include <fstream>
 
 #ifdef _WIN32
@@ -13,7 +15,8 @@ namespace {
 constexpr char kComponentHeader[] = "Verdanix component";
 
 [[noreturn]] void ThrowClassNotRegistered() {
-    throw EOleException(u"Class not registered", hresult::kClassNotRegistered);
+    throw EOleException(QCoreApplication::translate("ComClassFactory", "没有注册类").toStdU16String(),
+                        hresult::kClassNotRegistered);
 }
 
 } // namespace
@@ -35,7 +38,10 @@ void PortableComClassFactory::WriteComponentFile(const std::filesystem::path& co
     std::ofstream out(componentFile, std::ios::binary | std::ios::trunc);
     out << kComponentHeader << "\nServer=" << kind << "\n";
     if (!out.flush())
-        throw EOleException(u"Cannot write the component file " + componentFile.u16string(), hresult::kFail);
+        throw EOleException(QCoreApplication::translate("ComClassFactory", "无法写入组件文件 %1")
+                                .arg(QString::fromStdU16String(componentFile.u16string()))
+                                .toStdU16String(),
+                            hresult::kFail);
 }
 
 std::shared_ptr<IDispatchObject> PortableComClassFactory::CreateByClass(const std::u16string& clsid) {
@@ -75,7 +81,10 @@ void SelfRegisterComponent(IRegistry& registry, const std::filesystem::path& com
     if (PortableComClassFactory::ComponentKind(componentFile).empty()) {
         HMODULE module = LoadLibraryW(componentFile.wstring().c_str());
         if (!module)
-            throw EOleException(u"Cannot load " + componentFile.u16string(), hresult::kFail);
+            throw EOleException(QCoreApplication::translate("ComClassFactory", "无法加载 %1")
+                                    .arg(QString::fromStdU16String(componentFile.u16string()))
+                                    .toStdU16String(),
+                                hresult::kFail);
         using RegisterFn = HRESULT(__stdcall*)();
         if (auto fn =
                 reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer"))))

@@ -16,6 +16,7 @@
 
 #include <vector>
 #else
+#include <QCoreApplication>
 #include <unistd.h>
 #endif
 
@@ -26,9 +27,9 @@ QString LineBreakReason(const QString& section, const QString& key, const QStrin
         return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
     };
     if (hasBreak(section) || hasBreak(key))
-        return QStringLiteral("a section or key name holds a line break");
+        return QCoreApplication::translate("ProfileFile", "节名或键名中有换行符");
     if (hasBreak(value))
-        return QStringLiteral("the value of %1 holds a line break").arg(key);
+        return QCoreApplication::translate("ProfileFile", "%1 的值中有换行符").arg(key);
     return {};
 }
 
@@ -56,8 +57,8 @@ QString CutToMaxBytes(const QString& value) {
 
 QString WriteErrorText(const QString& path, const QString& reason) {
     if (reason.isEmpty())
-        return QStringLiteral("Unable to write to %1").arg(path);
-    return QStringLiteral("Unable to write to %1: %2").arg(path, reason);
+        return QCoreApplication::translate("ProfileFile", "Unable to write to %1").arg(path);
+    return QCoreApplication::translate("ProfileFile", "Unable to write to %1: %2").arg(path, reason);
 }
 
 } // namespace

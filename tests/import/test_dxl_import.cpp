@@ -138,7 +138,7 @@ TEST_F(DxlImportTest, ItemsTheStoreLacksAreLeftOutAndReported) {
     const auto report = importer::Import({file}, dataDir / "raw.nsf", false);
     ASSERT_EQ(report.documents, 1);
     EXPECT_TRUE(std::any_of(report.notes.begin(), report.notes.end(),
-                            [](const std::string& n) { return n.find("raw.xml:3: item raw") == 0; }));
+                            [](const std::string& n) { return n.find("raw.xml:3: 项 raw") == 0; }));
     auto doc = openLocal("raw.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
     EXPECT_EQ(Texts(doc->Items()), (std::vector<std::u16string>{u"Form", u"keep"}));
 }
@@ -247,8 +247,8 @@ TEST_F(StoreTest, ValuesStoredOtherThanAsWrittenAreReported) {
         "<item name='$FILE'><object><file name='f.txt'><filedata>QUJD#RA==</filedata></file></object></item>\n"
         "</document></database>";
     const auto report = ImportText(m_root, dataDir / "odd.nsf", text);
-    for (const char* part : {"in.xml:3: the document's creation time", "in.xml:4: item D", "in.xml:5: item Z",
-                             "in.xml:6: item N", "in.xml:7: the entity reference &nbsp;", "in.xml:8: file f.txt"})
+    for (const char* part : {"in.xml:3: 文档的创建时间", "in.xml:4: 项 D", "in.xml:5: 项 Z", "in.xml:6: 项 N",
+                             "in.xml:7: 实体引用 &nbsp;", "in.xml:8: 文件 f.txt"})
         EXPECT_TRUE(Reports(report, part)) << part;
     auto doc = openLocal("odd.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
     EXPECT_EQ(doc->GetItemValue(u"E"), Variant(Variant::Array{u"a&nbsp;b"})) << "kept as written";
@@ -299,7 +299,7 @@ TEST_F(StoreTest, PagesOfAnObjectsStorageStayWithTheObject) {
                    "<objectref name='EXT1' class='AcroExch.Document'/></par></richtext></item>" +
                        file("bytearrayext", "EXT1") + file("bytearraypage", "STG1") + file("bytearraypage", "STG2") +
                        file("msdos", "real.txt") + "</document>");
-    EXPECT_TRUE(Reports(report, "2 storage parts"));
+    EXPECT_TRUE(Reports(report, "2 个存储部分"));
     auto doc = openLocal("ole.nsf")->GetDocumentByUNID(u"0123456789ABCDEF0123456789ABCDEF");
     EXPECT_FALSE(doc->GetAttachment(u"STG1"));
     EXPECT_TRUE(doc->GetAttachment(u"real.txt"));
@@ -314,7 +314,7 @@ TEST_F(StoreTest, BytesThatAreNoUtf8AreReportedWhereTheyStand) {
         ImportText(m_root, dataDir / "enc.nsf", text);
         ADD_FAILURE() << "imported";
     } catch (const importer::ImportError& e) {
-        EXPECT_NE(std::string(e.what()).find("in.xml:2003:36: bytes that are not UTF-8"), std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("in.xml:2003:36：不是 UTF-8 的字节"), std::string::npos)
             << e.what();
     }
 }

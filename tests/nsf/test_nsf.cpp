@@ -666,7 +666,7 @@ TEST(NsfImport, DamageIsToldNotGuessed) {
         importer::Import({fs::path(other.toStdU16String())}, fs::path(dir.filePath("o.nsf").toStdU16String()), false);
         ADD_FAILURE() << "imported";
     } catch (const importer::ImportError& e) {
-        EXPECT_NE(std::string(e.what()).find("not a Domino database"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("不是 Domino 数据库"), std::string::npos);
     }
 }
 
