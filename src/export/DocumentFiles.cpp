@@ -66,7 +66,7 @@ void DocumentFiles::save() {
 }
 
 QString WriteMissingFileList(const QString& path, const std::vector<MissingFile>& missing) {
-    QString text = QCoreApplication::translate("Export", "文档ID\t文件名\t原因\r\n");
+    QString text = QCoreApplication::translate("Export", "文档ID\t文件名\t原因") + QStringLiteral("\r\n");
     for (const MissingFile& file : missing) {
         QString reason = file.reason;
         reason.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));

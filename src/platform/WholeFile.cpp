@@ -16,9 +16,9 @@
 #include <io.h>
 #include <sys/stat.h>
 #else
+#include <QCoreApplication>
 #include <fcntl.h>
 #include <unistd.h>
-#include <QCoreApplication>
 #endif
 
 namespace {
@@ -172,7 +172,7 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArr
     const QString reason = file.errorString();
     if (writeAll(old))
         throw WholeFileError(reason.toStdString());
-    throw WholeFileError((reason + QCoreApplication::translate("WholeFile", "；文件也未能恢复原样")).toStdString());
+    throw WholeFileError(QCoreApplication::translate("WholeFile", "%1；文件也未能恢复原样").arg(reason).toStdString());
 #else
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -187,7 +187,7 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArr
     if (restore.isEmpty())
         throw WholeFileError(reason.toStdString());
     throw WholeFileError(
-        (reason + QCoreApplication::translate("WholeFile", "；文件也未能恢复原样（") + restore + QCoreApplication::translate("WholeFile", "）")).toStdString());
+        QCoreApplication::translate("WholeFile", "%1；文件也未能恢复原样（%2）").arg(reason, restore).toStdString());
 #endif
 }
 

@@ -2,13 +2,13 @@
 
 #include "browse/WindowFrame.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QCoreApplication>
 
 namespace {
 
@@ -28,9 +28,10 @@ public:
         case 1:
             return info.isDir() ? QString() : Size(info.size());
         case 2:
-            return info.isDir()              ? QCoreApplication::translate("FileDialog", "文件夹")
-                   : info.suffix().isEmpty() ? QCoreApplication::translate("FileDialog", "文件")
-                                             : info.suffix().toUpper() + QCoreApplication::translate("FileDialog", " 文件");
+            return info.isDir() ? QCoreApplication::translate("FileDialog", "文件夹")
+                   : info.suffix().isEmpty()
+                       ? QCoreApplication::translate("FileDialog", "文件")
+                       : QCoreApplication::translate("FileDialog", "%1 文件").arg(info.suffix().toUpper());
         default:
             return m_chinese.toString(info.lastModified(), QStringLiteral("yyyy/M/d H:mm"));
         }

@@ -66,7 +66,8 @@ def unfinished():
     with tempfile.TemporaryDirectory() as work:
         copy = os.path.join(work, "verdanix_en.ts")
         shutil.copy(CATALOGUE, copy)
-        subprocess.run([LUPDATE, "-silent", *OPTIONS, *sources(), "-ts", copy], check=True)
+        subprocess.run([LUPDATE, "-silent", *OPTIONS, "-I", os.path.join(ROOT, "src"), *sources(), "-ts", copy],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         problems = []
         for context in ET.parse(copy).getroot().iter("context"):
             for message in context.iter("message"):
