@@ -23,6 +23,7 @@
 #include "shell/selserver.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -224,16 +225,11 @@ QFrame* TfrmMain::CreateStatusPanel(QWidget* central) {
 }
 
 void TfrmMain::CreateCommands() {
-    QAction* exitsystem =
-        CreateAction(QStringLiteral("exitsystem"), tr("退出系统"), 1, &TfrmMain::exitsystemExecute);
-    QAction* openserver =
-        CreateAction(QStringLiteral("openserver"), tr("连接服务器"), 4, &TfrmMain::openserverExecute);
-    QAction* openfile =
-        CreateAction(QStringLiteral("openfile"), tr("打开文件"), 3, &TfrmMain::openfileExecute);
-    QAction* exportAction =
-        CreateAction(QStringLiteral("export"), tr("导出数据"), 2, &TfrmMain::exportExecute);
-    QAction* inportdata =
-        CreateAction(QStringLiteral("inportdata"), tr("导入数据"), 0, &TfrmMain::inportdataExecute);
+    QAction* exitsystem = CreateAction(QStringLiteral("exitsystem"), tr("退出系统"), 1, &TfrmMain::exitsystemExecute);
+    QAction* openserver = CreateAction(QStringLiteral("openserver"), tr("连接服务器"), 4, &TfrmMain::openserverExecute);
+    QAction* openfile = CreateAction(QStringLiteral("openfile"), tr("打开文件"), 3, &TfrmMain::openfileExecute);
+    QAction* exportAction = CreateAction(QStringLiteral("export"), tr("导出数据"), 2, &TfrmMain::exportExecute);
+    QAction* inportdata = CreateAction(QStringLiteral("inportdata"), tr("导入数据"), 0, &TfrmMain::inportdataExecute);
     QAction* about = CreateAction(QStringLiteral("about"), tr("关于"), 5, &TfrmMain::aboutExecute);
 
     QMenuBar* menuBar = this->menuBar();
@@ -250,6 +246,20 @@ void TfrmMain::CreateCommands() {
     QMenu* n5 = menuBar->addMenu(tr("关  于"));
     n5->setObjectName(QStringLiteral("N5"));
     CreateMenuItem(n5, QStringLiteral("N7"), about);
+    // The interface language, which the program takes when it starts.
+    QMenu* languages = n5->addMenu(tr("界面语言"));
+    languages->setObjectName(QStringLiteral("LanguageMenu"));
+    auto* group = new QActionGroup(languages);
+    const Language current = LoadLanguage(SettingsFilePath(m_env.exeDir));
+    for (const auto& [language, caption] :
+         {std::pair{Language::Chinese, tr("中文")}, std::pair{Language::English, QStringLiteral("English")}}) {
+        QAction* choice = group->addAction(languages->addAction(caption));
+        choice->setObjectName(QStringLiteral("Language_") + LanguageCode(language));
+        choice->setCheckable(true);
+        choice->setChecked(language == current);
+        connect(choice, &QAction::triggered, this,
+                [this, language] { RunGuarded(*m_env.prompter, [this, language] { languageExecute(language); }); });
+    }
 
     CreateButton(QStringLiteral("ToolButton1"), openserver->text(), 4, tr("连接Domino服务器"),
                  &TfrmMain::openserverExecute);
@@ -257,8 +267,8 @@ void TfrmMain::CreateCommands() {
                  &TfrmMain::openfileExecute);
     CreateButton(QStringLiteral("ToolButton4"), exportAction->text(), 2,
                  tr("导出数据到Excel文件，并导出附件和RTF域图片"), &TfrmMain::exportExecute);
-    CreateButton(QStringLiteral("ToolButton11"), tr("文档详情"), 10,
-                 tr("查看选中文档的所有域和值"), &TfrmMain::ToolButton11Click);
+    CreateButton(QStringLiteral("ToolButton11"), tr("文档详情"), 10, tr("查看选中文档的所有域和值"),
+                 &TfrmMain::ToolButton11Click);
     CreateButton(QStringLiteral("ToolButton7"), tr("首页"), 8, QString(), &TfrmMain::ToolButton7Click);
     CreateButton(QStringLiteral("ToolButton8"), tr("上一页"), 6, QString(), &TfrmMain::ToolButton8Click);
     CreateButton(QStringLiteral("ToolButton9"), tr("下一页"), 7, QString(), &TfrmMain::ToolButton9Click);
@@ -323,9 +333,8 @@ void TfrmMain::FormShow() {
     const bool notes = IsNotesInstalled(registry);
     const bool domino = IsDominoInstalled(registry);
     if (!notes && !domino) {
-        ShowMessage(*m_env.prompter,
-                    tr("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
-                                   "请安装Domino环境后再运行本系统!"));
+        ShowMessage(*m_env.prompter, tr("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
+                                        "请安装Domino环境后再运行本系统!"));
         if (m_env.terminate)
             m_env.terminate();
         return;
@@ -354,10 +363,16 @@ void TfrmMain::LoadSettings() {
 }
 
 void TfrmMain::exitsystemExecute() {
-    const auto answer = m_env.prompter->MessageBox(tr("确认"), tr("您要退出Verdanix么?"),
-                                                   IPrompter::Icon::None, IPrompter::Buttons::OkCancel);
+    const auto answer = m_env.prompter->MessageBox(tr("确认"), tr("您要退出Verdanix么?"), IPrompter::Icon::None,
+                                                   IPrompter::Buttons::OkCancel);
     if (answer == IPrompter::Answer::Ok && m_env.terminate)
         m_env.terminate();
+}
+
+void TfrmMain::languageExecute(Language language) {
+    SaveLanguage(SettingsFilePath(m_env.exeDir), language);
+    ShowMessage(*m_env.prompter, language == Language::English ? tr("界面语言已设为英文，重新启动 Verdanix 后生效。")
+                                                               : tr("界面语言已设为中文，重新启动 Verdanix 后生效。"));
 }
 
 void TfrmMain::aboutExecute() {

@@ -5,6 +5,7 @@
 
 #include "access/Domino_TLB.h"
 #include "interfaces/SpreadsheetAutomation.h"
+#include "platform/Language.h"
 
 #include <QFrame>
 #include <QMainWindow>
@@ -80,6 +81,8 @@ public:
     void exportExecute();
     void inportdataExecute();
     void aboutExecute();
+    // Keeps the interface language for the next start, and says so.
+    void languageExecute(Language language);
     void Panel4MouseMove(int x);
     void TreeView1Click();
     void ListView1DblClick();

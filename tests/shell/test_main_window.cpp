@@ -33,8 +33,8 @@ TEST(MainWindow, ShowsItsTitleMenusAndToolbar) {
             items << item->text();
         menus << menu->text() + ": " + items.join(", ");
     }
-    EXPECT_EQ(menus,
-              QStringList({"文   件: 打开文件, 连接服务器, 退出系统", "工   具: 导出数据, 导入数据", "关  于: 关于"}));
+    EXPECT_EQ(menus, QStringList({"文   件: 打开文件, 连接服务器, 退出系统", "工   具: 导出数据, 导入数据",
+                                  "关  于: 关于, 界面语言"}));
 
     QStringList buttons;
     for (auto* button : main->findChild<QToolBar*>("ToolBar1")->findChildren<QToolButton*>()) {
@@ -109,6 +109,16 @@ TEST(Commands, ImportOnlyShowsItsMessage) {
     EXPECT_EQ(fx.prompter.texts(), QStringList({"对不起，该功能暂时尚未提供!", "对不起，该功能暂时尚未提供!"}));
     EXPECT_EQ(fx.prompter.messages[0].icon, IPrompter::Icon::None);
     EXPECT_EQ(fx.prompter.messages[0].caption, "VerdanixV3.2");
+}
+
+TEST(Commands, TheLanguageChosenIsKeptForTheNextStart) {
+    MainWindowFixture fx;
+    auto main = fx.CreateMain();
+    EXPECT_TRUE(main->findChild<QAction*>("Language_zh")->isChecked());
+    main->findChild<QAction*>("Language_en")->trigger();
+    EXPECT_EQ(LoadLanguage(fx.exeDir.filePath("system.ini")), Language::English);
+    EXPECT_EQ(fx.prompter.texts(), QStringList({"界面语言已设为英文，重新启动 Verdanix 后生效。"}));
+    EXPECT_TRUE(fx.CreateMain()->findChild<QAction*>("Language_en")->isChecked());
 }
 
 TEST(Commands, AboutWindowIsCreatedAnewEachTimeAndOpensItsAddress) {
