@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts Verdanix under Xvfb on the demo installation and saves a screenshot.
-#   scripts/screenshot.sh [out.png] [what]
+#   scripts/screenshot.sh [out.png] [what] [zh|en]
 # what: main (the main window after start-up, the default), dialog (the connect dialog open),
 # connected (logged on as the dialog comes filled in, the whole tree open), failed (a log-on with
 # a wrong password: the message over the progress window), views (a database's views as icons),
@@ -13,21 +13,31 @@
 # be read), nsfview (its first view listed), nsfdetail (a person document's detail window),
 # detailwide (the detail window with its name column widened by dragging its line), savedialog
 # (the export's save dialog open), nsfattachment (../shared/data/nsf/apiug.nsf opened, the detail
-# window of its document with an attachment).
+# window of its document with an attachment). zh or en: the interface language (Chinese, the
+# default), set in system.ini for the screenshot and put back as it was afterwards.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
 what="${2:-main}"
+language="${3:-zh}"
 # The window's title carries the project's version.
 version=$(sed -n 's/^project(Verdanix VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 ensure_packages
 echo "Building in $BUILD ..."
 quiet_build "$BUILD"
 make_demo
+# The language for this screenshot only: system.ini is put back as it was at the end.
+ini="$BUILD/bin/system.ini"
+saved_ini=$(mktemp)
+cp "$ini" "$saved_ini"
+awk '/^\[/{skip = ($0 == "[interface]")} !skip' "$saved_ini" >"$ini"
+printf '[interface]\nlanguage=%s\n' "$language" >>"$ini"
+detail_title="文档详细资料"
+[ "$language" = en ] && detail_title="Document Details"
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill ${app:-} ${wm:-} $xvfb 2>/dev/null || true' EXIT
+trap 'kill ${app:-} ${wm:-} $xvfb 2>/dev/null || true; cp "$saved_ini" "$ini"; rm -f "$saved_ini"' EXIT
 sleep 1
 export DISPLAY="$display"
 # A window manager gives the windows their title bars and lets the main window open maximised.
@@ -104,7 +114,7 @@ if [ "$what" = detail ] || [ "$what" = detailwide ]; then
 fi
 if [ "$what" = detailwide ]; then
     # The line after the name column (the grid starts at 56,16; the column is 64 wide), dragged.
-    detail=$(xdotool search --onlyvisible --name "^文档详细资料\$" | tail -n 1)
+    detail=$(xdotool search --onlyvisible --name "^$detail_title\$" | tail -n 1)
     xdotool mousemove --window "$detail" 120 52 mousedown 1
     sleep 0.3
     xdotool mousemove --window "$detail" 170 52

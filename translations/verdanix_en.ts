@@ -93,15 +93,15 @@
     </message>
     <message>
         <source>附件文档一个也未能保存（共%1个文件）</source>
-        <translation>not one of the %1 attachment files could be saved</translation>
+        <translation>not one of the attachment files could be saved (%1 in all)</translation>
     </message>
     <message>
         <source>有%1个文件未能保存</source>
-        <translation>%1 files could not be saved</translation>
+        <translation>files not saved: %1</translation>
     </message>
     <message>
         <source>有%1个单元格的内容未能读取</source>
-        <translation>%1 cells could not be read</translation>
+        <translation>cells not read: %1</translation>
     </message>
     <message>
         <source>
@@ -156,6 +156,13 @@
     </message>
 </context>
 <context>
+    <name>GeneralError</name>
+    <message>
+        <source>未知错误</source>
+        <translation>Unknown error</translation>
+    </message>
+</context>
+<context>
     <name>ProfileFile</name>
     <message>
         <source>节名或键名中有换行符</source>
@@ -201,7 +208,7 @@
     </message>
     <message>
         <source>项 %1（%2）在 %3 个文档中未导入：%4</source>
-        <translation>item %1 (%2) not imported in %3 documents: %4</translation>
+        <translation>item %1 (%2) not imported (documents: %3): %4</translation>
     </message>
     <message>
         <source>存储中没有这种值</source>
@@ -217,11 +224,11 @@
     </message>
     <message>
         <source>项 %1：%2 个字符属于本程序无法转换的字符集，显示为 U+FFFD</source>
-        <translation>item %1: %2 characters are in a character set this program cannot convert, shown as U+FFFD</translation>
+        <translation>item %1: characters in a character set this program cannot convert, shown as U+FFFD: %2</translation>
     </message>
     <message>
         <source>项 %1：%2 个值不是数字或时间，未导入</source>
-        <translation>item %1: %2 values are neither numbers nor times, not imported</translation>
+        <translation>item %1: values that are neither numbers nor times, not imported: %2</translation>
     </message>
     <message>
         <source>项 %1：一个不在公元 100 至 9999 年之间的时间未导入</source>
@@ -237,7 +244,7 @@
     </message>
     <message>
         <source>项 %1：%2 张 %3 图片未保留（只保留 GIF 和 JPEG 图片）</source>
-        <translation>item %1: %2 %3 pictures not kept (only GIF and JPEG pictures are kept)</translation>
+        <translation>item %1: %3 pictures not kept (only GIF and JPEG pictures are kept): %2</translation>
     </message>
     <message>
         <source>一个附件未能读取：%1</source>
@@ -245,7 +252,7 @@
     </message>
     <message>
         <source>附件 %1（%2 字节）未能读取：%3</source>
-        <translation>attachment %1 (%2 bytes) could not be read: %3</translation>
+        <translation>attachment %1 (size %2 bytes) could not be read: %3</translation>
     </message>
     <message>
         <source>项 %1：MIME 部分的正文（对象 %2）未能读取：%3</source>
@@ -305,11 +312,11 @@
     </message>
     <message>
         <source>%1 至 %2（共 %3 处）: %4</source>
-        <translation>%1 to %2 (%3 places): %4</translation>
+        <translation>%1 to %2 (%3 times): %4</translation>
     </message>
     <message>
         <source>导入了 %1 个文档、%2 个项、%3 个文件对象、%4 张图片、%5 个视图</source>
-        <translation>imported %1 documents, %2 items, %3 file objects, %4 pictures, %5 views</translation>
+        <translation>imported: documents %1, items %2, file objects %3, pictures %4, views %5</translation>
     </message>
     <message>
         <source>实体引用 &amp;%1; 在导入读取的内容中没有声明，按原样保留</source>
@@ -409,7 +416,7 @@
     </message>
     <message>
         <source>%1：其中可能是文档的 %2 个记录一个也不能读取</source>
-        <translation>%1: none of its %2 notes that could be documents can be read</translation>
+        <translation>%1: not one of the notes that could be documents can be read (%2 in all)</translation>
     </message>
     <message>
         <source>文档中没有这个名字的附件</source>
@@ -429,7 +436,7 @@
     </message>
     <message>
         <source>嵌入对象的 %1 个存储部分随对象保留，不作为附件</source>
-        <translation>%1 storage parts of embedded objects kept with the objects, not as attachments</translation>
+        <translation>storage parts of embedded objects kept with the objects, not as attachments: %1</translation>
     </message>
 </context>
 <context>
@@ -811,7 +818,7 @@
     </message>
     <message>
         <source>数据库文件中有%1项内容未能读取或已简化，清单见：%2</source>
-        <translation>%1 things in the database file could not be read or were simplified; see the list: %2</translation>
+        <translation>Things in the database file not read or simplified: %1; see the list: %2</translation>
     </message>
     <message>
         <source>您好，数据导出完成，导出的附件文档存放在Excel文件的同一目录下，文件夹名为：</source>
@@ -924,6 +931,369 @@ Reason: %2</translation>
     <message>
         <source>在 %1 中找不到 notes.ini</source>
         <translation>No notes.ini in %1</translation>
+    </message>
+</context>
+<context>
+    <name>nsf_reason</name>
+    <message>
+        <source>文件头</source>
+        <translation>the file header</translation>
+    </message>
+    <message>
+        <source>超级块</source>
+        <translation>the superblock</translation>
+    </message>
+    <message>
+        <source>桶描述符块</source>
+        <translation>the bucket descriptor block</translation>
+    </message>
+    <message>
+        <source>摘要桶描述符页</source>
+        <translation>a page of summary bucket descriptors</translation>
+    </message>
+    <message>
+        <source>RRV 桶</source>
+        <translation>an RRV bucket</translation>
+    </message>
+    <message>
+        <source>摘要桶</source>
+        <translation>a summary bucket</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>a note</translation>
+    </message>
+    <message>
+        <source>非摘要块</source>
+        <translation>a non-summary block</translation>
+    </message>
+    <message>
+        <source>对象记录区</source>
+        <translation>an object record</translation>
+    </message>
+    <message>
+        <source>视图索引页</source>
+        <translation>a page of a view index</translation>
+    </message>
+    <message>
+        <source>（位于 %1）</source>
+        <translation> at %1</translation>
+    </message>
+    <message>
+        <source>（位于非摘要桶 %2 的槽 %1）</source>
+        <translation> in slot %1 of non-summary bucket %2</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+    <message>
+        <source>结构提前结束：偏移 %2 处的 %1 字节超出了全部 %3 字节</source>
+        <translation>a structure ends early: %1 bytes at offset %2 of %3</translation>
+    </message>
+    <message>
+        <source>压缩数据提前结束</source>
+        <translation>compressed data ends early</translation>
+    </message>
+    <message>
+        <source>压缩数据中有不可能出现的长度码</source>
+        <translation>compressed data holds an impossible length code</translation>
+    </message>
+    <message>
+        <source>压缩数据为空</source>
+        <translation>compressed data is empty</translation>
+    </message>
+    <message>
+        <source>压缩数据的模式 %1 未知</source>
+        <translation>compressed data of unknown mode %1</translation>
+    </message>
+    <message>
+        <source>压缩数据引用了其起点之前的位置</source>
+        <translation>compressed data refers back before its start</translation>
+    </message>
+    <message>
+        <source>%1以本程序不认识的方式压缩（方法 %2）</source>
+        <translation>%1 is compressed in a way this reader does not know (method %2)</translation>
+    </message>
+    <message>
+        <source>%1声称由 %3 字节展开为 %2 字节</source>
+        <translation>%1 claims %2 bytes from %3</translation>
+    </message>
+    <message>
+        <source>%1（位于 %2，%3 字节）超出了文件末尾（文件共 %4 字节）</source>
+        <translation>%1 at %2 (%3 bytes) lies beyond the end of the file (%4 bytes)</translation>
+    </message>
+    <message>
+        <source>无法读取%1（位于 %2）：%3</source>
+        <translation>cannot read %1 at %2: %3</translation>
+    </message>
+    <message>
+        <source>文件太短，不可能是数据库（%1 字节）</source>
+        <translation>the file is too short for a database (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>文件不是 Domino 数据库（没有数据库签名）</source>
+        <translation>the file is not a Domino database (no database signature)</translation>
+    </message>
+    <message>
+        <source>没有签名</source>
+        <translation>no signature</translation>
+    </message>
+    <message>
+        <source>没有可以读取的超级块</source>
+        <translation>no superblock can be read</translation>
+    </message>
+    <message>
+        <source>没有可以读取的桶描述符块</source>
+        <translation>no bucket descriptor block can be read</translation>
+    </message>
+    <message>
+        <source>%1 处没有摘要桶描述符页</source>
+        <translation>no page of summary bucket descriptors at %1</translation>
+    </message>
+    <message>
+        <source>%1列出的桶和名称多于其所容纳的</source>
+        <translation>%1 lists more buckets and names than it holds</translation>
+    </message>
+    <message>
+        <source>文件头中的 RRV 桶大小（%1）无效</source>
+        <translation>the RRV bucket size in the header (%1) is not one</translation>
+    </message>
+    <message>
+        <source>RRV 桶%1：%2</source>
+        <translation>the RRV bucket%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 处没有摘要桶</source>
+        <translation>no summary bucket at %1</translation>
+    </message>
+    <message>
+        <source>摘要桶%1声称有 %2 字节</source>
+        <translation>the summary bucket%1 claims %2 bytes</translation>
+    </message>
+    <message>
+        <source>摘要桶%1：%2</source>
+        <translation>the summary bucket%1: %2</translation>
+    </message>
+    <message>
+        <source>槽的数量超出了可用空间</source>
+        <translation>more slots than room</translation>
+    </message>
+    <message>
+        <source>桶 %1 不在 %2 个桶的列表中</source>
+        <translation>bucket %1 is not in the list of %2</translation>
+    </message>
+    <message>
+        <source>桶 %2 中没有槽 %1</source>
+        <translation>slot %1 of bucket %2 is not there</translation>
+    </message>
+    <message>
+        <source>桶 %2 的槽 %1 为空</source>
+        <translation>slot %1 of bucket %2 is empty</translation>
+    </message>
+    <message>
+        <source>%1 处没有记录</source>
+        <translation>no note at %1</translation>
+    </message>
+    <message>
+        <source>记录区没有签名</source>
+        <translation>the note record has no signature</translation>
+    </message>
+    <message>
+        <source>记录区的大小（%1）与其 %2 字节不符</source>
+        <translation>the note record's size (%1) does not fit its %2 bytes</translation>
+    </message>
+    <message>
+        <source>该处的记录区属于记录 %1</source>
+        <translation>the record there is the one of note %1</translation>
+    </message>
+    <message>
+        <source>记录的 %1 个项超出了其记录区</source>
+        <translation>the note's %1 items do not fit its record</translation>
+    </message>
+    <message>
+        <source>非摘要桶：%1</source>
+        <translation>non-summary %1</translation>
+    </message>
+    <message>
+        <source>没有非摘要块%1</source>
+        <translation>no non-summary block%1</translation>
+    </message>
+    <message>
+        <source>非摘要块%1声称有 %2 字节</source>
+        <translation>the non-summary block%1 claims %2 bytes</translation>
+    </message>
+    <message>
+        <source>各项的大小与记录区不符：不保留任何值</source>
+        <translation>the sizes of its items do not add up to its record: no value is kept</translation>
+    </message>
+    <message>
+        <source>各项的大小与记录区不符，且有不止一种读法能使之相符：不保留任何值</source>
+        <translation>the sizes of its items do not add up to its record, and more than one reading would make them: no value is kept</translation>
+    </message>
+    <message>
+        <source>其对象 %1 不在任何 RRV 桶中</source>
+        <translation>its object %1 is in no RRV bucket</translation>
+    </message>
+    <message>
+        <source>其对象 %1 不在文件位置上</source>
+        <translation>its object %1 is not at a file position</translation>
+    </message>
+    <message>
+        <source>%1 处没有对象记录区</source>
+        <translation>no object record at %1</translation>
+    </message>
+    <message>
+        <source>对象记录区%1声称有 %2 字节</source>
+        <translation>the object record%1 claims %2 bytes</translation>
+    </message>
+    <message>
+        <source>其存储的字节与记录区的 SHA-1 标记不符</source>
+        <translation>its stored bytes do not match the SHA-1 tag of their record</translation>
+    </message>
+    <message>
+        <source>其对象有 %1 字节，而不是 %2 字节</source>
+        <translation>its object holds %1 bytes, not %2</translation>
+    </message>
+    <message>
+        <source>以 LZ1 压缩，声称有 %1 字节</source>
+        <translation>it is compressed with LZ1 and claims %1 bytes</translation>
+    </message>
+    <message>
+        <source>以 LZ1 压缩，本程序无法解码（%1）</source>
+        <translation>it is compressed with LZ1, which this reader cannot decode (%1)</translation>
+    </message>
+    <message>
+        <source>以本程序不认识的方式压缩（方法 %1）</source>
+        <translation>it is compressed in a way this reader does not know (method %1)</translation>
+    </message>
+    <message>
+        <source>其 Huffman 编码树（%1 字节）无效</source>
+        <translation>its Huffman code tree (%1 bytes) is not one</translation>
+    </message>
+    <message>
+        <source>其 Huffman 数据流太短，解不出 %1 字节</source>
+        <translation>its Huffman stream is too short for %1 bytes</translation>
+    </message>
+    <message>
+        <source>其 Huffman 编码树指向不存在的节点</source>
+        <translation>its Huffman code tree names a node it does not have</translation>
+    </message>
+    <message>
+        <source>其 Huffman 编码树中有环</source>
+        <translation>its Huffman code tree has a loop</translation>
+    </message>
+    <message>
+        <source>解码得到 %1 字节，而不是 %2 字节</source>
+        <translation>it decodes to %1 bytes, not %2</translation>
+    </message>
+    <message>
+        <source>解码得到的内容超过 %1 字节</source>
+        <translation>it decodes to more than %1 bytes</translation>
+    </message>
+    <message>
+        <source>其字节之和与校验和不符</source>
+        <translation>the sum of its bytes does not match its checksum</translation>
+    </message>
+    <message>
+        <source>其 Huffman 数据流在结束码之前就结束了（已解码 %1 字节）</source>
+        <translation>its Huffman stream ends without its end (%1 bytes decoded)</translation>
+    </message>
+    <message>
+        <source>用户名不是纯文本：布局不同</source>
+        <translation>the user name is not plain text: its layout is another</translation>
+    </message>
+    <message>
+        <source>不读取 %1 类型的值</source>
+        <translation>values of type %1 are not read</translation>
+    </message>
+    <message>
+        <source>文件对象没有名称</source>
+        <translation>the file object has no name</translation>
+    </message>
+    <message>
+        <source>文件对象的名称不是纯文本：布局不同</source>
+        <translation>the file object's name is not plain text: its layout is another</translation>
+    </message>
+    <message>
+        <source>MIME 部分的边界和头部大于该部分本身</source>
+        <translation>the MIME part's boundary and headers are larger than the part</translation>
+    </message>
+    <message>
+        <source>编译后公式中的一条记录超出了公式</source>
+        <translation>a record of the compiled formula does not fit it</translation>
+    </message>
+    <message>
+        <source>其索引指向第 %1 页，而索引共 %2 页</source>
+        <translation>its index names page %1 of %2</translation>
+    </message>
+    <message>
+        <source>其索引的第 %1 页%2无效</source>
+        <translation>page %1 of its index is not one%2</translation>
+    </message>
+    <message>
+        <source>其记录 ID 树不止一层，本程序不读取这样的树</source>
+        <translation>its note-id tree has more than one level, which this reader does not read</translation>
+    </message>
+    <message>
+        <source>找不到其记录 ID 树的主体（%1 个条目）</source>
+        <translation>the body of its note-id tree (%1 entries) is not found</translation>
+    </message>
+    <message>
+        <source>其索引没有记录 ID 树</source>
+        <translation>its index has no note-id tree</translation>
+    </message>
+    <message>
+        <source>磁盘结构版本 %1 是本程序未经检验的版本：读出的内容可能不完整</source>
+        <translation>on-disk structure %1 is one this reader has not been checked on: what it reads may be incomplete</translation>
+    </message>
+    <message>
+        <source>%1：它所列的、从 %2 起的记录未读取</source>
+        <translation>%1: the notes from id %2 that it lists are not read</translation>
+    </message>
+    <message>
+        <source>RRV 表所列的记录多于文件能容纳的：从 %1 起的记录未读取</source>
+        <translation>the RRV table lists more notes than the file can hold: the notes from id %1 on are not read</translation>
+    </message>
+    <message>
+        <source>其记录区带有编号 %1，没有其他记录使用这个编号</source>
+        <translation>its record carries the number %1, which no other note has</translation>
+    </message>
+    <message>
+        <source>其名称（编号 %1）不在名称表中</source>
+        <translation>its name (number %1) is not in the name table</translation>
+    </message>
+    <message>
+        <source>%1 的摘要标志与其项的大小不符：按大小读取</source>
+        <translation>the summary flag of %1 does not agree with the sizes of its items: read as the sizes say</translation>
+    </message>
+    <message>
+        <source>非摘要值未读取：%1</source>
+        <translation>non-summary value not read: %1</translation>
+    </message>
+    <message>
+        <source>它已加密</source>
+        <translation>it is encrypted</translation>
+    </message>
+    <message>
+        <source>图像</source>
+        <translation>image</translation>
+    </message>
+    <message>
+        <source>Windows 图元文件</source>
+        <translation>Windows metafile</translation>
+    </message>
+    <message>
+        <source>Notes 位图</source>
+        <translation>Notes bitmap</translation>
+    </message>
+    <message>
+        <source>图片</source>
+        <translation>picture</translation>
     </message>
 </context>
 <context>
@@ -1045,7 +1415,7 @@ user is given without one, from the first line of standard input.</translation>
     </message>
     <message>
         <source>有 %1 个文件未能保存，%2 个单元格的内容未能读取；清单见：%3</source>
-        <translation>%1 files could not be saved and %2 cells could not be read; their list: %3</translation>
+        <translation>files not saved: %1, cells not read: %2; their list: %3</translation>
     </message>
     <message>
         <source>（未能写入）</source>

@@ -3,6 +3,8 @@
 // past its end.
 #pragma once
 
+#include "nsf/ReasonText.h"
+
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -58,8 +60,7 @@ private:
     uint32_t at(size_t offset) const { return static_cast<uint8_t>(m_data[offset]); }
     void check(size_t offset, size_t count) const {
         if (!has(offset, count))
-            throw FormatError("a structure ends early: " + std::to_string(count) + " bytes at offset " +
-                              std::to_string(offset) + " of " + std::to_string(m_data.size()));
+            throw FormatError(reason_text::StructureEndsEarly(count, offset, m_data.size()));
     }
 
     std::string_view m_data;

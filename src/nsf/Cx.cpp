@@ -1,6 +1,7 @@
 #include "nsf/Cx.h"
 
 #include "nsf/Bytes.h"
+#include "nsf/ReasonText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,7 +16,7 @@ public:
 
     unsigned bit() {
         if (m_pos >= m_end)
-            throw FormatError("compressed data ends early");
+            throw FormatError(reason_text::CompressedEndsEarly());
         const unsigned value = (static_cast<uint8_t>(m_bytes[m_pos >> 3]) >> (m_pos & 7)) & 1u;
         ++m_pos;
         return value;
@@ -31,7 +32,7 @@ public:
         unsigned count = 0;
         while (bit() == 0)
             if (++count > 24)
-                throw FormatError("compressed data holds an impossible length code");
+                throw FormatError(reason_text::CompressedImpossibleLength());
         return count;
     }
 
@@ -45,10 +46,10 @@ private:
 
 std::string CxDecompress(std::string_view compressed, size_t size) {
     if (compressed.empty())
-        throw FormatError("compressed data is empty");
+        throw FormatError(reason_text::CompressedEmpty());
     const unsigned mode = static_cast<uint8_t>(compressed[0]) & 7u;
     if (mode <= 3)
-        throw FormatError("compressed data of unknown mode " + std::to_string(mode));
+        throw FormatError(reason_text::CompressedUnknownMode(mode));
     std::string out;
     out.reserve(size);
     BitReader in(compressed);
@@ -69,7 +70,7 @@ std::string CxDecompress(std::string_view compressed, size_t size) {
             distance = high << 8 | in.bits(8);
         }
         if (distance == 0 || distance > out.size())
-            throw FormatError("compressed data refers back before its start");
+            throw FormatError(reason_text::CompressedRefersBeforeStart());
         length = std::min(length, size - out.size());
         // Byte by byte: a copy may overlap what it writes.
         for (size_t i = 0, from = out.size() - distance; i < length; ++i)

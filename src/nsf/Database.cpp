@@ -2,6 +2,7 @@
 
 #include "nsf/Cx.h"
 #include "nsf/Lmbcs.h"
+#include "nsf/ReasonText.h"
 #include "nsf/Structures.h"
 
 #include <QFile>
@@ -23,16 +24,15 @@ std::string Expand(std::string_view stored, uint16_t compression, uint32_t size,
     if (compression == compression::kStored)
         return std::string(stored.substr(0, std::min<size_t>(stored.size(), size)));
     if (compression != compression::kCx)
-        throw FormatError(what + " is compressed in a way this reader does not know (method " +
-                          std::to_string(compression) + ")");
+        throw FormatError(reason_text::BlockUnknownCompression(what, compression));
     // Real bodies expand some ten times (their RRV bucket, mostly one byte repeated, more); a
     // claim far beyond that is damage, and is not given the memory it asks for.
     if (size > kMaxStructure || size > uint64_t{stored.size()} * 1024 + (1u << 20))
-        throw FormatError(what + " claims " + std::to_string(size) + " bytes from " + std::to_string(stored.size()));
+        throw FormatError(reason_text::BlockClaims(what, size, stored.size()));
     try {
         return CxDecompress(stored, size);
     } catch (const FormatError& e) {
-        throw FormatError(what + ": " + e.what());
+        throw FormatError(reason_text::Nested(what, e.what()));
     }
 }
 
@@ -58,7 +58,7 @@ bool Database::HasSignature(std::string_view firstBytes) {
 Database::Database(const std::filesystem::path& file) : m_file(std::make_unique<QFile>()) {
     m_file->setFileName(QString::fromStdU16String(file.u16string()));
     if (!m_file->open(QIODevice::ReadOnly))
-        throw FormatError(file.string() + ": " + m_file->errorString().toStdString());
+        throw FormatError(reason_text::Nested(file.string(), m_file->errorString().toStdString()));
     m_fileSize = static_cast<uint64_t>(m_file->size());
     readHeader();
     readSuperblock();
@@ -68,22 +68,20 @@ Database::Database(const std::filesystem::path& file) : m_file(std::make_unique<
 
 Database::~Database() = default;
 
-std::string Database::readAt(uint64_t position, uint64_t size, const char* what) {
+std::string Database::readAt(uint64_t position, uint64_t size, std::string (*what)()) {
     if (size > kMaxStructure || position > m_fileSize || size > m_fileSize - position)
-        throw FormatError(std::string(what) + Where(position) + " (" + std::to_string(size) +
-                          " bytes) lies beyond the end of the file (" + std::to_string(m_fileSize) + " bytes)");
+        throw FormatError(reason_text::ReadBeyondEnd(what(), Hex(position), size, m_fileSize));
     std::string bytes(static_cast<size_t>(size), '\0');
     if (!m_file->seek(static_cast<qint64>(position)) ||
         m_file->read(bytes.data(), static_cast<qint64>(size)) != static_cast<qint64>(size))
-        throw FormatError(std::string("cannot read ") + what + Where(position) + ": " +
-                          m_file->errorString().toStdString());
+        throw FormatError(reason_text::CannotRead(what(), Hex(position), m_file->errorString().toStdString()));
     return bytes;
 }
 
 void Database::readHeader() {
     if (m_fileSize < file_header::kSize)
-        throw FormatError("the file is too short for a database (" + std::to_string(m_fileSize) + " bytes)");
-    const std::string bytes = readAt(0, file_header::kSize, "the file header");
+        throw FormatError(reason_text::FileTooShort(m_fileSize));
+    const std::string bytes = readAt(0, file_header::kSize, reason_text::FileHeaderName);
     const FileHeader header = ReadFileHeader(Bytes(bytes));
     m_info.ods = header.ods;
     m_info.size = m_fileSize;
@@ -95,20 +93,21 @@ void Database::readHeader() {
     m_superblocks = header.superblocks;
     m_descriptorBlocks = header.descriptorBlocks;
     if (std::find(std::begin(kKnownOds), std::end(kKnownOds), m_info.ods) == std::end(kKnownOds))
-        m_problems.push_back("on-disk structure " + std::to_string(m_info.ods) +
-                             " is one this reader has not been checked on: what it reads may be incomplete");
+        m_problems.push_back(reason_text::UncheckedOds(m_info.ods));
 }
 
 // The copies of a block the header lists: a header with a signature and a write count, then a
 // body, stored or compressed. The readable copy with the highest write count wins.
 struct BlockShape {
-    const char* name;
+    std::string (*name)();
     size_t headerSize;
     BlockHeader (*readHeader)(Bytes header);
+    std::string (*noneRead)(); // the reason when no copy can be read
 };
-constexpr BlockShape kSuperblock{"the superblock", superblock::kHeaderSize, ReadSuperblockHeader};
-constexpr BlockShape kDescriptorBlock{"the bucket descriptor block", descriptor_block::kHeaderSize,
-                                      ReadDescriptorHeader};
+constexpr BlockShape kSuperblock{reason_text::SuperblockName, superblock::kHeaderSize, ReadSuperblockHeader,
+                                 reason_text::NoSuperblockRead};
+constexpr BlockShape kDescriptorBlock{reason_text::DescriptorBlockName, descriptor_block::kHeaderSize,
+                                      ReadDescriptorHeader, reason_text::NoDescriptorBlockRead};
 
 void Database::readNewestCopy(
     const std::vector<BlockCopy>& copies, const BlockShape& shape,
@@ -118,7 +117,7 @@ void Database::readNewestCopy(
     for (const BlockCopy& copy : copies) {
         if (copy.position == 0)
             continue;
-        const std::string what = shape.name + Where(copy.position);
+        const std::string what = shape.name() + Where(copy.position);
         try {
             const std::string head = readAt(copy.position, shape.headerSize, shape.name);
             const Bytes h(head);
@@ -126,7 +125,7 @@ void Database::readNewestCopy(
             try {
                 block = shape.readHeader(h);
             } catch (const FormatError& e) {
-                throw FormatError(what + ": " + e.what());
+                throw FormatError(reason_text::Nested(what, e.what()));
             }
             if (best && block.writeCount <= *best)
                 continue;
@@ -135,12 +134,11 @@ void Database::readNewestCopy(
             take(h, Bytes(body), what);
             best = block.writeCount;
         } catch (const FormatError& e) {
-            failures += std::string(failures.empty() ? "" : "; ") + e.what();
+            failures = failures.empty() ? std::string(e.what()) : reason_text::Also(failures, e.what());
         }
     }
     if (!best)
-        throw FormatError(std::string("no ") + (shape.name + 4) + " can be read" +
-                          (failures.empty() ? "" : ": " + failures));
+        throw FormatError(failures.empty() ? shape.noneRead() : reason_text::Nested(shape.noneRead(), failures));
 }
 
 void Database::readSuperblock() {
@@ -148,13 +146,13 @@ void Database::readSuperblock() {
         SuperblockBody body =
             ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize), [this](uint64_t position) {
                 using namespace superblock;
-                const std::string head = readAt(position, 2, "a page of summary bucket descriptors");
+                const std::string head = readAt(position, 2, reason_text::SummaryPageName);
                 if (Bytes(head).u16(0) != kPageBlockSignature)
-                    throw FormatError("no page of summary bucket descriptors" + Where(position));
+                    throw FormatError(reason_text::NoSummaryPage(Hex(position)));
                 // The page as far as the file holds it.
                 const uint64_t at = position + kPageBlockHeader;
                 return readAt(at, std::min<uint64_t>(kSummaryPageSize, m_fileSize - std::min(m_fileSize, at)),
-                              "a page of summary bucket descriptors");
+                              reason_text::SummaryPageName);
             });
         m_summaryBuckets = std::move(body.summaryBuckets);
         m_nonSummaryBuckets = std::move(body.nonSummaryBuckets);
@@ -177,29 +175,27 @@ void Database::readDescriptorBlock() {
 
 void Database::readRrvTable() {
     if (m_rrvBucketSize <= 32 || m_rrvBucketSize % 8 != 0)
-        throw FormatError("the RRV bucket size in the header (" + std::to_string(m_rrvBucketSize) + ") is not one");
+        throw FormatError(reason_text::RrvBucketSizeInvalid(m_rrvBucketSize));
     for (const auto& rrv : m_rrvBuckets) {
         std::vector<RrvEntry> entries;
         try {
             const bool current = !rrv.nonData && !m_currentRrvBucket.empty() &&
                                  Bytes(m_currentRrvBucket).u32(rrv_bucket::kFirstId) == rrv.firstId;
             const std::string bytes =
-                current ? m_currentRrvBucket : readAt(rrv.position, m_rrvBucketSize, "an RRV bucket");
+                current ? m_currentRrvBucket : readAt(rrv.position, m_rrvBucketSize, reason_text::RrvBucketName);
             try {
                 entries = ReadRrvBucket(Bytes(bytes));
             } catch (const FormatError& e) {
-                throw FormatError("the RRV bucket" + Where(rrv.position) + ": " + e.what());
+                throw FormatError(reason_text::RrvBucketNotRead(Where(rrv.position), e.what()));
             }
         } catch (const FormatError& e) {
-            m_problems.push_back(std::string(e.what()) + ": the notes from id " + Hex(rrv.firstId) +
-                                 " that it lists are not read");
+            m_problems.push_back(reason_text::RrvNotesNotRead(e.what(), Hex(rrv.firstId)));
             continue;
         }
         // Every note takes room in the file: an RRV table that lists more than it can hold is
         // damaged, and is not given the memory it asks for.
         if (m_notes.size() > m_fileSize / 32) {
-            m_problems.push_back("the RRV table lists more notes than the file can hold: the notes from id " +
-                                 Hex(rrv.firstId) + " on are not read");
+            m_problems.push_back(reason_text::RrvTooManyNotes(Hex(rrv.firstId)));
             break;
         }
         for (const RrvEntry& entry : entries)

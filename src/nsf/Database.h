@@ -137,7 +137,8 @@ private:
         std::string bytes;
         std::vector<std::pair<uint16_t, uint16_t>> slotTable; // offset, length
     };
-    std::string readAt(uint64_t position, uint64_t size, const char* what);
+    // The bytes at position; what names them in the error raised when they cannot be read.
+    std::string readAt(uint64_t position, uint64_t size, std::string (*what)());
     void readHeader();
     void readNewestCopy(const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
                         const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take);

@@ -1,6 +1,7 @@
 #include "nsf/Huffman.h"
 
 #include "nsf/Bytes.h"
+#include "nsf/ReasonText.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,10 +14,10 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
     const uint32_t checksum = b.u32(0);
     const size_t treeSize = b.u16(4);
     if (treeSize == 0 || treeSize % 4 != 0 || !b.has(6, treeSize))
-        throw FormatError("its Huffman code tree (" + std::to_string(treeSize) + " bytes) is not one");
+        throw FormatError(reason_text::HuffmanTreeInvalid(treeSize));
     // Every byte takes a bit at least: a size beyond that is damage, and gets no memory.
     if (size > (stored.size() - 6 - treeSize) * 8)
-        throw FormatError("its Huffman stream is too short for " + std::to_string(size) + " bytes");
+        throw FormatError(reason_text::HuffmanStreamTooShort(size));
     const size_t nodes = treeSize / 4;
     std::vector<int> one(nodes), zero(nodes);
     for (size_t i = 0; i < nodes; ++i) {
@@ -24,7 +25,7 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
         zero[i] = static_cast<int16_t>(b.u16(8 + 4 * i));
         if (one[i] > kEnd || zero[i] > kEnd || one[i] <= -static_cast<int>(nodes) ||
             zero[i] <= -static_cast<int>(nodes))
-            throw FormatError("its Huffman code tree names a node it does not have");
+            throw FormatError(reason_text::HuffmanTreeNoNode());
     }
     std::string out(size, '\0');
     size_t written = 0;
@@ -39,26 +40,25 @@ std::string HuffmanDecompress(std::string_view stored, size_t size) {
             if (entry < 0) {
                 node = static_cast<size_t>(-entry);
                 if (++steps > nodes)
-                    throw FormatError("its Huffman code tree has a loop");
+                    throw FormatError(reason_text::HuffmanTreeLoop());
                 continue;
             }
             node = 0;
             steps = 0;
             if (entry == kEnd) {
                 if (written != size)
-                    throw FormatError("it decodes to " + std::to_string(written) + " bytes, not " +
-                                      std::to_string(size));
+                    throw FormatError(reason_text::DecodesTo(written, size));
                 if (sum != checksum)
-                    throw FormatError("the sum of its bytes does not match its checksum");
+                    throw FormatError(reason_text::ChecksumMismatch());
                 return out;
             }
             if (written == size)
-                throw FormatError("it decodes to more than " + std::to_string(size) + " bytes");
+                throw FormatError(reason_text::DecodesToMore(size));
             out[written++] = static_cast<char>(entry);
             sum += static_cast<uint8_t>(entry);
         }
     }
-    throw FormatError("its Huffman stream ends without its end (" + std::to_string(written) + " bytes decoded)");
+    throw FormatError(reason_text::HuffmanNoEnd(written));
 }
 
 } // namespace nsf

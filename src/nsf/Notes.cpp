@@ -1,6 +1,7 @@
 // The reader's second half: summary buckets and their slots, note records, and where each of a
 // note's values lies.
 #include "nsf/Database.h"
+#include "nsf/ReasonText.h"
 #include "nsf/Structures.h"
 
 #include "interfaces/ComObject.h"
@@ -32,20 +33,20 @@ const Item* Note::find(std::u16string_view name) const {
 const Database::Bucket& Database::bucketAt(uint64_t position) {
     if (const auto found = m_buckets.find(position); found != m_buckets.end())
         return *found->second;
-    const std::string head = readAt(position, summary_bucket::kHeadSize, "a summary bucket");
+    const std::string head = readAt(position, summary_bucket::kHeadSize, reason_text::SummaryBucketName);
     const Bytes h(head);
     if (h.u16(0) != summary_bucket::kSignature)
-        throw FormatError("no summary bucket" + Where(position));
+        throw FormatError(reason_text::NoSummaryBucket(Hex(position)));
     // Summary buckets are some kilobytes (at most 63,488 bytes in the files seen).
     const uint32_t size = h.u32(summary_bucket::kSize);
     if (size < summary_bucket::kMinSize || size > summary_bucket::kMaxSize)
-        throw FormatError("the summary bucket" + Where(position) + " claims " + std::to_string(size) + " bytes");
+        throw FormatError(reason_text::SummaryBucketClaims(Where(position), size));
     auto bucket = std::make_unique<Bucket>();
-    bucket->bytes = readAt(position, size, "a summary bucket");
+    bucket->bytes = readAt(position, size, reason_text::SummaryBucketName);
     try {
         bucket->slotTable = UnstampSummaryBucket(bucket->bytes);
     } catch (const FormatError& e) {
-        throw FormatError("the summary bucket" + Where(position) + ": " + e.what());
+        throw FormatError(reason_text::SummaryBucketNotRead(Where(position), e.what()));
     }
     if (m_buckets.size() >= kCachedBuckets) {
         m_buckets.erase(m_bucketOrder.front());
@@ -57,14 +58,13 @@ const Database::Bucket& Database::bucketAt(uint64_t position) {
 
 std::string Database::slotBytes(const std::vector<uint64_t>& buckets, uint32_t bucket, uint32_t slot) {
     if (bucket < 1 || bucket > buckets.size())
-        throw FormatError("bucket " + std::to_string(bucket) + " is not in the list of " +
-                          std::to_string(buckets.size()));
+        throw FormatError(reason_text::BucketNotListed(bucket, buckets.size()));
     const Bucket& b = bucketAt(buckets[bucket - 1]);
     if (slot < 1 || slot > b.slotTable.size())
-        throw FormatError("slot " + std::to_string(slot) + " of bucket " + std::to_string(bucket) + " is not there");
+        throw FormatError(reason_text::SlotMissing(slot, bucket));
     const auto [offset, length] = b.slotTable[slot - 1];
     if (length == 0)
-        throw FormatError("slot " + std::to_string(slot) + " of bucket " + std::to_string(bucket) + " is empty");
+        throw FormatError(reason_text::SlotEmpty(slot, bucket));
     return std::string(Bytes(b.bytes).sub(offset, length));
 }
 
@@ -75,32 +75,31 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
         data = slotBytes(m_summaryBuckets, ref.position & rrv_bucket::kBucketMask, ref.slot & rrv_bucket::kSlotMask);
     } else {
         const uint64_t position = uint64_t{ref.position} * 256;
-        const std::string head = readAt(position, kSize + 4, "a note");
+        const std::string head = readAt(position, kSize + 4, reason_text::NoteName);
         const uint16_t signature = Bytes(head).u16(0);
         if (std::find(std::begin(kObjectSignatures), std::end(kObjectSignatures), signature) !=
             std::end(kObjectSignatures))
             return std::nullopt; // an object of the object store
         if (signature != kSignature)
-            throw FormatError("no note" + Where(position));
-        data = readAt(position, Bytes(head).u32(kSize), "a note");
+            throw FormatError(reason_text::NoNote(Hex(position)));
+        data = readAt(position, Bytes(head).u32(kSize), reason_text::NoteName);
     }
     const Bytes record(data);
     if (record.u16(0) != kSignature)
-        throw FormatError("the note record has no signature");
+        throw FormatError(reason_text::NoteRecordNoSignature());
     const uint32_t size = record.u32(kSize);
     if (size <= kStubSize)
         return std::nullopt; // a deletion stub
     if (size < kHeaderSize || size > data.size())
-        throw FormatError("the note record's size (" + std::to_string(size) + ") does not fit its " +
-                          std::to_string(data.size()) + " bytes");
+        throw FormatError(reason_text::NoteRecordSize(size, data.size()));
     Note note;
     note.noteId = ref.noteId;
     // A record of another number that no other entry claims is this note's, its number damaged;
     // one that another entry claims is that note's, and this entry points at it by mistake.
     if (const uint32_t recorded = record.u32(kNoteId); recorded != ref.noteId) {
         if (listed(recorded))
-            throw FormatError("the record there is the one of note " + Hex(recorded));
-        note.warnings.push_back("its record carries the number " + Hex(recorded) + ", which no other note has");
+            throw FormatError(reason_text::RecordOfOtherNote(Hex(recorded)));
+        note.warnings.push_back(reason_text::RenumberedRecord(Hex(recorded)));
     }
     note.unid = UnidText(record, kUnid);
     note.status = record.u16(kStatus);
@@ -109,7 +108,7 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
     note.created = {record.u32(kCreated), record.u32(kCreated + 4)};
     const size_t count = record.u16(kItemCount);
     if (kHeaderSize + kItemEntry * count > size)
-        throw FormatError("the note's " + std::to_string(count) + " items do not fit its record");
+        throw FormatError(reason_text::ItemsDoNotFit(count));
     note.items.resize(count);
     std::vector<size_t> sizes(count);
     for (size_t i = 0; i < count; ++i) {
@@ -124,7 +123,7 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
         } else {
             const std::string number = "#" + std::to_string(name);
             item.name.assign(number.begin(), number.end());
-            item.unreadable = "its name (number " + std::to_string(name) + ") is not in the name table";
+            item.unreadable = reason_text::NameNotInTable(name);
         }
     }
     placeValues(note, sizes, Bytes(record.sub(0, size)), record.u32(kNonSummaryId), record.u32(kNonSummarySize));
@@ -147,27 +146,27 @@ std::pair<std::string, size_t> Database::nonSummaryBlock(const Note& note, Bytes
     std::string where;
     if (id & kNonSummaryInBucket) {
         const uint32_t bucket = id & kNonSummaryBucketMask, slot = (id >> kNonSummarySlotShift) & kNonSummarySlotMask;
-        where = " in slot " + std::to_string(slot) + " of non-summary bucket " + std::to_string(bucket);
+        where = reason_text::InNonSummarySlot(slot, bucket);
         try {
             block = slotBytes(m_nonSummaryBuckets, bucket, slot);
         } catch (const FormatError& e) {
-            throw FormatError(std::string("non-summary ") + e.what());
+            throw FormatError(reason_text::NonSummary(e.what()));
         }
     } else {
         const uint64_t position = uint64_t{id} * 256;
         where = Where(position);
-        const std::string head = readAt(position, nonsummary_block::kSize + 4, "a non-summary block");
+        const std::string head = readAt(position, nonsummary_block::kSize + 4, reason_text::NonSummaryBlockName);
         if (Bytes(head).u16(0) != nonsummary_block::kSignature)
-            throw FormatError("no non-summary block" + where);
-        block = readAt(position, Bytes(head).u32(nonsummary_block::kSize), "a non-summary block");
+            throw FormatError(reason_text::NoNonSummaryBlock(where));
+        block = readAt(position, Bytes(head).u32(nonsummary_block::kSize), reason_text::NonSummaryBlockName);
     }
     const Bytes b(block);
     if (b.u16(0) != nonsummary_block::kSignature)
-        throw FormatError("no non-summary block" + where);
+        throw FormatError(reason_text::NoNonSummaryBlock(where));
     // The block's own size counts (the note's may carry more bits); it holds at least its header.
     const uint32_t own = b.u32(nonsummary_block::kSize);
     if (own < nonsummary_block::kHeaderSize || own > block.size())
-        throw FormatError("the non-summary block" + where + " claims " + std::to_string(own) + " bytes");
+        throw FormatError(reason_text::NonSummaryBlockClaims(where, own));
     block.resize(own);
     return {std::move(block), nonsummary_block::kHeaderSize};
 }
@@ -193,7 +192,7 @@ void Database::placeValues(Note& note, const std::vector<size_t>& sizes, Bytes r
         try {
             std::tie(block, blockAt) = nonSummaryBlock(note, record, nonSummaryId, nonSummarySize);
         } catch (const FormatError& e) {
-            blockProblem = std::string("non-summary value not read: ") + e.what();
+            blockProblem = reason_text::NonSummaryNotRead(e.what());
         }
     }
     const uint64_t room = block.size() - blockAt;
@@ -234,17 +233,15 @@ void Database::placeValues(Note& note, const std::vector<size_t>& sizes, Bytes r
                         readings.push_back({i, j});
                 }
         if (readings.size() != 1)
-            throw FormatError("the sizes of its items do not add up to its record" +
-                              std::string(readings.empty() ? "" : ", and more than one reading would make them") +
-                              ": no value is kept");
+            throw FormatError(readings.empty() ? reason_text::ItemSizesDoNotAddUp()
+                                               : reason_text::ItemSizesAmbiguous());
         std::string names;
         for (size_t i : readings.front()) {
             inSummary[i] = !inSummary[i];
             const std::string name = Utf16ToUtf8(note.items[i].name);
             names += (names.empty() ? "" : ", ") + name;
         }
-        note.warnings.push_back("the summary flag of " + names +
-                                " does not agree with the sizes of its items: read as the sizes say");
+        note.warnings.push_back(reason_text::SummaryFlagRepaired(names));
     }
 
     const Bytes nonSummary(block);
@@ -279,7 +276,7 @@ void Database::placeValues(Note& note, const std::vector<size_t>& sizes, Bytes r
             item.value.assign(bytes.substr(2));
         }
         if (encrypted && (item.flags & item_flag::kSealed)) {
-            item.unreadable = "it is encrypted";
+            item.unreadable = reason_text::Encrypted();
             item.value.clear();
         }
     }

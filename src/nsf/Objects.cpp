@@ -3,6 +3,7 @@
 #include "nsf/Cx.h"
 #include "nsf/Database.h"
 #include "nsf/Huffman.h"
+#include "nsf/ReasonText.h"
 #include "nsf/Structures.h"
 
 #include <QCryptographicHash>
@@ -19,20 +20,20 @@ std::pair<std::string, std::string> Database::readObject(uint32_t objectId) {
     const auto ref = std::lower_bound(m_notes.begin(), m_notes.end(), objectId,
                                       [](const NoteRef& entry, uint32_t id) { return entry.noteId < id; });
     if (ref == m_notes.end() || ref->noteId != objectId)
-        throw FormatError("its object " + Hex(objectId) + " is in no RRV bucket");
+        throw FormatError(reason_text::ObjectNotInRrv(Hex(objectId)));
     if (KindOf(ref->position, ref->slot) != EntryKind::FilePosition)
-        throw FormatError("its object " + Hex(objectId) + " is not at a file position");
+        throw FormatError(reason_text::ObjectNotAtPosition(Hex(objectId)));
     const uint64_t position = uint64_t{ref->position} * 256;
-    const std::string head = readAt(position, kHeaderSizeOds52, "an object record");
+    const std::string head = readAt(position, kHeaderSizeOds52, reason_text::ObjectRecordName);
     const Bytes h(head);
     const uint16_t signature = h.u16(0);
     if (signature != kSignature && signature != kSignatureOds52)
-        throw FormatError("no object record" + Where(position));
+        throw FormatError(reason_text::NoObjectRecord(Hex(position)));
     const size_t headerSize = signature == kSignature ? kHeaderSize : kHeaderSizeOds52;
     const uint32_t length = h.u32(kSize);
     if (length < headerSize)
-        throw FormatError("the object record" + Where(position) + " claims " + std::to_string(length) + " bytes");
-    std::string stored = readAt(position + headerSize, length - headerSize, "an object record");
+        throw FormatError(reason_text::ObjectRecordClaims(Where(position), length));
+    std::string stored = readAt(position + headerSize, length - headerSize, reason_text::ObjectRecordName);
     std::string tag;
     if (signature == kSignatureOds52 && h.u16(kTagKind) == 1) {
         tag = std::string(h.sub(kTag, kTagSize));
@@ -52,13 +53,12 @@ std::string Database::readAttachment(uint32_t objectId, uint16_t compression, ui
                 .toHex();
         if (sha1.compare(QByteArray::fromStdString(tag.substr(0, 40)), Qt::CaseInsensitive) != 0 ||
             std::stoul(tag.substr(40), nullptr, 16) != stored.size())
-            throw FormatError("its stored bytes do not match the SHA-1 tag of their record");
+            throw FormatError(reason_text::Sha1Mismatch());
     }
     switch (compression) {
     case file_object::kNone:
         if (stored.size() != size)
-            throw FormatError("its object holds " + std::to_string(stored.size()) + " bytes, not " +
-                              std::to_string(size));
+            throw FormatError(reason_text::ObjectHolds(stored.size(), size));
         return std::move(stored);
     case file_object::kHuffman:
     case file_object::kHuffman2:
@@ -66,18 +66,16 @@ std::string Database::readAttachment(uint32_t objectId, uint16_t compression, ui
     case file_object::kLz1:
         // As for the superblocks: a claim far beyond what the stored bytes can expand to is damage.
         if (size > kMaxStructure || size > uint64_t{stored.size()} * 1024 + (1u << 20))
-            throw FormatError("it is compressed with LZ1 and claims " + std::to_string(size) + " bytes");
+            throw FormatError(reason_text::Lz1Claims(size));
         // Not seen in any file: taken as the CX coding of the superblocks, and only when it gives
         // exactly the size the file object states.
         try {
             return CxDecompress(stored, size);
         } catch (const FormatError& e) {
-            throw FormatError(std::string("it is compressed with LZ1, which this reader cannot decode (") + e.what() +
-                              ")");
+            throw FormatError(reason_text::Lz1NotDecoded(e.what()));
         }
     default:
-        throw FormatError("it is compressed in a way this reader does not know (method " + std::to_string(compression) +
-                          ")");
+        throw FormatError(reason_text::UnknownCompression(compression));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "nsf/Structures.h"
 
+#include "nsf/ReasonText.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -15,7 +17,7 @@ bool HasFileSignature(std::string_view bytes) {
 FileHeader ReadFileHeader(Bytes bytes) {
     using namespace file_header;
     if (!HasFileSignature(bytes.data()))
-        throw FormatError("the file is not a Domino database (no database signature)");
+        throw FormatError(reason_text::NotADatabase());
     FileHeader header;
     header.ods = bytes.u32(kOds);
     header.rrvBucketSize = bytes.u16(kRrvBucketSize);
@@ -37,7 +39,7 @@ FileHeader ReadFileHeader(Bytes bytes) {
 BlockHeader ReadSuperblockHeader(Bytes header) {
     using namespace superblock;
     if (header.u16(0) != kSignature)
-        throw FormatError("no signature");
+        throw FormatError(reason_text::NoSignature());
     return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
 }
 
@@ -93,7 +95,7 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
 BlockHeader ReadDescriptorHeader(Bytes header) {
     using namespace descriptor_block;
     if (header.u16(0) != kSignature)
-        throw FormatError("no signature");
+        throw FormatError(reason_text::NoSignature());
     return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
 }
 
@@ -101,7 +103,7 @@ DescriptorBody ReadDescriptorBody(Bytes header, Bytes body, const std::string& w
     using namespace descriptor_block;
     const uint32_t names = header.u32(kNames), textSize = header.u32(kTextSize), rrvCount = header.u32(kRrvBuckets);
     if (!body.has(0, uint64_t{rrvCount} * kRrvDescriptor + uint64_t{names} * kNameEntry))
-        throw FormatError(what + " lists more buckets and names than it holds");
+        throw FormatError(reason_text::ListsMoreThanHeld(what));
     DescriptorBody out;
     for (uint32_t i = 0; i < rrvCount; ++i) {
         const uint32_t p = body.u32(kRrvDescriptor * i);
@@ -127,7 +129,7 @@ EntryKind KindOf(uint32_t position, uint32_t slot) {
 std::vector<RrvEntry> ReadRrvBucket(Bytes bucket) {
     using namespace rrv_bucket;
     if (bucket.u16(0) != kSignature)
-        throw FormatError("no signature");
+        throw FormatError(reason_text::NoSignature());
     std::vector<RrvEntry> entries;
     const uint32_t first = bucket.u32(kFirstId);
     for (size_t i = 0, n = (bucket.size() - kEntries) / kEntrySize; i < n; ++i) {
@@ -155,7 +157,7 @@ std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& raw
         }
     }
     if (uint64_t{trailer} + uint64_t{slotCount} * kSlotEntry > raw.size())
-        throw FormatError("more slots than room");
+        throw FormatError(reason_text::MoreSlotsThanRoom());
     const Bytes b(raw);
     const size_t end = raw.size() - trailer;
     std::vector<std::pair<uint16_t, uint16_t>> slots;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "nsf/Bytes.h"
+#include "nsf/ReasonText.h"
 
 #include <cstdint>
 #include <functional>
@@ -284,9 +285,10 @@ constexpr uint32_t kCategory = 0x80000000u;             // a category entry, no 
 // No structure of a database is larger; a size beyond it is damage, not data.
 constexpr uint64_t kMaxStructure = 256u << 20;
 
-// " at 0x1A2B": where a position lies, as the error messages say it.
+// Where a position lies, as the error messages say it after the name of what lies there
+// ("（位于 0x1A2B）", " at 0x1A2B").
 inline std::string Where(uint64_t position) {
-    return " at " + Hex(position);
+    return reason_text::At(Hex(position));
 }
 
 } // namespace nsf::disk

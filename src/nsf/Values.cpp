@@ -1,6 +1,7 @@
 #include "nsf/Values.h"
 
 #include "nsf/Lmbcs.h"
+#include "nsf/ReasonText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -193,12 +194,12 @@ Values DecodeValues(uint16_t type, std::string_view bytes) {
         const LmbcsText name = LmbcsToUtf16(bytes);
         for (char16_t c : name.text)
             if (c < 0x20 || c == 0xFFFD)
-                throw FormatError("the user name is not plain text: its layout is another");
+                throw FormatError(reason_text::UserNameNotPlain());
         out.values.emplace_back(name.text);
         break;
     }
     default:
-        throw FormatError("values of type " + DataTypeName(type) + " are not read");
+        throw FormatError(reason_text::TypeNotRead(DataTypeName(type)));
     }
     return out;
 }
@@ -214,13 +215,13 @@ std::string PictureKindName(Picture::Kind kind) {
     case Picture::Kind::Bmp:
         return "BMP";
     case Picture::Kind::OtherImage:
-        return "image";
+        return reason_text::OtherImageName();
     case Picture::Kind::Metafile:
-        return "Windows metafile";
+        return reason_text::MetafileName();
     case Picture::Kind::NotesBitmap:
-        return "Notes bitmap";
+        return reason_text::NotesBitmapName();
     }
-    return "picture";
+    return reason_text::PictureName();
 }
 
 void RichTextReader::add(std::string_view bytes) {
@@ -336,11 +337,11 @@ FileObject DecodeFileObject(std::string_view bytes) {
     const Bytes b(bytes);
     const size_t length = b.u16(kNameLength);
     if (length == 0)
-        throw FormatError("the file object has no name");
+        throw FormatError(reason_text::FileObjectNoName());
     const LmbcsText name = LmbcsToUtf16(b.sub(kName, length));
     for (char16_t c : name.text)
         if (c < 0x20 || c == 0xFFFD)
-            throw FormatError("the file object's name is not plain text: its layout is another");
+            throw FormatError(reason_text::FileObjectNameNotPlain());
     FileObject file;
     file.name = name.text;
     file.size = b.u32(kSize);
@@ -386,7 +387,7 @@ MimePart DecodeMimePart(std::string_view value) {
     const Bytes b(value);
     const size_t size = b.u16(kSize), boundary = b.u16(kBoundarySize), headers = b.u16(kHeadersSize);
     if (boundary + headers > size)
-        throw FormatError("the MIME part's boundary and headers are larger than the part");
+        throw FormatError(reason_text::MimePartTooLarge());
     const Bytes part(b.sub(kMimePartHead, size));
     MimePart out;
     out.boundary = part.sub(0, boundary);
@@ -525,7 +526,7 @@ CompiledFormulas DecodeCompiledFormulas(std::string_view value) {
     for (size_t at = 2; at + 4 <= total;) {
         const uint16_t type = b.u16(at), length = b.u16(at + 2);
         if (length < 4 || at + length > total)
-            throw FormatError("a record of the compiled formula does not fit it");
+            throw FormatError(reason_text::FormulaRecordDoesNotFit());
         const Bytes body(b.sub(at + 4, length - 4u));
         if (type == kSelection) {
             out.hasSelection = true;

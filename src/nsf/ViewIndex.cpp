@@ -1,5 +1,6 @@
 // The built index of a view ($ViewContainer): which documents it lists, from its note-id tree.
 #include "nsf/Database.h"
+#include "nsf/ReasonText.h"
 #include "nsf/Structures.h"
 
 #include <algorithm>
@@ -74,13 +75,13 @@ std::vector<uint32_t> Database::readViewIndex(uint32_t containerId) {
     // A page by its number: where the container puts it, its number and size checked.
     const auto page = [&](uint32_t number) {
         if (number >= pageCount)
-            throw FormatError("its index names page " + std::to_string(number) + " of " + std::to_string(pageCount));
+            throw FormatError(reason_text::IndexNamesPage(number, pageCount));
         const uint64_t position = uint64_t{c.u32(kPages + kPageEntry * number)} * 256;
-        const std::string head = readAt(position, 6, "a page of a view index");
+        const std::string head = readAt(position, 6, reason_text::ViewIndexPageName);
         const uint16_t size = Bytes(head).u16(4);
         if (Bytes(head).u16(0) != number || (size != kSmallPage && size != kLargePage))
-            throw FormatError("page " + std::to_string(number) + " of its index is not one" + Where(position));
-        std::string bytes = readAt(position, size, "a page of a view index");
+            throw FormatError(reason_text::IndexPageInvalid(number, Where(position)));
+        std::string bytes = readAt(position, size, reason_text::ViewIndexPageName);
         UnstampPage(bytes);
         return bytes;
     };
@@ -93,15 +94,15 @@ std::vector<uint32_t> Database::readViewIndex(uint32_t containerId) {
         if (static_cast<uint8_t>(first[at + kNodeKind]) != kNoteIdTree)
             continue;
         if (static_cast<uint8_t>(first[at + kNodeDepth]) != 1)
-            throw FormatError("its note-id tree has more than one level, which this reader does not read");
+            throw FormatError(reason_text::NoteIdTreeLevels());
         const uint8_t bodyPage = static_cast<uint8_t>(first[at + kNodeBodyPage]);
         const size_t count = static_cast<uint8_t>(first[at + kNodeCount]);
         const std::string bodies = bodyPage == 0 ? first : page(bodyPage);
         if (auto ids = NoteIdBody(bodies, count))
             return std::move(*ids);
-        throw FormatError("the body of its note-id tree (" + std::to_string(count) + " entries) is not found");
+        throw FormatError(reason_text::NoteIdTreeBodyMissing(count));
     }
-    throw FormatError("its index has no note-id tree");
+    throw FormatError(reason_text::NoNoteIdTree());
 }
 
 } // namespace nsf

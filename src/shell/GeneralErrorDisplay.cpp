@@ -4,6 +4,7 @@
 #include "access/ErrorMessage.h"
 #include "interfaces/ComObject.h"
 #include "platform/ProfileFile.h"
+#include <QCoreApplication>
 
 QString ErrorDisplayText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.')
@@ -18,7 +19,7 @@ void ShowCurrentException(IPrompter& prompter) {
     } catch (const std::exception& error) {
         message = ExceptionMessage(error);
     } catch (...) {
-        message = QStringLiteral("Unknown error");
+        message = QCoreApplication::translate("GeneralError", "未知错误");
     }
     prompter.MessageBox(kAppTitle, ErrorDisplayText(message), IPrompter::Icon::Error, IPrompter::Buttons::Ok);
 }

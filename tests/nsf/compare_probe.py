@@ -90,7 +90,7 @@ def compare_attachments(nsfprobe, db, mine, theirs):
 
 def compare(nsftool, nsfprobe, path):
     problems = []
-    ours = json.loads(subprocess.run([nsftool, 'read', path], check=True, capture_output=True).stdout)
+    ours = json.loads(subprocess.run([nsftool, '--language', 'en', 'read', path], check=True, capture_output=True).stdout)
     h, db, theirs = probe_notes(nsfprobe, path)
     if ours['ods'] != h['ods'] or ours['title'] != h['title']:
         problems.append('header: %r %r / %r %r' % (ours['ods'], ours['title'], h['ods'], h['title']))

@@ -617,9 +617,9 @@ TEST(NsfImport, DamageIsToldNotGuessed) {
     {
         const BuiltImport built(builder);
         EXPECT_EQ(built.report.documents, 2) << "the repaired one and the renumbered one";
-        EXPECT_TRUE(built.reports("summary flag of Form"));
+        EXPECT_TRUE(built.reports("Form 的摘要标志"));
         EXPECT_TRUE(built.reports("0x1234"));
-        EXPECT_TRUE(built.reports("no value is kept"));
+        EXPECT_TRUE(built.reports("不保留任何值"));
         const auto db = store::OpenDatabaseFile(built.target);
         bool found = false;
         for (int64_t id = 1; id < 10; ++id)

@@ -181,6 +181,15 @@ TEST_F(ExportCommand, OutputFoldersRelativeFilesAndMissingFiles) {
     EXPECT_EQ(blocked.status, 6);
     EXPECT_TRUE(blocked.err.contains(out.filePath("blocked/book_未保存的文件.txt"))) << blocked.err.toStdString();
     EXPECT_TRUE(QFile::exists(out.filePath("blocked/book.xls")));
+    // In English the messages and the list's lines, not the names of the files.
+    const Outcome english =
+        Exec(local + QStringList{out.filePath("blocked/book"), "--overwrite", "--language", "en"}, {}, out.path());
+    EXPECT_TRUE(english.err.contains("files not saved: 1, cells not read: 0; their list: " +
+                                     out.filePath("blocked/book_未保存的文件.txt")))
+        << english.err.toStdString();
+    QFile list(out.filePath("blocked/book_未保存的文件.txt"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().startsWith("\xEF\xBB\xBF" "Document ID\tFile name\tReason\r\n"));
 }
 
 TEST_F(ExportCommand, CtrlCRemovesTheWorkbookAndNamesTheFolder) {
