@@ -26,6 +26,10 @@
         <source>视图：%1(%1) 共有文档:%2</source>
         <translation>View: %1 (%1)  Documents: %2</translation>
     </message>
+    <message>
+        <source>文档ID</source>
+        <translation>Document ID</translation>
+    </message>
 </context>
 <context>
     <name>Domino</name>
@@ -621,7 +625,7 @@
     </message>
     <message>
         <source>文档详情</source>
-        <translation>Document Details</translation>
+        <translation>Details</translation>
     </message>
     <message>
         <source>查看选中文档的所有域和值</source>
@@ -670,6 +674,16 @@
     <message>
         <source>界面语言已设为中文，重新启动 Verdanix 后生效。</source>
         <translation>The interface language is set to Chinese; it takes effect when Verdanix is started again.</translation>
+    </message>
+    <message>
+        <source>连接服务器</source>
+        <comment>toolbar</comment>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>导出数据</source>
+        <comment>toolbar</comment>
+        <translation>Export</translation>
     </message>
 </context>
 <context>

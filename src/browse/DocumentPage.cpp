@@ -25,7 +25,7 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
         view.ConnectTo(db.GetView(ToU16(viewName)));
         const int32_t n = view.ColumnCount();
         const QStringList titles = VariantArrayToTexts(view.ColumnNames());
-        page.columns << QStringLiteral("文档ID");
+        page.columns << QCoreApplication::translate("DocumentPage", "文档ID");
         for (int32_t i = 0; i < n; ++i)
             page.columns << titles.value(i);
 

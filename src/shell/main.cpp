@@ -261,11 +261,13 @@ void TfrmMain::CreateCommands() {
                 [this, language] { RunGuarded(*m_env.prompter, [this, language] { languageExecute(language); }); });
     }
 
-    CreateButton(QStringLiteral("ToolButton1"), openserver->text(), 4, tr("连接Domino服务器"),
+    // The toolbar's buttons are narrow: where a caption is longer in another language, the
+    // button has a shorter one of its own ("toolbar").
+    CreateButton(QStringLiteral("ToolButton1"), tr("连接服务器", "toolbar"), 4, tr("连接Domino服务器"),
                  &TfrmMain::openserverExecute);
     CreateButton(QStringLiteral("ToolButton2"), openfile->text(), 3, tr("打开独立的NSF文件"),
                  &TfrmMain::openfileExecute);
-    CreateButton(QStringLiteral("ToolButton4"), exportAction->text(), 2,
+    CreateButton(QStringLiteral("ToolButton4"), tr("导出数据", "toolbar"), 2,
                  tr("导出数据到Excel文件，并导出附件和RTF域图片"), &TfrmMain::exportExecute);
     CreateButton(QStringLiteral("ToolButton11"), tr("文档详情"), 10, tr("查看选中文档的所有域和值"),
                  &TfrmMain::ToolButton11Click);
