@@ -54,14 +54,30 @@ QList<TreeNode> Walk(const QString& directory, const QString& canonical, bool wi
     return nodes;
 }
 
-} // namespace
-
-QTreeWidgetItem* AddTreeNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text, int imageIndex,
-                             int selectedIndex) {
+QTreeWidgetItem* NewNode(const QString& text, int imageIndex, int selectedIndex) {
     auto* node = new QTreeWidgetItem(QStringList{text});
     node->setToolTip(0, text); // the whole text, also where the pane cuts it off
     node->setData(0, tree_node::kImageIndexRole, imageIndex);
     node->setData(0, tree_node::kSelectedIndexRole, selectedIndex);
+    return node;
+}
+
+// A node and the nodes below it, made apart from any tree: the tree takes them in one step.
+QTreeWidgetItem* DetachedNode(const TreeNode& node) {
+    QTreeWidgetItem* item = NewNode(node.text, node.image, node.image);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(node.children.size());
+    for (const TreeNode& child : node.children)
+        children.append(DetachedNode(child));
+    item->addChildren(children);
+    return item;
+}
+
+} // namespace
+
+QTreeWidgetItem* AddTreeNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text, int imageIndex,
+                             int selectedIndex) {
+    QTreeWidgetItem* node = NewNode(text, imageIndex, selectedIndex);
     if (parent)
         parent->addChild(node);
     else
@@ -101,8 +117,14 @@ QList<TreeNode> FolderNodes(const QString& directory, bool withDatabases) {
 }
 
 void AddNodes(QTreeWidget* tree, QTreeWidgetItem* parent, const QList<TreeNode>& nodes) {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(nodes.size());
     for (const TreeNode& node : nodes)
-        AddNodes(tree, AddTreeNode(tree, parent, node.text, node.image, node.image), node.children);
+        items.append(DetachedNode(node));
+    if (parent)
+        parent->addChildren(items);
+    else
+        tree->addTopLevelItems(items);
 }
 
 void AddFolderNodes(QTreeWidget* tree, const QString& directory, QTreeWidgetItem* parent, bool withDatabases) {
