@@ -247,10 +247,6 @@
         <translation>item %1: the rich text is damaged; the text before the damage is kept</translation>
     </message>
     <message>
-        <source>项 %1：%2 张 %3 图片未保留（只保留 GIF 和 JPEG 图片）</source>
-        <translation>item %1: %3 pictures not kept (only GIF and JPEG pictures are kept): %2</translation>
-    </message>
-    <message>
         <source>一个附件未能读取：%1</source>
         <translation>an attachment could not be read: %1</translation>
     </message>
@@ -441,6 +437,10 @@
     <message>
         <source>嵌入对象的 %1 个存储部分随对象保留，不作为附件</source>
         <translation>storage parts of embedded objects kept with the objects, not as attachments: %1</translation>
+    </message>
+    <message>
+        <source>项 %1：%2 张图片（%3）未保留（只保留 GIF 和 JPEG 图片）</source>
+        <translation>item %1: %3 pictures not kept (only GIF and JPEG pictures are kept): %2</translation>
     </message>
 </context>
 <context>

@@ -58,7 +58,7 @@ inline QString RichTextDamaged(const QString& item) {
     return QCoreApplication::translate("ReportText", "项 %1：RTF 内容已损坏，保留损坏之前的文本").arg(item);
 }
 inline QString PicturesNotKept(const QString& item, qsizetype count, const QString& kind) {
-    return QCoreApplication::translate("ReportText", "项 %1：%2 张 %3 图片未保留（只保留 GIF 和 JPEG 图片）")
+    return QCoreApplication::translate("ReportText", "项 %1：%2 张图片（%3）未保留（只保留 GIF 和 JPEG 图片）")
         .arg(item)
         .arg(count)
         .arg(kind);
