@@ -16,8 +16,8 @@
 #include "platform/Registry.h"
 #include "store/Build.h"
 #include "store/LocalStore.h"
-#include "store/StoreFile.h"
 #include "store/RichText.h"
+#include "store/StoreFile.h"
 #include "xls/Workbook.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 
@@ -257,7 +257,8 @@ struct Bench {
         std::printf("%s_cells_per_second %.0f%s\n", label, cells / total, extras ? " (goal >= 350000)" : "");
         std::printf("%s_export_seconds %.3f\n", label, total);
         std::printf("%s_writer_alone_seconds %.3f\n", label, writerAlone);
-        std::printf("%s_export_to_writer_alone_ratio %.2f%s\n", label, total / writerAlone, extras ? "" : " (goal <= 2)");
+        std::printf("%s_export_to_writer_alone_ratio %.2f%s\n", label, total / writerAlone,
+                    extras ? "" : " (goal <= 2)");
         std::printf("%s_store_alone_cells_per_second %.0f%s\n", label, cells / store,
                     extras ? "" : " (goal >= 3500000)");
         std::printf("%s_share_store %.2f\n", label, store / total);
