@@ -72,4 +72,4 @@ inline QString WorkbookNotSaved(const QString& workbook, const QString& reason) 
 inline QString ContactSupplier() {
     return QCoreApplication::translate("app_text", "请与软件供应商联系：Verdanix 技术支持，support@verdanix.com。");
 }
-}
+} // namespace app_text

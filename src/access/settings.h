@@ -15,7 +15,6 @@ struct ConnectionSettings {
     QString password;
 };
 
-
 // Reads the three values; an empty server name becomes hostName() (not written back).
 ConnectionSettings LoadSettings(const QString& iniPath, const std::function<QString()>& hostName);
 

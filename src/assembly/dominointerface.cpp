@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <filesystem>
 #include <QCoreApplication>
+#include <filesystem>
 
 using namespace dominointerface;
 
@@ -89,14 +89,17 @@ bool RegisterDominoObjects(IRegistry& registry, IPrompter& prompter, const QStri
 
 void RegisterComponentFile(IRegistry& registry, IPrompter& prompter, const QString& file) {
     if (!IsFile(file)) {
-        ShowMessage(prompter, QCoreApplication::translate("DominoInterface", "找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!") +
-                                  app_text::ContactSupplier());
+        ShowMessage(prompter,
+                    QCoreApplication::translate(
+                        "DominoInterface", "找不到您系统上Domino的一个关键组件，请确认您的Domino或NOtes安装正常!") +
+                        app_text::ContactSupplier());
         return;
     }
     try {
         SelfRegisterComponent(registry, file.toStdU16String(), domino_ids::kNotesSessionClass);
     } catch (const std::exception&) {
-        ShowMessage(prompter, QCoreApplication::translate("DominoInterface", "您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
+        ShowMessage(prompter, QCoreApplication::translate(
+                                  "DominoInterface", "您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，") +
                                   app_text::ContactSupplier());
     }
 }

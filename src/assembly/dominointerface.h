@@ -5,8 +5,8 @@
 
 #include "access/VariantText.h" // IsIntegerText
 
-#include <QString>
 #include <QCoreApplication>
+#include <QString>
 
 class IRegistry;
 class IPrompter;

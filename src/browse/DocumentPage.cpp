@@ -5,8 +5,8 @@
 #include "access/VariantText.h"
 #include "platform/Progress.h"
 
-#include <algorithm>
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -72,7 +72,8 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
 }
 
 QString ViewStatusText(const QString& viewName, int32_t count) {
-    return QCoreApplication::translate("DocumentPage", "视图：%1(%1) 共有文档:%2").arg(viewName, QString::number(count));
+    return QCoreApplication::translate("DocumentPage", "视图：%1(%1) 共有文档:%2")
+        .arg(viewName, QString::number(count));
 }
 
 int32_t PreviousPageStart(int32_t pageStart) {

@@ -5,8 +5,8 @@
 #include "export/SafePath.h"
 #include "platform/WholeFile.h"
 
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 
 MissingCounts CountMissing(const std::vector<MissingFile>& missing) {
     MissingCounts counts;
@@ -70,7 +70,8 @@ QString WriteMissingFileList(const QString& path, const std::vector<MissingFile>
     for (const MissingFile& file : missing) {
         QString reason = file.reason;
         reason.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        text += file.documentId + QLatin1Char('\t') + (file.cell ? QCoreApplication::translate("Export", "域：") : QString()) + file.fileName +
+        text += file.documentId + QLatin1Char('\t') +
+                (file.cell ? QCoreApplication::translate("Export", "域：") : QString()) + file.fileName +
                 QLatin1Char('\t') + reason + QStringLiteral("\r\n");
     }
     try {

@@ -5,21 +5,21 @@
 #include "access/ErrorMessage.h"
 #include "access/VariantText.h"
 #include "export/FileQueue.h"
-#include "export/SheetLayout.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
+#include "export/SheetLayout.h"
 #include "interfaces/SpreadsheetAutomation.h"
 #include "interfaces/Text.h"
 #include "platform/Progress.h"
 #include "platform/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
 #include <QSet>
-#include <QCoreApplication>
 
 namespace {
 
@@ -59,7 +59,8 @@ public:
              int32_t docCount, WorkbookFormat format)
         : m_context(context), m_app(app), m_workbook(std::move(workbook)), m_folder(std::move(folder)),
           m_docCount(docCount), m_format(format),
-          m_exporting(QCoreApplication::translate("Export", "正在导出数据到%1...").arg(QFileInfo(m_workbook).fileName())) {
+          m_exporting(
+              QCoreApplication::translate("Export", "正在导出数据到%1...").arg(QFileInfo(m_workbook).fileName())) {
         m_events.start();
     }
 
@@ -188,7 +189,8 @@ private:
             names = VariantArrayToTexts(
                 m_context.session.Evaluate(u"@AttachmentNames", Variant(Variant::Object(doc.DefaultInterface()))));
         } catch (const std::exception& error) {
-            files.fail(QStringLiteral("@AttachmentNames"), QCoreApplication::translate("Export", "读取附件名出错:") + ExceptionMessage(error));
+            files.fail(QStringLiteral("@AttachmentNames"),
+                       QCoreApplication::translate("Export", "读取附件名出错:") + ExceptionMessage(error));
             return;
         }
         QHash<QString, int32_t> seen; // occurrences of each name so far, case-folded as the server matches
@@ -362,7 +364,8 @@ QString MissingLines(const QString& workbook, ExportResult& result, bool noFileW
         return QCoreApplication::translate("Export", "\n%1，它们的清单也无法写入%2：%3")
             .arg(parts.join(QCoreApplication::translate("Export", "，")), QDir::toNativeSeparators(list), error);
     result.missingList = list;
-    return QCoreApplication::translate("Export", "\n%1，清单见：%2").arg(parts.join(QCoreApplication::translate("Export", "，")), QDir::toNativeSeparators(list));
+    return QCoreApplication::translate("Export", "\n%1，清单见：%2")
+        .arg(parts.join(QCoreApplication::translate("Export", "，")), QDir::toNativeSeparators(list));
 }
 
 // The part of a chosen name after its folder (either separator).

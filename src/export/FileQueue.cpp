@@ -3,8 +3,8 @@
 #include "access/ErrorMessage.h"
 #include "platform/WholeFile.h"
 
-#include <QFileInfo>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 constexpr size_t kBatch = 64; // tasks gathered before the thread is woken
@@ -15,8 +15,7 @@ FileQueue::FileQueue(qsizetype maxPendingBytes, Writer writeFile)
       m_writeFile(writeFile ? std::move(writeFile) : Writer([](const QString& path, const QByteArray& bytes) {
           WriteThroughTemporary(path, bytes);
       })),
-      m_outOfMemory(QCoreApplication::translate("Export", "内存不足")),
-      m_thread([this] { run(); }) {}
+      m_outOfMemory(QCoreApplication::translate("Export", "内存不足")), m_thread([this] { run(); }) {}
 
 FileQueue::~FileQueue() {
     {

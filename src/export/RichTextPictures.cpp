@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QRegularExpression>
 
-#include <functional>
 #include <QCoreApplication>
+#include <functional>
 
 namespace {
 
@@ -101,7 +101,8 @@ void ExtractRichTextPictures(TNotesSession& session, TNotesDocument& document, c
     } catch (const std::exception& error) {
         // Which pictures the document holds is unknown: one entry stands for all of them.
         if (failed)
-            failed(kPrefix + QStringLiteral("*"), QCoreApplication::translate("Export", "读取文档的图片出错:") + ExceptionMessage(error));
+            failed(kPrefix + QStringLiteral("*"),
+                   QCoreApplication::translate("Export", "读取文档的图片出错:") + ExceptionMessage(error));
         return;
     }
     ScanDxlPictures(QStringView(dxl), found);

@@ -51,7 +51,7 @@ QString SaveDialogFilter() {
 
 WorkbookFormat FilterFormat(int filter) {
     return filter >= 0 && filter < static_cast<int>(std::size(kWorkbookFormats)) ? kWorkbookFormats[filter].format
-                                                                                  : WorkbookFormat::Xls;
+                                                                                 : WorkbookFormat::Xls;
 }
 
 QString TemporaryWorkbookPath(const QString& workbook) {

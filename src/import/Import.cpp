@@ -28,7 +28,6 @@ QString Text(const std::u16string& text) {
     return QString::fromStdU16String(text);
 }
 
-
 bool EndsWithNsf(const fs::path& file) {
     std::string extension = file.extension().string();
     for (char& c : extension)

@@ -459,7 +459,8 @@ private:
         std::vector<std::u16string> members;
         try {
             if (folder.objectId == 0)
-                throw nsf::FormatError((folder.fromIndex ? report_text::NoStoredIndex() : report_text::NoMemberList()).toStdString());
+                throw nsf::FormatError(
+                    (folder.fromIndex ? report_text::NoStoredIndex() : report_text::NoMemberList()).toStdString());
             if (folder.fromIndex) {
                 for (const uint32_t id : m_db->readViewIndex(folder.objectId))
                     if (const auto document = m_documentUnids.find(id);

@@ -44,15 +44,15 @@ enum class WorkbookFormat { Xls, Xlsx };
 // and a writer.
 struct WorkbookFormatInfo {
     WorkbookFormat format;
-    std::string_view name;          // as the command line names it
-    std::u16string_view ending;     // the file name's ending
-    uint32_t maxRows;               // rows of a sheet, the header row among them
-    uint32_t maxColumns;            // columns of a sheet
-    int32_t saveAsNumber;           // the spreadsheet program's file format number for "SaveAs"
+    std::string_view name;      // as the command line names it
+    std::u16string_view ending; // the file name's ending
+    uint32_t maxRows;           // rows of a sheet, the header row among them
+    uint32_t maxColumns;        // columns of a sheet
+    int32_t saveAsNumber;       // the spreadsheet program's file format number for "SaveAs"
 };
 
 inline constexpr WorkbookFormatInfo kWorkbookFormats[] = {
-    {WorkbookFormat::Xls, "xls", u".xls", 65536, 256, 56},         // xlExcel8
+    {WorkbookFormat::Xls, "xls", u".xls", 65536, 256, 56},        // xlExcel8
     {WorkbookFormat::Xlsx, "xlsx", u".xlsx", 1048576, 16384, 51}, // xlOpenXMLWorkbook
 };
 

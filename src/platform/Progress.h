@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <QCoreApplication>
+#include <cstdint>
 
 // The text the message opens with when it shows the bar.
 inline QString WaitMsgInitialText() {

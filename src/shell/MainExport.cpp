@@ -26,8 +26,7 @@ void TfrmMain::exportExecute() {
     // .xls first and selected; the filter the user leaves selected decides the format of a name
     // typed without an ending.
     int chosen = 0;
-    if (const auto fileName =
-            m_env.prompter->SaveFileName(SaveDialogFilter(), folder, &chosen)) {
+    if (const auto fileName = m_env.prompter->SaveFileName(SaveDialogFilter(), folder, &chosen)) {
         m_lastExportFolder = QFileInfo(*fileName).absolutePath();
         ExportToExcel(*fileName, FilterFormat(chosen));
     }

@@ -1,16 +1,16 @@
 #include "shell/ProgramEnvironment.h"
 
 #include "access/AppText.h"
-#include "browse/FormRunner.h"
 #include "access/VariantText.h"
-#include "platform/Folders.h"
-#include "platform/Language.h"
 #include "access/settings.h"
 #include "assembly/BackEnds.h"
+#include "assembly/dominointerface.h"
+#include "browse/FormRunner.h"
+#include "platform/Folders.h"
+#include "platform/Language.h"
 #include "shell/GeneralErrorDisplay.h"
 #include "shell/QtPrompter.h"
 #include "shell/WaitMsg.h"
-#include "assembly/dominointerface.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -138,7 +138,8 @@ public:
     void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
         checkOpen();
         checkCell(row, column);
-        RaisingWriterErrors([&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+        RaisingWriterErrors(
+            [&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {

@@ -4,8 +4,8 @@
 
 #include "access/Domino_TLB.h"
 #include "export/RichTextPictures.h"
-#include "platform/Registry.h"
 #include "import/Import.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -314,7 +314,6 @@ TEST_F(StoreTest, BytesThatAreNoUtf8AreReportedWhereTheyStand) {
         ImportText(m_root, dataDir / "enc.nsf", text);
         ADD_FAILURE() << "imported";
     } catch (const importer::ImportError& e) {
-        EXPECT_NE(std::string(e.what()).find("in.xml:2003:36：不是 UTF-8 的字节"), std::string::npos)
-            << e.what();
+        EXPECT_NE(std::string(e.what()).find("in.xml:2003:36：不是 UTF-8 的字节"), std::string::npos) << e.what();
     }
 }

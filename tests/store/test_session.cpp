@@ -64,7 +64,8 @@ TEST_F(SessionTest, LogsOnWithFullOrShortNameAndTheRightPasswordOnly) {
         } else {
             EXPECT_FALSE(ErrorOf([&] { session->InitializeUsingNotesUserName(c.user, c.password); }).empty());
             // A failed log-on leaves the session unusable.
-            EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }), store::notes_text::NotInitialized());
+            EXPECT_EQ(ErrorOf([&] { session->GetDatabase(u"", u"a.nsf", false); }),
+                      store::notes_text::NotInitialized());
         }
     }
 }

@@ -189,7 +189,8 @@ TEST_F(ExportCommand, OutputFoldersRelativeFilesAndMissingFiles) {
         << english.err.toStdString();
     QFile list(out.filePath("blocked/book_未保存的文件.txt"));
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(list.readAll().startsWith("\xEF\xBB\xBF" "Document ID\tFile name\tReason\r\n"));
+    EXPECT_TRUE(list.readAll().startsWith("\xEF\xBB\xBF"
+                                          "Document ID\tFile name\tReason\r\n"));
 }
 
 TEST_F(ExportCommand, CtrlCRemovesTheWorkbookAndNamesTheFolder) {
@@ -226,8 +227,8 @@ TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
     EXPECT_EQ(Exec(arguments).status, 0);
     EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
     // A view lists its own documents: the four students, read back with xlrd.
-    const Outcome students = Exec({"--file", sample, "--view", "By Role\\Student", "--quiet", "--output",
-                                   out.filePath("students.xls")});
+    const Outcome students =
+        Exec({"--file", sample, "--view", "By Role\\Student", "--quiet", "--output", out.filePath("students.xls")});
     ASSERT_EQ(students.status, 0) << students.err.toStdString();
     const QJsonArray sheets = QJsonDocument::fromJson(Workbook(out.filePath("students.xls"))).array();
     ASSERT_EQ(sheets.size(), 1);
