@@ -31,7 +31,8 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
 
         progress.ShowWaitMsg();
         progress.SetWaitProgress(100, 1);
-        progress.SetWaitMsgText(ReadingText());
+        const QString reading = ReadingText(); // once: the loop below tells it for every document
+        progress.SetWaitMsgText(reading);
 
         TNotesDocument doc;
         try {
@@ -62,7 +63,7 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
             }
             doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
             const int32_t count = view.EntryCount();
-            progress.SetWaitMsgText(ReadingText() + QString::number(k) + QLatin1Char('/') + QString::number(count));
+            progress.SetWaitMsgText(reading + QString::number(k) + QLatin1Char('/') + QString::number(count));
             progress.SetWaitProgress(count, k);
         }
     } catch (const std::exception& error) {

@@ -5,6 +5,7 @@
 #include "import/ReportText.h"
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
+#include "platform/WholeFile.h"
 #include "store/Formula.h"
 #include "store/StoreFile.h"
 
@@ -33,10 +34,6 @@ namespace fs = std::filesystem;
 using namespace dxl;
 using namespace item_type;
 
-QString Text(const fs::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
 void Append(QString& text, QStringView more) {
     text += more;
 }
@@ -63,10 +60,10 @@ public:
     Importer(ImportTarget& target, ImportReport& report) : m_target(target), m_report(report) {}
 
     void importFile(const fs::path& file) {
-        QFile input(QString::fromStdU16String(file.u16string()));
-        m_fileName = QString::fromStdU16String(file.filename().u16string());
+        QFile input(QtPath(file));
+        m_fileName = QtPath(file.filename());
         if (!input.open(QIODevice::ReadOnly))
-            throw ImportError((Text(file) + QStringLiteral(": ") + input.errorString()).toStdString());
+            throw ImportError((QtPath(file) + QStringLiteral(": ") + input.errorString()).toStdString());
         m_xml.setDevice(&input);
         // External entities and the DTD named in the DOCTYPE are never fetched.
         while (!m_xml.atEnd()) {
@@ -80,9 +77,9 @@ public:
             // The reader decodes ahead of where it parses, so bytes that are no UTF-8 surface as
             // some other error at another place: the file itself tells where they are.
             if (const auto bad = FirstInvalidUtf8(input))
-                throw ImportError(report_text::NotUtf8(Text(file), bad->first, bad->second).toStdString());
+                throw ImportError(report_text::NotUtf8(QtPath(file), bad->first, bad->second).toStdString());
             throw ImportError(QStringLiteral("%1:%2:%3: %4")
-                                  .arg(Text(file))
+                                  .arg(QtPath(file))
                                   .arg(m_xml.lineNumber())
                                   .arg(m_xml.columnNumber())
                                   .arg(m_xml.errorString())

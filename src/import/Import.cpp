@@ -6,6 +6,7 @@
 #include "import/NsfImport.h"
 #include "import/ReportText.h"
 #include "interfaces/FileSystem.h"
+#include "platform/WholeFile.h"
 #include "store/StoreFile.h"
 
 #include <algorithm>
@@ -19,14 +20,6 @@ namespace fs = std::filesystem;
 using namespace dxl;
 
 namespace {
-
-QString Text(const fs::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
-QString Text(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
 
 bool EndsWithNsf(const fs::path& file) {
     std::string extension = file.extension().string();
@@ -55,7 +48,8 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
             report.notes.push_back("cleared the working copy an interrupted import left beside the target");
         }
         if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
-            throw ImportError(report_text::CannotCopy(Text(target), Text(SystemErrorText(ec))).toStdString());
+            throw ImportError(
+                report_text::CannotCopy(QtPath(target), QString::fromStdU16String(SystemErrorText(ec))).toStdString());
     }
     try {
         auto writer = appending ? DatabaseWriter::Open(work) : DatabaseWriter::Create(target, u"Imported DXL");
@@ -64,7 +58,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
             if (IsDominoDatabaseFile(file))
                 ImportDominoDatabase(file, into);
             else if (EndsWithNsf(file))
-                throw ImportError(report_text::NeitherDatabaseNorDxl(Text(file)).toStdString());
+                throw ImportError(report_text::NeitherDatabaseNorDxl(QtPath(file)).toStdString());
             else
                 ImportDxlFile(file, into, report);
         }
@@ -78,7 +72,8 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
     if (appending) {
         if ((ec = ReplaceFile(work, target))) {
             RemoveWorkFiles(work);
-            throw ImportError(report_text::CannotReplace(Text(target), Text(SystemErrorText(ec))).toStdString());
+            throw ImportError(report_text::CannotReplace(QtPath(target), QString::fromStdU16String(SystemErrorText(ec)))
+                                  .toStdString());
         }
     }
     return report;

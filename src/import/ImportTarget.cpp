@@ -110,7 +110,8 @@ void ImportTarget::finish() {
         view.columns.push_back({common[i].second.toStdU16String(), common[i].second.toStdU16String(), {}, 0});
     m_writer.addView(view);
     ++m_report.views;
-    m_report.notes.push_back(report_text::AddedAllDocuments(QString::fromStdU16String(kAllDocumentsView)).toStdString());
+    m_report.notes.push_back(
+        report_text::AddedAllDocuments(QString::fromStdU16String(kAllDocumentsView)).toStdString());
 }
 
 } // namespace importer

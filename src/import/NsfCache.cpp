@@ -25,12 +25,8 @@ namespace {
 // Changes whenever the reader reads a file differently, so that caches made before are read again.
 constexpr int kReaderVersion = 2;
 
-QString Text(const fs::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
 QByteArray ReadSmallFile(const fs::path& file) {
-    QFile in(Text(file));
+    QFile in(QtPath(file));
     return in.open(QIODevice::ReadOnly) ? in.read(4096) : QByteArray();
 }
 
@@ -43,9 +39,9 @@ fs::path DominoCacheFolder() {
 }
 
 CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder) {
-    const QFileInfo info(Text(source));
+    const QFileInfo info(QtPath(source));
     if (!info.isFile())
-        throw ImportError(report_text::FileMissing(Text(source)).toStdString());
+        throw ImportError(report_text::FileMissing(QtPath(source)).toStdString());
     // One cache database per file, named by its path; its key file says what it was read from.
     const QString path = info.canonicalFilePath();
     const QString name =
@@ -65,7 +61,7 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
             return false;
         // The report's first line sums up; every further line is one thing not read. It is read
         // whole: a file with many such things writes more than a key's worth of text.
-        QFile report(Text(cached.report));
+        QFile report(QtPath(cached.report));
         if (!report.open(QIODevice::ReadOnly))
             return false;
         cached.unread = static_cast<size_t>(std::max<qsizetype>(0, report.readAll().count('\n') - 1));
@@ -73,24 +69,24 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     };
     if (upToDate())
         return cached;
-    if (!QDir().mkpath(Text(cacheFolder)))
-        throw ImportError(report_text::CacheFolderNotMade(Text(cacheFolder)).toStdString());
+    if (!QDir().mkpath(QtPath(cacheFolder)))
+        throw ImportError(report_text::CacheFolderNotMade(QtPath(cacheFolder)).toStdString());
     // One program at a time reads a file into the cache (the window and the command line may
     // open the same file); whoever waited finds it read.
-    QLockFile lock(Text(base) + QStringLiteral(".lock"));
+    QLockFile lock(QtPath(base) + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // a reading takes as long as it takes; only a dead holder's lock is stale
     if (!lock.lock())
-        throw ImportError(report_text::CacheNotLocked(Text(base)).toStdString());
+        throw ImportError(report_text::CacheNotLocked(QtPath(base)).toStdString());
     if (upToDate())
         return cached;
     fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
     const ImportReport report = Import({source}, cached.file, false);
     const std::string description = DescribeImport(report);
     try {
-        WriteWholeFile(Text(cached.report), QByteArray::fromStdString(description));
-        WriteWholeFile(Text(keyFile), key);
+        WriteWholeFile(QtPath(cached.report), QByteArray::fromStdString(description));
+        WriteWholeFile(QtPath(keyFile), key);
     } catch (const WholeFileError& e) {
-        throw ImportError(report_text::CacheNotWritten(Text(cacheFolder), QString::fromUtf8(e.what())).toStdString());
+        throw ImportError(report_text::CacheNotWritten(QtPath(cacheFolder), QString::fromUtf8(e.what())).toStdString());
     }
     cached.unread = report.notes.size();
     cached.readNow = true;

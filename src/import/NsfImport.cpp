@@ -1,6 +1,7 @@
 #include "import/NsfImport.h"
 
 #include "import/ReportText.h"
+#include "platform/WholeFile.h"
 
 #include "import/DxlSource.h"
 #include "interfaces/DominoObjects.h"
@@ -433,6 +434,8 @@ private:
     }
 
     // Whether the store's formulas take text (a decoded program always makes one they should).
+    // One they refuse is not lost without a word: the view then lists its stored index, and the
+    // report says why.
     static bool Evaluable(const std::u16string& text) {
         try {
             store::Formula formula(text);
@@ -526,7 +529,7 @@ private:
 } // namespace
 
 bool IsDominoDatabaseFile(const fs::path& file) {
-    QFile input(QString::fromStdU16String(file.u16string()));
+    QFile input(QtPath(file));
     if (!input.open(QIODevice::ReadOnly))
         return false;
     const QByteArray head = input.read(16);

@@ -121,6 +121,10 @@ std::filesystem::path FileSystemPath(const QString& path) {
 #endif
 }
 
+QString QtPath(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
 void MakeFolder(const QString& folder) {
     std::error_code error;
     const std::filesystem::path path = FileSystemPath(folder);

@@ -29,8 +29,9 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes,
 // that worked, so a damaged file is never left unannounced. Raises WholeFileError.
 void RewriteInPlace(const QString& path, const QByteArray& bytes, const QByteArray& old);
 
-// A path as the standard library takes it.
+// A path as the standard library takes it, and back.
 std::filesystem::path FileSystemPath(const QString& path);
+QString QtPath(const std::filesystem::path& path);
 
 // Makes folder with every missing parent. Raises WholeFileError (the cause in the user's words).
 void MakeFolder(const QString& folder);
