@@ -69,7 +69,7 @@
     <name>Export</name>
     <message>
         <source>无法创建文档的文件夹：</source>
-        <translation>the document's folder could not be made: </translation>
+        <translation>the document&apos;s folder could not be made: </translation>
     </message>
     <message>
         <source>域：</source>
@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>读取文档的图片出错:</source>
-        <translation>Error reading the document's pictures: </translation>
+        <translation>Error reading the document&apos;s pictures: </translation>
     </message>
     <message>
         <source>文档ID	文件名	原因</source>
@@ -260,35 +260,35 @@
     </message>
     <message>
         <source>文件夹“%1”未导入：其成员列表未能读取：%2</source>
-        <translation>folder "%1" not imported: its list of members could not be read: %2</translation>
+        <translation>folder &quot;%1&quot; not imported: its list of members could not be read: %2</translation>
     </message>
     <message>
         <source>视图“%1”：其选择公式未能读取：所列文档取自其保存的索引（索引可能已过时）</source>
-        <translation>view "%1": its selection formula could not be read: it lists the documents of its stored index (which may be out of date)</translation>
+        <translation>view &quot;%1&quot;: its selection formula could not be read: it lists the documents of its stored index (which may be out of date)</translation>
     </message>
     <message>
         <source>视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：所列文档取自其保存的索引（索引可能已过时）</source>
-        <translation>view "%1": its compiled selection formula holds words this program does not know (%2): it lists the documents of its stored index (which may be out of date)</translation>
+        <translation>view &quot;%1&quot;: its compiled selection formula holds words this program does not know (%2): it lists the documents of its stored index (which may be out of date)</translation>
     </message>
     <message>
         <source>视图“%1”：其编译后的选择公式中有本程序不认识的字 %2：选择除配置文档以外的所有文档</source>
-        <translation>view "%1": its compiled selection formula holds words this program does not know (%2): every document but profile documents is selected</translation>
+        <translation>view &quot;%1&quot;: its compiled selection formula holds words this program does not know (%2): every document but profile documents is selected</translation>
     </message>
     <message>
         <source>视图“%1”：其选择公式是编译后的形式，导入不能读取：选择除配置文档以外的所有文档</source>
-        <translation>view "%1": its selection is a compiled formula, which the import does not read: every document but profile documents is selected</translation>
+        <translation>view &quot;%1&quot;: its selection is a compiled formula, which the import does not read: every document but profile documents is selected</translation>
     </message>
     <message>
         <source>视图“%1”第 %2 列：其值是编译后的公式，导入不能读取：此列留空</source>
-        <translation>view "%1", column %2: its value is a compiled formula, which the import does not read: the column is left empty</translation>
+        <translation>view &quot;%1&quot;, column %2: its value is a compiled formula, which the import does not read: the column is left empty</translation>
     </message>
     <message>
         <source>视图“%1”：其列未能读取</source>
-        <translation>view "%1": its columns could not be read</translation>
+        <translation>view &quot;%1&quot;: its columns could not be read</translation>
     </message>
     <message>
         <source>视图“%1”：其列未能读取：%2</source>
-        <translation>view "%1": its columns could not be read: %2</translation>
+        <translation>view &quot;%1&quot;: its columns could not be read: %2</translation>
     </message>
     <message>
         <source>通用 ID %1 无效：文档获得新的通用 ID</source>
@@ -308,7 +308,7 @@
     </message>
     <message>
         <source>添加了包含所有文档的视图“%1”：导入的视图中没有供浏览的视图</source>
-        <translation>added the view "%1" of all documents: none of the imported views is one people browse</translation>
+        <translation>added the view &quot;%1&quot; of all documents: none of the imported views is one people browse</translation>
     </message>
     <message>
         <source>%1 至 %2（共 %3 处）: %4</source>
@@ -332,11 +332,11 @@
     </message>
     <message>
         <source>文档的创建时间缺失或无效：以导入的时间代替</source>
-        <translation>the document's creation time is missing or not one: the time of the import stands for it</translation>
+        <translation>the document&apos;s creation time is missing or not one: the time of the import stands for it</translation>
     </message>
     <message>
         <source>文档的修改时间缺失或无效：以导入的时间代替</source>
-        <translation>the document's modification time is missing or not one: the time of the import stands for it</translation>
+        <translation>the document&apos;s modification time is missing or not one: the time of the import stands for it</translation>
     </message>
     <message>
         <source>项 %1：一个不是有限值的数（nan 或 inf），未导入</source>
@@ -368,15 +368,15 @@
     </message>
     <message>
         <source>视图 %1：其选择公式超出了存储支持的公式，选择所有文档</source>
-        <translation>view %1: its selection is beyond the store's formulas, all documents are selected</translation>
+        <translation>view %1: its selection is beyond the store&apos;s formulas, all documents are selected</translation>
     </message>
     <message>
         <source>视图 %1 第 %2 列：其公式超出了存储支持的公式，此列显示其项</source>
-        <translation>view %1, column %2: its formula is beyond the store's formulas, the column shows its item</translation>
+        <translation>view %1, column %2: its formula is beyond the store&apos;s formulas, the column shows its item</translation>
     </message>
     <message>
         <source>视图 %1 第 %2 列：其公式超出了存储支持的公式，此列留空</source>
-        <translation>view %1, column %2: its formula is beyond the store's formulas, left empty</translation>
+        <translation>view %1, column %2: its formula is beyond the store&apos;s formulas, left empty</translation>
     </message>
     <message>
         <source>%1:%2:%3：不是 UTF-8 的字节</source>
@@ -392,7 +392,7 @@
     </message>
     <message>
         <source>%1：不是 Domino 数据库（开头的字节不是数据库的），也不是 DXL</source>
-        <translation>%1: not a Domino database (its first bytes are not a database's), and no DXL either</translation>
+        <translation>%1: not a Domino database (its first bytes are not a database&apos;s), and no DXL either</translation>
     </message>
     <message>
         <source>无法替换 %1：%2</source>
@@ -737,7 +737,7 @@
     </message>
     <message>
         <source>服务器名不能为空</source>
-        <translation>Please enter the server's name</translation>
+        <translation>Please enter the server&apos;s name</translation>
     </message>
     <message>
         <source>登录用名不能为空</source>
@@ -892,7 +892,7 @@ Reason: %2</translation>
     </message>
     <message>
         <source>该文档不属于此视图的数据库</source>
-        <translation>The document is not from this view's database</translation>
+        <translation>The document is not from this view&apos;s database</translation>
     </message>
     <message>
         <source>在索引中找不到该条目</source>
@@ -1119,7 +1119,7 @@ Reason: %2</translation>
     </message>
     <message>
         <source>记录区的大小（%1）与其 %2 字节不符</source>
-        <translation>the note record's size (%1) does not fit its %2 bytes</translation>
+        <translation>the note record&apos;s size (%1) does not fit its %2 bytes</translation>
     </message>
     <message>
         <source>该处的记录区属于记录 %1</source>
@@ -1127,7 +1127,7 @@ Reason: %2</translation>
     </message>
     <message>
         <source>记录的 %1 个项超出了其记录区</source>
-        <translation>the note's %1 items do not fit its record</translation>
+        <translation>the note&apos;s %1 items do not fit its record</translation>
     </message>
     <message>
         <source>非摘要桶：%1</source>
@@ -1231,11 +1231,11 @@ Reason: %2</translation>
     </message>
     <message>
         <source>文件对象的名称不是纯文本：布局不同</source>
-        <translation>the file object's name is not plain text: its layout is another</translation>
+        <translation>the file object&apos;s name is not plain text: its layout is another</translation>
     </message>
     <message>
         <source>MIME 部分的边界和头部大于该部分本身</source>
-        <translation>the MIME part's boundary and headers are larger than the part</translation>
+        <translation>the MIME part&apos;s boundary and headers are larger than the part</translation>
     </message>
     <message>
         <source>编译后公式中的一条记录超出了公式</source>
@@ -1441,11 +1441,11 @@ user is given without one, from the first line of standard input.</translation>
     </message>
     <message>
         <source>安装的程序文件夹（默认：已注册的那个）。</source>
-        <translation>The installation's program folder (default: the registered one).</translation>
+        <translation>The installation&apos;s program folder (default: the registered one).</translation>
     </message>
     <message>
         <source>服务器名。</source>
-        <translation>The server's name.</translation>
+        <translation>The server&apos;s name.</translation>
     </message>
     <message>
         <source>登录用的用户名。</source>
@@ -1461,7 +1461,7 @@ user is given without one, from the first line of standard input.</translation>
     </message>
     <message>
         <source>数据库在服务器数据文件夹中的路径（例如 mail\a.nsf）。</source>
-        <translation>The database's path in the server's data folder (such as mail\a.nsf).</translation>
+        <translation>The database&apos;s path in the server&apos;s data folder (such as mail\a.nsf).</translation>
     </message>
     <message>
         <source>要导出的视图；可以给出多次。</source>
@@ -1469,7 +1469,7 @@ user is given without one, from the first line of standard input.</translation>
     </message>
     <message>
         <source>所有供浏览的视图（名称中没有“$”的视图）。</source>
-        <translation>Every view people browse (no "$" in the name).</translation>
+        <translation>Every view people browse (no &quot;$&quot; in the name).</translation>
     </message>
     <message>
         <source>工作簿（一个视图时；以 .xlsx 结尾则写 .xlsx），或每个视图一个工作簿时的文件夹。</source>
@@ -1493,7 +1493,7 @@ user is given without one, from the first line of standard input.</translation>
     </message>
     <message>
         <source>列出数据库的视图，每行一个。</source>
-        <translation>Print the database's views, one per line.</translation>
+        <translation>Print the database&apos;s views, one per line.</translation>
     </message>
     <message>
         <source>界面语言：zh（中文，默认）或 en（英文）；默认取设置文件中的选择。</source>

@@ -64,12 +64,14 @@ Language CommandLineLanguage(const QStringList& arguments, const QString& iniPat
     return named ? *named : LoadLanguage(iniPath);
 }
 
-InterfaceLanguage::InterfaceLanguage(Language language) : m_language(language) {
+InterfaceLanguage::InterfaceLanguage(Language language) {
     // The texts stand in the code in Chinese; English comes from the catalogue built into the
     // program. Qt's own texts are English as they stand.
     if (language == Language::English) {
         if (m_own.load(QStringLiteral(":/i18n/verdanix_en.qm")))
             QCoreApplication::installTranslator(&m_own);
+        else // a build without its catalogue: the texts stay Chinese, and that is said
+            qWarning("verdanix: the English texts are not in this build; the interface stays Chinese");
     } else if (LoadQtChinese(m_qt)) {
         QCoreApplication::installTranslator(&m_qt);
     }

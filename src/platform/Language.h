@@ -36,10 +36,7 @@ public:
     InterfaceLanguage(const InterfaceLanguage&) = delete;
     InterfaceLanguage& operator=(const InterfaceLanguage&) = delete;
 
-    Language language() const { return m_language; }
-
 private:
-    Language m_language;
     QTranslator m_own; // the program's texts in English
     QTranslator m_qt;  // Qt's own texts in Chinese
 };

@@ -257,8 +257,12 @@ void TfrmMain::CreateCommands() {
         choice->setObjectName(QStringLiteral("Language_") + LanguageCode(language));
         choice->setCheckable(true);
         choice->setChecked(language == current);
-        connect(choice, &QAction::triggered, this,
-                [this, language] { RunGuarded(*m_env.prompter, [this, language] { languageExecute(language); }); });
+        connect(choice, &QAction::triggered, this, [this, language] {
+            RunGuarded(*m_env.prompter, [this, language] { languageExecute(language); });
+            // Where the choice could not be kept, the menu shows again the one that is.
+            const QString kept = LanguageCode(LoadLanguage(SettingsFilePath(m_env.exeDir)));
+            findChild<QAction*>(QStringLiteral("Language_") + kept)->setChecked(true);
+        });
     }
 
     // The toolbar's buttons are narrow: where a caption is longer in another language, the

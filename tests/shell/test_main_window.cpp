@@ -119,6 +119,15 @@ TEST(Commands, TheLanguageChosenIsKeptForTheNextStart) {
     EXPECT_EQ(LoadLanguage(fx.exeDir.filePath("system.ini")), Language::English);
     EXPECT_EQ(fx.prompter.texts(), QStringList({"界面语言已设为英文，重新启动 Verdanix 后生效。"}));
     EXPECT_TRUE(fx.CreateMain()->findChild<QAction*>("Language_en")->isChecked());
+
+    // A choice that cannot be kept is told, and the menu shows the one that is.
+    MainWindowFixture blocked;
+    ASSERT_TRUE(QDir(blocked.exeDir.path()).mkdir("system.ini"));
+    auto window = blocked.CreateMain();
+    window->findChild<QAction*>("Language_en")->trigger();
+    ASSERT_EQ(blocked.prompter.messages.size(), 1u);
+    EXPECT_TRUE(blocked.prompter.messages[0].text.startsWith("Unable to write to"));
+    EXPECT_TRUE(window->findChild<QAction*>("Language_zh")->isChecked());
 }
 
 TEST(Commands, AboutWindowIsCreatedAnewEachTimeAndOpensItsAddress) {
