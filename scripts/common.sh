@@ -9,7 +9,7 @@ PACKAGES=(
     build-essential cmake ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgl-dev libxkbcommon-dev
     libsqlite3-dev libgif-dev libjpeg62-turbo-dev libxlsxwriter-dev zlib1g-dev
-    googletest libgtest-dev libbenchmark-dev
+    googletest libgtest-dev libbenchmark-dev time
     python3-xlrd python3-openpyxl
     fonts-wqy-microhei
     xvfb xauth imagemagick xdotool openbox
