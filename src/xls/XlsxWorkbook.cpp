@@ -1,6 +1,7 @@
 #include "xls/XlsxWorkbook.h"
 
 #include "interfaces/ComObject.h"
+#include "xls/DeflateThread.h"
 #include "xls/FileSink.h"
 #include "xls/Sheet.h"
 #include "xls/SheetRules.h"
@@ -10,6 +11,9 @@
 #include "xls/XlsxParts.h"
 #include "xls/Zip.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -18,13 +22,16 @@ namespace xls {
 namespace {
 
 constexpr char kMain[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-constexpr uint32_t kTextStyle = 1; // the cell format with the number format "@"
 
-std::string ColumnName(uint32_t column) {
-    std::string name;
-    for (uint32_t n = column + 1; n > 0; n = (n - 1) / 26)
-        name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
-    return name;
+// The column's letters ("A", "AB", …) into name (room for three), returning their count.
+size_t ColumnName(uint32_t column, char* name) {
+    char reversed[4];
+    size_t size = 0;
+    for (uint32_t n = column + 1; n > 0 && size < sizeof reversed; n = (n - 1) / 26)
+        reversed[size++] = static_cast<char>('A' + (n - 1) % 26);
+    for (size_t i = 0; i < size; ++i)
+        name[i] = reversed[size - 1 - i];
+    return size;
 }
 
 void AppendEscapedUnit(std::string& out, char16_t c) {
@@ -34,6 +41,15 @@ void AppendEscapedUnit(std::string& out, char16_t c) {
     out += code;
     out += '_';
 }
+
+// ASCII characters that go into a cell's XML as they are.
+constexpr auto kPlainAscii = [] {
+    std::array<bool, 128> plain{};
+    for (int c = 0x20; c < 0x80; ++c)
+        plain[c] = c != '&' && c != '<' && c != '>' && c != '_';
+    plain['\t'] = plain['\n'] = true;
+    return plain;
+}();
 
 bool IsHex(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
@@ -50,15 +66,32 @@ std::string QuoteEscaped(std::string_view escaped) {
 } // namespace
 
 std::string XlsxCellText(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    AppendXlsxCellText(out, text);
+    return out;
+}
+
+void AppendXlsxCellText(std::string& out, std::u16string_view text) {
     if (text.size() > kMaxTextLength) {
         size_t keep = kMaxTextLength;
         if (text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
             --keep;
         text = text.substr(0, keep);
     }
-    std::string out;
-    out.reserve(text.size() + 16);
     for (size_t i = 0; i < text.size(); ++i) {
+        // A run of characters that need nothing, copied at once.
+        size_t end = i;
+        while (end < text.size() && text[end] < 0x80 && kPlainAscii[text[end]])
+            ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + (end - i));
+            for (char* to = out.data() + at; i < end; ++i)
+                *to++ = static_cast<char>(text[i]);
+            if (i == text.size())
+                break;
+        }
         const char16_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
@@ -82,33 +115,43 @@ std::string XlsxCellText(std::u16string_view text) {
             AppendUtf8(out, c);
         }
     }
-    return out;
 }
 
 // One sheet: its name, its column widths, the row being gathered, and the compressed rows so far.
+// The sheet's XML is made here and compressed on the workbook's deflating thread.
 struct XlsxWorkbook::Sheet {
     struct Cell {
-        std::string text; // XML-ready; empty for a cell with a format only
-        bool textFormat = false;
+        uint32_t column;
+        bool textFormat;
+        size_t offset; // of its XML-ready text in texts; an empty text is a cell with a format only
+        size_t length;
     };
+    static constexpr size_t kChunk = 64 * 1024; // XML handed to the deflating thread at a time
+
+    explicit Sheet(DeflateThread& deflating) : deflating(deflating) {}
 
     std::u16string name;
     std::map<uint32_t, double> widths;
-    int64_t row = -1;     // the row being gathered
-    int64_t written = -1; // the last row written out
-    std::map<uint32_t, Cell> cells;
+    int64_t row = -1;        // the row being gathered
+    int64_t written = -1;    // the last row written out
+    std::vector<Cell> cells; // of the row being gathered, by column
+    std::string texts;       // their texts
     bool started = false;
     bool finished = false;
+    DeflateThread& deflating;
     SpoolFile spool;
     Deflater deflater{[this](const uint8_t* data, size_t size) { spool.append(data, size); }};
-    std::string pending; // text on its way to the deflater
+    std::string pending; // XML on its way to the deflater
+
+    // Called after each piece of XML: a full chunk goes to be compressed.
+    void piece() {
+        if (pending.size() >= kChunk)
+            deflating.write(deflater, pending);
+    }
 
     void put(std::string_view text) {
         pending += text;
-        if (pending.size() >= 64 * 1024) {
-            deflater.write(pending);
-            pending.clear();
-        }
+        piece();
     }
 
     void start() {
@@ -135,25 +178,32 @@ struct XlsxWorkbook::Sheet {
         if (row < 0 || cells.empty())
             return;
         start();
-        const std::string r = std::to_string(row + 1);
-        put("<row r=\"" + r + "\">");
-        for (const auto& [column, cell] : cells) {
-            std::string xml = "<c r=\"" + ColumnName(column) + r + "\"";
+        char number[16];
+        const std::string_view r(number, std::to_chars(number, number + sizeof number, row + 1).ptr - number);
+        pending += "<row r=\"";
+        pending += r;
+        put("\">");
+        char reference[24];
+        for (const Cell& cell : cells) {
+            const size_t letters = ColumnName(cell.column, reference);
+            r.copy(reference + letters, r.size());
+            pending += "<c r=\"";
+            pending.append(reference, letters + r.size());
+            pending += '"';
             if (cell.textFormat)
-                xml += " s=\"" + std::to_string(kTextStyle) + "\"";
-            if (cell.text.empty()) {
-                xml += "/>";
-            } else {
-                xml += " t=\"inlineStr\"><is><t xml:space=\"preserve\">";
-                put(xml);
-                put(cell.text);
-                xml = "</t></is></c>";
+                pending += " s=\"1\""; // the cell format with the number format "@"
+            if (cell.length == 0) {
+                put("/>");
+                continue;
             }
-            put(xml);
+            put(" t=\"inlineStr\"><is><t xml:space=\"preserve\">");
+            put(std::string_view(texts).substr(cell.offset, cell.length));
+            put("</t></is></c>");
         }
         put("</row>");
         written = row;
         cells.clear();
+        texts.clear();
     }
 
     // The cell at (r, column) of the row being gathered, the rows before it written out.
@@ -167,29 +217,42 @@ struct XlsxWorkbook::Sheet {
             writeRow();
             row = r;
         }
-        return cells[column];
+        if (cells.empty() || cells.back().column < column)
+            return cells.emplace_back(Cell{column, false, 0, 0});
+        const auto place = std::lower_bound(cells.begin(), cells.end(), column,
+                                            [](const Cell& cell, uint32_t c) { return cell.column < c; });
+        if (place->column == column)
+            return *place;
+        return *cells.insert(place, Cell{column, false, 0, 0});
     }
 
+    void setText(uint32_t r, uint32_t column, std::u16string_view text) {
+        Cell& cell = at(r, column);
+        cell.offset = texts.size();
+        AppendXlsxCellText(texts, text);
+        cell.length = texts.size() - cell.offset;
+    }
+
+    // Hands the rest of the sheet to the deflating thread.
     void finish() {
         if (std::exchange(finished, true))
             return;
         writeRow();
         start();
         put("</sheetData></worksheet>");
-        deflater.write(pending);
-        pending.clear();
-        deflater.finish();
+        deflating.write(deflater, pending);
+        deflating.finish(deflater);
     }
 };
 
-XlsxWorkbook::XlsxWorkbook() {
+XlsxWorkbook::XlsxWorkbook() : m_deflating(std::make_unique<DeflateThread>()) {
     addSheet();
 }
 
 XlsxWorkbook::~XlsxWorkbook() = default;
 
 void XlsxWorkbook::addSheet() {
-    auto sheet = std::make_unique<Sheet>();
+    auto sheet = std::make_unique<Sheet>(*m_deflating);
     const std::string number = std::to_string(m_sheets.size() + 1);
     sheet->name = u"Sheet" + std::u16string(number.begin(), number.end());
     m_sheets.push_back(std::move(sheet));
@@ -215,7 +278,7 @@ void XlsxWorkbook::checkCell(uint32_t row, uint32_t column) {
 
 void XlsxWorkbook::setText(uint32_t row, uint32_t column, std::u16string_view text) {
     checkCell(row, column);
-    active().at(row, column).text = XlsxCellText(text);
+    active().setText(row, column, text);
 }
 
 void XlsxWorkbook::setTextFormat(uint32_t row, uint32_t column, bool text) {
@@ -235,6 +298,7 @@ void XlsxWorkbook::setColumnWidth(uint32_t column, double characters) {
 void XlsxWorkbook::save(const std::filesystem::path& path) {
     for (auto& sheet : m_sheets)
         sheet->finish();
+    m_deflating->wait();
     FileSink file(path);
     ZipWriter zip(file);
     std::vector<std::string> names;

@@ -16,8 +16,8 @@
 // would read as such is escaped, so every text reads back as it was. Errors are xls::Error.
 #pragma once
 
-#include <cstdint>
 #include "interfaces/SpreadsheetAutomation.h"
+#include <cstdint>
 
 #include <filesystem>
 #include <map>
@@ -33,6 +33,10 @@ constexpr uint32_t kXlsxMaxColumns = FormatInfo(WorkbookFormat::Xlsx).maxColumns
 
 // A text as an .xlsx cell holds it: XML-escaped UTF-8, characters outside XML as _xHHHH_.
 std::string XlsxCellText(std::u16string_view text);
+// The same, appended to out.
+void AppendXlsxCellText(std::string& out, std::u16string_view text);
+
+class DeflateThread;
 
 class XlsxWorkbook {
 public:
@@ -62,6 +66,8 @@ private:
 
     std::vector<std::unique_ptr<Sheet>> m_sheets;
     size_t m_active = 0;
+    // Compresses the sheets' rows while more are made; ends before the sheets do.
+    std::unique_ptr<DeflateThread> m_deflating;
 };
 
 } // namespace xls

@@ -39,9 +39,17 @@ Deflater::~Deflater() {
 }
 
 void Deflater::write(std::string_view bytes) {
+    checksum(bytes);
+    compress(bytes);
+}
+
+void Deflater::checksum(std::string_view bytes) {
     m_crc = static_cast<uint32_t>(
         crc32(m_crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
     m_in += bytes.size();
+}
+
+void Deflater::compress(std::string_view bytes) {
     m_stream->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     m_stream->avail_in = static_cast<uInt>(bytes.size());
     run(Z_NO_FLUSH);

@@ -26,6 +26,10 @@ public:
     Deflater& operator=(const Deflater&) = delete;
 
     void write(std::string_view bytes);
+    // write() in two halves, which may run on two threads, each half of the bytes in their order:
+    // checksum() counts them into the CRC and the size, compress() compresses them.
+    void checksum(std::string_view bytes);
+    void compress(std::string_view bytes);
     // Ends the stream; nothing may be written after it.
     void finish();
 

@@ -1,7 +1,9 @@
 // The parts of an .xlsx package, each on its own and byte for byte, and the zip container that
 // holds them.
-#include "xls/ByteSink.h"
 #include "xls/XlsxParts.h"
+#include "xls/ByteSink.h"
+#include "xls/DeflateThread.h"
+#include "xls/XlsError.h"
 #include "xls/Zip.h"
 
 #include <zlib.h>
@@ -105,4 +107,44 @@ TEST(XlsxZip, EntriesDirectoryAndEndRecordReadBack) {
     EXPECT_EQ(bytes.substr(directory, 4), std::string("PK\x01\x02", 4));
     EXPECT_EQ(bytes.substr(directory + 46, 5), "a.xml");
     EXPECT_EQ(Count(bytes.substr(directory), "b/c.txt"), 1u);
+}
+
+TEST(XlsxZip, DeflateThreadMakesOneThreadsBytesAndKeepsAFailure) {
+    std::string chunkText;
+    for (int i = 0; i < 3000; ++i)
+        chunkText += "<c r=\"A" + std::to_string(i) + "\"/>";
+    std::string alone, threaded;
+    xls::Deflater one(
+        [&](const uint8_t* data, size_t size) { alone.append(reinterpret_cast<const char*>(data), size); });
+    xls::Deflater two(
+        [&](const uint8_t* data, size_t size) { threaded.append(reinterpret_cast<const char*>(data), size); });
+    {
+        xls::DeflateThread deflating;
+        for (int i = 0; i < 40; ++i) {
+            std::string chunk = chunkText + std::to_string(i);
+            one.write(chunk);
+            deflating.write(two, chunk);
+            EXPECT_TRUE(chunk.empty());
+        }
+        one.finish();
+        deflating.finish(two);
+        deflating.wait();
+    }
+    EXPECT_EQ(threaded, alone);
+    EXPECT_EQ(two.crc(), one.crc());
+    EXPECT_EQ(two.sizeIn(), one.sizeIn());
+
+    // A stream whose bytes cannot be kept: the failure comes out, and keeps coming out.
+    xls::Deflater broken([](const uint8_t*, size_t) { throw xls::Error(xls::Error::Code::Io, "disk full"); });
+    xls::DeflateThread deflating;
+    std::string chunk = chunkText;
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 100; ++i, chunk = chunkText)
+                deflating.write(broken, chunk);
+            deflating.finish(broken);
+            deflating.wait();
+        },
+        xls::Error);
+    EXPECT_THROW(deflating.wait(), xls::Error);
 }

@@ -1,0 +1,59 @@
+// Compresses, on a thread of its own, what the caller hands over while the caller goes on making
+// more. Chunks are compressed in the order they were handed over, each into the stream it was
+// handed with, so the bytes are those one thread would have made. At most a few chunks wait, so
+// memory stays flat; their buffers come back to the caller for the next chunks.
+#pragma once
+
+#include "xls/Zip.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace xls {
+
+class DeflateThread {
+public:
+    DeflateThread();
+    ~DeflateThread(); // ends the thread; what still waits is dropped
+    DeflateThread(const DeflateThread&) = delete;
+    DeflateThread& operator=(const DeflateThread&) = delete;
+
+    // Hands chunk over to be written into stream; chunk comes back empty (a spent buffer, if there
+    // is one). Raises a failure of what was handed over before.
+    void write(Deflater& stream, std::string& chunk);
+    // Ends stream after what was handed over for it before.
+    void finish(Deflater& stream);
+    // Waits until everything handed over is compressed. A failure (a temporary file that could not
+    // be written, say) is raised here and by every later call: the streams are broken from then on.
+    void wait();
+
+private:
+    struct Job {
+        Deflater* stream;
+        std::string chunk;
+        bool finish;
+    };
+    static constexpr size_t kWaiting = 8; // chunks of 64 KB or so
+
+    void push(Job job, std::string* spent);
+    void run();
+    void raiseFailure(); // with m_mutex held
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Job> m_jobs;
+    std::vector<std::string> m_spent;
+    bool m_busy = false;
+    bool m_threadWaits = false; // for a job
+    bool m_callerWaits = false; // for room, or for the end
+    bool m_stop = false;
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
+} // namespace xls
