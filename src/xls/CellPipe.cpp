@@ -4,12 +4,12 @@
 
 namespace xls {
 
-CellPipe::CellPipe() {
+template <class Book> CellPipe<Book>::CellPipe() {
     m_filling.cells.reserve(kBatchCells);
     m_thread = std::thread([this] { run(); });
 }
 
-CellPipe::~CellPipe() {
+template <class Book> CellPipe<Book>::~CellPipe() {
     try {
         handOver();
     } catch (...) {
@@ -23,20 +23,20 @@ CellPipe::~CellPipe() {
     m_thread.join();
 }
 
-void CellPipe::setText(uint32_t row, uint32_t column, std::u16string_view text) {
-    Workbook::checkCell(row, column);
+template <class Book> void CellPipe<Book>::setText(uint32_t row, uint32_t column, std::u16string_view text) {
+    Book::checkCell(row, column);
     m_filling.cells.push_back({row, column, m_filling.texts.size(), text.size()});
     m_filling.texts.append(text);
     if (m_filling.cells.size() >= kBatchCells)
         handOver();
 }
 
-Workbook& CellPipe::book() {
+template <class Book> Book& CellPipe<Book>::book() {
     flush();
     return m_book;
 }
 
-void CellPipe::flush() {
+template <class Book> void CellPipe<Book>::flush() {
     handOver();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_full && !m_busy; });
@@ -44,7 +44,7 @@ void CellPipe::flush() {
     raisePending();
 }
 
-void CellPipe::handOver() {
+template <class Book> void CellPipe<Book>::handOver() {
     if (m_filling.cells.empty())
         return raisePending();
     std::unique_lock lock(m_mutex);
@@ -58,7 +58,7 @@ void CellPipe::handOver() {
     raisePending();
 }
 
-void CellPipe::raisePending() {
+template <class Book> void CellPipe<Book>::raisePending() {
     std::exception_ptr failure;
     {
         std::lock_guard lock(m_mutex);
@@ -68,7 +68,7 @@ void CellPipe::raisePending() {
         std::rethrow_exception(failure);
 }
 
-void CellPipe::run() {
+template <class Book> void CellPipe<Book>::run() {
     Batch batch;
     for (;;) {
         {
@@ -100,5 +100,8 @@ void CellPipe::run() {
         m_changed.notify_all();
     }
 }
+
+template class CellPipe<Workbook>;
+template class CellPipe<XlsxWorkbook>;
 
 } // namespace xls

@@ -1,10 +1,11 @@
-// A workbook filled with cell texts on a thread of its own, so that filling the string table runs
-// beside the work that reads the data. Texts go in batches; at most two batches are under way, so
-// memory stays bounded. The pipe owns its workbook and lends it out only once every text handed
-// over is in it: nothing reaches the workbook while the thread may be writing to it.
+// A workbook (xls::Workbook or xls::XlsxWorkbook) filled with cell texts on a thread of its own, so
+// that filling it (the string table; the rows' XML) runs beside the work that reads the data. Texts go in batches; at
+// most two batches are under way, so memory stays bounded. The pipe owns its workbook and lends it out only once every
+// text handed over is in it: nothing reaches the workbook while the thread may be writing to it.
 #pragma once
 
 #include "xls/Workbook.h"
+#include "xls/XlsxWorkbook.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -17,9 +18,9 @@
 
 namespace xls {
 
-class CellPipe {
+template <class Book> class CellPipe {
 public:
-    CellPipe(); // with a new, empty workbook
+    CellPipe();  // with a new, empty workbook
     ~CellPipe(); // waits for what was handed over, then ends the thread
     CellPipe(const CellPipe&) = delete;
     CellPipe& operator=(const CellPipe&) = delete;
@@ -30,7 +31,7 @@ public:
     void setText(uint32_t row, uint32_t column, std::u16string_view text);
     // The workbook, once every text handed over is in it; raises an earlier failure. The
     // reference is good until the next setText().
-    Workbook& book();
+    Book& book();
 
 private:
     struct Cell {
@@ -50,7 +51,7 @@ private:
     void run();
     void raisePending();
 
-    Workbook m_book;
+    Book m_book;
     Batch m_filling;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -61,5 +62,8 @@ private:
     std::exception_ptr m_failure;
     std::thread m_thread;
 };
+
+extern template class CellPipe<Workbook>;
+extern template class CellPipe<XlsxWorkbook>;
 
 } // namespace xls

@@ -82,19 +82,9 @@ bool IsTextFormat(const std::u16string& format) {
     return false;
 }
 
-// An .xlsx workbook, written to directly: its rows are written out as they come.
-class DirectXlsx {
-public:
-    xls::XlsxWorkbook& book() { return m_book; }
-    void setText(uint32_t row, uint32_t column, std::u16string_view text) { m_book.setText(row, column, text); }
-
-private:
-    xls::XlsxWorkbook m_book;
-};
-
-// The members for a workbook writer: xls::CellPipe (.xls, its cell texts going into the workbook
-// on a thread of their own, every other call reaching the workbook through the pipe once they are
-// in, so that the workbook sees the calls in their order) or DirectXlsx (.xlsx).
+// The members for a workbook writer: an xls::CellPipe of the format's workbook (the cell texts go
+// into the workbook on a thread of their own; every other call reaches the workbook through the
+// pipe once they are in, so that the workbook sees the calls in their order).
 template <class Writer> class WorkbookApplication : public ISpreadsheetApplication {
 public:
     ~WorkbookApplication() override { Quit(); }
@@ -181,6 +171,6 @@ private:
 
 std::unique_ptr<ISpreadsheetApplication> XlsSpreadsheetAutomation::CreateApplication(WorkbookFormat format) {
     if (format == WorkbookFormat::Xlsx)
-        return std::make_unique<WorkbookApplication<DirectXlsx>>();
-    return std::make_unique<WorkbookApplication<xls::CellPipe>>();
+        return std::make_unique<WorkbookApplication<xls::CellPipe<xls::XlsxWorkbook>>>();
+    return std::make_unique<WorkbookApplication<xls::CellPipe<xls::Workbook>>>();
 }
