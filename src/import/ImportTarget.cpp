@@ -18,9 +18,143 @@ const std::u16string kAllDocumentsView = u"所有文档";
 
 } // namespace
 
+ImportTarget::ImportTarget(DatabaseWriter& writer, ImportReport& report, bool append)
+    : m_writer(writer), m_report(report), m_append(append), m_thread([this] { run(); }) {}
+
+ImportTarget::~ImportTarget() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void ImportTarget::post(std::function<void()> call, size_t weight) {
+    std::unique_lock lock(m_mutex);
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+    if (m_calls.size() >= kMostWaiting || (m_waitingBytes >= kMostWaitingBytes && !m_calls.empty())) {
+        m_callerWaits = true;
+        m_changed.wait(lock, [this] {
+            return m_calls.size() < kMostWaiting / 2 && (m_waitingBytes < kMostWaitingBytes / 2 || m_calls.empty());
+        });
+        m_callerWaits = false;
+    }
+    m_calls.emplace_back(std::move(call), weight);
+    m_waitingBytes += weight;
+    // The thread is woken for a batch of calls, not for each: waking costs more than a call.
+    const bool wake = m_threadWaits && (m_calls.size() >= kBatch || m_waitingBytes >= kMostWaitingBytes / 2);
+    lock.unlock();
+    if (wake)
+        m_changed.notify_all();
+}
+
+void ImportTarget::run() {
+    for (;;) {
+        std::pair<std::function<void()>, size_t> call;
+        bool failed = false;
+        {
+            std::unique_lock lock(m_mutex);
+            if (m_calls.empty()) {
+                m_threadWaits = true;
+                m_changed.wait(lock, [this] { return !m_calls.empty() || m_stop; });
+                m_threadWaits = false;
+            }
+            if (m_stop)
+                return;
+            call = std::move(m_calls.front());
+            m_calls.pop_front();
+            m_busy = true;
+            failed = m_failure != nullptr;
+        }
+        std::exception_ptr failure;
+        if (!failed) {
+            try {
+                call.first();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
+        call.first = nullptr; // what it held goes before the next is taken
+        bool wake = false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_busy = false;
+            m_waitingBytes -= call.second;
+            if (failure)
+                m_failure = failure;
+            wake = m_callerWaits;
+        }
+        if (wake)
+            m_changed.notify_all();
+    }
+}
+
 void ImportTarget::addDocument(NoteData doc, const QString& where) {
+    size_t weight = sizeof(NoteData);
+    for (const auto& item : doc.items)
+        weight += sizeof(item) + item.richText.size() + item.values.size() * 32;
+    for (const auto& file : doc.files)
+        weight += sizeof(file) + file.bytes.size();
+    // std::function wants a call it can copy: the document goes in a shared holder.
+    auto held = std::make_shared<NoteData>(std::move(doc));
+    post([this, held, where] { writeDocument(std::move(*held), where); }, weight);
+}
+
+void ImportTarget::addView(const ViewDef& view) {
+    post(
+        [this, view] {
+            m_writer.addView(view);
+            ++m_report.views;
+            if (IsShownViewName(view.name))
+                ++m_shownViews;
+        },
+        sizeof(view));
+}
+
+void ImportTarget::countPictures(int64_t count) {
+    post([this, count] { m_report.pictures += count; }, 0);
+}
+
+void ImportTarget::report(const QString& where, const QString& text) {
+    post([this, where, text] { writeReport(where, text); }, 0);
+}
+
+void ImportTarget::reportLoss(const QString& where, const QString& text) {
+    post(
+        [this, where, text] {
+            ++m_report.losses;
+            writeReport(where, text);
+        },
+        0);
+}
+
+void ImportTarget::setTitle(const std::u16string& title) {
+    post(
+        [this, title] {
+            if (!m_append && !m_titled)
+                m_writer.setTitle(title);
+            m_titled = true;
+        },
+        0);
+}
+
+void ImportTarget::finish() {
+    post([this] { writeFinish(); }, 0);
+    std::unique_lock lock(m_mutex);
+    m_callerWaits = true;
+    if (m_threadWaits)
+        m_changed.notify_all();
+    m_changed.wait(lock, [this] { return m_calls.empty() && !m_busy; });
+    m_callerWaits = false;
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+}
+
+void ImportTarget::writeDocument(NoteData doc, const QString& where) {
     if (!doc.unid.empty() && !IsValidUnid(doc.unid)) {
-        report(where, report_text::InvalidUnid(QString::fromStdU16String(doc.unid)));
+        writeReport(where, report_text::InvalidUnid(QString::fromStdU16String(doc.unid)));
         doc.unid.clear();
     }
     if (!doc.unid.empty() && m_writer.hasNote(doc.unid)) {
@@ -29,13 +163,13 @@ void ImportTarget::addDocument(NoteData doc, const QString& where) {
             m_writer.removeNote(doc.unid);
             if (m_imported.count(AsciiUpper(doc.unid)) > 0) {
                 // The one replaced came from this import: it is counted no more.
-                report(where, report_text::ReplacesImported(unid));
+                writeReport(where, report_text::ReplacesImported(unid));
                 --m_report.documents;
             } else {
-                report(where, report_text::ReplacesExisting(unid));
+                writeReport(where, report_text::ReplacesExisting(unid));
             }
         } else {
-            report(where, report_text::SecondUnid(unid));
+            writeReport(where, report_text::SecondUnid(unid));
             doc.unid.clear();
         }
     }
@@ -54,14 +188,7 @@ void ImportTarget::addDocument(NoteData doc, const QString& where) {
         m_imported.insert(AsciiUpper(written));
 }
 
-void ImportTarget::addView(const ViewDef& view) {
-    m_writer.addView(view);
-    ++m_report.views;
-    if (IsShownViewName(view.name))
-        ++m_shownViews;
-}
-
-void ImportTarget::report(const QString& where, const QString& text) {
+void ImportTarget::writeReport(const QString& where, const QString& text) {
     if (m_runCount > 0 && text == m_runText) {
         ++m_runCount;
         m_runLast = where;
@@ -73,11 +200,6 @@ void ImportTarget::report(const QString& where, const QString& text) {
     m_runCount = 1;
 }
 
-void ImportTarget::reportLoss(const QString& where, const QString& text) {
-    ++m_report.losses;
-    report(where, text);
-}
-
 void ImportTarget::flushRun() {
     if (m_runCount == 1)
         m_report.notes.push_back((m_runFirst + QStringLiteral(": ") + m_runText).toStdString());
@@ -86,14 +208,8 @@ void ImportTarget::flushRun() {
     m_runCount = 0;
 }
 
-void ImportTarget::setTitle(const std::u16string& title) {
-    if (!m_append && !m_titled)
-        m_writer.setTitle(title);
-    m_titled = true;
-}
-
 // A database without a view people browse gets one of all documents.
-void ImportTarget::finish() {
+void ImportTarget::writeFinish() {
     flushRun();
     if (m_shownViews > 0 || m_report.documents == 0)
         return;

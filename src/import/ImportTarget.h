@@ -2,6 +2,8 @@
 // import keeps, whatever it reads (DXL, Domino database files): a universal ID that is none gets
 // a new one, as does a second document of one ID (appending, it replaces the first), the items
 // are counted, and a database left without a view people browse gets one of all documents.
+// The writing is done on a thread of its own while the caller reads on: every call is carried out
+// there in the order of the calls, so the database and the report are what one thread would make.
 #pragma once
 
 #include "import/Import.h"
@@ -10,6 +12,12 @@
 #include <QHash>
 #include <QString>
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -27,14 +35,16 @@ using store::ViewDef;
 
 class ImportTarget {
 public:
-    ImportTarget(DatabaseWriter& writer, ImportReport& report, bool append)
-        : m_writer(writer), m_report(report), m_append(append) {}
+    ImportTarget(DatabaseWriter& writer, ImportReport& report, bool append);
+    ~ImportTarget(); // ends the writing thread; what still waits is dropped
+    ImportTarget(const ImportTarget&) = delete;
+    ImportTarget& operator=(const ImportTarget&) = delete;
 
     // A document; where names it in report lines ("file:line", "file: note 0x8F6 (UNID)").
     void addDocument(NoteData document, const QString& where);
     void addView(const ViewDef& view);
     // Pictures kept in the documents' rich text.
-    void countPictures(int64_t count) { m_report.pictures += count; }
+    void countPictures(int64_t count);
     // A report line: "where：text". A line of the same text as the one before it joins it: the
     // report then says from where to where, and how often.
     void report(const QString& where, const QString& text);
@@ -42,10 +52,23 @@ public:
     void reportLoss(const QString& where, const QString& text);
     // The title of a database read, which a new database takes from the first file that has one.
     void setTitle(const std::u16string& title);
-    // Adds the view of all documents to a database without a view people browse.
+    // Adds the view of all documents to a database without a view people browse, once everything
+    // handed over is written. A failure of the writing (a full disk, say) is raised here, or by
+    // any call after it: nothing more is written from then on.
     void finish();
 
 private:
+    // Hands a call over to the writing thread; weight is about the bytes it holds. Waits while
+    // much is waiting, so that memory stays flat.
+    void post(std::function<void()> call, size_t weight);
+    void run();
+
+    // The calls themselves, on the writing thread.
+    void writeDocument(NoteData document, const QString& where);
+    void writeReport(const QString& where, const QString& text);
+    void writeFinish();
+    void flushRun();
+
     DatabaseWriter& m_writer;
     ImportReport& m_report;
     bool m_append;
@@ -56,9 +79,23 @@ private:
     int m_shownViews = 0;
     bool m_titled = false;
     // The run of lines of one text being gathered.
-    void flushRun();
     QString m_runText, m_runFirst, m_runLast;
     qsizetype m_runCount = 0;
+
+    // The calls waiting for the writing thread, guarded by m_mutex.
+    static constexpr size_t kMostWaiting = 256;
+    static constexpr size_t kMostWaitingBytes = 16 << 20;
+    static constexpr size_t kBatch = 32;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::pair<std::function<void()>, size_t>> m_calls;
+    size_t m_waitingBytes = 0;
+    bool m_busy = false;
+    bool m_stop = false;
+    bool m_threadWaits = false; // for calls
+    bool m_callerWaits = false; // for room, or for the end
+    std::exception_ptr m_failure;
+    std::thread m_thread; // last: it starts once everything else is made
 };
 
 } // namespace importer

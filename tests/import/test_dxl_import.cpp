@@ -5,7 +5,9 @@
 #include "access/Domino_TLB.h"
 #include "export/RichTextPictures.h"
 #include "import/Import.h"
+#include "import/ImportTarget.h"
 #include "platform/Registry.h"
+#include "store/StoreFile.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -316,4 +318,20 @@ TEST_F(StoreTest, BytesThatAreNoUtf8AreReportedWhereTheyStand) {
     } catch (const importer::ImportError& e) {
         EXPECT_NE(std::string(e.what()).find("in.xml:2003:36：不是 UTF-8 的字节"), std::string::npos) << e.what();
     }
+}
+
+// The database is written beside the reading: a failure there comes back to the reader, and
+// every later call raises it again, so that no import ends as if it had succeeded.
+TEST_F(DxlImportTest, AFailureOfTheWritingComesBackAndStays) {
+    auto writer = store::DatabaseWriter::Create(dataDir / "failing.nsf", u"Failing");
+    importer::ImportReport report;
+    importer::ImportTarget target(*writer, report, false);
+    store::ViewDef broken;
+    broken.name = u"Broken";
+    broken.selection = u"SELECT ((";
+    target.report(QStringLiteral("a.xml:1"), QStringLiteral("first"));
+    target.addView(broken);
+    EXPECT_THROW(target.finish(), std::exception);
+    EXPECT_THROW(target.report(QStringLiteral("a.xml:2"), QStringLiteral("second")), std::exception);
+    EXPECT_EQ(report.views, 0);
 }
