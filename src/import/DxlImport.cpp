@@ -22,6 +22,7 @@
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace importer {
 
@@ -57,7 +58,7 @@ bool Parses(const std::u16string& formula) {
 
 class Importer {
 public:
-    Importer(ImportTarget& target, ImportReport& report) : m_target(target), m_report(report) {}
+    explicit Importer(ImportTarget& target) : m_target(target) {}
 
     void importFile(const fs::path& file) {
         QFile input(QtPath(file));
@@ -86,6 +87,7 @@ public:
                                   .toStdString());
         }
         m_xml.setDevice(nullptr);
+        m_target.countPictures(std::exchange(m_pictures, 0));
     }
 
 private:
@@ -349,7 +351,7 @@ private:
                 ++depth;
                 const QStringView name = m_xml.name();
                 if (name == u"gif" || name == u"jpeg" || name == u"png" || name == u"notesbitmap")
-                    ++m_report.pictures;
+                    ++m_pictures;
                 else if (name == u"objectref")
                     objectRefs.insert(m_xml.attributes().value(QLatin1String("name")).toString(),
                                       m_xml.attributes().value(QLatin1String("class")).toString());
@@ -445,7 +447,7 @@ private:
     }
 
     ImportTarget& m_target;
-    ImportReport& m_report;
+    int64_t m_pictures = 0; // kept in the rich text read
     QXmlStreamReader m_xml;
     QString m_fileName;
     QSet<QString> m_storageParts; // the current document's pages of object storage
@@ -453,8 +455,8 @@ private:
 
 } // namespace
 
-void ImportDxlFile(const fs::path& file, ImportTarget& target, ImportReport& report) {
-    Importer(target, report).importFile(file);
+void ImportDxlFile(const fs::path& file, ImportTarget& target) {
+    Importer(target).importFile(file);
 }
 
 } // namespace importer

@@ -21,6 +21,6 @@ class ImportTarget;
 
 // Reads one DXL file into target. Raises ImportError when the file cannot be read or its XML is
 // malformed.
-void ImportDxlFile(const std::filesystem::path& file, ImportTarget& target, ImportReport& report);
+void ImportDxlFile(const std::filesystem::path& file, ImportTarget& target);
 
 } // namespace importer

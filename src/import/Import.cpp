@@ -60,7 +60,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
             else if (EndsWithNsf(file))
                 throw ImportError(report_text::NeitherDatabaseNorDxl(QtPath(file)).toStdString());
             else
-                ImportDxlFile(file, into, report);
+                ImportDxlFile(file, into);
         }
         into.finish();
         writer->commit();
