@@ -26,23 +26,40 @@ bool ItemWide(const uint8_t* item) {
     return (item[2] & kWideFlag) != 0;
 }
 
-uint64_t Hash(const uint8_t* data, size_t size) {
-    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    uint64_t h = size * kMul;
-    while (size >= 8) {
-        uint64_t v;
-        std::memcpy(&v, data, 8);
-        h = (h ^ v) * kMul;
-        h ^= h >> 29;
-        data += 8;
-        size -= 8;
+// A hash of an item's bytes, taken as they are written (reading them back at once from memory
+// would wait for the stores just made).
+class ItemHash {
+public:
+    explicit ItemHash(size_t size) : m_size(size), m_h(size * kMul) {}
+
+    void add(uint8_t byte) {
+        m_word |= static_cast<uint64_t>(byte) << (8 * m_fill);
+        if (++m_fill == 8) {
+            m_h = (m_h ^ m_word) * kMul;
+            m_h ^= m_h >> 29;
+            m_word = 0;
+            m_fill = 0;
+        }
     }
-    uint64_t v = 0;
-    std::memcpy(&v, data, size);
-    h = (h ^ v ^ size) * kMul;
-    h ^= h >> 32;
-    h *= kMul;
-    return h ^ (h >> 29);
+
+    uint32_t value() const {
+        uint64_t h = (m_h ^ m_word ^ m_size) * kMul;
+        h ^= h >> 32;
+        h *= kMul;
+        return static_cast<uint32_t>((h ^ (h >> 29)) >> 32);
+    }
+
+private:
+    static constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    uint64_t m_size;
+    uint64_t m_h;
+    uint64_t m_word = 0;
+    unsigned m_fill = 0;
+};
+
+// The byte of a hash a slot keeps: its top bits, never 0 (a free slot).
+uint8_t SlotTag(uint32_t hash) {
+    return static_cast<uint8_t>(1 + (hash >> 24) % 255);
 }
 
 // How many of the `left` characters at chars fit into roomBytes without splitting a surrogate pair.
@@ -61,7 +78,7 @@ size_t FittingUnits(const uint8_t* chars, size_t left, size_t roomBytes, bool wi
 
 } // namespace
 
-StringTable::StringTable() : m_slots(1024, 0) {}
+StringTable::StringTable() : m_tags(1024, 0), m_indexes(1024, 0) {}
 
 StringTable::~StringTable() = default;
 
@@ -89,6 +106,9 @@ uint32_t StringTable::add(std::u16string_view text) {
     item[0] = static_cast<uint8_t>(count);
     item[1] = static_cast<uint8_t>(count >> 8);
     item[2] = wide ? kWideFlag : 0;
+    ItemHash itemHash(bytes);
+    for (size_t i = 0; i < kItemHeader; ++i)
+        itemHash.add(item[i]);
     uint8_t* chars = item + kItemHeader;
     if (wide) {
         // A surrogate without its partner is no character: readers refuse it (or drop the rest
@@ -101,24 +121,29 @@ uint32_t StringTable::add(std::u16string_view text) {
                 c = u'\uFFFD';
             chars[2 * i] = static_cast<uint8_t>(c);
             chars[2 * i + 1] = static_cast<uint8_t>(c >> 8);
+            itemHash.add(static_cast<uint8_t>(c));
+            itemHash.add(static_cast<uint8_t>(c >> 8));
         }
     } else {
-        for (size_t i = 0; i < count; ++i)
+        for (size_t i = 0; i < count; ++i) {
             chars[i] = static_cast<uint8_t>(text[i]);
+            itemHash.add(static_cast<uint8_t>(text[i]));
+        }
     }
 
-    const uint64_t hash = Hash(item, bytes);
-    const auto tag = static_cast<uint32_t>(hash >> 32);
-    const size_t mask = m_slots.size() - 1;
-    size_t slot = tag & mask;
-    while (m_slots[slot] != 0) {
-        if (static_cast<uint32_t>(m_slots[slot] >> 32) == tag) {
-            const uint32_t index = static_cast<uint32_t>(m_slots[slot]) - 1;
-            const uint8_t* other = m_items[index];
-            if (std::memcmp(other, item, kItemHeader) == 0 && std::memcmp(other, item, bytes) == 0)
-                return index;
+    const uint32_t hash = itemHash.value();
+    const uint8_t tag = SlotTag(hash);
+    const size_t mask = m_tags.size() - 1;
+    size_t slot = hash & mask;
+    for (; m_tags[slot] != 0; slot = (slot + 1) & mask) {
+        if (m_tags[slot] == tag) {
+            const uint32_t index = m_indexes[slot];
+            if (m_hashes[index] == hash) {
+                const uint8_t* other = m_items[index];
+                if (std::memcmp(other, item, kItemHeader) == 0 && std::memcmp(other, item, bytes) == 0)
+                    return index;
+            }
         }
-        slot = (slot + 1) & mask;
     }
 
     if (m_items.size() >= 0xFFFFFFFEu)
@@ -126,24 +151,28 @@ uint32_t StringTable::add(std::u16string_view text) {
     const auto index = static_cast<uint32_t>(m_items.size());
     m_blockUsed += bytes;
     m_items.push_back(item);
-    m_slots[slot] = (static_cast<uint64_t>(tag) << 32) | (index + 1);
-    if (m_items.size() * 2 > m_slots.size())
+    m_hashes.push_back(hash);
+    m_tags[slot] = tag;
+    m_indexes[slot] = index;
+    if (m_items.size() * 2 > m_tags.size())
         grow();
     return index;
 }
 
 void StringTable::grow() {
-    std::vector<uint64_t> slots(m_slots.size() * 2, 0);
-    const size_t mask = slots.size() - 1;
-    for (uint64_t entry : m_slots) {
-        if (entry == 0)
-            continue;
-        size_t slot = (entry >> 32) & mask;
-        while (slots[slot] != 0)
+    const size_t size = m_tags.size() * 2;
+    std::vector<uint8_t> tags(size, 0);
+    std::vector<uint32_t> indexes(size, 0);
+    const size_t mask = size - 1;
+    for (uint32_t index = 0; index < m_hashes.size(); ++index) {
+        size_t slot = m_hashes[index] & mask;
+        while (tags[slot] != 0)
             slot = (slot + 1) & mask;
-        slots[slot] = entry;
+        tags[slot] = SlotTag(m_hashes[index]);
+        indexes[slot] = index;
     }
-    m_slots.swap(slots);
+    m_tags.swap(tags);
+    m_indexes.swap(indexes);
 }
 
 std::u16string StringTable::text(uint32_t index) const {
@@ -158,7 +187,8 @@ std::u16string StringTable::text(uint32_t index) const {
 
 size_t StringTable::memoryUsage() const noexcept {
     return m_blocks.size() * kBlockSize + m_blocks.capacity() * sizeof(m_blocks[0]) +
-           m_items.capacity() * sizeof(m_items[0]) + m_slots.capacity() * sizeof(m_slots[0]);
+           m_items.capacity() * sizeof(m_items[0]) + m_hashes.capacity() * sizeof(m_hashes[0]) +
+           m_tags.capacity() * sizeof(m_tags[0]) + m_indexes.capacity() * sizeof(m_indexes[0]);
 }
 
 void StringTable::write(RecordWriter& out, uint32_t cellReferences) const {

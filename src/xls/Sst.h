@@ -46,8 +46,12 @@ private:
     size_t m_blockUsed = kBlockSize;
     size_t m_blockCapacity = kBlockSize;
     std::vector<const uint8_t*> m_items;
-    // Open addressing: upper 32 bits the text's hash, lower 32 bits index + 1; 0 is a free slot.
-    std::vector<uint64_t> m_slots;
+    std::vector<uint32_t> m_hashes; // of each item, for placing it again when the table grows
+    // Open addressing over two arrays: a byte of each slot's hash (0: a free slot), small enough to
+    // stay in the cache where the item indexes beside it do not, so that a new text mostly costs no
+    // read of memory; and the item index of each slot.
+    std::vector<uint8_t> m_tags;
+    std::vector<uint32_t> m_indexes;
 };
 
 } // namespace xls
