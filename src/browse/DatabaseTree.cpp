@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -81,19 +84,34 @@ QList<TreeNode> Walk(const QString& directory, const QString& canonical, bool wi
 // its own, so the threads share nothing but the list.
 void WalkPending(std::vector<PendingFolder>& pending, const QString& root, bool withDatabases) {
     std::atomic<size_t> next{0};
+    std::mutex failing;
+    std::exception_ptr failure; // the first, raised once every thread has ended
     const auto work = [&] {
-        QSet<QString> ancestors{root};
-        for (size_t i; (i = next++) < pending.size();)
-            pending[i].node->children = Walk(pending[i].path, pending[i].canonical, withDatabases, ancestors);
+        try {
+            QSet<QString> ancestors{root};
+            for (size_t i; (i = next++) < pending.size();)
+                pending[i].node->children = Walk(pending[i].path, pending[i].canonical, withDatabases, ancestors);
+        } catch (...) {
+            next = pending.size();
+            const std::lock_guard lock(failing);
+            if (!failure)
+                failure = std::current_exception();
+        }
     };
     const size_t helpers =
         std::min<size_t>(pending.size() / 2, std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1);
     std::vector<std::thread> threads;
-    for (size_t i = 0; i < helpers; ++i)
-        threads.emplace_back(work);
+    try {
+        for (size_t i = 0; i < helpers; ++i)
+            threads.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: those that started, and this one, read it all.
+    }
     work();
     for (auto& thread : threads)
         thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 QTreeWidgetItem* NewNode(const QString& text, int imageIndex, int selectedIndex) {
