@@ -2,8 +2,8 @@
 # Installs what is missing, builds and runs every test. With --sanitize the build and the tests
 # use AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/); with --threads the tests of
 # the code that runs threads of its own (the workbook's cell pipe and deflating thread, the export's
-# file queue, the import's writing thread, the tree's folder walk) are built with ThreadSanitizer
-# and run (in build-tsan/).
+# file queue, the import's writing thread, the store's reading ahead, the tree's folder walk) are
+# built with ThreadSanitizer and run (in build-tsan/).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ensure_packages
@@ -17,7 +17,8 @@ if [ "${1:-}" = "--threads" ]; then
     dir="$ROOT/build-tsan"
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERDANIX_THREAD_SANITIZE=ON \
         -DVERDANIX_BUILD_BENCH=OFF >/dev/null
-    cmake --build "$dir" -j"$(nproc)" --target xls_tests test_export import_tests test_browse
+    cmake --build "$dir" -j"$(nproc)" --target xls_tests test_export import_tests test_browse \
+        store_tests
     export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
     # One process per test: a mutex of the standard library is made without a call the sanitizer
     # sees, so one that takes the stack place of an earlier test's would be mistaken for it.
@@ -30,6 +31,7 @@ if [ "${1:-}" = "--threads" ]; then
     run_each "$dir/tests/xls/xls_tests" 'XlsAutomation*:XlsxZip.*:XlsWorkbook.*'
     run_each "$dir/tests/import/import_tests" 'DxlImportTest.*'
     run_each "$dir/tests/browse/test_browse" 'AddFolderNodes.*'
+    run_each "$dir/tests/store/store_tests" 'ViewTest.*'
     run_each "$dir/tests/export/test_export" 'FileQueue.*:Export.Many*:Export.Files*:Export.AnAttachment*'
     exit 0
 fi

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -40,6 +41,21 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
     }
 }
 
+// View entries and note headers from a position on; the number of entries of a view.
+inline constexpr char kEntriesFrom[] = "SELECT e.position, e.note_id, e.columns, n.unid, n.form, n.created, n.modified "
+                                       "FROM view_entries e JOIN notes n ON n.note_id = e.note_id "
+                                       "WHERE e.view_id = ? AND e.position >= ? ORDER BY e.position LIMIT ?";
+inline constexpr char kLastEntry[] = "SELECT max(position) FROM view_entries WHERE view_id = ?";
+
+class ReadAheadConnection;
+struct ReadAheadClose {
+    void operator()(ReadAheadConnection* connection) const;
+};
+// A second connection to the file for reading ahead (ReadAhead.h); none when it cannot be opened.
+std::unique_ptr<ReadAheadConnection, ReadAheadClose> OpenReadAhead(const std::filesystem::path& path);
+
+struct ViewReadAhead;
+
 // An open database file shared by the objects that come from it.
 struct DbFile {
     SharedFileLock inUse; // other programs see the file in use while it is open here
@@ -53,21 +69,23 @@ struct DbFile {
     sql::Statement fileData;
     NoteBodyStatements noteBody{db};
     sql::Statement begin, commit;
+    // Opened with the file, so that both connections read the same file even when another is put
+    // in its place later.
+    std::unique_ptr<ReadAheadConnection, ReadAheadClose> ahead;
 
     DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
         views = LoadViews(db);
         auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
         if (meta.step())
             replicaId = meta.text(0);
-        entriesFrom = db.prepare("SELECT e.position, e.note_id, e.columns, n.unid, n.form, n.created, n.modified "
-                                 "FROM view_entries e JOIN notes n ON n.note_id = e.note_id "
-                                 "WHERE e.view_id = ? AND e.position >= ? ORDER BY e.position LIMIT ?");
-        lastEntry = db.prepare("SELECT max(position) FROM view_entries WHERE view_id = ?");
+        entriesFrom = db.prepare(kEntriesFrom);
+        lastEntry = db.prepare(kLastEntry);
         positionOf = db.prepare("SELECT position FROM view_entries WHERE note_id = ? AND view_id = ?");
         noteByUnid = db.prepare("SELECT note_id, unid, form, created, modified FROM notes WHERE unid = ?");
         fileData = db.prepare("SELECT data FROM files WHERE file_id = ?");
         begin = db.prepare("BEGIN");
         commit = db.prepare("COMMIT");
+        ahead = OpenReadAhead(path);
     }
 };
 
@@ -106,6 +124,7 @@ struct ViewWindow {
         std::string columns;
     };
     std::vector<Row> rows;
+    std::shared_ptr<ViewReadAhead> ahead; // the runs after these, read on another thread
     std::chrono::steady_clock::time_point rowsRead;
     int64_t count = 0;
     std::chrono::steady_clock::time_point countRead;
@@ -130,9 +149,15 @@ struct ViewWindow {
     // file per window, not several per document. Each body is handed out once.
     std::unordered_map<int64_t, NoteData> bodies;
     bool bodiesRead = false;
+    std::optional<CopiedBodies> copiedBodies; // the bodies' rows, when the window was read ahead
 
     std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
-        if (!bodiesRead && find(position)) {
+        if (!bodiesRead && find(position) && copiedBodies) {
+            bodiesRead = true;
+            bodies.reserve(rows.size());
+            LoadCopiedBodies(file.noteBody, *copiedBodies, bodies);
+            copiedBodies.reset();
+        } else if (!bodiesRead && find(position)) {
             bodiesRead = true;
             ReadTransaction transaction(file);
             const auto first = static_cast<size_t>(position - rows.front().position);

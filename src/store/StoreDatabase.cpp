@@ -1,5 +1,7 @@
 #include "store/StoreDatabase.h"
 
+#include "store/ReadAhead.h"
+
 #include "interfaces/Text.h"
 #include "store/StoreDocument.h"
 
@@ -36,7 +38,9 @@ private:
 class StoreView : public IView {
 public:
     StoreView(std::shared_ptr<DbFile> file, const ViewDef& def)
-        : m_file(std::move(file)), m_def(def), m_window(std::make_shared<ViewWindow>()) {}
+        : m_file(std::move(file)), m_def(def), m_window(std::make_shared<ViewWindow>()) {
+        m_window->ahead = std::make_shared<ViewReadAhead>();
+    }
 
     std::u16string DefaultValueText() override { return m_def.name; }
     std::u16string Name() override { return m_def.name; }
@@ -57,7 +61,7 @@ public:
         if (n < 1)
             return nullptr;
         return Guarded([&] {
-            read(n); // a new start: always read afresh
+            read(n, true); // a new start: always read afresh
             return documentFrom(m_window->find(n));
         });
     }
@@ -95,37 +99,69 @@ public:
     }
 
 private:
-    // Reads the entries from position on, and the view's size, in one read transaction.
-    void read(int64_t position) {
+    // Reads the entries from position on, and the view's size, in one read transaction, or makes
+    // them of what was read ahead (unless afresh); then keeps the next ones read ahead.
+    void read(int64_t position, bool afresh = false) {
         ViewWindow& window = *m_window;
+        std::optional<ReadAheadRun> run;
+        if (afresh)
+            DropReadAhead(*window.ahead);
+        else
+            run = TakeReadAhead(*window.ahead, position);
         window.rows.clear();
         window.bodies.clear();
         window.bodiesRead = false;
+        window.copiedBodies.reset();
         window.hasRows = window.hasCount = false;
-        ReadTransaction transaction(*m_file);
-        auto& stmt = m_file->entriesFrom;
-        stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
-        window.rows.reserve(ViewWindow::kRows);
-        while (stmt.step()) {
-            ViewWindow::Row row;
-            row.position = stmt.int64(0);
-            row.header.noteId = stmt.int64(1);
-            row.columns = stmt.text(2);
-            ReadNoteHeader(stmt, 3, row.header);
-            if (row.position != position + static_cast<int64_t>(window.rows.size())) {
+        if (run) {
+            CopiedRows::Cursor entries(run->entries);
+            ReadEntries(entries, position, window.rows);
+            window.count = run->count;
+            window.copiedBodies = std::move(run->bodies);
+            window.rowsRead = window.countRead = run->read;
+        } else {
+            ReadTransaction transaction(*m_file);
+            auto& stmt = m_file->entriesFrom;
+            stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
+            struct Cursor {
+                sql::Statement& statement;
+                bool next() { return statement.step(); }
+                const sql::Statement& row() const { return statement; }
+            } entries{stmt};
+            try {
+                ReadEntries(entries, position, window.rows);
+            } catch (...) {
                 stmt.reset();
-                throw CorruptData("view index positions are not consecutive");
+                throw;
             }
-            window.rows.push_back(std::move(row));
+            stmt.reset();
+            auto& last = m_file->lastEntry;
+            last.bind(1, m_def.viewId);
+            window.count = last.step() ? last.int64(0) : 0;
+            last.reset();
+            transaction.commit();
+            window.rowsRead = window.countRead = std::chrono::steady_clock::now();
         }
-        stmt.reset();
-        auto& last = m_file->lastEntry;
-        last.bind(1, m_def.viewId);
-        window.count = last.step() ? last.int64(0) : 0;
-        last.reset();
-        transaction.commit();
-        window.rowsRead = window.countRead = std::chrono::steady_clock::now();
         window.hasRows = window.hasCount = true;
+        if (window.rows.size() == static_cast<size_t>(ViewWindow::kRows))
+            KeepReadingAhead(*m_file, m_def.viewId, window.ahead, window.rows.back().position + 1, window.count);
+    }
+
+    // The entries from position on, as the rows of kEntriesFrom give them.
+    template <class Cursor>
+    static void ReadEntries(Cursor& entries, int64_t position, std::vector<ViewWindow::Row>& rows) {
+        rows.reserve(ViewWindow::kRows);
+        while (entries.next()) {
+            decltype(auto) row = entries.row();
+            ViewWindow::Row entry;
+            entry.position = row.int64(0);
+            entry.header.noteId = row.int64(1);
+            entry.columns = row.text(2);
+            ReadNoteHeader(row, 3, entry.header);
+            if (entry.position != position + static_cast<int64_t>(rows.size()))
+                throw CorruptData("view index positions are not consecutive");
+            rows.push_back(std::move(entry));
+        }
     }
 
     std::shared_ptr<IDocument> documentFrom(const ViewWindow::Row* row) {

@@ -104,7 +104,7 @@ struct ResetOnExit {
 };
 
 // Adds to note the item of the row whose name, type, flags and value start at column first.
-void ReadItemRow(const sql::Statement& row, int first, NoteBodyStatements& statements, NoteData& note) {
+template <class Row> void ReadItemRow(const Row& row, int first, NoteBodyStatements& statements, NoteData& note) {
     // Notes of one database mostly hold alike items: room for as many as the last one had.
     if (note.items.empty())
         note.items.reserve(statements.itemsLastTime);
@@ -133,7 +133,7 @@ void ReadItemRow(const sql::Statement& row, int first, NoteBodyStatements& state
 }
 
 // Adds to note the file description of the row that starts at column first.
-void ReadFileRow(const sql::Statement& row, int first, NoteData& note) {
+template <class Row> void ReadFileRow(const Row& row, int first, NoteData& note) {
     FileData& file = note.files.emplace_back();
     file.fileId = row.int64(first);
     file.name = Utf8ToUtf16(row.bytes(first + 1));
@@ -144,10 +144,19 @@ void ReadFileRow(const sql::Statement& row, int first, NoteData& note) {
     file.size = row.int64(first + 6);
 }
 
-// Reads the bodies of a run of notes with ids close together (ascending) by one scan of the items
-// and one of the files; rows of notes between them that were not asked for are passed over.
-void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
-             std::unordered_map<int64_t, NoteData>& into) {
+// The rows of a statement as LoadRunFrom() goes through them.
+struct StatementCursor {
+    sql::Statement& statement;
+    bool next() { return statement.step(); }
+    const sql::Statement& row() const { return statement; }
+};
+
+// Reads the bodies of a run of notes with ids close together (ascending) from their item rows and
+// file rows (each "note_id, ..." in the order of the notes); rows of notes between them that were
+// not asked for are passed over.
+template <class Items, class Files>
+void LoadRunFrom(NoteBodyStatements& statements, std::span<const int64_t> ids, Items&& items, Files&& files,
+                 std::unordered_map<int64_t, NoteData>& into) {
     std::vector<NoteData*> bodies;
     bodies.reserve(ids.size());
     for (const int64_t id : ids) {
@@ -164,22 +173,22 @@ void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
         return static_cast<size_t>(found - ids.begin());
     };
     try {
-        ResetOnExit reset{statements.itemsOfRun, statements.filesOfRun};
-        statements.itemsOfRun.bind(1, ids.front()).bind(2, ids.back());
-        while (statements.itemsOfRun.step()) {
-            const auto at = place(statements.itemsOfRun.int64(0));
+        while (items.next()) {
+            decltype(auto) row = items.row();
+            const auto at = place(row.int64(0));
             if (!at || damaged[*at])
                 continue;
             try {
-                ReadItemRow(statements.itemsOfRun, 1, statements, *bodies[*at]);
+                ReadItemRow(row, 1, statements, *bodies[*at]);
             } catch (const CorruptData&) {
                 damaged[*at] = true;
             }
         }
-        statements.filesOfRun.bind(1, ids.front()).bind(2, ids.back());
-        while (statements.filesOfRun.step())
-            if (const auto at = place(statements.filesOfRun.int64(0)); at && !damaged[*at])
-                ReadFileRow(statements.filesOfRun, 1, *bodies[*at]);
+        while (files.next()) {
+            decltype(auto) row = files.row();
+            if (const auto at = place(row.int64(0)); at && !damaged[*at])
+                ReadFileRow(row, 1, *bodies[*at]);
+        }
     } catch (const sql::Error&) {
         std::fill(damaged.begin(), damaged.end(), true);
     } catch (...) {
@@ -191,6 +200,36 @@ void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
     for (size_t i = 0; i < ids.size(); ++i)
         if (damaged[i])
             into.erase(ids[i]);
+}
+
+void LoadRun(NoteBodyStatements& statements, std::span<const int64_t> ids,
+             std::unordered_map<int64_t, NoteData>& into) {
+    ResetOnExit reset{statements.itemsOfRun, statements.filesOfRun};
+    try {
+        statements.itemsOfRun.bind(1, ids.front()).bind(2, ids.back());
+        statements.filesOfRun.bind(1, ids.front()).bind(2, ids.back());
+    } catch (const sql::Error&) {
+        for (const int64_t id : ids)
+            into.erase(id);
+        return;
+    }
+    LoadRunFrom(statements, ids, StatementCursor{statements.itemsOfRun}, StatementCursor{statements.filesOfRun}, into);
+}
+
+// The notes in runs of ids close together: a note in the middle of a run costs no search of its
+// own; a note apart from the rest (in a view sorted by something else) is a run by itself. Runs may
+// pass over one note between.
+std::vector<std::span<const int64_t>> NoteRuns(std::vector<int64_t>& noteIds) {
+    constexpr int64_t kMostApart = 2;
+    std::sort(noteIds.begin(), noteIds.end());
+    noteIds.erase(std::unique(noteIds.begin(), noteIds.end()), noteIds.end());
+    std::vector<std::span<const int64_t>> runs;
+    for (size_t first = 0, end = 0; first < noteIds.size(); first = end) {
+        for (end = first + 1; end < noteIds.size() && noteIds[end] - noteIds[end - 1] <= kMostApart;)
+            ++end;
+        runs.push_back(std::span<const int64_t>(noteIds).subspan(first, end - first));
+    }
+    return runs;
 }
 
 } // namespace
@@ -209,20 +248,13 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note) {
 
 void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds,
                     std::unordered_map<int64_t, NoteData>& into) {
-    // A note in the middle of a run costs no search of its own; a note apart from the rest (in a
-    // view sorted by something else) is read by itself. Runs may pass over one note between.
-    constexpr int64_t kMostApart = 2;
-    std::sort(noteIds.begin(), noteIds.end());
-    noteIds.erase(std::unique(noteIds.begin(), noteIds.end()), noteIds.end());
-    for (size_t first = 0, end = 0; first < noteIds.size(); first = end) {
-        for (end = first + 1; end < noteIds.size() && noteIds[end] - noteIds[end - 1] <= kMostApart;)
-            ++end;
-        if (end - first > 1) {
-            LoadRun(statements, std::span(noteIds).subspan(first, end - first), into);
+    for (const auto run : NoteRuns(noteIds)) {
+        if (run.size() > 1) {
+            LoadRun(statements, run, into);
             continue;
         }
         NoteData body;
-        body.noteId = noteIds[first];
+        body.noteId = run.front();
         try {
             LoadNoteBody(statements, body);
         } catch (const CorruptData&) {
@@ -234,16 +266,35 @@ void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds
     }
 }
 
+CopiedBodies CopyNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds) {
+    using Kind = CopiedRows::Kind;
+    CopiedBodies copied;
+    for (const auto run : NoteRuns(noteIds)) {
+        CopiedBodies::Run& into = copied.runs.emplace_back(
+            CopiedBodies::Run{{run.begin(), run.end()},
+                              CopiedRows({Kind::Integer, Kind::Bytes, Kind::Integer, Kind::Integer, Kind::Bytes}),
+                              CopiedRows({Kind::Integer, Kind::Integer, Kind::Bytes, Kind::Integer, Kind::Bytes,
+                                          Kind::Real, Kind::Real, Kind::Integer})});
+        ResetOnExit reset{statements.itemsOfRun, statements.filesOfRun};
+        statements.itemsOfRun.bind(1, run.front()).bind(2, run.back());
+        while (statements.itemsOfRun.step())
+            into.items.copy(statements.itemsOfRun);
+        statements.filesOfRun.bind(1, run.front()).bind(2, run.back());
+        while (statements.filesOfRun.step())
+            into.files.copy(statements.filesOfRun);
+    }
+    return copied;
+}
+
+void LoadCopiedBodies(NoteBodyStatements& statements, const CopiedBodies& copied,
+                      std::unordered_map<int64_t, NoteData>& into) {
+    for (const auto& run : copied.runs)
+        LoadRunFrom(statements, run.ids, CopiedRows::Cursor(run.items), CopiedRows::Cursor(run.files), into);
+}
+
 void LoadNoteBody(const sql::Connection& db, NoteData& note) {
     NoteBodyStatements statements(db);
     LoadNoteBody(statements, note);
-}
-
-void ReadNoteHeader(const sql::Statement& row, int first, NoteData& note) {
-    note.unid = Utf8ToUtf16(row.bytes(first));
-    note.form = Utf8ToUtf16(row.bytes(first + 1));
-    note.created = row.real(first + 2);
-    note.modified = row.real(first + 3);
 }
 
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId) {

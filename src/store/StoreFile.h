@@ -2,6 +2,8 @@
 // folder). Opening and checking a file, reading notes and views, and writing databases.
 #pragma once
 
+#include "interfaces/ComObject.h"
+#include "store/CopiedRows.h"
 #include "store/Formula.h"
 #include "store/Note.h"
 #include "store/Sqlite.h"
@@ -39,7 +41,13 @@ sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
 std::vector<ViewDef> LoadViews(const sql::Connection& db);
 // Reads a note's universal id, form, created and modified time, stored in that order from column
 // `first` of the row on.
-void ReadNoteHeader(const sql::Statement& row, int first, NoteData& note);
+// (Row: an sql::Statement or a CopiedRows::Row.)
+template <class Row> void ReadNoteHeader(const Row& row, int first, NoteData& note) {
+    note.unid = Utf8ToUtf16(row.bytes(first));
+    note.form = Utf8ToUtf16(row.bytes(first + 1));
+    note.created = row.real(first + 2);
+    note.modified = row.real(first + 3);
+}
 // Reads a note's items and file descriptions (without file bytes) into note, whose noteId is set.
 void LoadNoteBody(const sql::Connection& db, NoteData& note);
 // The statements that read a note's items and files, prepared once for many notes.
@@ -59,6 +67,20 @@ void LoadNoteBody(NoteBodyStatements& statements, NoteData& note);
 // neighbours'.
 void LoadNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds,
                     std::unordered_map<int64_t, NoteData>& into);
+// The bodies of notes copied out of the file (on one thread) to be read into notes (on another).
+struct CopiedBodies {
+    struct Run {
+        std::vector<int64_t> ids; // ascending
+        CopiedRows items, files;
+    };
+    std::vector<Run> runs;
+};
+// Copies what LoadNoteBodies() would read of these notes. Raises sql::Error.
+CopiedBodies CopyNoteBodies(NoteBodyStatements& statements, std::vector<int64_t> noteIds);
+// Reads copied bodies into `into`, as LoadNoteBodies() does (a note that does not decode is left
+// out). Uses statements' memory of item names only.
+void LoadCopiedBodies(NoteBodyStatements& statements, const CopiedBodies& copied,
+                      std::unordered_map<int64_t, NoteData>& into);
 // Reads a note by id with its header; nothing when there is no such note.
 std::optional<NoteData> LoadNote(const sql::Connection& db, int64_t noteId);
 // The bytes of a stored file.

@@ -204,6 +204,55 @@ TEST_F(ViewTest, WalkingGivesEachDocumentItsOwnItemsAndFiles) {
     }
 }
 
+TEST_F(ViewTest, WalkingALargeViewReadsAheadWhatItWouldHaveRead) {
+    // Runs of entries after the first are read ahead on another thread: every document still gets
+    // its own items and files, a damaged one fails alone, and a jump reads afresh.
+    std::vector<store::NoteData> notes;
+    int expectedDocuments = 0, expectedSum = 0;
+    for (int i = 0; i < 700; ++i) {
+        const bool left = i % 7 == 1;
+        auto note = Doc(u"n" + Utf8ToUtf16(std::to_string(i)), i, left ? u"Left" : u"Memo");
+        if (i % 3 == 0)
+            note.files.push_back(FileObject(u"f" + Utf8ToUtf16(std::to_string(i)) + u".txt", "x"));
+        notes.push_back(std::move(note));
+        if (!left && i != 300 && i != 555)
+            ++expectedDocuments, expectedSum += i;
+    }
+    makeDb("big.nsf",
+           {View(u"Natural", u"", u"SELECT Form = \"Memo\"", {Column(u"Name", u"Name")}),
+            View(u"Sorted", u"", u"SELECT Form = \"Memo\"", {Column(u"Amount", u"Amount", kDescending)})},
+           std::move(notes));
+    {
+        store::sql::Connection db(dataDir / "big.nsf", store::sql::Connection::Mode::ReadWrite);
+        db.exec("UPDATE items SET value = x'54FFFFFF7F' WHERE name = 'Name' AND note_id IN "
+                "(SELECT note_id FROM items WHERE name = 'Name' AND value IN (x'54040000006E333030', "
+                "x'54040000006E353535'))");
+    }
+    auto database = openLocal("big.nsf");
+    for (const auto* name : {u"Natural", u"Sorted"}) {
+        auto view = database->GetView(name);
+        int documents = 0, damaged = 0, sum = 0;
+        for (auto doc = view->GetNthDocument(1); doc; doc = view->GetNextDocument(doc)) {
+            if (OleErrorCode([&] { doc->GetItemValue(u"Name"); }) != 0) {
+                ++damaged;
+                continue;
+            }
+            ++documents;
+            const int i = static_cast<int>(doc->GetItemValue(u"Amount").asArray().at(0).asNumber());
+            const std::u16string number = Utf8ToUtf16(std::to_string(i));
+            sum += i;
+            EXPECT_EQ(doc->GetItemValue(u"Name").asArray().at(0).asText(), u"n" + number);
+            EXPECT_EQ(doc->GetAttachment(u"f" + number + u".txt") != nullptr, i % 3 == 0) << i;
+        }
+        EXPECT_EQ(documents, expectedDocuments);
+        EXPECT_EQ(damaged, 2);
+        EXPECT_EQ(sum, expectedSum);
+    }
+    auto view = database->GetView(u"Natural");
+    auto doc = view->GetNextDocument(view->GetNthDocument(400));
+    EXPECT_EQ(doc->UniversalID(), view->GetNthDocument(401)->UniversalID());
+}
+
 TEST_F(ViewTest, ColumnValuesOnePerColumnWithArraysForMultipleValues) {
     makeDb("a.nsf",
            {View(u"V", u"", u"SELECT @All",

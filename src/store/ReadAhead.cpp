@@ -1,0 +1,183 @@
+#include "store/ReadAhead.h"
+
+namespace store::local {
+
+namespace {
+
+constexpr int64_t kRunsAhead = 2;  // runs kept read ahead at least
+constexpr int64_t kRunsPerJob = 4; // runs one job reads, so that the threads seldom wait for each other
+
+void Drop(ViewReadAhead& ahead) {
+    ++ahead.generation;
+    ahead.runs.clear();
+    ahead.next = ahead.scheduledEnd = 0;
+}
+
+// Copies the run from position on; nothing when it fails (the caller's own reading then raises it).
+std::optional<ReadAheadRun> CopyRun(ReadAheadConnection& connection, int64_t viewId, int64_t position) {
+    try {
+        ReadAheadRun run{position, CopiedRows(ViewEntryColumns()), 0, {}, {}};
+        connection.begin.run();
+        try {
+            std::vector<int64_t> ids;
+            {
+                struct Reset {
+                    sql::Statement& a;
+                    sql::Statement& b;
+                    ~Reset() {
+                        a.reset();
+                        b.reset();
+                    }
+                } reset{connection.entriesFrom, connection.lastEntry};
+                connection.entriesFrom.bind(1, viewId).bind(2, position).bind(3, ViewWindow::kRows);
+                while (connection.entriesFrom.step()) {
+                    run.entries.copy(connection.entriesFrom);
+                    ids.push_back(connection.entriesFrom.int64(1));
+                }
+                connection.lastEntry.bind(1, viewId);
+                run.count = connection.lastEntry.step() ? connection.lastEntry.int64(0) : 0;
+            }
+            run.bodies = CopyNoteBodies(connection.noteBody, std::move(ids));
+        } catch (...) {
+            connection.db.exec("ROLLBACK");
+            throw;
+        }
+        connection.commit.run();
+        run.read = std::chrono::steady_clock::now();
+        return run;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::vector<CopiedRows::Kind> ViewEntryColumns() {
+    using Kind = CopiedRows::Kind;
+    return {Kind::Integer, Kind::Integer, Kind::Bytes, Kind::Bytes, Kind::Bytes, Kind::Real, Kind::Real};
+}
+
+ReadAheadConnection::ReadAheadConnection(sql::Connection connection) : db(std::move(connection)) {
+    entriesFrom = db.prepare(kEntriesFrom);
+    lastEntry = db.prepare(kLastEntry);
+    begin = db.prepare("BEGIN");
+    commit = db.prepare("COMMIT");
+    m_thread = std::thread([this] { run(); });
+}
+
+ReadAheadConnection::~ReadAheadConnection() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void ReadAheadConnection::post(std::function<void()> job) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_changed.notify_all();
+}
+
+void ReadAheadConnection::run() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+            if (m_stop)
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        job();
+    }
+}
+
+void ReadAheadClose::operator()(ReadAheadConnection* connection) const {
+    delete connection;
+}
+
+std::unique_ptr<ReadAheadConnection, ReadAheadClose> OpenReadAhead(const std::filesystem::path& path) {
+    try {
+        return std::unique_ptr<ReadAheadConnection, ReadAheadClose>(new ReadAheadConnection(OpenDatabaseFile(path)));
+    } catch (const std::exception&) {
+        return nullptr; // read on the one connection alone
+    }
+}
+
+std::optional<ReadAheadRun> TakeReadAhead(ViewReadAhead& ahead, int64_t position) {
+    std::unique_lock lock(ahead.mutex);
+    if (ahead.next == 0 || ahead.next != position) {
+        Drop(ahead);
+        return std::nullopt;
+    }
+    ahead.changed.wait(lock, [&] { return !ahead.runs.empty() || ahead.reading == 0; });
+    if (ahead.runs.empty() || ahead.runs.front().position != position || ahead.runs.front().entries.size() == 0 ||
+        !ViewWindow::Fresh(ahead.runs.front().read)) {
+        Drop(ahead);
+        return std::nullopt;
+    }
+    ReadAheadRun run = std::move(ahead.runs.front());
+    ahead.runs.pop_front();
+    ahead.next = position + static_cast<int64_t>(run.entries.size());
+    return run;
+}
+
+void DropReadAhead(ViewReadAhead& ahead) {
+    std::lock_guard lock(ahead.mutex);
+    Drop(ahead);
+}
+
+void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewReadAhead>& ahead, int64_t end,
+                      int64_t count) {
+    if (!file.ahead)
+        return;
+    int64_t from = 0;
+    uint64_t generation = 0;
+    {
+        std::lock_guard lock(ahead->mutex);
+        if (ahead->next == 0)
+            ahead->next = ahead->scheduledEnd = end;
+        if (ahead->next != end || ahead->scheduledEnd - ahead->next >= kRunsAhead * ViewWindow::kRows ||
+            ahead->scheduledEnd > count)
+            return;
+        from = ahead->scheduledEnd;
+        ahead->scheduledEnd += kRunsPerJob * ViewWindow::kRows;
+        generation = ahead->generation;
+        ++ahead->reading;
+    }
+    ReadAheadConnection& connection = *file.ahead;
+    connection.post([&connection, ahead, viewId, from, generation] {
+        for (int64_t position = from; position < from + kRunsPerJob * ViewWindow::kRows;
+             position += ViewWindow::kRows) {
+            {
+                std::lock_guard lock(ahead->mutex);
+                if (ahead->generation != generation)
+                    break;
+            }
+            std::optional<ReadAheadRun> run = CopyRun(connection, viewId, position);
+            const bool last = !run || run->entries.size() < static_cast<size_t>(ViewWindow::kRows);
+            {
+                std::lock_guard lock(ahead->mutex);
+                if (ahead->generation != generation)
+                    break;
+                if (run)
+                    ahead->runs.push_back(std::move(*run));
+            }
+            ahead->changed.notify_all();
+            if (last)
+                break;
+        }
+        {
+            std::lock_guard lock(ahead->mutex);
+            --ahead->reading;
+        }
+        ahead->changed.notify_all();
+    });
+}
+
+} // namespace store::local

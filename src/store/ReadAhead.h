@@ -1,0 +1,79 @@
+// Reading a view ahead: while the caller goes through one run of a view's entries, the next runs,
+// with their notes' item and file rows, are copied out of the file on a thread of its own through a
+// second connection. The caller then makes the entries and notes out of the copies, which costs
+// it about half of reading them. What is read ahead is taken only for the very position it was
+// read for and while fresh; anything else (a jump, a failure, the view's end) drops it, and the
+// caller reads as it would have.
+#pragma once
+
+#include "store/LocalParts.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace store::local {
+
+// The second connection to a database file, opened with the file so that both read the same one,
+// and the thread that reads with it: jobs run one after the other.
+class ReadAheadConnection {
+public:
+    explicit ReadAheadConnection(sql::Connection connection);
+    ~ReadAheadConnection(); // jobs not yet begun are dropped
+    ReadAheadConnection(const ReadAheadConnection&) = delete;
+    ReadAheadConnection& operator=(const ReadAheadConnection&) = delete;
+
+    void post(std::function<void()> job);
+
+    // For the jobs, on the thread.
+    sql::Connection db;
+    sql::Statement entriesFrom, lastEntry, begin, commit;
+    NoteBodyStatements noteBody{db};
+
+private:
+    void run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+// A run of a view's entries from one position on, copied ahead, with the view's size and the rows
+// of the entries' notes.
+struct ReadAheadRun {
+    int64_t position = 0;
+    CopiedRows entries; // as ViewEntryColumns() lists them
+    int64_t count = 0;
+    CopiedBodies bodies;
+    std::chrono::steady_clock::time_point read;
+};
+
+// What a view's window has read ahead, shared with the reading thread.
+struct ViewReadAhead {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<ReadAheadRun> runs; // in the order of the view
+    int64_t next = 0;              // the position the first run starts at; 0: nothing is read ahead
+    int64_t scheduledEnd = 0;      // the position after the last run asked for
+    uint64_t generation = 0;       // counts the times it was dropped: older jobs keep nothing
+    int reading = 0;               // jobs asked for and not ended
+};
+
+// The run read ahead from position on, when it is the one asked for next and fresh; waits while it
+// is being read. Otherwise drops what was read ahead.
+std::optional<ReadAheadRun> TakeReadAhead(ViewReadAhead& ahead, int64_t position);
+void DropReadAhead(ViewReadAhead& ahead);
+// Keeps a few runs from position `end` on read ahead (none past the view's count of entries).
+void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewReadAhead>& ahead, int64_t end,
+                      int64_t count);
+
+// The kinds of the columns of DbFile::entriesFrom, for copying its rows.
+std::vector<CopiedRows::Kind> ViewEntryColumns();
+
+} // namespace store::local
