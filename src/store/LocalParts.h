@@ -54,7 +54,12 @@ struct ReadAheadClose {
 // A second connection to the file for reading ahead (ReadAhead.h); none when it cannot be opened.
 std::unique_ptr<ReadAheadConnection, ReadAheadClose> OpenReadAhead(const std::filesystem::path& path);
 
+struct DbFile;
 struct ViewReadAhead;
+// Keeps a few runs of the view's entries from position `end` on read ahead, with their notes' rows
+// (ReadAhead.h); none past the view's count of entries.
+void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewReadAhead>& ahead, int64_t end,
+                      int64_t count);
 
 // An open database file shared by the objects that come from it.
 struct DbFile {
@@ -124,7 +129,9 @@ struct ViewWindow {
         std::string columns;
     };
     std::vector<Row> rows;
+    int64_t viewId = 0;
     std::shared_ptr<ViewReadAhead> ahead; // the runs after these, read on another thread
+    bool walkedOn = false;                // these rows came after the run before, in a walk
     std::chrono::steady_clock::time_point rowsRead;
     int64_t count = 0;
     std::chrono::steady_clock::time_point countRead;
@@ -152,22 +159,27 @@ struct ViewWindow {
     std::optional<CopiedBodies> copiedBodies; // the bodies' rows, when the window was read ahead
 
     std::optional<NoteData> takeBody(DbFile& file, int64_t noteId, int64_t position) {
-        if (!bodiesRead && find(position) && copiedBodies) {
+        if (!bodiesRead && find(position)) {
             bodiesRead = true;
-            bodies.reserve(rows.size());
-            LoadCopiedBodies(file.noteBody, *copiedBodies, bodies);
-            copiedBodies.reset();
-        } else if (!bodiesRead && find(position)) {
-            bodiesRead = true;
-            ReadTransaction transaction(file);
-            const auto first = static_cast<size_t>(position - rows.front().position);
-            std::vector<int64_t> ids;
-            ids.reserve(rows.size() - first);
-            for (size_t i = first; i < rows.size(); ++i)
-                ids.push_back(rows[i].header.noteId);
-            bodies.reserve(ids.size()); // buckets made once, not grown step by step
-            LoadNoteBodies(file.noteBody, std::move(ids), bodies);
-            transaction.commit();
+            if (copiedBodies) {
+                bodies.reserve(rows.size());
+                LoadCopiedBodies(file.noteBody, *copiedBodies, bodies);
+                copiedBodies.reset();
+            } else {
+                ReadTransaction transaction(file);
+                const auto first = static_cast<size_t>(position - rows.front().position);
+                std::vector<int64_t> ids;
+                ids.reserve(rows.size() - first);
+                for (size_t i = first; i < rows.size(); ++i)
+                    ids.push_back(rows[i].header.noteId);
+                bodies.reserve(ids.size()); // buckets made once, not grown step by step
+                LoadNoteBodies(file.noteBody, std::move(ids), bodies);
+                transaction.commit();
+            }
+            // A walk on through the view that reads its documents' items: the next runs are read
+            // ahead for it (a walk over the entries alone, or one document, reads none of them).
+            if (ahead && walkedOn && rows.size() == static_cast<size_t>(kRows))
+                KeepReadingAhead(file, viewId, ahead, rows.back().position + 1, count);
         }
         const auto found = bodies.find(noteId);
         if (found == bodies.end())

@@ -17,7 +17,8 @@ void Drop(ViewReadAhead& ahead) {
 std::optional<ReadAheadRun> CopyRun(ReadAheadConnection& connection, int64_t viewId, int64_t position) {
     try {
         ReadAheadRun run{position, CopiedRows(ViewEntryColumns()), 0, {}, {}};
-        connection.begin.run();
+        auto& statements = connection.statements();
+        statements.begin.run();
         try {
             std::vector<int64_t> ids;
             {
@@ -28,21 +29,21 @@ std::optional<ReadAheadRun> CopyRun(ReadAheadConnection& connection, int64_t vie
                         a.reset();
                         b.reset();
                     }
-                } reset{connection.entriesFrom, connection.lastEntry};
-                connection.entriesFrom.bind(1, viewId).bind(2, position).bind(3, ViewWindow::kRows);
-                while (connection.entriesFrom.step()) {
-                    run.entries.copy(connection.entriesFrom);
-                    ids.push_back(connection.entriesFrom.int64(1));
+                } reset{statements.entriesFrom, statements.lastEntry};
+                statements.entriesFrom.bind(1, viewId).bind(2, position).bind(3, ViewWindow::kRows);
+                while (statements.entriesFrom.step()) {
+                    run.entries.copy(statements.entriesFrom);
+                    ids.push_back(statements.entriesFrom.int64(1));
                 }
-                connection.lastEntry.bind(1, viewId);
-                run.count = connection.lastEntry.step() ? connection.lastEntry.int64(0) : 0;
+                statements.lastEntry.bind(1, viewId);
+                run.count = statements.lastEntry.step() ? statements.lastEntry.int64(0) : 0;
             }
-            run.bodies = CopyNoteBodies(connection.noteBody, std::move(ids));
+            run.bodies = CopyNoteBodies(statements.noteBody, std::move(ids));
         } catch (...) {
             connection.db.exec("ROLLBACK");
             throw;
         }
-        connection.commit.run();
+        statements.commit.run();
         run.read = std::chrono::steady_clock::now();
         return run;
     } catch (...) {
@@ -57,13 +58,13 @@ std::vector<CopiedRows::Kind> ViewEntryColumns() {
     return {Kind::Integer, Kind::Integer, Kind::Bytes, Kind::Bytes, Kind::Bytes, Kind::Real, Kind::Real};
 }
 
-ReadAheadConnection::ReadAheadConnection(sql::Connection connection) : db(std::move(connection)) {
-    entriesFrom = db.prepare(kEntriesFrom);
-    lastEntry = db.prepare(kLastEntry);
-    begin = db.prepare("BEGIN");
-    commit = db.prepare("COMMIT");
-    m_thread = std::thread([this] { run(); });
-}
+ReadAheadConnection::Statements::Statements(const sql::Connection& db)
+    : entriesFrom(db.prepare(kEntriesFrom)), lastEntry(db.prepare(kLastEntry)), begin(db.prepare("BEGIN")),
+      commit(db.prepare("COMMIT")), noteBody(db) {}
+
+// SQLite opens the file at once (it reads it only when asked): the connection keeps this very file.
+ReadAheadConnection::ReadAheadConnection(const std::filesystem::path& path)
+    : db(path, sql::Connection::Mode::ReadOnly) {}
 
 ReadAheadConnection::~ReadAheadConnection() {
     {
@@ -71,10 +72,19 @@ ReadAheadConnection::~ReadAheadConnection() {
         m_stop = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+ReadAheadConnection::Statements& ReadAheadConnection::statements() {
+    if (!m_statements)
+        m_statements.emplace(db);
+    return *m_statements;
 }
 
 void ReadAheadConnection::post(std::function<void()> job) {
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
@@ -103,7 +113,7 @@ void ReadAheadClose::operator()(ReadAheadConnection* connection) const {
 
 std::unique_ptr<ReadAheadConnection, ReadAheadClose> OpenReadAhead(const std::filesystem::path& path) {
     try {
-        return std::unique_ptr<ReadAheadConnection, ReadAheadClose>(new ReadAheadConnection(OpenDatabaseFile(path)));
+        return std::unique_ptr<ReadAheadConnection, ReadAheadClose>(new ReadAheadConnection(path));
     } catch (const std::exception&) {
         return nullptr; // read on the one connection alone
     }
@@ -151,7 +161,7 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
         ++ahead->reading;
     }
     ReadAheadConnection& connection = *file.ahead;
-    connection.post([&connection, ahead, viewId, from, generation] {
+    const auto job = [&connection, ahead, viewId, from, generation] {
         for (int64_t position = from; position < from + kRunsPerJob * ViewWindow::kRows;
              position += ViewWindow::kRows) {
             {
@@ -177,7 +187,15 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
             --ahead->reading;
         }
         ahead->changed.notify_all();
-    });
+    };
+    try {
+        connection.post(job);
+    } catch (...) {
+        // No thread, or no memory for the job: nothing is read ahead, the caller reads as before.
+        std::lock_guard lock(ahead->mutex);
+        --ahead->reading;
+        Drop(*ahead);
+    }
 }
 
 } // namespace store::local

@@ -10,6 +10,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -19,24 +20,30 @@
 namespace store::local {
 
 // The second connection to a database file, opened with the file so that both read the same one,
-// and the thread that reads with it: jobs run one after the other.
+// and the thread that reads with it, started with the first job: jobs run one after the other.
 class ReadAheadConnection {
 public:
-    explicit ReadAheadConnection(sql::Connection connection);
+    explicit ReadAheadConnection(const std::filesystem::path& path);
     ~ReadAheadConnection(); // jobs not yet begun are dropped
     ReadAheadConnection(const ReadAheadConnection&) = delete;
     ReadAheadConnection& operator=(const ReadAheadConnection&) = delete;
 
+    // Raises when no thread can be started or the job cannot be kept.
     void post(std::function<void()> job);
 
-    // For the jobs, on the thread.
+    // For the jobs, on the thread: the statements, prepared for the first job.
+    struct Statements {
+        explicit Statements(const sql::Connection& db);
+        sql::Statement entriesFrom, lastEntry, begin, commit;
+        NoteBodyStatements noteBody;
+    };
     sql::Connection db;
-    sql::Statement entriesFrom, lastEntry, begin, commit;
-    NoteBodyStatements noteBody{db};
+    Statements& statements();
 
 private:
     void run();
 
+    std::optional<Statements> m_statements;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::function<void()>> m_jobs;
@@ -69,9 +76,6 @@ struct ViewReadAhead {
 // is being read. Otherwise drops what was read ahead.
 std::optional<ReadAheadRun> TakeReadAhead(ViewReadAhead& ahead, int64_t position);
 void DropReadAhead(ViewReadAhead& ahead);
-// Keeps a few runs from position `end` on read ahead (none past the view's count of entries).
-void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewReadAhead>& ahead, int64_t end,
-                      int64_t count);
 
 // The kinds of the columns of DbFile::entriesFrom, for copying its rows.
 std::vector<CopiedRows::Kind> ViewEntryColumns();

@@ -39,6 +39,7 @@ class StoreView : public IView {
 public:
     StoreView(std::shared_ptr<DbFile> file, const ViewDef& def)
         : m_file(std::move(file)), m_def(def), m_window(std::make_shared<ViewWindow>()) {
+        m_window->viewId = m_def.viewId;
         m_window->ahead = std::make_shared<ViewReadAhead>();
     }
 
@@ -100,7 +101,7 @@ public:
 
 private:
     // Reads the entries from position on, and the view's size, in one read transaction, or makes
-    // them of what was read ahead (unless afresh); then keeps the next ones read ahead.
+    // them of what was read ahead (unless afresh).
     void read(int64_t position, bool afresh = false) {
         ViewWindow& window = *m_window;
         std::optional<ReadAheadRun> run;
@@ -112,6 +113,7 @@ private:
         window.bodies.clear();
         window.bodiesRead = false;
         window.copiedBodies.reset();
+        window.walkedOn = !afresh;
         window.hasRows = window.hasCount = false;
         if (run) {
             CopiedRows::Cursor entries(run->entries);
@@ -143,8 +145,6 @@ private:
             window.rowsRead = window.countRead = std::chrono::steady_clock::now();
         }
         window.hasRows = window.hasCount = true;
-        if (window.rows.size() == static_cast<size_t>(ViewWindow::kRows))
-            KeepReadingAhead(*m_file, m_def.viewId, window.ahead, window.rows.back().position + 1, window.count);
     }
 
     // The entries from position on, as the rows of kEntriesFrom give them.

@@ -3,8 +3,8 @@
 
 #include "interfaces/FileSystem.h"
 #include "platform/WholeFile.h"
-#include "store/RichText.h"
 #include "store/LocalParts.h"
+#include "store/RichText.h"
 
 #include <QByteArray>
 #include <QString>
