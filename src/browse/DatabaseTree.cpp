@@ -101,6 +101,7 @@ void WalkPending(std::vector<PendingFolder>& pending, const QString& root, bool 
     const size_t helpers =
         std::min<size_t>(pending.size() / 2, std::clamp(std::thread::hardware_concurrency(), 1u, 4u) - 1);
     std::vector<std::thread> threads;
+    threads.reserve(helpers); // no allocation while threads run: only their start may fail
     try {
         for (size_t i = 0; i < helpers; ++i)
             threads.emplace_back(work);

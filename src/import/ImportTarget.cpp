@@ -103,14 +103,27 @@ void ImportTarget::addDocument(NoteData doc, const QString& where) {
 }
 
 void ImportTarget::addView(const ViewDef& view) {
+    post([this, view] { writeView(view); }, sizeof(view));
+}
+
+void ImportTarget::addView(const ViewDef& view, const QString& where, std::function<QString(const QString&)> refused) {
     post(
-        [this, view] {
-            m_writer.addView(view);
-            ++m_report.views;
-            if (IsShownViewName(view.name))
-                ++m_shownViews;
+        [this, view, where, refused = std::move(refused)] {
+            try {
+                writeView(view);
+            } catch (const FormulaError& error) {
+                ++m_report.losses;
+                writeReport(where, refused(QString::fromUtf8(error.what())));
+            }
         },
         sizeof(view));
+}
+
+void ImportTarget::writeView(const ViewDef& view) {
+    m_writer.addView(view);
+    ++m_report.views;
+    if (IsShownViewName(view.name))
+        ++m_shownViews;
 }
 
 void ImportTarget::countPictures(int64_t count) {

@@ -43,6 +43,9 @@ public:
     // A document; where names it in report lines ("file:line", "file: note 0x8F6 (UNID)").
     void addDocument(NoteData document, const QString& where);
     void addView(const ViewDef& view);
+    // The same; a view whose formulas the store refuses is not added but reported at where as a
+    // loss, in the text refused(the store's reason) gives.
+    void addView(const ViewDef& view, const QString& where, std::function<QString(const QString&)> refused);
     // Pictures kept in the documents' rich text.
     void countPictures(int64_t count);
     // A report line: "where：text". A line of the same text as the one before it joins it: the
@@ -65,6 +68,7 @@ private:
 
     // The calls themselves, on the writing thread.
     void writeDocument(NoteData document, const QString& where);
+    void writeView(const ViewDef& view);
     void writeReport(const QString& where, const QString& text);
     void writeFinish();
     void flushRun();

@@ -488,11 +488,8 @@ private:
         for (size_t i = 0; i < members.size(); ++i)
             selection += (i == 0 ? u"\"" : u" : \"") + members[i] + u"\"";
         folder.view.selection = std::move(selection);
-        try {
-            m_target.addView(folder.view);
-        } catch (const store::FormulaError& e) {
-            m_target.reportLoss(folder.where, report_text::FolderNotRead(name, QString::fromUtf8(e.what())));
-        }
+        m_target.addView(folder.view, folder.where,
+                         [name](const QString& reason) { return report_text::FolderNotRead(name, reason); });
     }
 
     // The members a $FolderObject lists: one 36-byte entry each at its end (universal ID, note

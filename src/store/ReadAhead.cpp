@@ -162,25 +162,32 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
     }
     ReadAheadConnection& connection = *file.ahead;
     const auto job = [&connection, ahead, viewId, from, generation] {
-        for (int64_t position = from; position < from + kRunsPerJob * ViewWindow::kRows;
-             position += ViewWindow::kRows) {
-            {
-                std::lock_guard lock(ahead->mutex);
-                if (ahead->generation != generation)
+        try {
+            for (int64_t position = from; position < from + kRunsPerJob * ViewWindow::kRows;
+                 position += ViewWindow::kRows) {
+                {
+                    std::lock_guard lock(ahead->mutex);
+                    if (ahead->generation != generation)
+                        break;
+                }
+                std::optional<ReadAheadRun> run = CopyRun(connection, viewId, position);
+                const bool last = !run || run->entries.size() < static_cast<size_t>(ViewWindow::kRows);
+                {
+                    std::lock_guard lock(ahead->mutex);
+                    if (ahead->generation != generation)
+                        break;
+                    if (run)
+                        ahead->runs.push_back(std::move(*run));
+                }
+                ahead->changed.notify_all();
+                if (last)
                     break;
             }
-            std::optional<ReadAheadRun> run = CopyRun(connection, viewId, position);
-            const bool last = !run || run->entries.size() < static_cast<size_t>(ViewWindow::kRows);
-            {
-                std::lock_guard lock(ahead->mutex);
-                if (ahead->generation != generation)
-                    break;
-                if (run)
-                    ahead->runs.push_back(std::move(*run));
-            }
-            ahead->changed.notify_all();
-            if (last)
-                break;
+        } catch (...) {
+            // No memory to keep a run: nothing more is read ahead; the caller reads as before.
+            std::lock_guard lock(ahead->mutex);
+            if (ahead->generation == generation)
+                Drop(*ahead);
         }
         {
             std::lock_guard lock(ahead->mutex);

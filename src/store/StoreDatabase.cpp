@@ -92,7 +92,7 @@ public:
             if (!next) {
                 if (m_window->pastEnd(position + 1))
                     return nullptr;
-                read(position + 1);
+                read(position + 1, false, true);
                 next = m_window->find(position + 1);
             }
             return documentFrom(next);
@@ -101,8 +101,9 @@ public:
 
 private:
     // Reads the entries from position on, and the view's size, in one read transaction, or makes
-    // them of what was read ahead (unless afresh).
-    void read(int64_t position, bool afresh = false) {
+    // them of what was read ahead (unless afresh). walkingOn: a walk has gone past the window
+    // before (not a new start, nor a window read again because it grew old).
+    void read(int64_t position, bool afresh = false, bool walkingOn = false) {
         ViewWindow& window = *m_window;
         std::optional<ReadAheadRun> run;
         if (afresh)
@@ -113,7 +114,7 @@ private:
         window.bodies.clear();
         window.bodiesRead = false;
         window.copiedBodies.reset();
-        window.walkedOn = !afresh;
+        window.walkedOn = walkingOn;
         window.hasRows = window.hasCount = false;
         if (run) {
             CopiedRows::Cursor entries(run->entries);

@@ -82,12 +82,17 @@ template <class Book> void CellPipe<Book>::run() {
         }
         m_changed.notify_all();
         std::exception_ptr failure;
-        try {
-            const std::u16string_view texts(batch.texts);
-            for (const Cell& cell : batch.cells)
-                m_book.setText(cell.row, cell.column, texts.substr(cell.offset, cell.length));
-        } catch (...) {
-            failure = std::current_exception();
+        // After a failure no later text goes in: the workbook holds the cells before it and no
+        // others, with no gap where the failed ones were.
+        if (!m_broken) {
+            try {
+                const std::u16string_view texts(batch.texts);
+                for (const Cell& cell : batch.cells)
+                    m_book.setText(cell.row, cell.column, texts.substr(cell.offset, cell.length));
+            } catch (...) {
+                failure = std::current_exception();
+                m_broken = true;
+            }
         }
         batch.cells.clear();
         batch.texts.clear();

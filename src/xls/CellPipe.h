@@ -60,6 +60,7 @@ private:
     bool m_busy = false;
     bool m_stop = false;
     std::exception_ptr m_failure;
+    bool m_broken = false; // a text failed: the thread takes in no more (only it reads and writes this)
     std::thread m_thread;
 };
 

@@ -1,5 +1,6 @@
 #include "xls/DeflateThread.h"
 
+#include <new>
 #include <utility>
 
 namespace xls {
@@ -95,7 +96,11 @@ void DeflateThread::run() {
                 m_failure = failure;
             if (job.chunk.capacity() > 0) {
                 job.chunk.clear();
-                m_spent.push_back(std::move(job.chunk));
+                try {
+                    m_spent.push_back(std::move(job.chunk));
+                } catch (const std::bad_alloc&) {
+                    // The buffer is not kept for reuse; the next chunk makes its own.
+                }
             }
             wake = m_callerWaits && m_jobs.size() <= kWaiting / 2;
         }

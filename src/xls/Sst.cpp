@@ -148,6 +148,11 @@ uint32_t StringTable::add(std::u16string_view text) {
 
     if (m_items.size() >= 0xFFFFFFFEu)
         throw Error(Error::Code::TooLarge, "Too many distinct texts for one workbook");
+    // Room in both lists first, so that they never disagree, whatever fails.
+    if (m_items.size() == m_items.capacity())
+        m_items.reserve(std::max<size_t>(1024, m_items.size() * 2));
+    if (m_hashes.size() == m_hashes.capacity())
+        m_hashes.reserve(std::max<size_t>(1024, m_hashes.size() * 2));
     const auto index = static_cast<uint32_t>(m_items.size());
     m_blockUsed += bytes;
     m_items.push_back(item);
