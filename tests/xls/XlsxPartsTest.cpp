@@ -2,6 +2,7 @@
 // holds them.
 #include "xls/XlsxParts.h"
 #include "xls/ByteSink.h"
+#include "xls/CellPipe.h"
 #include "xls/DeflateThread.h"
 #include "xls/XlsError.h"
 #include "xls/Zip.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -147,4 +150,49 @@ TEST(XlsxZip, DeflateThreadMakesOneThreadsBytesAndKeepsAFailure) {
         },
         xls::Error);
     EXPECT_THROW(deflating.wait(), xls::Error);
+}
+
+TEST(XlsxZip, ACellPipeTakesNoTextAfterAFailedOne) {
+    // Row 3 after row 5 fails on the pipe's thread; the texts handed over after it (in a later
+    // batch) must not be written, so that the workbook saved after the failure holds what came
+    // before it and no more.
+    const std::string path = testing::TempDir() + "pipe_after_failure.xlsx";
+    {
+        xls::CellPipe<xls::XlsxWorkbook> pipe;
+        int raised = 0;
+        const auto call = [&](auto&& f) {
+            try {
+                f();
+            } catch (const xls::Error&) {
+                ++raised;
+            }
+        };
+        call([&] { pipe.setText(4, 0, u"before"); });
+        call([&] { pipe.setText(2, 0, u"out of order"); });
+        for (uint32_t i = 0; i < 20000; ++i) // past one batch
+            call([&] { pipe.setText(10 + i, 0, u"x"); });
+        call([&] { pipe.setText(100000, 0, u"after"); });
+        call([&] { pipe.book(); });
+        EXPECT_EQ(raised, 1);
+        pipe.book().save(path);
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string name = "xl/worksheets/sheet1.xml";
+    size_t at = bytes.find(std::string("PK\x03\x04", 4));
+    while (at != std::string::npos && bytes.substr(at + 30, U16(bytes, at + 26)) != name)
+        at = bytes.find(std::string("PK\x03\x04", 4), at + 4);
+    ASSERT_NE(at, std::string::npos);
+    std::string xml(U32(bytes, at + 22), '\0');
+    z_stream stream{};
+    ASSERT_EQ(inflateInit2(&stream, -15), Z_OK);
+    stream.next_in =
+        reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at + 30 + name.size() + U16(bytes, at + 28)));
+    stream.avail_in = U32(bytes, at + 18);
+    stream.next_out = reinterpret_cast<Bytef*>(xml.data());
+    stream.avail_out = static_cast<uInt>(xml.size());
+    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+    inflateEnd(&stream);
+    EXPECT_NE(xml.find(">before<"), std::string::npos);
+    EXPECT_EQ(xml.find(">after<"), std::string::npos);
 }
