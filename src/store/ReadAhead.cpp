@@ -22,14 +22,7 @@ std::optional<ReadAheadRun> CopyRun(ReadAheadConnection& connection, int64_t vie
         try {
             std::vector<int64_t> ids;
             {
-                struct Reset {
-                    sql::Statement& a;
-                    sql::Statement& b;
-                    ~Reset() {
-                        a.reset();
-                        b.reset();
-                    }
-                } reset{statements.entriesFrom, statements.lastEntry};
+                sql::ResetOnExit reset{statements.entriesFrom, statements.lastEntry};
                 statements.entriesFrom.bind(1, viewId).bind(2, position).bind(3, ViewWindow::kRows);
                 while (statements.entriesFrom.step()) {
                     run.entries.copy(statements.entriesFrom);

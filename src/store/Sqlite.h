@@ -93,6 +93,23 @@ private:
     StatementHandle m_stmt;
 };
 
+// Two statements reset on every way out of a scope, so that they serve the next use.
+struct ResetOnExit {
+    Statement& a;
+    Statement& b;
+    ~ResetOnExit() {
+        a.reset();
+        b.reset();
+    }
+};
+
+// A statement's rows gone through as a cursor: next() steps, row() is the statement.
+struct StatementCursor {
+    Statement& statement;
+    bool next() { return statement.step(); }
+    const Statement& row() const { return statement; }
+};
+
 // A transaction that rolls back unless committed.
 class Transaction {
 public:

@@ -124,24 +124,16 @@ private:
             window.rowsRead = window.countRead = run->read;
         } else {
             ReadTransaction transaction(*m_file);
-            auto& stmt = m_file->entriesFrom;
-            stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
-            struct Cursor {
-                sql::Statement& statement;
-                bool next() { return statement.step(); }
-                const sql::Statement& row() const { return statement; }
-            } entries{stmt};
-            try {
+            {
+                auto& stmt = m_file->entriesFrom;
+                auto& last = m_file->lastEntry;
+                sql::ResetOnExit reset{stmt, last}; // before the commit
+                stmt.bind(1, m_def.viewId).bind(2, position).bind(3, ViewWindow::kRows);
+                sql::StatementCursor entries{stmt};
                 ReadEntries(entries, position, window.rows);
-            } catch (...) {
-                stmt.reset();
-                throw;
+                last.bind(1, m_def.viewId);
+                window.count = last.step() ? last.int64(0) : 0;
             }
-            stmt.reset();
-            auto& last = m_file->lastEntry;
-            last.bind(1, m_def.viewId);
-            window.count = last.step() ? last.int64(0) : 0;
-            last.reset();
             transaction.commit();
             window.rowsRead = window.countRead = std::chrono::steady_clock::now();
         }

@@ -93,15 +93,8 @@ NoteBodyStatements::NoteBodyStatements(const sql::Connection& db)
 
 namespace {
 
-// Statements are reset on every way out, so they can serve the next note.
-struct ResetOnExit {
-    sql::Statement& a;
-    sql::Statement& b;
-    ~ResetOnExit() {
-        a.reset();
-        b.reset();
-    }
-};
+using sql::ResetOnExit;
+using sql::StatementCursor;
 
 // Adds to note the item of the row whose name, type, flags and value start at column first.
 template <class Row> void ReadItemRow(const Row& row, int first, NoteBodyStatements& statements, NoteData& note) {
@@ -143,13 +136,6 @@ template <class Row> void ReadFileRow(const Row& row, int first, NoteData& note)
     file.modified = row.real(first + 5);
     file.size = row.int64(first + 6);
 }
-
-// The rows of a statement as LoadRunFrom() goes through them.
-struct StatementCursor {
-    sql::Statement& statement;
-    bool next() { return statement.step(); }
-    const sql::Statement& row() const { return statement; }
-};
 
 // Reads the bodies of a run of notes with ids close together (ascending) from their item rows and
 // file rows (each "note_id, ..." in the order of the notes); rows of notes between them that were

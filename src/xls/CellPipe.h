@@ -1,7 +1,8 @@
 // A workbook (xls::Workbook or xls::XlsxWorkbook) filled with cell texts on a thread of its own, so
-// that filling it (the string table; the rows' XML) runs beside the work that reads the data. Texts go in batches; at
-// most two batches are under way, so memory stays bounded. The pipe owns its workbook and lends it out only once every
-// text handed over is in it: nothing reaches the workbook while the thread may be writing to it.
+// that filling it (the string table; the rows' XML) runs beside the work that reads the data.
+// Texts go in batches; at most two batches are under way, so memory stays bounded. The pipe owns
+// its workbook and lends it out only once every text handed over is in it: nothing reaches the
+// workbook while the thread may be writing to it.
 #pragma once
 
 #include "xls/Workbook.h"
