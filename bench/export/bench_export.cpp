@@ -331,6 +331,8 @@ int main(int argc, char** argv) {
     if (bench.commandLinePeakMb > 0)
         std::printf("export_peak_memory_mb %.1f (goal <= 100; the plain export as a process of its own)\n",
                     bench.commandLinePeakMb);
+    else if (only.isEmpty() || only == QLatin1String("plain"))
+        std::printf("export_peak_memory_mb unknown (GNU time, /usr/bin/time, is missing)\n");
     // This process holds besides the exports the databases it made and the cells it captured.
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
