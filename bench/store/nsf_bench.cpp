@@ -30,8 +30,20 @@ void Put(std::string& bytes, size_t at, uint64_t value, size_t width) {
         bytes[at + i] = static_cast<char>(value >> (8 * i));
 }
 
+// block (its header) followed by body stored in one piece and the trailer, its time zero as the
+// header's; the header gets the block's whole size at storedAt.
+void Framed(std::string& block, const std::string& body, size_t storedAt) {
+    std::string piece;
+    Put(piece, 0, body.size(), 4);
+    piece += body;
+    block += piece + std::string(8, '\0');
+    Put(block, block.size(), XorWords(piece), 4);
+    Put(block, storedAt, block.size(), 4);
+}
+
 // A bucket of slots (summary or non-summary): records from kRecords on, the slot table before a
-// trailer that keeps each sector's low nibble of its byte at kStampedByte (left as it is).
+// trailer that keeps each sector's low nibble of its byte at kStampedByte, where the stamp 0x5
+// takes its place.
 class BucketWriter {
 public:
     static constexpr size_t kSize = 61440; // 120 sectors
@@ -69,6 +81,8 @@ public:
                 static_cast<uint8_t>(bucket[k * summary_bucket::kSectorSize + summary_bucket::kStampedByte]) & 0x0F;
             const size_t i = sectors - 1 - k; // nibble i of the trailer read as one number
             trailer[i / 2] = static_cast<char>(static_cast<uint8_t>(trailer[i / 2]) | (nibble << (4 * (i % 2))));
+            char& stamped = bucket[k * summary_bucket::kSectorSize + summary_bucket::kStampedByte];
+            stamped = static_cast<char>((static_cast<uint8_t>(stamped) & 0xF0) | 0x05);
         }
         bucket.replace(kSize - kTrailer, kTrailer, trailer);
         return bucket;
@@ -243,8 +257,7 @@ Built WriteDatabase(const fs::path& file, int documents) {
     Put(sb, superblock::kWriteCount, 1, 4);
     Put(sb, superblock::kSummaryPages, summaryPages, 4);
     Put(sb, superblock::kNonSummaryPages, nonSummaryPages, 4);
-    Put(sb, superblock::kStoredSize, body.size(), 4);
-    sb += body;
+    Framed(sb, body, superblock::kStoredSize);
     // The descriptor block: the RRV buckets, the names and their text.
     std::string table, text;
     for (const auto& [at, firstId] : rrvBuckets) {
@@ -267,8 +280,9 @@ Built WriteDatabase(const fs::path& file, int documents) {
     Put(descriptor, descriptor_block::kNames, names.size(), 4);
     Put(descriptor, descriptor_block::kTextSize, text.size(), 4);
     Put(descriptor, descriptor_block::kRrvBuckets, rrvBuckets.size(), 4);
-    Put(descriptor, descriptor_block::kStoredSize, table.size() + text.size(), 4);
-    descriptor += table + text;
+    Framed(descriptor, table + text, descriptor_block::kStoredSize);
+    Put(descriptor, descriptor_block::kHeaderChecksum,
+        XorWords(std::string_view(descriptor).substr(0, descriptor_block::kChecksummed)), 4);
     // The header, the superblock at 0x400 and the descriptor block after it.
     const uint64_t descriptorAt = (0x400 + sb.size() + 255) / 256 * 256;
     std::string head(descriptorAt + descriptor.size(), '\0');

@@ -76,8 +76,10 @@ public:
                                                                static_cast<qint64>(db.info().statedSize)));
         if (!db.info().title.empty())
             m_target.setTitle(db.info().title);
+        for (const auto& notice : db.notices())
+            m_target.report(m_file, QString::fromStdString(notice));
         for (const auto& problem : db.problems())
-            m_target.report(m_file, QString::fromStdString(problem));
+            m_target.reportLoss(m_file, QString::fromStdString(problem));
         for (const auto& ref : db.notes()) {
             const QString where = report_text::NoteWhere(m_file, QString::fromStdString(nsf::Hex(ref.noteId)));
             std::optional<nsf::Note> note;

@@ -42,19 +42,25 @@ private:
     size_t m_end;
 };
 
+// The end marker: a length code of this many zero bits and this value.
+constexpr unsigned kEndLengthZeros = 7;
+constexpr size_t kEndLengthValue = 1;
+
 } // namespace
 
-std::string CxDecompress(std::string_view compressed, size_t size) {
+std::string CxExpand(std::string_view compressed, size_t limit) {
     if (compressed.empty())
         throw FormatError(reason_text::CompressedEmpty());
     const unsigned mode = static_cast<uint8_t>(compressed[0]) & 7u;
     if (mode <= 3)
         throw FormatError(reason_text::CompressedUnknownMode(mode));
     std::string out;
-    out.reserve(size);
+    out.reserve(std::min<size_t>(limit, compressed.size() * 4));
     BitReader in(compressed);
-    while (out.size() < size) {
+    for (;;) {
         if (in.bit() == 0) {
+            if (out.size() >= limit)
+                throw FormatError(reason_text::CompressedExpandsBeyond(limit));
             out.push_back(static_cast<char>(in.bits(8)));
             continue;
         }
@@ -64,6 +70,12 @@ std::string CxDecompress(std::string_view compressed, size_t size) {
             distance = in.bits(8);
         } else {
             const unsigned n = in.zeros();
+            if (n >= kEndLengthZeros) {
+                // The end marker; no real copy is that long.
+                if (n != kEndLengthZeros || in.bits(n + 1) != kEndLengthValue)
+                    throw FormatError(reason_text::CompressedImpossibleLength());
+                return out;
+            }
             length = (size_t{1} << (n + 1)) + 1 + in.bits(n + 1);
             const unsigned m = in.zeros();
             const size_t high = m > 0 ? (size_t{1} << m) - 1 + in.bits(m) : 0;
@@ -71,11 +83,18 @@ std::string CxDecompress(std::string_view compressed, size_t size) {
         }
         if (distance == 0 || distance > out.size())
             throw FormatError(reason_text::CompressedRefersBeforeStart());
-        length = std::min(length, size - out.size());
+        if (length > limit - out.size())
+            throw FormatError(reason_text::CompressedExpandsBeyond(limit));
         // Byte by byte: a copy may overlap what it writes.
         for (size_t i = 0, from = out.size() - distance; i < length; ++i)
             out.push_back(static_cast<char>(out[from + i]));
     }
+}
+
+std::string CxDecompress(std::string_view compressed, size_t size) {
+    std::string out = CxExpand(compressed, size);
+    if (out.size() != size)
+        throw FormatError(reason_text::CompressedSize(out.size(), size));
     return out;
 }
 

@@ -19,23 +19,6 @@ using namespace disk;
 // On-disk structures this reader was checked on.
 constexpr uint32_t kKnownOds[] = {43, 52, 55};
 
-// The body of a superblock or descriptor block: stored, or CX compressed.
-std::string Expand(std::string_view stored, uint16_t compression, uint32_t size, const std::string& what) {
-    if (compression == compression::kStored)
-        return std::string(stored.substr(0, std::min<size_t>(stored.size(), size)));
-    if (compression != compression::kCx)
-        throw FormatError(reason_text::BlockUnknownCompression(what, compression));
-    // Real bodies expand some ten times (their RRV bucket, mostly one byte repeated, more); a
-    // claim far beyond that is damage, and is not given the memory it asks for.
-    if (size > kMaxStructure || size > uint64_t{stored.size()} * 1024 + (1u << 20))
-        throw FormatError(reason_text::BlockClaims(what, size, stored.size()));
-    try {
-        return CxDecompress(stored, size);
-    } catch (const FormatError& e) {
-        throw FormatError(reason_text::Nested(what, e.what()));
-    }
-}
-
 } // namespace
 
 std::string Hex(uint64_t value) {
@@ -93,52 +76,92 @@ void Database::readHeader() {
     m_superblocks = header.superblocks;
     m_descriptorBlocks = header.descriptorBlocks;
     if (std::find(std::begin(kKnownOds), std::end(kKnownOds), m_info.ods) == std::end(kKnownOds))
-        m_problems.push_back(reason_text::UncheckedOds(m_info.ods));
+        m_notices.push_back(reason_text::UncheckedOds(m_info.ods));
 }
 
-// The copies of a block the header lists: a header with a signature and a write count, then a
-// body, stored or compressed. The readable copy with the highest write count wins.
+// The copies of a block the header lists: each a header with a signature and a write count,
+// then the body in pieces and a trailer. The sound copy with the highest write count wins; a
+// place that holds no copy holds one byte throughout.
 struct BlockShape {
     std::string (*name)();
+    uint16_t signature;
     size_t headerSize;
     BlockHeader (*readHeader)(Bytes header);
-    std::string (*noneRead)(); // the reason when no copy can be read
+    void (*checkHeader)(Bytes header); // or nullptr
+    std::string (*noneRead)();         // the reason when no copy can be read
 };
-constexpr BlockShape kSuperblock{reason_text::SuperblockName, superblock::kHeaderSize, ReadSuperblockHeader,
-                                 reason_text::NoSuperblockRead};
-constexpr BlockShape kDescriptorBlock{reason_text::DescriptorBlockName, descriptor_block::kHeaderSize,
-                                      ReadDescriptorHeader, reason_text::NoDescriptorBlockRead};
+constexpr BlockShape kSuperblock{reason_text::SuperblockName, superblock::kSignature, superblock::kHeaderSize,
+                                 ReadSuperblockHeader, nullptr, reason_text::NoSuperblockRead};
+constexpr BlockShape kDescriptorBlock{reason_text::DescriptorBlockName,
+                                      descriptor_block::kSignature,
+                                      descriptor_block::kHeaderSize,
+                                      ReadDescriptorHeader,
+                                      CheckDescriptorHeader,
+                                      reason_text::NoDescriptorBlockRead};
 
 void Database::readNewestCopy(
     const std::vector<BlockCopy>& copies, const BlockShape& shape,
     const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take) {
+    struct Copy {
+        uint64_t position;
+        std::string head;
+        BlockHeader header;
+    };
+    std::vector<Copy> written;
     std::string failures;
-    std::optional<uint32_t> best;
+    const auto fail = [&](const std::string& what, const char* reason) {
+        const std::string line = reason_text::Nested(what, reason);
+        failures = failures.empty() ? line : reason_text::Also(failures, line);
+    };
     for (const BlockCopy& copy : copies) {
         if (copy.position == 0)
             continue;
-        const std::string what = shape.name() + Where(copy.position);
         try {
-            const std::string head = readAt(copy.position, shape.headerSize, shape.name);
-            const Bytes h(head);
-            BlockHeader block;
-            try {
-                block = shape.readHeader(h);
-            } catch (const FormatError& e) {
-                throw FormatError(reason_text::Nested(what, e.what()));
-            }
-            if (best && block.writeCount <= *best)
-                continue;
-            const std::string stored = readAt(copy.position + shape.headerSize, block.storedSize, shape.name);
-            const std::string body = Expand(stored, block.compression, block.size, what);
-            take(h, Bytes(body), what);
-            best = block.writeCount;
+            std::string head = readAt(copy.position, shape.headerSize, shape.name);
+            const BlockHeader header = shape.readHeader(Bytes(head));
+            // A copy never written holds one byte throughout (zeros, or 0xAA).
+            if (head.find_first_not_of(head.front()) != std::string::npos)
+                written.push_back({copy.position, std::move(head), header});
         } catch (const FormatError& e) {
-            failures = failures.empty() ? std::string(e.what()) : reason_text::Also(failures, e.what());
+            fail(shape.name() + Where(copy.position), e.what());
         }
     }
-    if (!best)
-        throw FormatError(failures.empty() ? shape.noneRead() : reason_text::Nested(shape.noneRead(), failures));
+    // A damaged write count cannot be told, but a damaged copy is then refused for its body.
+    std::stable_sort(written.begin(), written.end(),
+                     [](const Copy& a, const Copy& b) { return a.header.writeCount > b.header.writeCount; });
+    for (const Copy& copy : written) {
+        const std::string what = shape.name() + Where(copy.position);
+        try {
+            const Bytes h(copy.head);
+            if (copy.header.signature != shape.signature)
+                throw FormatError(reason_text::NoSignature());
+            if (shape.checkHeader)
+                shape.checkHeader(h);
+            if (copy.header.storedSize < shape.headerSize)
+                throw FormatError(reason_text::BlockStoredSize(copy.header.storedSize));
+            const std::string block = readAt(copy.position, copy.header.storedSize, shape.name);
+            const std::string body = ReadBlockBody(Bytes(block), shape.headerSize, copy.header);
+            take(h, Bytes(body), what);
+        } catch (const FormatError& e) {
+            fail(what, e.what());
+            continue;
+        }
+        // What a newer copy held may be missing from this one: that is told.
+        if (!failures.empty())
+            m_problems.push_back(reason_text::OlderCopyRead(failures, what, copy.header.writeCount));
+        return;
+    }
+    throw FormatError(failures.empty() ? shape.noneRead() : reason_text::Nested(shape.noneRead(), failures));
+}
+
+// Raises FormatError when a bucket of positions lies outside the file. In a file cut short they
+// may: the notes in them are then told one by one.
+void Database::checkInsideFile(const std::vector<uint64_t>& positions) const {
+    if (m_info.statedSize > m_info.size)
+        return;
+    for (const uint64_t position : positions)
+        if (position >= m_fileSize)
+            throw FormatError(reason_text::BucketOutsideFile(Hex(position)));
 }
 
 void Database::readSuperblock() {
@@ -154,6 +177,8 @@ void Database::readSuperblock() {
                 return readAt(at, std::min<uint64_t>(kSummaryPageSize, m_fileSize - std::min(m_fileSize, at)),
                               reason_text::SummaryPageName);
             });
+        checkInsideFile(body.summaryBuckets);
+        checkInsideFile(body.nonSummaryBuckets);
         m_summaryBuckets = std::move(body.summaryBuckets);
         m_nonSummaryBuckets = std::move(body.nonSummaryBuckets);
         m_currentRrvBucket = std::move(body.currentRrvBucket);
@@ -164,6 +189,10 @@ void Database::readDescriptorBlock() {
     readNewestCopy(m_descriptorBlocks, kDescriptorBlock,
                    [this](const Bytes& h, const Bytes& b, const std::string& what) {
                        DescriptorBody body = ReadDescriptorBody(h, b, what);
+                       std::vector<uint64_t> positions;
+                       for (const RrvBucketRef& rrv : body.rrvBuckets)
+                           positions.push_back(rrv.position);
+                       checkInsideFile(positions);
                        std::vector<Name> names;
                        names.reserve(body.names.size());
                        for (const NameEntry& entry : body.names)

@@ -48,6 +48,7 @@ constexpr uint16_t kNoTypeWord = 0x0008; // the value has no type word of its ow
 constexpr uint16_t kAuthors = 0x0020;
 constexpr uint16_t kNames = 0x0040;
 constexpr uint16_t kReaders = 0x0400;
+constexpr uint16_t kCompressed = 0x8000; // the value is a u32 expanded size, then one CX stream
 } // namespace item_flag
 
 // A time: hundredths of a second since midnight UTC and the Julian day (low 24 bits of date).
@@ -111,9 +112,12 @@ public:
     const DatabaseInfo& info() const { return m_info; }
     // The notes the RRV table lists as present, in note id order.
     const std::vector<NoteRef>& notes() const { return m_notes; }
-    // What could not be read of the database's own structures (a bucket of the RRV table, an
-    // on-disk structure this reader has not been checked on), one line each.
+    // What could not be read of the database's own structures (a bucket of the RRV table, a
+    // damaged newer copy of a block whose older copy was read), one line each.
     const std::vector<std::string>& problems() const { return m_problems; }
+    // What is worth knowing but lost nothing (an on-disk structure this reader has not been
+    // checked on), one line each.
+    const std::vector<std::string>& notices() const { return m_notices; }
     // Reads one note. Nothing for a deletion stub or an entry that is an object, not a note.
     // Raises FormatError when the note cannot be read; its items that cannot be read come back
     // with the reason in Item::unreadable.
@@ -135,13 +139,14 @@ private:
     // A summary bucket, its stamps undone.
     struct Bucket {
         std::string bytes;
-        std::vector<std::pair<uint16_t, uint16_t>> slotTable; // offset, length
+        disk::BucketLayout layout;
     };
     // The bytes at position; what names them in the error raised when they cannot be read.
     std::string readAt(uint64_t position, uint64_t size, std::string (*what)());
     void readHeader();
     void readNewestCopy(const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
                         const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take);
+    void checkInsideFile(const std::vector<uint64_t>& positions) const;
     void readSuperblock();
     void readDescriptorBlock();
     void readRrvTable();
@@ -172,6 +177,7 @@ private:
     std::vector<Name> m_names;
     std::vector<NoteRef> m_notes;
     std::vector<std::string> m_problems;
+    std::vector<std::string> m_notices;
     // Recently read summary buckets, their stamps undone.
     std::unordered_map<uint64_t, std::unique_ptr<Bucket>> m_buckets;
     std::list<uint64_t> m_bucketOrder;

@@ -1,5 +1,6 @@
 // The reader's second half: summary buckets and their slots, note records, and where each of a
 // note's values lies.
+#include "nsf/Cx.h"
 #include "nsf/Database.h"
 #include "nsf/ReasonText.h"
 #include "nsf/Structures.h"
@@ -20,6 +21,22 @@ namespace {
 using namespace disk;
 
 constexpr size_t kCachedBuckets = 64;
+
+// A compressed value expanded: exactly the size it states, or FormatError.
+std::string ExpandValue(std::string_view stored) {
+    constexpr size_t kSizeWord = 4;
+    if (stored.size() <= kSizeWord)
+        throw FormatError(reason_text::CompressedValueTooShort(stored.size()));
+    const uint32_t size = Bytes(stored).u32(0);
+    try {
+        // A claim far beyond what the stream can give is damage, and gets no memory.
+        if (size > uint64_t{stored.size()} * 1024)
+            throw FormatError(reason_text::BlockClaims(size, stored.size()));
+        return CxDecompress(stored.substr(kSizeWord), size);
+    } catch (const FormatError& e) {
+        throw FormatError(reason_text::CompressedValueNotExpanded(e.what()));
+    }
+}
 
 } // namespace
 
@@ -44,7 +61,7 @@ const Database::Bucket& Database::bucketAt(uint64_t position) {
     auto bucket = std::make_unique<Bucket>();
     bucket->bytes = readAt(position, size, reason_text::SummaryBucketName);
     try {
-        bucket->slotTable = UnstampSummaryBucket(bucket->bytes);
+        bucket->layout = UnstampSummaryBucket(bucket->bytes);
     } catch (const FormatError& e) {
         throw FormatError(reason_text::SummaryBucketNotRead(Where(position), e.what()));
     }
@@ -60,11 +77,20 @@ std::string Database::slotBytes(const std::vector<uint64_t>& buckets, uint32_t b
     if (bucket < 1 || bucket > buckets.size())
         throw FormatError(reason_text::BucketNotListed(bucket, buckets.size()));
     const Bucket& b = bucketAt(buckets[bucket - 1]);
-    if (slot < 1 || slot > b.slotTable.size())
+    if (slot < 1 || slot > b.layout.slotTable.size())
         throw FormatError(reason_text::SlotMissing(slot, bucket));
-    const auto [offset, length] = b.slotTable[slot - 1];
+    const auto [offset, length] = b.layout.slotTable[slot - 1];
     if (length == 0)
         throw FormatError(reason_text::SlotEmpty(slot, bucket));
+    // A damaged sector under the slot, its entry in the slot table or the trailer that holds the
+    // sectors' true bits: nothing of the slot can be trusted.
+    using summary_bucket::kSectorSize;
+    const size_t entry = b.bytes.size() - Bytes(b.bytes).u32(summary_bucket::kTrailerSize) - summary_bucket::kSlotEntry * slot;
+    const size_t lastSector = b.bytes.size() / kSectorSize - 1;
+    for (const uint32_t sector : b.layout.damagedSectors)
+        if ((sector >= offset / kSectorSize && sector <= (size_t{offset} + length - 1) / kSectorSize) ||
+            sector == entry / kSectorSize || sector == lastSector)
+            throw FormatError(reason_text::SectorStampDiffers(sector, Where(buckets[bucket - 1])));
     return std::string(Bytes(b.bytes).sub(offset, length));
 }
 
@@ -268,6 +294,17 @@ void Database::placeValues(Note& note, const std::vector<size_t>& sizes, Bytes r
         if (!item.unreadable.empty()) {
             item.value.clear();
             continue;
+        }
+        std::string expanded;
+        if ((item.flags & item_flag::kCompressed) && !(encrypted && (item.flags & item_flag::kSealed))) {
+            try {
+                expanded = ExpandValue(bytes);
+            } catch (const FormatError& e) {
+                item.unreadable = e.what();
+                item.value.clear();
+                continue;
+            }
+            bytes = expanded;
         }
         if ((item.flags & item_flag::kNoTypeWord) || bytes.size() < 2) {
             item.value.assign(bytes);

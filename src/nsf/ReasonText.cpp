@@ -98,16 +98,70 @@ std::string CompressedRefersBeforeStart() {
     return QCoreApplication::translate("nsf_reason", "压缩数据引用了其起点之前的位置").toStdString();
 }
 
-std::string BlockUnknownCompression(const std::string& what, uint64_t method) {
-    return QCoreApplication::translate("nsf_reason", "%1以本程序不认识的方式压缩（方法 %2）")
-        .arg(Text(what), Number(method))
+std::string CompressedExpandsBeyond(uint64_t limit) {
+    return QCoreApplication::translate("nsf_reason", "压缩数据展开后超过 %1 字节").arg(Number(limit)).toStdString();
+}
+
+std::string CompressedSize(uint64_t size, uint64_t stated) {
+    return QCoreApplication::translate("nsf_reason", "压缩数据展开为 %1 字节，应为 %2 字节")
+        .arg(Number(size), Number(stated))
         .toStdString();
 }
 
-std::string BlockClaims(const std::string& what, uint64_t size, uint64_t stored) {
-    return QCoreApplication::translate("nsf_reason", "%1声称由 %3 字节展开为 %2 字节")
-        .arg(Text(what), Number(size), Number(stored))
+std::string BlockUnknownCompression(uint64_t method) {
+    return QCoreApplication::translate("nsf_reason", "以本程序不认识的方式压缩（方法 %1）")
+        .arg(Number(method))
         .toStdString();
+}
+
+std::string BlockClaims(uint64_t size, uint64_t stored) {
+    return QCoreApplication::translate("nsf_reason", "声称由 %2 字节展开为 %1 字节")
+        .arg(Number(size), Number(stored))
+        .toStdString();
+}
+
+std::string BlockStoredSize(uint64_t size) {
+    return QCoreApplication::translate("nsf_reason", "存储大小 %1 字节不可能").arg(Number(size)).toStdString();
+}
+
+std::string PieceName(uint64_t number) {
+    return QCoreApplication::translate("nsf_reason", "第 %1 段").arg(Number(number)).toStdString();
+}
+
+std::string PiecesExpandTo(uint64_t size, uint64_t stated) {
+    return QCoreApplication::translate("nsf_reason", "各段展开为 %1 字节，块头声明 %2 字节")
+        .arg(Number(size), Number(stated))
+        .toStdString();
+}
+
+std::string PieceDoesNotFit(uint64_t number, uint64_t count) {
+    return QCoreApplication::translate("nsf_reason", "第 %1 段（%2 字节）超出了块的范围")
+        .arg(Number(number), Number(count))
+        .toStdString();
+}
+
+std::string PiecesEndBeforeTrailer(uint64_t end, uint64_t trailer) {
+    return QCoreApplication::translate("nsf_reason", "各段结束于偏移 %1，而尾部始于偏移 %2")
+        .arg(Number(end), Number(trailer))
+        .toStdString();
+}
+
+std::string TrailerTimeDiffers() {
+    return QCoreApplication::translate("nsf_reason", "尾部的时间与块头的不同").toStdString();
+}
+
+std::string TrailerChecksum(const std::string& stated, const std::string& computed) {
+    return QCoreApplication::translate("nsf_reason", "尾部的校验和 %1 与各段的 %2 不符")
+        .arg(Text(stated), Text(computed))
+        .toStdString();
+}
+
+std::string HeaderChecksum() {
+    return QCoreApplication::translate("nsf_reason", "块头的校验和不符").toStdString();
+}
+
+std::string BucketOutsideFile(const std::string& position) {
+    return QCoreApplication::translate("nsf_reason", "所列的桶位于文件之外（%1）").arg(Text(position)).toStdString();
 }
 
 std::string ReadBeyondEnd(const std::string& what, const std::string& position, uint64_t size, uint64_t fileSize) {
@@ -411,6 +465,26 @@ std::string SummaryFlagRepaired(const std::string& items) {
 
 std::string NonSummaryNotRead(const std::string& reason) {
     return QCoreApplication::translate("nsf_reason", "非摘要值未读取：%1").arg(Text(reason)).toStdString();
+}
+
+std::string OlderCopyRead(const std::string& damage, const std::string& what, uint64_t writeCount) {
+    return QCoreApplication::translate("nsf_reason", "较新的副本已损坏（%1）：读取的是%2（写入次数 %3）")
+        .arg(Text(damage), Text(what), Number(writeCount))
+        .toStdString();
+}
+
+std::string SectorStampDiffers(uint64_t sector, const std::string& where) {
+    return QCoreApplication::translate("nsf_reason", "它所在的桶%2的第 %1 个扇区带有与桶不同的标记（该扇区已损坏）")
+        .arg(Number(sector), Text(where))
+        .toStdString();
+}
+
+std::string CompressedValueTooShort(uint64_t size) {
+    return QCoreApplication::translate("nsf_reason", "压缩值只有 %1 字节").arg(Number(size)).toStdString();
+}
+
+std::string CompressedValueNotExpanded(const std::string& reason) {
+    return QCoreApplication::translate("nsf_reason", "压缩值未能展开：%1").arg(Text(reason)).toStdString();
 }
 
 std::string Encrypted() {

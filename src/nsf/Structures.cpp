@@ -1,5 +1,6 @@
 #include "nsf/Structures.h"
 
+#include "nsf/Cx.h"
 #include "nsf/ReasonText.h"
 
 #include <algorithm>
@@ -36,11 +37,67 @@ FileHeader ReadFileHeader(Bytes bytes) {
     return header;
 }
 
+uint32_t XorWords(std::string_view bytes) {
+    uint32_t sum = 0;
+    const Bytes b(bytes);
+    const size_t whole = bytes.size() / 4 * 4;
+    for (size_t at = 0; at < whole; at += 4)
+        sum ^= b.u32(at);
+    for (size_t at = whole; at < bytes.size(); ++at)
+        sum ^= uint32_t{b.u8(at)} << (8 * (at - whole));
+    return sum;
+}
+
+std::string ReadBlockBody(Bytes block, size_t headerSize, const BlockHeader& header) {
+    using namespace block_frame;
+    if (header.storedSize < headerSize + kTrailerSize || header.storedSize > block.size())
+        throw FormatError(reason_text::BlockStoredSize(header.storedSize));
+    if (header.compression != compression::kStored && header.compression != compression::kCx)
+        throw FormatError(reason_text::BlockUnknownCompression(header.compression));
+    const size_t trailer = header.storedSize - kTrailerSize;
+    // Real bodies expand some ten times (their RRV bucket, mostly one byte repeated, more); a
+    // claim far beyond that is damage, and is not given the memory it asks for.
+    if (header.size > kMaxStructure || header.size > uint64_t{trailer - headerSize} * 1024 + (1u << 20))
+        throw FormatError(reason_text::BlockClaims(header.size, trailer - headerSize));
+    std::string body;
+    body.reserve(header.size);
+    uint32_t sum = 0;
+    size_t at = headerSize;
+    for (uint64_t piece = 1; body.size() < header.size; ++piece) {
+        if (at + kPieceCount > trailer)
+            throw FormatError(reason_text::PiecesExpandTo(body.size(), header.size));
+        const uint32_t count = block.u32(at);
+        if (count == 0 || count > trailer - at - kPieceCount)
+            throw FormatError(reason_text::PieceDoesNotFit(piece, count));
+        const std::string_view stream = block.sub(at + kPieceCount, count);
+        const size_t left = header.size - body.size();
+        if (header.compression == compression::kCx) {
+            try {
+                body += CxExpand(stream, left);
+            } catch (const FormatError& e) {
+                throw FormatError(reason_text::Nested(reason_text::PieceName(piece), e.what()));
+            }
+        } else {
+            if (count > left)
+                throw FormatError(reason_text::PiecesExpandTo(body.size() + count, header.size));
+            body += stream;
+        }
+        sum ^= XorWords(block.sub(at, kPieceCount + count));
+        at += kPieceCount + count;
+    }
+    if (at != trailer)
+        throw FormatError(reason_text::PiecesEndBeforeTrailer(at, trailer));
+    if (block.u64(trailer) != header.modified)
+        throw FormatError(reason_text::TrailerTimeDiffers());
+    if (const uint32_t stated = block.u32(trailer + kTrailerChecksum); stated != sum)
+        throw FormatError(reason_text::TrailerChecksum(Hex(stated), Hex(sum)));
+    return body;
+}
+
 BlockHeader ReadSuperblockHeader(Bytes header) {
     using namespace superblock;
-    if (header.u16(0) != kSignature)
-        throw FormatError(reason_text::NoSignature());
-    return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
+    return {header.u16(0),           header.u32(kWriteCount), header.u32(kStoredSize),
+            header.u16(kCompression), header.u32(kSize),       header.u64(kModified)};
 }
 
 SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,
@@ -94,9 +151,14 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
 
 BlockHeader ReadDescriptorHeader(Bytes header) {
     using namespace descriptor_block;
-    if (header.u16(0) != kSignature)
-        throw FormatError(reason_text::NoSignature());
-    return {header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression), header.u32(kSize)};
+    return {header.u16(0),           header.u32(kWriteCount), header.u32(kStoredSize),
+            header.u16(kCompression), header.u32(kSize),       header.u64(kModified)};
+}
+
+void CheckDescriptorHeader(Bytes header) {
+    using namespace descriptor_block;
+    if (XorWords(header.sub(0, kChecksummed)) != header.u32(kHeaderChecksum))
+        throw FormatError(reason_text::HeaderChecksum());
 }
 
 DescriptorBody ReadDescriptorBody(Bytes header, Bytes body, const std::string& what) {
@@ -141,18 +203,27 @@ std::vector<RrvEntry> ReadRrvBucket(Bytes bucket) {
     return entries;
 }
 
-std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& raw) {
+BucketLayout UnstampSummaryBucket(std::string& raw) {
     using namespace summary_bucket;
     const Bytes head(raw);
     const uint32_t slotCount = head.u32(kSlotCount), trailer = head.u32(kTrailerSize);
     const uint64_t sectors = raw.size() / kSectorSize;
     const uint8_t at = static_cast<uint8_t>(raw[1]); // the header size, 0x42
-    if (sectors > 0 && uint64_t{trailer} * 2 == sectors) {
+    const uint64_t nibbles = uint64_t{trailer} * 2;
+    BucketLayout layout;
+    if (sectors > 0 && at < kSectorSize && nibbles >= sectors && nibbles <= sectors + 7 && trailer <= raw.size()) {
+        // The bucket's stamp is the one most of its sectors carry.
+        uint32_t counts[16] = {};
+        for (uint64_t k = 0; k < sectors; ++k)
+            ++counts[static_cast<uint8_t>(raw[k * kSectorSize + at]) & 0x0F];
+        const auto stamp = static_cast<uint8_t>(std::max_element(std::begin(counts), std::end(counts)) - counts);
         const std::string_view bits = std::string_view(raw).substr(raw.size() - trailer);
         for (uint64_t k = 0; k < sectors; ++k) {
-            const uint64_t i = sectors - 1 - k;
+            const uint64_t i = nibbles - 1 - k;
             const uint8_t nibble = (static_cast<uint8_t>(bits[i >> 1]) >> (4 * (i & 1))) & 0x0F;
             char& byte = raw[k * kSectorSize + at];
+            if ((static_cast<uint8_t>(byte) & 0x0F) != stamp)
+                layout.damagedSectors.push_back(static_cast<uint32_t>(k));
             byte = static_cast<char>((static_cast<uint8_t>(byte) & 0xF0) | nibble);
         }
     }
@@ -160,11 +231,10 @@ std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& raw
         throw FormatError(reason_text::MoreSlotsThanRoom());
     const Bytes b(raw);
     const size_t end = raw.size() - trailer;
-    std::vector<std::pair<uint16_t, uint16_t>> slots;
-    slots.reserve(slotCount);
+    layout.slotTable.reserve(slotCount);
     for (size_t i = 1; i <= slotCount; ++i)
-        slots.emplace_back(b.u16(end - kSlotEntry * i), b.u16(end - kSlotEntry * i + 2));
-    return slots;
+        layout.slotTable.emplace_back(b.u16(end - kSlotEntry * i), b.u16(end - kSlotEntry * i + 2));
+    return layout;
 }
 
 } // namespace nsf::disk

@@ -53,34 +53,52 @@ bool HasFileSignature(std::string_view bytes);
 // Reads the header from its kSize bytes; raises FormatError where it is no database's.
 FileHeader ReadFileHeader(Bytes bytes);
 
-// A block kept in copies with a write count: a header, then a body stored plain or CX compressed.
+// A block kept in copies with a write count (a superblock, a bucket descriptor block): a header,
+// then its body in pieces, each a u32 count and that many bytes (one CX stream, or the body's
+// bytes as they are), the pieces' output joined until the body's size is reached; then a trailer:
+// the header's time again and the XOR of the u32 words of every piece (its count included, each
+// piece padded with zeros to a multiple of four on its own). The stored size covers it all.
 struct BlockHeader {
+    uint16_t signature = 0;
     uint32_t writeCount = 0;
-    uint32_t storedSize = 0;  // the body as stored, after the header
+    uint32_t storedSize = 0;  // the whole block, header and trailer included
     uint16_t compression = 0; // 0 stored, 1 CX
     uint32_t size = 0;        // the body expanded
+    uint64_t modified = 0;    // the header's TIMEDATE, as its 8 bytes read
 };
 namespace compression {
 constexpr uint16_t kStored = 0;
 constexpr uint16_t kCx = 1;
 } // namespace compression
+namespace block_frame {
+constexpr size_t kPieceCount = 4;   // u32 before each piece
+constexpr size_t kTrailerSize = 12; // TIMEDATE, u32 checksum
+constexpr size_t kTrailerChecksum = 8;
+} // namespace block_frame
+
+// The XOR of the little-endian u32 words of bytes, the last one padded with zeros.
+uint32_t XorWords(std::string_view bytes);
+// The body of a block from the whole stored block (storedSize bytes from its start), its pieces
+// expanded and joined and its trailer checked. Raises FormatError saying what does not fit.
+std::string ReadBlockBody(Bytes block, size_t headerSize, const BlockHeader& header);
 
 // The superblock: the lists of summary and non-summary buckets and bitmaps, and a copy of the
 // current data RRV bucket. Its body: pages of summary bucket descriptors, pages of non-summary
 // ones, the bitmap descriptors, then the RRV bucket.
 namespace superblock {
 constexpr uint16_t kSignature = 0x000E;   // u16 at 0
+constexpr size_t kModified = 2;           // TIMEDATE
 constexpr size_t kSize = 10;              // u32: the body expanded
 constexpr size_t kSummaryBuckets = 14;    // u32: summary bucket descriptors in the body
 constexpr size_t kNonSummaryBuckets = 18; // u32: non-summary bucket descriptors
 constexpr size_t kBitmaps = 22;           // u32: bitmap descriptors
 constexpr size_t kRrvBucketSize = 26;     // u32: the size of the RRV bucket the body carries
 constexpr size_t kWriteCount = 60;        // u32
+constexpr size_t kStoredSize = 64;        // u32: the whole block
 constexpr size_t kCompression = 68;       // u16
 constexpr size_t kSummaryPages = 70;      // u32
 constexpr size_t kNonSummaryPages = 74;   // u32
-constexpr size_t kStoredSize = 100;       // u32
-constexpr size_t kHeaderSize = 104;
+constexpr size_t kHeaderSize = 100;
 constexpr size_t kSummaryPageSize = 8206;
 constexpr size_t kSummaryPageHeader = 224; // then the descriptors
 // A page's first word, where not 0: the page is kept in a block of its own at that file position
@@ -101,6 +119,7 @@ struct SuperblockBody {
     std::vector<uint64_t> nonSummaryBuckets; // the same for the buckets of non-summary values
     std::string currentRrvBucket;            // empty when the body holds none
 };
+// The header's fields, its signature unchecked (a copy never written is all zeros).
 BlockHeader ReadSuperblockHeader(Bytes header);
 // The body's lists; rrvBucketSize is the file header's.
 // readPage gives the bytes of a summary page kept in a block of its own, from its file position
@@ -115,11 +134,15 @@ constexpr uint16_t kSignature = 0x0001; // u16 at 0
 constexpr size_t kCompression = 4;      // u16
 constexpr size_t kSize = 6;             // u32: the body expanded
 constexpr size_t kWriteCount = 10;      // u32
+constexpr size_t kStoredSize = 14;      // u32: the whole block
+constexpr size_t kModified = 18;        // TIMEDATE
 constexpr size_t kNames = 26;           // u32: name entries
 constexpr size_t kTextSize = 34;        // u32: the names' text
 constexpr size_t kRrvBuckets = 38;      // u32: RRV bucket descriptors
-constexpr size_t kStoredSize = 66;      // u32
-constexpr size_t kHeaderSize = 70;
+constexpr size_t kHashSlots = 42;       // u32: the hash table's slots, after the text
+constexpr size_t kChecksummed = 54;     // the header's bytes its checksum covers
+constexpr size_t kHeaderChecksum = 54;  // u32: the XOR of their u32 words
+constexpr size_t kHeaderSize = 66;
 constexpr size_t kRrvDescriptor = 8; // u32 position / 256 (bit 0: not a data bucket), u32 first note id
 constexpr uint32_t kNotData = 1;
 constexpr size_t kNameEntry = 10; // u32 text offset, u16 length, u16 data type, u16 not known
@@ -139,7 +162,10 @@ struct DescriptorBody {
     std::vector<RrvBucketRef> rrvBuckets;
     std::vector<NameEntry> names;
 };
+// The header's fields, its signature unchecked.
 BlockHeader ReadDescriptorHeader(Bytes header);
+// Raises FormatError when the header's checksum does not match its bytes.
+void CheckDescriptorHeader(Bytes header);
 // Raises FormatError (naming what) when the body holds fewer entries than the header lists.
 DescriptorBody ReadDescriptorBody(Bytes header, Bytes body, const std::string& what);
 
@@ -172,8 +198,10 @@ std::vector<RrvEntry> ReadRrvBucket(Bytes bucket);
 
 // A summary bucket: note records from kRecords on, a slot table (u16 offset, u16 length, slot 1
 // last) before a trailer. Each 512-byte sector has the low four bits of its byte at kStampedByte
-// replaced by a stamp; the real bits are in the trailer, read as one little-endian number whose
-// most significant four bits belong to sector 0.
+// replaced by a stamp, the same in every sector of the bucket; the real bits are in the trailer,
+// read as one little-endian number whose most significant four bits belong to sector 0 (a trailer
+// of T bytes: sector k takes nibble 2T - 1 - k; a 63,488-byte bucket has 124 sectors and 128
+// nibbles, the lowest four left over).
 namespace summary_bucket {
 constexpr uint16_t kSignature = 0x4202; // u16 at 0
 constexpr size_t kSize = 6;             // u32
@@ -188,9 +216,14 @@ constexpr uint32_t kMinSize = 512;
 constexpr uint32_t kMaxSize = 1u << 20;
 } // namespace summary_bucket
 
-// Undoes the sector stamps of a whole bucket (as read) and reads its slot table: offset and
-// length of each slot, slot 1 first. Raises FormatError when the slots do not fit the bucket.
-std::vector<std::pair<uint16_t, uint16_t>> UnstampSummaryBucket(std::string& bucket);
+struct BucketLayout {
+    std::vector<std::pair<uint16_t, uint16_t>> slotTable; // offset, length; slot 1 first
+    // Sectors whose stamp is not the bucket's: damaged (a sector zeroed, say), in order.
+    std::vector<uint32_t> damagedSectors;
+};
+// Undoes the sector stamps of a whole bucket (as read) and reads its slot table. Raises
+// FormatError when the slots do not fit the bucket.
+BucketLayout UnstampSummaryBucket(std::string& bucket);
 
 // A note record: its header, the item entries, then the summary values in item order.
 namespace note_record {

@@ -191,11 +191,21 @@ Values DecodeValues(uint16_t type, std::string_view bytes) {
         break;
     }
     case data_type::kUserId: {
-        const LmbcsText name = LmbcsToUtf16(bytes);
-        for (char16_t c : name.text)
-            if (c < 0x20 || c == 0xFFFD)
-                throw FormatError(reason_text::UserNameNotPlain());
-        out.values.emplace_back(name.text);
+        // The name, in older databases followed by 8 bytes that are no text.
+        constexpr size_t kTail = 8;
+        const auto plain = [](std::string_view value) -> std::optional<std::u16string> {
+            LmbcsText name = LmbcsToUtf16(value);
+            for (char16_t c : name.text)
+                if (c < 0x20 || c == 0xFFFD)
+                    return std::nullopt;
+            return std::move(name.text);
+        };
+        auto name = plain(bytes);
+        if (!name && bytes.size() > kTail)
+            name = plain(bytes.substr(0, bytes.size() - kTail));
+        if (!name)
+            throw FormatError(reason_text::UserNameNotPlain());
+        out.values.emplace_back(std::move(*name));
         break;
     }
     default:

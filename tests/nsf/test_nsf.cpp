@@ -274,19 +274,58 @@ TEST(NsfImport, ViewsListTheirOwnDocumentsAndFoldersTheirMembers) {
     EXPECT_EQ(count("sample.nsf", u"Advanced"), 15);
 }
 
-// CX streams assembled bit by bit from the format's rules: literals, a two-byte copy, a long copy
-// that overlaps what it writes; and the ways a stream is refused.
+std::string FromHex(const char* hex) {
+    return QByteArray::fromHex(hex).toStdString();
+}
+
+// CX streams from the format notes: literals, copies that overlap what they write, the end
+// marker; and the ways a stream is refused.
 TEST(NsfReader, CxDecompressionFromBytes) {
-    const std::string stream("\x14\x46\xCC\xD8\x03\xC9\x02", 7); // a b c, 2 from 3 back, 5 from 5 back
-    EXPECT_EQ(nsf::CxDecompress(stream, 10), "abcababcab");
-    EXPECT_EQ(nsf::CxDecompress(stream, 4), "abca") << "it stops at the size asked for";
-    EXPECT_THROW(nsf::CxDecompress(stream, 11), nsf::FormatError) << "ends early";
-    EXPECT_THROW(nsf::CxDecompress(std::string("\x14\x76\x01", 3), 3), nsf::FormatError) << "before its start";
-    EXPECT_THROW(nsf::CxDecompress(std::string("\x13\x46", 2), 1), nsf::FormatError) << "unknown mode";
-    EXPECT_THROW(nsf::CxDecompress({}, 1), nsf::FormatError);
+    EXPECT_EQ(nsf::CxExpand(FromHex("14 44 28 c0 00"), 100), "AB");
+    EXPECT_EQ(nsf::CxExpand(FromHex("34 14 60 00"), 100), "C");
+    const std::string stream = FromHex("14 46 cc 58 c4 81 07 02 0c 00");
+    EXPECT_EQ(nsf::CxDecompress(stream, 14), "abcabcabcabcab");
+    EXPECT_THROW(nsf::CxDecompress(stream, 13), nsf::FormatError) << "gives more than stated";
+    EXPECT_THROW(nsf::CxDecompress(stream, 15), nsf::FormatError) << "gives less than stated";
+    EXPECT_THROW(nsf::CxExpand(stream.substr(0, 8), 100), nsf::FormatError) << "cut before its end marker";
+    EXPECT_THROW(nsf::CxExpand(FromHex("14 76 01"), 3), nsf::FormatError) << "before its start";
+    EXPECT_THROW(nsf::CxExpand(FromHex("13 46"), 1), nsf::FormatError) << "unknown mode";
+    EXPECT_THROW(nsf::CxExpand({}, 1), nsf::FormatError);
     // The builder's compressor round-trips through the reader's decompressor.
     const std::string data = std::string(3000, '\0') + "page" + std::string(70, 'x') + "end";
     EXPECT_EQ(nsf::CxDecompress(nsftest::CxCompress(data), data.size()), data);
+}
+
+// A bucket descriptor block in three pieces, with both checksums, from the format notes; and the
+// damage each check finds.
+TEST(NsfReader, BlockInPiecesWithChecksums) {
+    namespace disk = nsf::disk;
+    const std::string block = FromHex("01000200010032000000010000009b000000318e4400fd8a2585020000000100000008"
+                                      "0000000100000005000000000000000000000061856904000000000000000027000000"
+                                      "146e000000060200000000000000040000280000000100000010001000000000080000"
+                                      "000830000c00000064e48d9c3642de90c90b30000e0000000400800000000004000000"
+                                      "20c000318e4400fd8a25856ecce538");
+    ASSERT_EQ(block.size(), 155u);
+    const nsf::Bytes bytes(block);
+    const disk::BlockHeader header = disk::ReadDescriptorHeader(bytes);
+    EXPECT_EQ(header.storedSize, 155u);
+    EXPECT_NO_THROW(disk::CheckDescriptorHeader(bytes));
+    EXPECT_EQ(disk::ReadBlockBody(bytes, disk::descriptor_block::kHeaderSize, header),
+              FromHex("e103000006010000000000000400000500000400000004000100000008000000466f726d426f6479"
+                      "00000200000001000000"));
+    // Each piece padded on its own.
+    EXPECT_EQ(disk::XorWords(FromHex("05000000144428c000")) ^ disk::XorWords(FromHex("0400000034146000")), 0xC0485021u);
+    // Any byte changed in a piece, the header or the trailer is found.
+    for (const size_t at : {size_t{8}, size_t{40}, size_t{70}, size_t{115}, size_t{130}, size_t{146}, size_t{152}}) {
+        std::string damaged = block;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+        const nsf::Bytes b(damaged);
+        EXPECT_ANY_THROW({
+            disk::CheckDescriptorHeader(b);
+            disk::ReadBlockBody(b, disk::descriptor_block::kHeaderSize, disk::ReadDescriptorHeader(b));
+        }) << "a change at "
+           << at;
+    }
 }
 
 // The structures read from their own bytes, where a whole file would hide a mistake.
@@ -319,10 +358,11 @@ TEST(NsfReader, StructuresReadFromTheirBytes) {
     bucket[0x42] = '\x35', bucket[512 + 0x42] = '\x45';
     bucket[1023] = '\xA7';
     bucket[1019] = 0x44, bucket[1021] = 0x08; // slot 1: offset 0x44, 8 bytes
-    const auto table = disk::UnstampSummaryBucket(bucket);
+    const auto layout = disk::UnstampSummaryBucket(bucket);
     EXPECT_EQ(bucket[0x42], '\x3A');
     EXPECT_EQ(bucket[512 + 0x42], '\x47');
-    EXPECT_EQ(table, (std::vector<std::pair<uint16_t, uint16_t>>{{0x44, 8}}));
+    EXPECT_EQ(layout.slotTable, (std::vector<std::pair<uint16_t, uint16_t>>{{0x44, 8}}));
+    EXPECT_TRUE(layout.damagedSectors.empty());
     put32(bucket, disk::summary_bucket::kSlotCount, 1000);
     EXPECT_THROW(disk::UnstampSummaryBucket(bucket), nsf::FormatError);
 
@@ -668,6 +708,70 @@ TEST(NsfImport, DamageIsToldNotGuessed) {
     } catch (const importer::ImportError& e) {
         EXPECT_NE(std::string(e.what()).find("不是 Domino 数据库"), std::string::npos);
     }
+}
+
+// What large and compressed databases hold: blocks in pieces, a 63,488-byte bucket of 128 stamp
+// nibbles, compressed values (one whose size is wrong), user names with 8 bytes after them.
+TEST(NsfImport, LargeAndCompressedDatabasesLoseNothing) {
+    using nsftest::BuiltItem;
+    nsftest::NsfBuilder builder;
+    builder.compressed = true;
+    builder.pieces = 3;
+    builder.bucketSize = 63488;
+    const std::string rich = nsftest::RichParagraph() + nsftest::RichText("name: Robert Redford");
+    std::string wrongSize = nsftest::CompressedValue(rich);
+    ++wrongSize[0];
+    for (char n = 0; n < 30; ++n)
+        builder.notes.push_back({0x0001,
+                                 std::string(16, static_cast<char>('\x40' + n)),
+                                 {{"Form", 0x0500, 0, "Memo"},
+                                  {"From", 0x0700, 0, "CN=Old User/O=Org" + std::string("\x01\x80\0\0\xFF\x12\x34\x56", 8)},
+                                  {"Filler", 0x0500, 0, std::string(1400, static_cast<char>('a' + n % 26))},
+                                  {"Body", 0x0001, 0x8000, nsftest::CompressedValue(rich), true},
+                                  {"Lost", 0x0001, 0x8000, wrongSize, true}}});
+    const BuiltImport built(builder);
+    EXPECT_EQ(built.report.documents, 30);
+    EXPECT_EQ(built.report.losses, 30) << "each value of the wrong size, and nothing else";
+    EXPECT_TRUE(built.reports("压缩值未能展开"));
+    const auto db = store::OpenDatabaseFile(built.target);
+    const auto note = store::LoadNote(db, 30);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(std::get<std::u16string>(note->findItem(u"From")->values.front()), u"CN=Old User/O=Org");
+    EXPECT_EQ(std::get<std::u16string>(note->findItem(u"Filler")->values.front()), std::u16string(1400, u'd'));
+    EXPECT_NE(note->findItem(u"Body")->richText.find("Robert Redford"), std::string::npos);
+}
+
+// A damaged newest superblock leaves the older copy, and says so; a zeroed sector of a summary
+// bucket loses the notes in it, told by note, and no value of theirs is kept.
+TEST(NsfImport, DamagedBlocksAndSectorsAreFoundAndTold) {
+    nsftest::NsfBuilder builder;
+    builder.twoSuperblocks = builder.olderListsNotes = builder.compressed = true;
+    builder.notes.push_back({0x0001, std::string(16, '\x51'), {{"Form", 0x0500, 0, "Memo"}}});
+    builder.notes.push_back(
+        {0x0001, std::string(16, '\x52'), {{"Form", 0x0500, 0, "Memo"}, {"Long", 0x0500, 0, std::string(1500, 'z')}}});
+    builder.notes.push_back({0x0001, std::string(16, '\x53'), {{"Form", 0x0500, 0, "Memo"}}});
+    std::string file = builder.build();
+    constexpr size_t kNewestSuperblock = 0x400, kBucket = 0x4000;
+    file[kNewestSuperblock + nsf::disk::superblock::kHeaderSize + 9] ^= 0x04;
+    std::fill_n(file.begin() + kBucket + 512, 512, '\0'); // the second sector, in the second note only
+    QTemporaryDir dir;
+    const QString path = dir.filePath("damaged.nsf");
+    {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(file));
+    }
+    const auto report =
+        importer::Import({fs::path(path.toStdU16String())}, fs::path(dir.filePath("s.nsf").toStdU16String()), false);
+    EXPECT_EQ(report.documents, 2);
+    EXPECT_EQ(report.losses, 2) << "the older copy, the note in the zeroed sector";
+    const auto told = [&](const char* part) {
+        return std::count_if(report.notes.begin(), report.notes.end(),
+                             [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    };
+    EXPECT_EQ(told("较新的副本已损坏"), 1);
+    EXPECT_EQ(told("扇区"), 1);
+    EXPECT_EQ(told("0x8FA"), 1) << "the second note, by its id";
 }
 
 TEST(NsfImport, ASampleBecomesAStoreDatabaseAndTheRealFileIsNeverATarget) {

@@ -42,8 +42,8 @@ struct BuiltNote {
     enum class NonSummary { Block, Inline } nonSummary = NonSummary::Block;
 };
 
-// CX compression as the reader expects it: a 3-bit mode (4), then literal bytes, and runs of one
-// byte as copies from one byte back.
+// CX compression as the reader expects it: a 3-bit mode (4), then literal bytes, runs of one
+// byte as copies from one byte back, and the end marker.
 inline std::string CxCompress(const std::string& bytes) {
     std::string out;
     size_t bit = 0;
@@ -58,7 +58,7 @@ inline std::string CxCompress(const std::string& bytes) {
     put(4, 3);
     for (size_t at = 0; at < bytes.size();) {
         size_t run = 0;
-        while (at > 0 && at + run < bytes.size() && bytes[at + run] == bytes[at - 1] && run < 1000)
+        while (at > 0 && at + run < bytes.size() && bytes[at + run] == bytes[at - 1] && run < 255)
             ++run;
         if (run >= 3) {
             // 1 0, length n zeros, a one, n+1 bits v (length 2^(n+1) + 1 + v); distance 1 (m = 0).
@@ -80,7 +80,21 @@ inline std::string CxCompress(const std::string& bytes) {
             ++at;
         }
     }
+    // The end marker: 1 0, a length code of seven zero bits, a one, and the value 1 in 8 bits.
+    put(1, 1);
+    put(0, 1);
+    put(0, 7);
+    put(1, 1);
+    put(1, 8);
     return out;
+}
+
+// An item value stored compressed: its expanded size, then the stream.
+inline std::string CompressedValue(const std::string& bytes) {
+    std::string size(4, '\0');
+    for (size_t i = 0; i < 4; ++i)
+        size[i] = static_cast<char>(bytes.size() >> (8 * i));
+    return size + CxCompress(bytes);
 }
 
 class NsfBuilder {
@@ -94,7 +108,10 @@ public:
     std::vector<std::string> rawBlocks;
     static constexpr uint64_t rawAt(size_t k) { return 0x40000 + 0x2000 * uint64_t{k}; }
     bool compressed = false;     // superblock and descriptor block bodies CX compressed
+    size_t pieces = 1;           // the pieces each of their bodies is kept in
+    uint32_t bucketSize = 8192;  // the summary bucket's: 8,192 to 63,488 bytes
     bool twoSuperblocks = false; // an older copy first, listing no notes; the newer one counts
+    bool olderListsNotes = false; // the older copy lists the notes too
     bool pageOutOfLine = false;  // the summary bucket descriptors in a page block of their own
     static constexpr size_t kPageAt = 0xA400;
     uint16_t ods = 52;
@@ -108,7 +125,9 @@ public:
     std::string build() const {
         using namespace nsf::disk;
         constexpr size_t kSuperblockAt = 0x400, kSecondSuperblockAt = 0x8000, kDescriptorAt = 0x3000,
-                         kBucketAt = 0x4000, kNotesAt = 0xE000, kRrvSize = 288, kBucketSize = 8192;
+                         kNotesAt = 0xE000, kRrvSize = 288;
+        // A bucket larger than the room before the notes goes after them, before the raw blocks.
+        const size_t kBucketSize = bucketSize, kBucketAt = bucketSize <= 0x4000 ? 0x4000 : 0x20000;
         // Names: one per item name, in order of first use, with the type of that first use.
         std::vector<std::pair<std::string, uint16_t>> names;
         const auto nameIndex = [&](const BuiltItem& item) {
@@ -122,7 +141,11 @@ public:
         std::string bucket(kBucketSize, '\0');
         put16(bucket, 0, summary_bucket::kSignature);
         put32(bucket, summary_bucket::kSize, kBucketSize);
-        constexpr uint32_t kTrailer = kBucketSize / summary_bucket::kSectorSize / 2; // a nibble a sector
+        // A nibble a sector, in a trailer of a power of two bytes (a 63,488-byte bucket has 124
+        // sectors and 128 nibbles).
+        uint32_t kTrailer = 1;
+        while (kTrailer * 2 < kBucketSize / summary_bucket::kSectorSize)
+            kTrailer *= 2;
         put32(bucket, summary_bucket::kTrailerSize, kTrailer);
         // The data RRV bucket: a slot of bucket 1, or a file position.
         std::string rrv(kRrvSize, '\xFF');
@@ -169,15 +192,14 @@ public:
         }
         // Each sector's byte at kStampedByte keeps its low four bits in the trailer (sector 0 the
         // most significant nibble) and carries the stamp 0x5 there instead.
-        constexpr size_t kSectors = kBucketSize / summary_bucket::kSectorSize;
-        uint64_t trailer = 0;
-        for (size_t k = 0; k < kSectors; ++k) {
+        const size_t sectors = kBucketSize / summary_bucket::kSectorSize;
+        for (size_t k = 0; k < sectors; ++k) {
             char& byte = bucket[k * summary_bucket::kSectorSize + summary_bucket::kStampedByte];
-            trailer |= uint64_t{static_cast<uint8_t>(byte) & 0x0Fu} << (4 * (kSectors - 1 - k));
+            const size_t nibble = 2 * kTrailer - 1 - k;
+            char& kept = bucket[kBucketSize - kTrailer + nibble / 2];
+            kept = static_cast<char>(kept | (static_cast<uint8_t>(byte) & 0x0F) << (4 * (nibble % 2)));
             byte = static_cast<char>((static_cast<uint8_t>(byte) & 0xF0) | 0x05);
         }
-        for (size_t i = 0; i < kTrailer; ++i)
-            bucket[kBucketSize - kTrailer + i] = static_cast<char>(trailer >> (8 * i));
 
         std::string file(kNotesAt + positioned.size(), '\0');
         // The header: signature, on-disk structure, the RRV bucket size, the title, and where the
@@ -187,7 +209,7 @@ public:
         put16(file, file_header::kRrvBucketSize, kRrvSize);
         file.replace(file_header::kInformation, title.size() + 1, title + '\n');
         // With two copies the older one, whose RRV bucket lists nothing yet, is listed first.
-        const std::string newest = superblock(rrv, 2);
+        const std::string newest = superblock(rrv, 2, kBucketAt);
         const size_t newestEntry = file_header::kSuperblocks + (twoSuperblocks ? 8 : 0);
         put32(file, newestEntry, kSuperblockAt / 256);
         put32(file, newestEntry + 4, static_cast<uint32_t>(newest.size()));
@@ -196,7 +218,7 @@ public:
             std::string empty(kRrvSize, '\xFF');
             put16(empty, 0, rrv_bucket::kSignature);
             put32(empty, rrv_bucket::kFirstId, kFirstId);
-            const std::string older = superblock(empty, 1);
+            const std::string older = superblock(olderListsNotes ? rrv : empty, 1, kBucketAt);
             put32(file, file_header::kSuperblocks, kSecondSuperblockAt / 256);
             put32(file, file_header::kSuperblocks + 4, static_cast<uint32_t>(older.size()));
             file.replace(kSecondSuperblockAt, older.size(), older);
@@ -205,11 +227,14 @@ public:
         put32(file, file_header::kDescriptorBlocks, static_cast<uint32_t>(descriptor.size()));
         put32(file, file_header::kDescriptorBlocks + 4, kDescriptorAt / 256);
         file.replace(kDescriptorAt, descriptor.size(), descriptor);
+        if (file.size() < kBucketAt + bucket.size())
+            file.resize(kBucketAt + bucket.size(), '\0');
         file.replace(kBucketAt, bucket.size(), bucket);
         if (pageOutOfLine) {
             std::string page(superblock::kPageBlockHeader + superblock::kSummaryPageSize, '\0');
             put16(page, 0, superblock::kPageBlockSignature);
-            put32(page, superblock::kPageBlockHeader + superblock::kSummaryPageHeader, kBucketAt / 256);
+            put32(page, superblock::kPageBlockHeader + superblock::kSummaryPageHeader,
+                  static_cast<uint32_t>(kBucketAt / 256));
             file.replace(kPageAt, page.size(), page);
         }
         file.replace(kNotesAt, positioned.size(), positioned);
@@ -291,7 +316,7 @@ private:
     }
 
     // A superblock listing the summary bucket, with the data RRV bucket in its body.
-    std::string superblock(const std::string& rrv, uint32_t writeCount) const {
+    std::string superblock(const std::string& rrv, uint32_t writeCount, size_t bucketAt) const {
         using namespace nsf::disk::superblock;
         std::string body(kSummaryPageSize, '\0');
         if (pageOutOfLine) {
@@ -299,7 +324,7 @@ private:
             put32(body, kSummaryPagePosition, kPageAt / 256);
             std::fill(body.begin() + kSummaryPageHeader, body.begin() + kSummaryPageHeader + 64, '\x24');
         } else {
-            put32(body, kSummaryPageHeader, 0x4000 / 256);
+            put32(body, kSummaryPageHeader, static_cast<uint32_t>(bucketAt / 256));
         }
         body += rrv;
         std::string header(kHeaderSize, '\0');
@@ -309,7 +334,9 @@ private:
         put32(header, kRrvBucketSize, static_cast<uint32_t>(rrv.size()));
         put32(header, kWriteCount, writeCount);
         put32(header, kSummaryPages, 1);
-        return withBody(header, body, kCompression, kStoredSize);
+        put32(header, kModified, 0x00448E31u + writeCount);
+        put32(header, kModified + 4, 0x85258AFDu);
+        return withBody(header, body, kCompression, kStoredSize, kModified);
     }
 
     // The bucket descriptor block: the RRV bucket, the name table and its text.
@@ -335,15 +362,34 @@ private:
         put32(header, kNames, static_cast<uint32_t>(names.size()));
         put32(header, kTextSize, static_cast<uint32_t>(text.size()));
         put32(header, kRrvBuckets, 1);
-        return withBody(header, body, kCompression, kStoredSize);
+        put32(header, kModified, 0x00448E31u);
+        put32(header, kModified + 4, 0x85258AFDu);
+        std::string block = withBody(header, body, kCompression, kStoredSize, kModified);
+        put32(block, kHeaderChecksum, nsf::disk::XorWords(std::string_view(block).substr(0, kChecksummed)));
+        return block;
     }
 
-    // header, then body stored or compressed, the header saying which and how much is stored.
-    std::string withBody(std::string header, const std::string& body, size_t compressionAt, size_t storedAt) const {
-        const std::string stored = compressed ? CxCompress(body) : body;
+    // header, then body in pieces, stored or compressed, then the trailer: the header's time and
+    // the XOR of the pieces' words; the header says how it is stored and the block's whole size.
+    std::string withBody(std::string header, const std::string& body, size_t compressionAt, size_t storedAt,
+                         size_t modifiedAt) const {
         put16(header, compressionAt, compressed ? nsf::disk::compression::kCx : nsf::disk::compression::kStored);
-        put32(header, storedAt, static_cast<uint32_t>(stored.size()));
-        return header + stored;
+        std::string framed;
+        uint32_t sum = 0;
+        const size_t step = (body.size() + pieces - 1) / pieces;
+        for (size_t at = 0; at < body.size(); at += step) {
+            const std::string part = body.substr(at, step);
+            std::string piece;
+            put32(piece, 0, 0);
+            piece += compressed ? CxCompress(part) : part;
+            put32(piece, 0, static_cast<uint32_t>(piece.size() - 4));
+            sum ^= nsf::disk::XorWords(piece);
+            framed += piece;
+        }
+        framed += header.substr(modifiedAt, 8);
+        put32(framed, framed.size(), sum);
+        put32(header, storedAt, static_cast<uint32_t>(header.size() + framed.size()));
+        return header + framed;
     }
 
     static void put16(std::string& bytes, size_t at, uint32_t value) { put(bytes, at, value, 2); }

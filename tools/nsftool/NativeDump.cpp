@@ -85,6 +85,8 @@ void DumpNativeDatabase(const std::filesystem::path& file, std::ostream& out) {
     QJsonArray problems;
     for (const auto& problem : db.problems())
         problems.append(QString::fromStdString(problem));
+    for (const auto& notice : db.notices())
+        problems.append(QString::fromStdString(notice));
     QJsonArray notes;
     for (const auto& ref : db.notes()) {
         QJsonObject note{{"id", static_cast<qint64>(ref.noteId)}};
