@@ -442,6 +442,14 @@
         <source>项 %1：%2 张图片（%3）未保留（只保留 GIF 和 JPEG 图片）</source>
         <translation>item %1: %3 pictures not kept (only GIF and JPEG pictures are kept): %2</translation>
     </message>
+    <message>
+        <source>视图没有名称：以“%1”列出</source>
+        <translation>the view has no name: listed as “%1”</translation>
+    </message>
+    <message>
+        <source>其中没有文档：它的 %1 个文档都已删除（只留下删除标记）</source>
+        <translation>it holds no documents: its %1 documents were all deleted (only their deletion stubs are left)</translation>
+    </message>
 </context>
 <context>
     <name>SystemError</name>
@@ -1030,14 +1038,6 @@ Reason: %2</translation>
         <translation>compressed data refers back before its start</translation>
     </message>
     <message>
-        <source>%1以本程序不认识的方式压缩（方法 %2）</source>
-        <translation>%1 is compressed in a way this reader does not know (method %2)</translation>
-    </message>
-    <message>
-        <source>%1声称由 %3 字节展开为 %2 字节</source>
-        <translation>%1 claims %2 bytes from %3</translation>
-    </message>
-    <message>
         <source>%1（位于 %2，%3 字节）超出了文件末尾（文件共 %4 字节）</source>
         <translation>%1 at %2 (%3 bytes) lies beyond the end of the file (%4 bytes)</translation>
     </message>
@@ -1309,6 +1309,70 @@ Reason: %2</translation>
         <source>图片</source>
         <translation>picture</translation>
     </message>
+    <message>
+        <source>压缩数据展开后超过 %1 字节</source>
+        <translation>compressed data expands to more than %1 bytes</translation>
+    </message>
+    <message>
+        <source>压缩数据展开为 %1 字节，应为 %2 字节</source>
+        <translation>compressed data expands to %1 bytes where %2 are stated</translation>
+    </message>
+    <message>
+        <source>声称由 %2 字节展开为 %1 字节</source>
+        <translation>claims %1 bytes from %2</translation>
+    </message>
+    <message>
+        <source>存储大小 %1 字节不可能</source>
+        <translation>its stored size of %1 bytes is impossible</translation>
+    </message>
+    <message>
+        <source>第 %1 段</source>
+        <translation>piece %1</translation>
+    </message>
+    <message>
+        <source>各段展开为 %1 字节，块头声明 %2 字节</source>
+        <translation>its pieces expand to %1 bytes where its header states %2</translation>
+    </message>
+    <message>
+        <source>第 %1 段（%2 字节）超出了块的范围</source>
+        <translation>piece %1 (%2 bytes) runs past the block</translation>
+    </message>
+    <message>
+        <source>各段结束于偏移 %1，而尾部始于偏移 %2</source>
+        <translation>its pieces end at offset %1 but its trailer starts at %2</translation>
+    </message>
+    <message>
+        <source>尾部的时间与块头的不同</source>
+        <translation>the time in its trailer differs from its header’s</translation>
+    </message>
+    <message>
+        <source>尾部的校验和 %1 与各段的 %2 不符</source>
+        <translation>the checksum in its trailer, %1, does not match its pieces’ %2</translation>
+    </message>
+    <message>
+        <source>块头的校验和不符</source>
+        <translation>its header’s checksum does not match</translation>
+    </message>
+    <message>
+        <source>所列的桶位于文件之外（%1）</source>
+        <translation>it lists a bucket outside the file (%1)</translation>
+    </message>
+    <message>
+        <source>较新的副本已损坏（%1）：读取的是%2（写入次数 %3）</source>
+        <translation>a newer copy is damaged (%1): %2 (write count %3) was read</translation>
+    </message>
+    <message>
+        <source>它所在的桶%2的第 %1 个扇区带有与桶不同的标记（该扇区已损坏）</source>
+        <translation>sector %1 of its bucket%2 does not carry the bucket’s stamp (the sector is damaged)</translation>
+    </message>
+    <message>
+        <source>压缩值只有 %1 字节</source>
+        <translation>its compressed value has only %1 bytes</translation>
+    </message>
+    <message>
+        <source>压缩值未能展开：%1</source>
+        <translation>its compressed value cannot be expanded: %1</translation>
+    </message>
 </context>
 <context>
     <name>nsftool</name>
@@ -1339,34 +1403,6 @@ Reason: %2</translation>
 </context>
 <context>
     <name>verdanix-export</name>
-    <message>
-        <source>
-退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；
-3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，
-但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；
-130 被 Ctrl-C 中止。
-
-Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时
-原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。
-
-安装位置与窗口程序的找法相同（注册表，或设置文件夹中的 registry.reg）；也可以用
---program-dir 指定。密码从 --password-file 读取；给出用户名而没有密码文件时，
-从标准输入的第一行读取。</source>
-        <translation>
-Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments (a missing or
-unwritable output folder among them); 3 the log-on failed; 4 the database or a view does not
-exist; 5 an output file exists (see --overwrite); 6 the exports completed but some attachments,
-objects, pictures or long texts could not be saved, or some cells could not be read (the last
-lines name the list of them); 130 stopped by Ctrl-C.
-
-Ctrl-C stops the export at once: the workbook being written is removed (nothing half written
-stays; with --overwrite the earlier workbook stays as it was), the attachment folders of the
-documents already exported are kept and the last line names them.
-
-The installation is found as the window finds it (the registry, or registry.reg in the settings
-folder); --program-dir names one instead. Passwords are read from --password-file or, when a
-user is given without one, from the first line of standard input.</translation>
-    </message>
     <message>
         <source>%1 篇/秒，还剩 %2</source>
         <translation>%1 docs/s, %2 left</translation>
@@ -1510,6 +1546,41 @@ user is given without one, from the first line of standard input.</translation>
     <message>
         <source>多余的参数：%1</source>
         <translation>unexpected arguments: %1</translation>
+    </message>
+    <message>
+        <source>
+退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；
+3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，
+但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；
+7 导出已完成，但 --file 给出的数据库文件有内容未能读取或已简化（读取文件时给出清单的位置）；
+130 被 Ctrl-C 中止。没有文档的视图导出为只有标题行的工作簿，不算失败。
+
+Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时
+原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。
+
+安装位置与窗口程序的找法相同（注册表，或设置文件夹中的 registry.reg）；也可以用
+--program-dir 指定。密码从 --password-file 读取；给出用户名而没有密码文件时，
+从标准输入的第一行读取。</source>
+        <translation>
+Exit status: 0 every export succeeded; 1 an export failed; 2 bad arguments (a missing or
+unwritable output folder among them); 3 the log-on failed; 4 the database or a view does not
+exist; 5 an output file exists (see --overwrite); 6 the exports completed but some attachments,
+objects, pictures or long texts could not be saved, or some cells could not be read (the last
+lines name the list of them); 7 the exports completed but the database file --file names was
+read with losses (the list is named when the file is read); 130 stopped by Ctrl-C. A view
+without documents is exported as a workbook of its header row only, which is no failure.
+
+Ctrl-C stops the export at once: the workbook being written is removed (nothing half written
+stays; with --overwrite the earlier workbook stays as it was), the attachment folders of the
+documents already exported are kept and the last line names them.
+
+The installation is found as the window finds it (the registry, or registry.reg in the settings
+folder); --program-dir names one instead. Passwords are read from --password-file or, when a
+user is given without one, from the first line of standard input.</translation>
+    </message>
+    <message>
+        <source>视图“%1”没有文档：%2 只有标题行</source>
+        <translation>view “%1” holds no documents: %2 has its header row only</translation>
     </message>
 </context>
 </TS>

@@ -12,7 +12,9 @@ bool IsDominoDatabaseFile(const QString& path) {
 #endif
 }
 
-DominoFileRead ReadDominoFile(const QString& path) {
-    const importer::CachedDatabase cached = importer::CacheDominoDatabase(path.toStdU16String());
-    return {static_cast<qsizetype>(cached.unread), QString::fromStdU16String(cached.report.u16string())};
+DominoFileRead ReadDominoFile(const QString& path, const std::function<void()>& reading) {
+    const importer::CachedDatabase cached =
+        importer::CacheDominoDatabase(path.toStdU16String(), importer::DominoCacheFolder(), reading);
+    return {static_cast<qsizetype>(cached.unread), cached.losses, QString::fromStdU16String(cached.report.u16string()),
+            cached.readNow};
 }

@@ -6,13 +6,18 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+
 struct DominoFileRead {
-    qsizetype unread = 0; // what could not be read, one line each in report
+    qsizetype unread = 0; // what could not be read or was simplified, one line each in report
+    int64_t losses = 0;   // of those, the things of the data not read or not kept
     QString report;
+    bool readNow = false; // false: it was read before, and the cache kept it
 };
 
 bool IsDominoDatabaseFile(const QString& path);
 
-// Reads the file into the cache unless it is there already. Raises std::runtime_error with the
-// reason when it cannot be read.
-DominoFileRead ReadDominoFile(const QString& path);
+// Reads the file into the cache unless it is there already, reading called first. Raises
+// std::runtime_error with the reason when it cannot be read.
+DominoFileRead ReadDominoFile(const QString& path, const std::function<void()>& reading = {});

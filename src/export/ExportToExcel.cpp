@@ -376,7 +376,7 @@ QString FileNamePart(const QString& fileName) {
 } // namespace
 
 ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
-                           int32_t docCount, WorkbookFormat chosen) {
+                           int32_t docCount, WorkbookFormat chosen, FolderNaming naming) {
     ExportResult result;
     // A dialog gives its folder with the name typed: a name of blanks is no name.
     if (TrimBlanks(FileNamePart(fileName).toStdU16String()).empty())
@@ -393,7 +393,7 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
     }
     if (viewName.isEmpty())
         return result;
-    const QString folder = AttachmentFolder(workbook, viewName);
+    const QString folder = AttachmentFolder(workbook, viewName, naming);
 
     std::unique_ptr<ISpreadsheetApplication> started;
     try {
@@ -457,4 +457,13 @@ ExportResult ExportToExcel(const ExportContext& context, const QString& fileName
                                       missingLines);
     result.completed = true;
     return result;
+}
+
+void ExportEmptyView(ISpreadsheetAutomation& spreadsheet, const QString& workbook) {
+    RunningApplication app(spreadsheet.CreateApplication(FormatOf(workbook)));
+    app->AddWorkbook();
+    app->SetColumnWidth(1, 40);
+    app->SetCellValue(1, 1, u"文档ID");
+    app->SaveActiveWorkbookAs(workbook.toStdU16String());
+    app.Quit();
 }

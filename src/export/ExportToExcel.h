@@ -40,8 +40,16 @@ struct ExportResult {
 // the format), telling the user the outcome. A sheet holds 65,535 documents and 255 fields in
 // .xls, 1,048,575 and 16,383 in .xlsx; further documents and fields go on in further sheets,
 // each with its header row and the document IDs, named after the documents and fields they hold.
+// How the attachment folder is named after the view: the view's name with each "\" or "/" a
+// folder level (the window's), or one folder cleaned as a workbook named after the view is.
+enum class FolderNaming { ViewLevels, OneFolder };
 ExportResult ExportToExcel(const ExportContext& context, const QString& fileName, const QString& viewName,
-                           int32_t docCount, WorkbookFormat chosen = WorkbookFormat::Xls);
+                           int32_t docCount, WorkbookFormat chosen = WorkbookFormat::Xls,
+                           FolderNaming naming = FolderNaming::ViewLevels);
+
+// A view without documents as a workbook of its header row alone, for exports that give every
+// view its workbook. Raises what the spreadsheet raises.
+void ExportEmptyView(ISpreadsheetAutomation& spreadsheet, const QString& workbook);
 
 // The workbook path for a chosen file name: kept when it ends in ".xls" or ".xlsx" (any letter
 // case), else with the chosen format's ending added.
@@ -56,8 +64,9 @@ WorkbookFormat FilterFormat(int filter);
 QString TemporaryWorkbookPath(const QString& workbook);
 
 // The folder beside workbook that holds the attachments of view viewName's documents: the view's
-// name (a "\" in it makes a folder level) followed by "附件".
-QString AttachmentFolder(const QString& workbook, const QString& viewName);
+// name followed by "附件", named as naming says.
+QString AttachmentFolder(const QString& workbook, const QString& viewName,
+                         FolderNaming naming = FolderNaming::ViewLevels);
 
 // The list of the files an export could not save: beside the workbook, named after it.
 QString MissingFileListPath(const QString& workbook);

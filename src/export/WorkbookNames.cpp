@@ -58,8 +58,10 @@ QString TemporaryWorkbookPath(const QString& workbook) {
     return workbook + QStringLiteral(".partial") + Ending(FormatInfo(FormatOf(workbook)));
 }
 
-QString AttachmentFolder(const QString& workbook, const QString& viewName) {
-    return QDir(QFileInfo(workbook).absolutePath()).filePath(SafeRelativePath(viewName + QStringLiteral("附件")));
+QString AttachmentFolder(const QString& workbook, const QString& viewName, FolderNaming naming) {
+    return QDir(QFileInfo(workbook).absolutePath())
+        .filePath(naming == FolderNaming::OneFolder ? SafeFileName(viewName) + QStringLiteral("附件")
+                                                    : SafeRelativePath(viewName + QStringLiteral("附件")));
 }
 
 int32_t HeaderColumnWidth(const QString& name) {

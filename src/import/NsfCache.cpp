@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Changes whenever the reader reads a file differently, so that caches made before are read again.
-constexpr int kReaderVersion = 2;
+constexpr int kReaderVersion = 3;
 
 QByteArray ReadSmallFile(const fs::path& file) {
     QFile in(QtPath(file));
@@ -38,7 +38,8 @@ fs::path DominoCacheFolder() {
                         .toStdU16String());
 }
 
-CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder) {
+CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cacheFolder,
+                                   const std::function<void()>& reading) {
     const QFileInfo info(QtPath(source));
     if (!info.isFile())
         throw ImportError(report_text::FileMissing(QtPath(source)).toStdString());
@@ -56,8 +57,15 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
                                .toUtf8();
     const fs::path keyFile = fs::path(base) += ".key";
     std::error_code ec;
+    // The key file: the key, then the import's count of losses.
+    const QByteArray lossesLine = QByteArrayLiteral("losses ");
     const auto upToDate = [&] {
-        if (ReadSmallFile(keyFile) != key || !fs::is_regular_file(cached.file, ec))
+        const QByteArray kept = ReadSmallFile(keyFile);
+        if (!kept.startsWith(key + lossesLine) || !fs::is_regular_file(cached.file, ec))
+            return false;
+        bool number = false;
+        cached.losses = kept.mid(key.size() + lossesLine.size()).trimmed().toLongLong(&number);
+        if (!number)
             return false;
         // The report's first line sums up; every further line is one thing not read. It is read
         // whole: a file with many such things writes more than a key's worth of text.
@@ -80,15 +88,18 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     if (upToDate())
         return cached;
     fs::remove(keyFile, ec); // the database is about to change: no key may vouch for it meanwhile
+    if (reading)
+        reading();
     const ImportReport report = Import({source}, cached.file, false);
     const std::string description = DescribeImport(report);
     try {
         WriteWholeFile(QtPath(cached.report), QByteArray::fromStdString(description));
-        WriteWholeFile(QtPath(keyFile), key);
+        WriteWholeFile(QtPath(keyFile), key + lossesLine + QByteArray::number(static_cast<qlonglong>(report.losses)) + '\n');
     } catch (const WholeFileError& e) {
         throw ImportError(report_text::CacheNotWritten(QtPath(cacheFolder), QString::fromUtf8(e.what())).toStdString());
     }
     cached.unread = report.notes.size();
+    cached.losses = report.losses;
     cached.readNow = true;
     return cached;
 }

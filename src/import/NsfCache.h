@@ -5,6 +5,7 @@
 #include "store/LocalStore.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace importer {
 
@@ -12,6 +13,7 @@ struct CachedDatabase {
     std::filesystem::path file;   // the store database to open
     std::filesystem::path report; // what the import could not read (DescribeImport), beside it
     size_t unread = 0;            // lines of the report past its first
+    int64_t losses = 0;           // of those, the things of the data not read or not kept
     bool readNow = false;         // false: the cache was up to date
 };
 
@@ -20,10 +22,11 @@ struct CachedDatabase {
 std::filesystem::path DominoCacheFolder();
 
 // The store database of source: from the cache when it was read from the file as it is now (same
-// size and time of change, same reader), else read now. Raises ImportError when the file
-// cannot be read; the cache then keeps what it had.
+// size and time of change, same reader), else read now, reading called first. Raises ImportError
+// when the file cannot be read; the cache then keeps what it had.
 CachedDatabase CacheDominoDatabase(const std::filesystem::path& source,
-                                   const std::filesystem::path& cacheFolder = DominoCacheFolder());
+                                   const std::filesystem::path& cacheFolder = DominoCacheFolder(),
+                                   const std::function<void()>& reading = {});
 
 // The store's reader of Domino database files: each is opened from the cache.
 store::ForeignDatabaseReader DominoDatabaseReader();

@@ -105,8 +105,11 @@ public:
         for (const auto& [key, count] : m_leftOut)
             m_target.reportLoss(m_file,
                                 report_text::ItemLeftOut(key.first, key.second.first, count, key.second.second));
-        // A database whose notes are listed but whose documents cannot be read at all is not read.
-        if (m_documents == 0 && m_notesUnread > 0)
+        // A database whose documents were all deleted opens empty, and says so; one whose notes
+        // are listed but whose documents cannot be read at all is not read.
+        if (m_documents == 0 && db.deletionStubs() > 0)
+            m_target.report(m_file, report_text::OnlyDeletedDocuments(static_cast<qint64>(db.deletionStubs())));
+        else if (m_documents == 0 && (m_notesUnread > 0 || db.notesMissing()))
             throw ImportError(report_text::NothingReadable(m_file, m_notesUnread).toStdString(),
                               ImportError::Kind::NothingRead);
     }
@@ -371,6 +374,12 @@ private:
         const size_t bar = title.find(u'|');
         view.name = title.substr(0, bar);
         view.alias = bar == std::u16string::npos ? std::u16string() : title.substr(bar + 1);
+        // A view without a name is listed by its alias, or by its note id, so that it can be picked.
+        if (view.name.empty()) {
+            const std::string id = nsf::Hex(note.noteId);
+            view.name = !view.alias.empty() ? view.alias : std::u16string(id.begin(), id.end());
+            m_target.report(where, report_text::UnnamedView(Text(view.name)));
+        }
         const QString name = Text(view.name);
         // Profile documents (named by a $Name item) are never listed by a view.
         view.selection = u"SELECT @IsUnavailable($Name)";

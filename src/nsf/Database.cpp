@@ -101,7 +101,7 @@ constexpr BlockShape kDescriptorBlock{reason_text::DescriptorBlockName,
 
 void Database::readNewestCopy(
     const std::vector<BlockCopy>& copies, const BlockShape& shape,
-    const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take) {
+    const std::function<void(const Bytes& head, const Bytes& body, const std::string& what, bool strict)>& take) {
     struct Copy {
         uint64_t position;
         std::string head;
@@ -129,35 +129,41 @@ void Database::readNewestCopy(
     // A damaged write count cannot be told, but a damaged copy is then refused for its body.
     std::stable_sort(written.begin(), written.end(),
                      [](const Copy& a, const Copy& b) { return a.header.writeCount > b.header.writeCount; });
-    for (const Copy& copy : written) {
-        const std::string what = shape.name() + Where(copy.position);
-        try {
-            const Bytes h(copy.head);
-            if (copy.header.signature != shape.signature)
-                throw FormatError(reason_text::NoSignature());
-            if (shape.checkHeader)
-                shape.checkHeader(h);
-            if (copy.header.storedSize < shape.headerSize)
-                throw FormatError(reason_text::BlockStoredSize(copy.header.storedSize));
-            const std::string block = readAt(copy.position, copy.header.storedSize, shape.name);
-            const std::string body = ReadBlockBody(Bytes(block), shape.headerSize, copy.header);
-            take(h, Bytes(body), what);
-        } catch (const FormatError& e) {
-            fail(what, e.what());
-            continue;
+    // First a copy whose buckets all lie in the file; real files can list buckets that exist
+    // nowhere, so without one, the newest copy that is sound in itself.
+    const std::string headerFailures = failures;
+    for (const bool strict : {true, false}) {
+        failures = headerFailures;
+        for (const Copy& copy : written) {
+            const std::string what = shape.name() + Where(copy.position);
+            try {
+                const Bytes h(copy.head);
+                if (copy.header.signature != shape.signature)
+                    throw FormatError(reason_text::NoSignature());
+                if (shape.checkHeader)
+                    shape.checkHeader(h);
+                if (copy.header.storedSize < shape.headerSize)
+                    throw FormatError(reason_text::BlockStoredSize(copy.header.storedSize));
+                const std::string block = readAt(copy.position, copy.header.storedSize, shape.name);
+                const std::string body = ReadBlockBody(Bytes(block), shape.headerSize, copy.header);
+                take(h, Bytes(body), what, strict);
+            } catch (const FormatError& e) {
+                fail(what, e.what());
+                continue;
+            }
+            // What a newer copy held may be missing from this one: that is told.
+            if (!failures.empty())
+                m_problems.push_back(reason_text::OlderCopyRead(failures, what, copy.header.writeCount));
+            return;
         }
-        // What a newer copy held may be missing from this one: that is told.
-        if (!failures.empty())
-            m_problems.push_back(reason_text::OlderCopyRead(failures, what, copy.header.writeCount));
-        return;
     }
     throw FormatError(failures.empty() ? shape.noneRead() : reason_text::Nested(shape.noneRead(), failures));
 }
 
-// Raises FormatError when a bucket of positions lies outside the file. In a file cut short they
-// may: the notes in them are then told one by one.
-void Database::checkInsideFile(const std::vector<uint64_t>& positions) const {
-    if (m_info.statedSize > m_info.size)
+// Raises FormatError when a bucket of positions lies outside the file, if strict. In a file cut
+// short they may: the notes in them are then told one by one.
+void Database::checkInsideFile(const std::vector<uint64_t>& positions, bool strict) const {
+    if (!strict || m_info.statedSize > m_info.size)
         return;
     for (const uint64_t position : positions)
         if (position >= m_fileSize)
@@ -165,7 +171,7 @@ void Database::checkInsideFile(const std::vector<uint64_t>& positions) const {
 }
 
 void Database::readSuperblock() {
-    readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&) {
+    readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&, bool strict) {
         SuperblockBody body =
             ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize), [this](uint64_t position) {
                 using namespace superblock;
@@ -177,8 +183,8 @@ void Database::readSuperblock() {
                 return readAt(at, std::min<uint64_t>(kSummaryPageSize, m_fileSize - std::min(m_fileSize, at)),
                               reason_text::SummaryPageName);
             });
-        checkInsideFile(body.summaryBuckets);
-        checkInsideFile(body.nonSummaryBuckets);
+        checkInsideFile(body.summaryBuckets, strict);
+        checkInsideFile(body.nonSummaryBuckets, strict);
         m_summaryBuckets = std::move(body.summaryBuckets);
         m_nonSummaryBuckets = std::move(body.nonSummaryBuckets);
         m_currentRrvBucket = std::move(body.currentRrvBucket);
@@ -187,12 +193,12 @@ void Database::readSuperblock() {
 
 void Database::readDescriptorBlock() {
     readNewestCopy(m_descriptorBlocks, kDescriptorBlock,
-                   [this](const Bytes& h, const Bytes& b, const std::string& what) {
+                   [this](const Bytes& h, const Bytes& b, const std::string& what, bool strict) {
                        DescriptorBody body = ReadDescriptorBody(h, b, what);
                        std::vector<uint64_t> positions;
                        for (const RrvBucketRef& rrv : body.rrvBuckets)
                            positions.push_back(rrv.position);
-                       checkInsideFile(positions);
+                       checkInsideFile(positions, strict);
                        std::vector<Name> names;
                        names.reserve(body.names.size());
                        for (const NameEntry& entry : body.names)
@@ -219,12 +225,14 @@ void Database::readRrvTable() {
             }
         } catch (const FormatError& e) {
             m_problems.push_back(reason_text::RrvNotesNotRead(e.what(), Hex(rrv.firstId)));
+            m_notesMissing = true;
             continue;
         }
         // Every note takes room in the file: an RRV table that lists more than it can hold is
         // damaged, and is not given the memory it asks for.
         if (m_notes.size() > m_fileSize / 32) {
             m_problems.push_back(reason_text::RrvTooManyNotes(Hex(rrv.firstId)));
+            m_notesMissing = true;
             break;
         }
         for (const RrvEntry& entry : entries)

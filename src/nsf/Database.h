@@ -118,6 +118,10 @@ public:
     // What is worth knowing but lost nothing (an on-disk structure this reader has not been
     // checked on), one line each.
     const std::vector<std::string>& notices() const { return m_notices; }
+    // Whether notes of the RRV table were lost with a bucket of it that could not be read.
+    bool notesMissing() const { return m_notesMissing; }
+    // How many deletion stubs readNote() has met so far.
+    uint64_t deletionStubs() const { return m_deletionStubs; }
     // Reads one note. Nothing for a deletion stub or an entry that is an object, not a note.
     // Raises FormatError when the note cannot be read; its items that cannot be read come back
     // with the reason in Item::unreadable.
@@ -145,8 +149,9 @@ private:
     std::string readAt(uint64_t position, uint64_t size, std::string (*what)());
     void readHeader();
     void readNewestCopy(const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
-                        const std::function<void(const Bytes& head, const Bytes& body, const std::string& what)>& take);
-    void checkInsideFile(const std::vector<uint64_t>& positions) const;
+                        const std::function<void(const Bytes& head, const Bytes& body, const std::string& what,
+                                                 bool strict)>& take);
+    void checkInsideFile(const std::vector<uint64_t>& positions, bool strict) const;
     void readSuperblock();
     void readDescriptorBlock();
     void readRrvTable();
@@ -178,6 +183,8 @@ private:
     std::vector<NoteRef> m_notes;
     std::vector<std::string> m_problems;
     std::vector<std::string> m_notices;
+    bool m_notesMissing = false;
+    uint64_t m_deletionStubs = 0;
     // Recently read summary buckets, their stamps undone.
     std::unordered_map<uint64_t, std::unique_ptr<Bucket>> m_buckets;
     std::list<uint64_t> m_bucketOrder;

@@ -114,8 +114,10 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
     if (record.u16(0) != kSignature)
         throw FormatError(reason_text::NoteRecordNoSignature());
     const uint32_t size = record.u32(kSize);
-    if (size <= kStubSize)
-        return std::nullopt; // a deletion stub
+    if (size <= kStubSize) {
+        ++m_deletionStubs;
+        return std::nullopt;
+    }
     if (size < kHeaderSize || size > data.size())
         throw FormatError(reason_text::NoteRecordSize(size, data.size()));
     Note note;

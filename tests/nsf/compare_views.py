@@ -23,11 +23,13 @@ def probe_sets(probe_dir, path):
                          capture_output=True, text=True, check=True).stdout
     views, current = {}, None
     for line in out.splitlines():
-        m = re.match(r"--- (view|folder) \w+ '(.*)'  \$Flags='([^']*)'", line)
+        m = re.match(r"--- (view|folder) (\w+) '(.*)'  \$Flags='([^']*)'", line)
         if m:
-            # The title without its alias, as the store names the view.
-            current = {'kind': m.group(1), 'name': m.group(2).replace('\\\\', '\\').split('|')[0],
-                       'flags': m.group(3)}
+            # The title without its alias, as the store names the view; without a title, its
+            # alias, or its note id.
+            title, _, alias = m.group(3).replace('\\\\', '\\').partition('|')
+            current = {'kind': m.group(1), 'name': title or alias or '0x' + m.group(2).upper(),
+                       'flags': m.group(4)}
             views[current['name']] = current
             continue
         if current is None:

@@ -103,8 +103,9 @@ TEST_F(ExportCommand, ListsAndSeveralViews) {
     run = Exec({"--list-databases"});
     EXPECT_EQ(run.out, "db.nsf\nnames.nsf\n");
     run = Exec({"--database", "db.nsf", "--all-views", "--output", out.filePath("all"), "--quiet"});
-    EXPECT_EQ(run.status, 1) << "the empty view has nothing to export";
-    EXPECT_TRUE(run.err.contains("当前没有可导出的内容 Empty"));
+    EXPECT_EQ(run.status, 0) << "an empty view is no failure";
+    EXPECT_TRUE(run.err.contains("视图“Empty”没有文档")) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath("all/Empty.xls"))) << "its header row only";
     EXPECT_TRUE(QFile::exists(out.filePath("all/按主题.xls")));
     EXPECT_TRUE(QFile::exists(out.filePath("all/Second_Level.xls")));
     EXPECT_FALSE(run.err.contains("%")) << "--quiet";
@@ -219,17 +220,20 @@ TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
         GTEST_SKIP() << "the .nsf samples are not beside the project";
     const QStringList arguments = {"--file",  sample,        "--view",   "All",
                                    "--quiet", "--overwrite", "--output", out.filePath("all.xls")};
+    // Its signatures have no value in the store: read with losses, on every run.
     const Outcome first = Exec(arguments);
-    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    ASSERT_EQ(first.status, 7) << first.err.toStdString();
     EXPECT_TRUE(first.err.contains("未能读取或已简化")) << first.err.toStdString();
     const QByteArray book = Workbook(out.filePath("all.xls"));
     EXPECT_TRUE(book.contains("Wang Jun Tao")) << book.toStdString();
-    EXPECT_EQ(Exec(arguments).status, 0);
+    const Outcome again = Exec(arguments);
+    EXPECT_EQ(again.status, 7);
+    EXPECT_FALSE(again.err.contains("正在读取数据库文件")) << "not read again, so not said again";
     EXPECT_EQ(QDir(config.filePath("verdanix/nsf-cache")).entryList({"*.nsf"}).size(), 1) << "read once";
     // A view lists its own documents: the four students, read back with xlrd.
     const Outcome students =
         Exec({"--file", sample, "--view", "By Role\\Student", "--quiet", "--output", out.filePath("students.xls")});
-    ASSERT_EQ(students.status, 0) << students.err.toStdString();
+    ASSERT_EQ(students.status, 7) << students.err.toStdString();
     const QJsonArray sheets = QJsonDocument::fromJson(Workbook(out.filePath("students.xls"))).array();
     ASSERT_EQ(sheets.size(), 1);
     const QJsonArray rows = sheets[0].toObject()["rows"].toArray();

@@ -51,6 +51,7 @@ enum Status {
     kNotFound = 4, // the database or a view
     kOutputExists = 5,
     kFilesMissing = 6, // the workbooks are complete, but files beside them could not be saved
+    kReadWithLosses = 7, // everything exported, but the database file was read with losses
     kInterrupted = 130,
 };
 
@@ -70,7 +71,8 @@ QString HelpTail() {
                            "退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；\n"
                            "3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，\n"
                            "但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；\n"
-                           "130 被 Ctrl-C 中止。\n"
+                           "7 导出已完成，但 --file 给出的数据库文件有内容未能读取或已简化（读取文件时给出清单的位置）；\n"
+                           "130 被 Ctrl-C 中止。没有文档的视图导出为只有标题行的工作簿，不算失败。\n"
                            "\n"
                            "Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时\n"
                            "原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。\n"
@@ -247,13 +249,17 @@ public:
         if (listDatabases)
             return this->listDatabases(m_options.isSet("data-dir") ? m_options.value("data-dir") : dataDir);
 
+        bool readWithLosses = false;
         if (!file.isEmpty() && IsDominoDatabaseFile(file)) {
-            // Read once into the local store's cache, which the open below then uses.
-            Print(QCoreApplication::translate("verdanix-export", "正在读取数据库文件 %1 ...").arg(file));
+            // Read once into the local store's cache, which the open below then uses; what could
+            // not be read is told when the file is read, and its status given on every run.
             try {
-                const DominoFileRead read = ReadDominoFile(file);
-                if (read.unread > 0)
+                const DominoFileRead read = ReadDominoFile(file, [&] {
+                    Print(QCoreApplication::translate("verdanix-export", "正在读取数据库文件 %1 ...").arg(file));
+                });
+                if (read.unread > 0 && read.readNow)
                     Print(app_text::DominoFileUnread(read.unread, read.report));
+                readWithLosses = read.losses > 0;
             } catch (const std::exception& error) {
                 return fail(kNotFound, app_text::DatabaseError() + ExceptionMessage(error) + QLatin1Char(' ') + file);
             }
@@ -278,7 +284,8 @@ public:
                 std::cout << name.toStdString() << '\n';
             return kDone;
         }
-        return exportViews(session, database, *spreadsheet, allViews ? shown : views);
+        const int status = exportViews(session, database, *spreadsheet, allViews ? shown : views);
+        return status == kDone && readWithLosses ? kReadWithLosses : status;
     }
 
 private:
@@ -392,21 +399,24 @@ private:
         const bool exists = QFileInfo::exists(workbook);
         if (exists && !m_options.isSet("overwrite"))
             return fail(kOutputExists, workbook + app_text::FileExists());
-        if (count == 0)
-            return fail(kFailed, app_text::NothingToExport() + QLatin1Char(' ') + view);
         // An existing workbook is replaced only when the new one is complete.
         const QString target = exists ? TemporaryWorkbookPath(workbook) : workbook;
         QFile::remove(target);
+        if (count == 0)
+            return exportEmptyView(spreadsheet, view, workbook, target);
         TerminalPrompter prompter;
         TerminalProgress progress(m_options.isSet("quiet"), view);
         const ExportContext context{session, database, spreadsheet, progress, prompter, [] {
                                         if (g_interrupted)
                                             throw Interrupted();
                                     }};
-        const ExportResult result = ExportToExcel(context, target, view, count, FormatOf(workbook));
+        // The attachment folder is named as the workbook is: one folder, whatever the view's name.
+        const ExportResult result =
+            ExportToExcel(context, target, view, count, FormatOf(workbook), FolderNaming::OneFolder);
         if (g_interrupted) {
             QFile::remove(WorkbookPath(target));
-            const QString folder = QDir::toNativeSeparators(AttachmentFolder(workbook, view));
+            const QString folder =
+                QDir::toNativeSeparators(AttachmentFolder(workbook, view, FolderNaming::OneFolder));
             Print((exists ? QCoreApplication::translate("verdanix-export",
                                                         "已中止：%1 保持原样（新的工作簿没有完成）；已写出的附件在 %2")
                           : QCoreApplication::translate("verdanix-export",
@@ -444,6 +454,26 @@ private:
                         .arg(counts.cells)
                         .arg(list.isEmpty() ? QCoreApplication::translate("verdanix-export", "（未能写入）")
                                             : QDir::toNativeSeparators(list)));
+    }
+
+    // A view without documents: a workbook of the header row alone, told as such.
+    int exportEmptyView(ISpreadsheetAutomation& spreadsheet, const QString& view, const QString& workbook,
+                        const QString& target) {
+        try {
+            ExportEmptyView(spreadsheet, target);
+        } catch (const std::exception& error) {
+            QFile::remove(target);
+            return fail(kFailed, app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
+        }
+        if (target != workbook)
+            if (const std::error_code error = ReplaceFile(FileSystemPath(target), FileSystemPath(workbook))) {
+                QFile::remove(target);
+                return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
+                                         .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
+            }
+        Print(QCoreApplication::translate("verdanix-export", "视图“%1”没有文档：%2 只有标题行")
+                  .arg(view, QDir::toNativeSeparators(workbook)));
+        return kDone;
     }
 
     QCommandLineParser& m_options;
