@@ -56,11 +56,14 @@ void Walk(const fs::path& file) {
     }
 }
 
-// A database built from the layout: a document with summary and non-summary values, attachments
-// (plain and Huffman coded), a picture across two items of its rich text, and a MIME part whose
+// A database built from the layout: its blocks compressed in pieces with their checksums, two
+// superblocks, a document with summary and non-summary values, attachments (plain and Huffman
+// coded), a picture across two items of its rich text, a compressed value, and a MIME part whose
 // body the object store keeps.
 std::string BuiltDatabase() {
     nsftest::NsfBuilder builder;
+    builder.compressed = builder.twoSuperblocks = builder.olderListsNotes = true;
+    builder.pieces = 2;
     const std::string text = "a body kept in the object store";
     builder.objects = {{0, "plain attachment", {}}, {0, nsftest::HuffmanCompress(text), {}}};
     const auto picture = nsftest::RichImage(1, "GIF89a" + std::string(30, 'p'), 16);
@@ -74,6 +77,7 @@ std::string BuiltDatabase() {
            nsftest::FileObjectValue("m.txt", nsftest::NsfBuilder::objectId(1), 1, static_cast<uint32_t>(text.size()))},
           {"Body", 0x0001, 0, nsftest::RichParagraph() + nsftest::RichText("ab") + picture[0] + picture[1], true},
           {"Body", 0x0001, 0, picture[2], true},
+          {"Packed", 0x0001, 0x8000, nsftest::CompressedValue(nsftest::RichParagraph() + nsftest::RichText("cx")), true},
           {"Mime", 0x0019, 0, nsftest::MimePartValue(4, "--b\r\n", "Content-Type: text/plain\r\n\r\n", "m.txt"),
            true}}});
     return builder.build();

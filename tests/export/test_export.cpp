@@ -346,6 +346,10 @@ TEST_F(Export, EarlyReturnsAndTheirMessages) {
     EXPECT_EQ(WorkbookPath("C:\\out\\list.xlsx"), "C:\\out\\list.xlsx") << "a name ending in .xlsx keeps it";
     EXPECT_EQ(WorkbookPath("C:\\out\\list", WorkbookFormat::Xlsx), "C:\\out\\list.xlsx");
     EXPECT_EQ(WorkbookPath("C:\\out\\list.XLS", WorkbookFormat::Xlsx), "C:\\out\\list.XLS");
+    // The window's folder has a level for each separator; one named as a workbook is has none.
+    EXPECT_EQ(AttachmentFolder("/o/b.xls", "A/B\\C "), "/o/A/B/C 附件");
+    EXPECT_EQ(AttachmentFolder("/o/b.xls", "5. By Department/Requester ", FolderNaming::OneFolder),
+              "/o/5. By Department_Requester_附件");
 
     Run(Out("lost"), "Gone", 1);
     ASSERT_EQ(prompter.texts().size(), 4);
