@@ -1373,6 +1373,14 @@ Reason: %2</translation>
         <source>压缩值未能展开：%1</source>
         <translation>its compressed value cannot be expanded: %1</translation>
     </message>
+    <message>
+        <source>块头所列的内容与块体不符</source>
+        <translation>what its header lists does not fit its body</translation>
+    </message>
+    <message>
+        <source>块体中没有它所声明的当前 RRV 桶</source>
+        <translation>its body lacks the current RRV bucket its header declares</translation>
+    </message>
 </context>
 <context>
     <name>nsftool</name>

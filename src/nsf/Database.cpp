@@ -183,6 +183,9 @@ void Database::readSuperblock() {
                 return readAt(at, std::min<uint64_t>(kSummaryPageSize, m_fileSize - std::min(m_fileSize, at)),
                               reason_text::SummaryPageName);
             });
+        // Where the header says the body carries the current data RRV bucket, it must be there.
+        if (strict && m_info.ods >= 52 && h.u32(superblock::kRrvBucketSize) != 0 && body.currentRrvBucket.empty())
+            throw FormatError(reason_text::NoCurrentRrvBucket());
         checkInsideFile(body.summaryBuckets, strict);
         checkInsideFile(body.nonSummaryBuckets, strict);
         m_summaryBuckets = std::move(body.summaryBuckets);

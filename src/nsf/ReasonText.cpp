@@ -156,6 +156,14 @@ std::string TrailerChecksum(const std::string& stated, const std::string& comput
         .toStdString();
 }
 
+std::string HeaderDoesNotFitBody() {
+    return QCoreApplication::translate("nsf_reason", "块头所列的内容与块体不符").toStdString();
+}
+
+std::string NoCurrentRrvBucket() {
+    return QCoreApplication::translate("nsf_reason", "块体中没有它所声明的当前 RRV 桶").toStdString();
+}
+
 std::string HeaderChecksum() {
     return QCoreApplication::translate("nsf_reason", "块头的校验和不符").toStdString();
 }

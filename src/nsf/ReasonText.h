@@ -48,6 +48,8 @@ std::string PiecesEndBeforeTrailer(uint64_t end, uint64_t trailer);
 std::string TrailerTimeDiffers();
 std::string TrailerChecksum(const std::string& stated, const std::string& computed);
 std::string HeaderChecksum();
+std::string HeaderDoesNotFitBody();
+std::string NoCurrentRrvBucket();
 std::string BucketOutsideFile(const std::string& position);
 std::string ReadBeyondEnd(const std::string& what, const std::string& position, uint64_t size, uint64_t fileSize);
 std::string CannotRead(const std::string& what, const std::string& position, const std::string& error);

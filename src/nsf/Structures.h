@@ -121,7 +121,8 @@ struct SuperblockBody {
 };
 // The header's fields, its signature unchecked (a copy never written is all zeros).
 BlockHeader ReadSuperblockHeader(Bytes header);
-// The body's lists; rrvBucketSize is the file header's.
+// The body's lists; rrvBucketSize is the file header's. Raises FormatError when the header's
+// counts do not fit the body.
 // readPage gives the bytes of a summary page kept in a block of its own, from its file position
 // (raising FormatError when it cannot); the buckets of a page that cannot be read stand at 0.
 SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,
