@@ -77,7 +77,8 @@ std::string BuiltDatabase() {
            nsftest::FileObjectValue("m.txt", nsftest::NsfBuilder::objectId(1), 1, static_cast<uint32_t>(text.size()))},
           {"Body", 0x0001, 0, nsftest::RichParagraph() + nsftest::RichText("ab") + picture[0] + picture[1], true},
           {"Body", 0x0001, 0, picture[2], true},
-          {"Packed", 0x0001, 0x8000, nsftest::CompressedValue(nsftest::RichParagraph() + nsftest::RichText("cx")), true},
+          {"Packed", 0x0001, 0x8000, nsftest::CompressedValue(nsftest::RichParagraph() + nsftest::RichText("cx")),
+           true},
           {"Mime", 0x0019, 0, nsftest::MimePartValue(4, "--b\r\n", "Content-Type: text/plain\r\n\r\n", "m.txt"),
            true}}});
     return builder.build();

@@ -94,7 +94,8 @@ CachedDatabase CacheDominoDatabase(const fs::path& source, const fs::path& cache
     const std::string description = DescribeImport(report);
     try {
         WriteWholeFile(QtPath(cached.report), QByteArray::fromStdString(description));
-        WriteWholeFile(QtPath(keyFile), key + lossesLine + QByteArray::number(static_cast<qlonglong>(report.losses)) + '\n');
+        WriteWholeFile(QtPath(keyFile),
+                       key + lossesLine + QByteArray::number(static_cast<qlonglong>(report.losses)) + '\n');
     } catch (const WholeFileError& e) {
         throw ImportError(report_text::CacheNotWritten(QtPath(cacheFolder), QString::fromUtf8(e.what())).toStdString());
     }

@@ -223,7 +223,8 @@ inline QString UnnamedView(const QString& name) {
     return QCoreApplication::translate("ReportText", "视图没有名称：以“%1”列出").arg(name);
 }
 inline QString OnlyDeletedDocuments(qint64 stubs) {
-    return QCoreApplication::translate("ReportText", "其中没有文档：它的 %1 个文档都已删除（只留下删除标记）").arg(stubs);
+    return QCoreApplication::translate("ReportText", "其中没有文档：它的 %1 个文档都已删除（只留下删除标记）")
+        .arg(stubs);
 }
 inline QString NoAttachmentOfThatName() {
     return QCoreApplication::translate("ReportText", "文档中没有这个名字的附件");

@@ -90,8 +90,9 @@ struct BlockShape {
     void (*checkHeader)(Bytes header); // or nullptr
     std::string (*noneRead)();         // the reason when no copy can be read
 };
-constexpr BlockShape kSuperblock{reason_text::SuperblockName, superblock::kSignature, superblock::kHeaderSize,
-                                 ReadSuperblockHeader, nullptr, reason_text::NoSuperblockRead};
+constexpr BlockShape kSuperblock{
+    reason_text::SuperblockName,  superblock::kSignature, superblock::kHeaderSize, ReadSuperblockHeader, nullptr,
+    reason_text::NoSuperblockRead};
 constexpr BlockShape kDescriptorBlock{reason_text::DescriptorBlockName,
                                       descriptor_block::kSignature,
                                       descriptor_block::kHeaderSize,

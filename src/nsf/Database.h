@@ -148,9 +148,9 @@ private:
     // The bytes at position; what names them in the error raised when they cannot be read.
     std::string readAt(uint64_t position, uint64_t size, std::string (*what)());
     void readHeader();
-    void readNewestCopy(const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
-                        const std::function<void(const Bytes& head, const Bytes& body, const std::string& what,
-                                                 bool strict)>& take);
+    void readNewestCopy(
+        const std::vector<disk::BlockCopy>& copies, const BlockShape& shape,
+        const std::function<void(const Bytes& head, const Bytes& body, const std::string& what, bool strict)>& take);
     void checkInsideFile(const std::vector<uint64_t>& positions, bool strict) const;
     void readSuperblock();
     void readDescriptorBlock();

@@ -85,7 +85,8 @@ std::string Database::slotBytes(const std::vector<uint64_t>& buckets, uint32_t b
     // A damaged sector under the slot, its entry in the slot table or the trailer that holds the
     // sectors' true bits: nothing of the slot can be trusted.
     using summary_bucket::kSectorSize;
-    const size_t entry = b.bytes.size() - Bytes(b.bytes).u32(summary_bucket::kTrailerSize) - summary_bucket::kSlotEntry * slot;
+    const size_t entry =
+        b.bytes.size() - Bytes(b.bytes).u32(summary_bucket::kTrailerSize) - summary_bucket::kSlotEntry * slot;
     const size_t lastSector = b.bytes.size() / kSectorSize - 1;
     for (const uint32_t sector : b.layout.damagedSectors)
         if ((sector >= offset / kSectorSize && sector <= (size_t{offset} + length - 1) / kSectorSize) ||

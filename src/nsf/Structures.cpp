@@ -96,8 +96,8 @@ std::string ReadBlockBody(Bytes block, size_t headerSize, const BlockHeader& hea
 
 BlockHeader ReadSuperblockHeader(Bytes header) {
     using namespace superblock;
-    return {header.u16(0),           header.u32(kWriteCount), header.u32(kStoredSize),
-            header.u16(kCompression), header.u32(kSize),       header.u64(kModified)};
+    return {header.u16(0),     header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression),
+            header.u32(kSize), header.u64(kModified)};
 }
 
 SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,
@@ -162,8 +162,8 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
 
 BlockHeader ReadDescriptorHeader(Bytes header) {
     using namespace descriptor_block;
-    return {header.u16(0),           header.u32(kWriteCount), header.u32(kStoredSize),
-            header.u16(kCompression), header.u32(kSize),       header.u64(kModified)};
+    return {header.u16(0),     header.u32(kWriteCount), header.u32(kStoredSize), header.u16(kCompression),
+            header.u32(kSize), header.u64(kModified)};
 }
 
 void CheckDescriptorHeader(Bytes header) {

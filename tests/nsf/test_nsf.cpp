@@ -80,6 +80,7 @@ TEST(NsfReader, SamplesHoldWhatTheyAreKnownToHold) {
         {"knowndt.nsf", {52, u"Known Date/Time", 2}},
         {"invalidtimedate.nsf", {52, u"JNX Invalid TimeDate", 2}},
         {"signeddoc.nsf", {55, u"Signed Doc", 1}},
+        {"Demo.nsf", {52, u"Demo", 3348}},
     };
     for (const auto& [name, facts] : expected) {
         SCOPED_TRACE(name);
@@ -112,6 +113,17 @@ TEST(NsfReader, SamplesHoldWhatTheyAreKnownToHold) {
     EXPECT_EQ(TextOf(*signedDoc, u"Color"), u"Red");
     EXPECT_EQ(TextOf(*signedDoc, u"Form"), u"SampleForm");
     EXPECT_EQ(ValuesOf(*signedDoc, u"$UpdatedBy").size(), 2u);
+
+    // A compressed Body, as the notes give its text.
+    nsf::Database demo(Sample("Demo.nsf"));
+    const auto ref = std::find_if(demo.notes().begin(), demo.notes().end(),
+                                  [](const nsf::NoteRef& r) { return r.noteId == 0x9B76; });
+    ASSERT_NE(ref, demo.notes().end());
+    const auto note = demo.readNote(*ref);
+    ASSERT_TRUE(note);
+    const nsf::Item* body = note->find(u"Body");
+    ASSERT_TRUE(body && body->unreadable.empty());
+    EXPECT_EQ(nsf::DecodeRichText(body->value).paragraphs.front(), u"name: Robert Redford");
 }
 
 TEST(NsfReader, RichTextComesOutAsParagraphsAndViewsWithTheirColumns) {
@@ -274,9 +286,13 @@ TEST(NsfImport, ViewsListTheirOwnDocumentsAndFoldersTheirMembers) {
     EXPECT_EQ(count("sample.nsf", u"Advanced"), 15);
 }
 
+namespace {
+
 std::string FromHex(const char* hex) {
     return QByteArray::fromHex(hex).toStdString();
 }
+
+} // namespace
 
 // CX streams from the format notes: literals, copies that overlap what they write, the end
 // marker; and the ways a stream is refused.
@@ -363,6 +379,23 @@ TEST(NsfReader, StructuresReadFromTheirBytes) {
     EXPECT_EQ(bucket[512 + 0x42], '\x47');
     EXPECT_EQ(layout.slotTable, (std::vector<std::pair<uint16_t, uint16_t>>{{0x44, 8}}));
     EXPECT_TRUE(layout.damagedSectors.empty());
+    // A 63,488-byte bucket: 124 sectors, a 64-byte trailer of 128 nibbles (a real one, stamp 0xA).
+    std::string large(63488, '\0');
+    large[0] = 0x02, large[1] = 0x42;
+    put32(large, disk::summary_bucket::kTrailerSize, 64);
+    for (size_t k = 0; k < 124; ++k)
+        large[k * 512 + 0x42] = '\x0A';
+    large.replace(large.size() - 64, 64,
+                  FromHex("0000 08ec 10f7 cd00 c8f5 cd20 e000 9705 9004 5200 e802 0034 12d0 0346 500c 537c c450 7c66"
+                          "c051 6c06 0462 f0c4 0f9f 533c ac8a 0964 00f2 4651 5021 f1d0 3633 0009"));
+    std::string damaged = large;
+    EXPECT_TRUE(disk::UnstampSummaryBucket(large).damagedSectors.empty());
+    std::string nibbles;
+    for (const size_t k : {0, 1, 2, 3, 4, 5, 6, 7, 120, 121, 122, 123})
+        nibbles += "0123456789abcdef"[large[k * 512 + 0x42] & 0x0F];
+    EXPECT_EQ(nibbles, "09003336ec08");
+    damaged[5 * 512 + 0x42] = '\x00';
+    EXPECT_EQ(disk::UnstampSummaryBucket(damaged).damagedSectors, std::vector<uint32_t>{5}) << "a stamp not the bucket's";
     put32(bucket, disk::summary_bucket::kSlotCount, 1000);
     EXPECT_THROW(disk::UnstampSummaryBucket(bucket), nsf::FormatError);
 
@@ -722,13 +755,14 @@ TEST(NsfImport, LargeAndCompressedDatabasesLoseNothing) {
     std::string wrongSize = nsftest::CompressedValue(rich);
     ++wrongSize[0];
     for (char n = 0; n < 30; ++n)
-        builder.notes.push_back({0x0001,
-                                 std::string(16, static_cast<char>('\x40' + n)),
-                                 {{"Form", 0x0500, 0, "Memo"},
-                                  {"From", 0x0700, 0, "CN=Old User/O=Org" + std::string("\x01\x80\0\0\xFF\x12\x34\x56", 8)},
-                                  {"Filler", 0x0500, 0, std::string(1400, static_cast<char>('a' + n % 26))},
-                                  {"Body", 0x0001, 0x8000, nsftest::CompressedValue(rich), true},
-                                  {"Lost", 0x0001, 0x8000, wrongSize, true}}});
+        builder.notes.push_back(
+            {0x0001,
+             std::string(16, static_cast<char>('\x40' + n)),
+             {{"Form", 0x0500, 0, "Memo"},
+              {"From", 0x0700, 0, "CN=Old User/O=Org" + std::string("\x01\x80\0\0\xFF\x12\x34\x56", 8)},
+              {"Filler", 0x0500, 0, std::string(1400, static_cast<char>('a' + n % 26))},
+              {"Body", 0x0001, 0x8000, nsftest::CompressedValue(rich), true},
+              {"Lost", 0x0001, 0x8000, wrongSize, true}}});
     const BuiltImport built(builder);
     EXPECT_EQ(built.report.documents, 30);
     EXPECT_EQ(built.report.losses, 30) << "each value of the wrong size, and nothing else";

@@ -107,12 +107,12 @@ public:
     // Blocks of 8 KB at file positions of their own (pages of a view index): block k at rawAt(k).
     std::vector<std::string> rawBlocks;
     static constexpr uint64_t rawAt(size_t k) { return 0x40000 + 0x2000 * uint64_t{k}; }
-    bool compressed = false;     // superblock and descriptor block bodies CX compressed
-    size_t pieces = 1;           // the pieces each of their bodies is kept in
-    uint32_t bucketSize = 8192;  // the summary bucket's: 8,192 to 63,488 bytes
-    bool twoSuperblocks = false; // an older copy first, listing no notes; the newer one counts
+    bool compressed = false;      // superblock and descriptor block bodies CX compressed
+    size_t pieces = 1;            // the pieces each of their bodies is kept in
+    uint32_t bucketSize = 8192;   // the summary bucket's: 8,192 to 63,488 bytes
+    bool twoSuperblocks = false;  // an older copy first, listing no notes; the newer one counts
     bool olderListsNotes = false; // the older copy lists the notes too
-    bool pageOutOfLine = false;  // the summary bucket descriptors in a page block of their own
+    bool pageOutOfLine = false;   // the summary bucket descriptors in a page block of their own
     static constexpr size_t kPageAt = 0xA400;
     uint16_t ods = 52;
 
@@ -124,8 +124,8 @@ public:
 
     std::string build() const {
         using namespace nsf::disk;
-        constexpr size_t kSuperblockAt = 0x400, kSecondSuperblockAt = 0x8000, kDescriptorAt = 0x3000,
-                         kNotesAt = 0xE000, kRrvSize = 288;
+        constexpr size_t kSuperblockAt = 0x400, kSecondSuperblockAt = 0x8000, kDescriptorAt = 0x3000, kNotesAt = 0xE000,
+                         kRrvSize = 288;
         // A bucket larger than the room before the notes goes after them, before the raw blocks.
         const size_t kBucketSize = bucketSize, kBucketAt = bucketSize <= 0x4000 ? 0x4000 : 0x20000;
         // Names: one per item name, in order of first use, with the type of that first use.

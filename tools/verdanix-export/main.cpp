@@ -50,7 +50,7 @@ enum Status {
     kLogOnFailed = 3,
     kNotFound = 4, // the database or a view
     kOutputExists = 5,
-    kFilesMissing = 6, // the workbooks are complete, but files beside them could not be saved
+    kFilesMissing = 6,   // the workbooks are complete, but files beside them could not be saved
     kReadWithLosses = 7, // everything exported, but the database file was read with losses
     kInterrupted = 130,
 };
@@ -67,19 +67,20 @@ struct Interrupted : std::runtime_error {
 
 QString HelpTail() {
     return QCoreApplication::translate(
-        "verdanix-export", "\n"
-                           "退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；\n"
-                           "3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，\n"
-                           "但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；\n"
-                           "7 导出已完成，但 --file 给出的数据库文件有内容未能读取或已简化（读取文件时给出清单的位置）；\n"
-                           "130 被 Ctrl-C 中止。没有文档的视图导出为只有标题行的工作簿，不算失败。\n"
-                           "\n"
-                           "Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时\n"
-                           "原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。\n"
-                           "\n"
-                           "安装位置与窗口程序的找法相同（注册表，或设置文件夹中的 registry.reg）；也可以用\n"
-                           "--program-dir 指定。密码从 --password-file 读取；给出用户名而没有密码文件时，\n"
-                           "从标准输入的第一行读取。");
+        "verdanix-export",
+        "\n"
+        "退出状态：0 全部导出成功；1 有导出失败；2 参数有误（包括输出文件夹不存在或不能写入）；\n"
+        "3 登录失败；4 数据库或视图不存在；5 输出文件已存在（见 --overwrite）；6 导出已完成，\n"
+        "但有附件、嵌入对象、图片或长文本未能保存，或有单元格的内容未能读取（最后几行给出清单）；\n"
+        "7 导出已完成，但 --file 给出的数据库文件有内容未能读取或已简化（读取文件时给出清单的位置）；\n"
+        "130 被 Ctrl-C 中止。没有文档的视图导出为只有标题行的工作簿，不算失败。\n"
+        "\n"
+        "Ctrl-C 立即中止导出：正在写入的工作簿被删除（不留下写了一半的文件；使用 --overwrite 时\n"
+        "原来的工作簿保持原样），已导出文档的附件文件夹保留，最后一行给出它们的位置。\n"
+        "\n"
+        "安装位置与窗口程序的找法相同（注册表，或设置文件夹中的 registry.reg）；也可以用\n"
+        "--program-dir 指定。密码从 --password-file 读取；给出用户名而没有密码文件时，\n"
+        "从标准输入的第一行读取。");
 }
 
 void Print(const QString& line) {
@@ -415,8 +416,7 @@ private:
             ExportToExcel(context, target, view, count, FormatOf(workbook), FolderNaming::OneFolder);
         if (g_interrupted) {
             QFile::remove(WorkbookPath(target));
-            const QString folder =
-                QDir::toNativeSeparators(AttachmentFolder(workbook, view, FolderNaming::OneFolder));
+            const QString folder = QDir::toNativeSeparators(AttachmentFolder(workbook, view, FolderNaming::OneFolder));
             Print((exists ? QCoreApplication::translate("verdanix-export",
                                                         "已中止：%1 保持原样（新的工作簿没有完成）；已写出的附件在 %2")
                           : QCoreApplication::translate("verdanix-export",
@@ -463,7 +463,8 @@ private:
             ExportEmptyView(spreadsheet, target);
         } catch (const std::exception& error) {
             QFile::remove(target);
-            return fail(kFailed, app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
+            return fail(kFailed,
+                        app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
         }
         if (target != workbook)
             if (const std::error_code error = ReplaceFile(FileSystemPath(target), FileSystemPath(workbook))) {
