@@ -450,6 +450,10 @@
         <source>其中没有文档：它的 %1 个文档都已删除（只留下删除标记）</source>
         <translation>it holds no documents: its %1 documents were all deleted (only their deletion stubs are left)</translation>
     </message>
+    <message>
+        <source>%1：其记录列表（RRV 表）未能读取，一个文档也没有读到</source>
+        <translation>%1: its list of notes (the RRV table) could not be read, and not one document was read</translation>
+    </message>
 </context>
 <context>
     <name>SystemError</name>

@@ -110,7 +110,9 @@ public:
         if (m_documents == 0 && db.deletionStubs() > 0)
             m_target.report(m_file, report_text::OnlyDeletedDocuments(static_cast<qint64>(db.deletionStubs())));
         else if (m_documents == 0 && (m_notesUnread > 0 || db.notesMissing()))
-            throw ImportError(report_text::NothingReadable(m_file, m_notesUnread).toStdString(),
+            throw ImportError((m_notesUnread > 0 ? report_text::NothingReadable(m_file, m_notesUnread)
+                                                 : report_text::NotesListNotRead(m_file))
+                                  .toStdString(),
                               ImportError::Kind::NothingRead);
     }
 

@@ -219,6 +219,9 @@ inline QString NothingReadable(const QString& file, qint64 notes) {
         .arg(file)
         .arg(notes);
 }
+inline QString NotesListNotRead(const QString& file) {
+    return QCoreApplication::translate("ReportText", "%1：其记录列表（RRV 表）未能读取，一个文档也没有读到").arg(file);
+}
 inline QString UnnamedView(const QString& name) {
     return QCoreApplication::translate("ReportText", "视图没有名称：以“%1”列出").arg(name);
 }

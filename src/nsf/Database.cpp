@@ -130,8 +130,9 @@ void Database::readNewestCopy(
     // A damaged write count cannot be told, but a damaged copy is then refused for its body.
     std::stable_sort(written.begin(), written.end(),
                      [](const Copy& a, const Copy& b) { return a.header.writeCount > b.header.writeCount; });
-    // First a copy whose buckets all lie in the file; real files can list buckets that exist
-    // nowhere, so without one, the newest copy that is sound in itself.
+    // First a copy that passes every check, its buckets in the file and its header fitting its body
+    // among them; real files can list buckets that exist nowhere, so without one, the newest copy
+    // whose pieces and checksums are sound.
     const std::string headerFailures = failures;
     for (const bool strict : {true, false}) {
         failures = headerFailures;
@@ -173,6 +174,9 @@ void Database::checkInsideFile(const std::vector<uint64_t>& positions, bool stri
 
 void Database::readSuperblock() {
     readNewestCopy(m_superblocks, kSuperblock, [this](const Bytes& h, const Bytes& b, const std::string&, bool strict) {
+        // Where another copy fits, one whose header's counts do not fit its body is not taken.
+        if (strict && !SuperblockFitsBody(h, b.size(), static_cast<uint16_t>(m_rrvBucketSize)))
+            throw FormatError(reason_text::HeaderDoesNotFitBody());
         SuperblockBody body =
             ReadSuperblockBody(h, b, static_cast<uint16_t>(m_rrvBucketSize), [this](uint64_t position) {
                 using namespace superblock;

@@ -104,17 +104,6 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
                                   const std::function<std::string(uint64_t position)>& readPage) {
     using namespace superblock;
     constexpr uint32_t kPerPage = (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor;
-    constexpr uint32_t kPerNonSummaryPage = (kNonSummaryPageSize - kNonSummaryPageHeader) / kNonSummaryDescriptor;
-    // The header's counts must fit its own body: the header has no checksum, and a count damaged
-    // would otherwise read descriptors from wherever it points.
-    const uint64_t summaryPages = header.u32(kSummaryPages), nonSummaryPages = header.u32(kNonSummaryPages);
-    const uint32_t ownRrvSize = header.u32(kRrvBucketSize);
-    if ((ownRrvSize != 0 && ownRrvSize != rrvBucketSize) || header.u32(kSummaryBuckets) > summaryPages * kPerPage ||
-        header.u32(kNonSummaryBuckets) > nonSummaryPages * kPerNonSummaryPage ||
-        summaryPages * kSummaryPageSize + nonSummaryPages * kNonSummaryPageSize +
-                uint64_t{header.u32(kBitmaps)} * kBitmapDescriptor + ownRrvSize >
-            body.size())
-        throw FormatError(reason_text::HeaderDoesNotFitBody());
     SuperblockBody out;
     size_t page = 0;
     // Every page is passed over, also those past the last descriptor: what follows them is found so.
@@ -158,6 +147,19 @@ SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSi
     if (body.has(page, rrvBucketSize) && rrvBucketSize >= 40 && body.u16(page) == rrv_bucket::kSignature)
         out.currentRrvBucket = std::string(body.sub(page, rrvBucketSize));
     return out;
+}
+
+bool SuperblockFitsBody(Bytes header, size_t bodySize, uint16_t rrvBucketSize) {
+    using namespace superblock;
+    constexpr uint32_t kPerPage = (kSummaryPageSize - kSummaryPageHeader) / kSummaryDescriptor;
+    constexpr uint32_t kPerNonSummaryPage = (kNonSummaryPageSize - kNonSummaryPageHeader) / kNonSummaryDescriptor;
+    const uint64_t summaryPages = header.u32(kSummaryPages), nonSummaryPages = header.u32(kNonSummaryPages);
+    const uint32_t ownRrvSize = header.u32(kRrvBucketSize);
+    return (ownRrvSize == 0 || ownRrvSize == rrvBucketSize) && header.u32(kSummaryBuckets) <= summaryPages * kPerPage &&
+           header.u32(kNonSummaryBuckets) <= nonSummaryPages * kPerNonSummaryPage &&
+           summaryPages * kSummaryPageSize + nonSummaryPages * kNonSummaryPageSize +
+                   uint64_t{header.u32(kBitmaps)} * kBitmapDescriptor + ownRrvSize <=
+               bodySize;
 }
 
 BlockHeader ReadDescriptorHeader(Bytes header) {

@@ -121,8 +121,11 @@ struct SuperblockBody {
 };
 // The header's fields, its signature unchecked (a copy never written is all zeros).
 BlockHeader ReadSuperblockHeader(Bytes header);
-// The body's lists; rrvBucketSize is the file header's. Raises FormatError when the header's
-// counts do not fit the body.
+// Whether the header's counts fit its body (pages of both kinds, bitmaps, the RRV bucket, in that
+// order) and its RRV bucket size is none or rrvBucketSize, the file header's. The header has no
+// checksum: a count damaged would read descriptors from wherever it points.
+bool SuperblockFitsBody(Bytes header, size_t bodySize, uint16_t rrvBucketSize);
+// The body's lists; rrvBucketSize is the file header's.
 // readPage gives the bytes of a summary page kept in a block of its own, from its file position
 // (raising FormatError when it cannot); the buckets of a page that cannot be read stand at 0.
 SuperblockBody ReadSuperblockBody(Bytes header, Bytes body, uint16_t rrvBucketSize,

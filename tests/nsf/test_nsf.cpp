@@ -395,7 +395,8 @@ TEST(NsfReader, StructuresReadFromTheirBytes) {
         nibbles += "0123456789abcdef"[large[k * 512 + 0x42] & 0x0F];
     EXPECT_EQ(nibbles, "09003336ec08");
     damaged[5 * 512 + 0x42] = '\x00';
-    EXPECT_EQ(disk::UnstampSummaryBucket(damaged).damagedSectors, std::vector<uint32_t>{5}) << "a stamp not the bucket's";
+    EXPECT_EQ(disk::UnstampSummaryBucket(damaged).damagedSectors, std::vector<uint32_t>{5})
+        << "a stamp not the bucket's";
     put32(bucket, disk::summary_bucket::kSlotCount, 1000);
     EXPECT_THROW(disk::UnstampSummaryBucket(bucket), nsf::FormatError);
 
