@@ -15,6 +15,9 @@
 # (the export's save dialog open), nsfattachment (../shared/data/nsf/apiug.nsf opened, the detail
 # window of its document with an attachment). zh or en: the interface language (Chinese, the
 # default), set in system.ini for the screenshot and put back as it was afterwards.
+# With VERDANIX_WINDOWS_APP=<folder of the Windows build> the Windows program is started instead,
+# under Wine (in the WINEPREFIX given, where that build's demo installation is registered, and with
+# its system.ini beside the .exe).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 out="${1:-$ROOT/screenshot.png}"
@@ -23,11 +26,18 @@ language="${3:-zh}"
 # The window's title carries the project's version.
 version=$(sed -n 's/^project(Verdanix VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 ensure_packages
-echo "Building in $BUILD ..."
-quiet_build "$BUILD"
-make_demo
+windows_app="${VERDANIX_WINDOWS_APP:-}"
+if [ -n "$windows_app" ]; then
+    program=(wine "$windows_app/verdanix.exe")
+    ini="$windows_app/system.ini"
+else
+    echo "Building in $BUILD ..."
+    quiet_build "$BUILD"
+    make_demo
+    program=("$BUILD/bin/verdanix")
+    ini="$BUILD/bin/system.ini"
+fi
 # The language for this screenshot only: system.ini is put back as it was at the end.
-ini="$BUILD/bin/system.ini"
 saved_ini=$(mktemp)
 cp "$ini" "$saved_ini"
 awk '/^\[/{skip = ($0 == "[interface]")} !skip' "$saved_ini" >"$ini"
@@ -37,7 +47,8 @@ detail_title="文档详细资料"
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill ${app:-} ${wm:-} $xvfb 2>/dev/null || true; cp "$saved_ini" "$ini"; rm -f "$saved_ini"' EXIT
+trap 'kill ${app:-} ${wm:-} $xvfb 2>/dev/null || true; [ -n "$windows_app" ] && wineserver -k 2>/dev/null
+      cp "$saved_ini" "$ini"; rm -f "$saved_ini"' EXIT
 sleep 1
 export DISPLAY="$display"
 # A window manager gives the windows their title bars and lets the main window open maximised.
@@ -53,10 +64,11 @@ esac
 if [ "$what" = progress ] || [ "$what" = blocking ]; then
     "$BUILD/bin/uishot" "$what" &
 else
-    "$BUILD/bin/verdanix" &
+    "${program[@]}" &
 fi
 app=$!
 sleep 3
+[ -n "$windows_app" ] && sleep 5 # Wine starts its services first
 browse=""
 case "$what" in views | page | selected | last | detail | detailwide | export | missing | savedialog) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then

@@ -70,7 +70,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
         throw;
     }
     if (appending) {
-        if ((ec = ReplaceFile(work, target))) {
+        if ((ec = MoveIntoPlace(work, target))) {
             RemoveWorkFiles(work);
             throw ImportError(report_text::CannotReplace(QtPath(target), QString::fromStdU16String(SystemErrorText(ec)))
                                   .toStdString());

@@ -117,7 +117,7 @@ std::string SystemErrorUtf8(const std::error_code& error) {
     return Utf16ToUtf8(SystemErrorText(error));
 }
 
-std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) noexcept {
+std::error_code MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) noexcept {
 #ifdef _WIN32
     // Not every C++ runtime's rename replaces an existing file on Windows; this call does.
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

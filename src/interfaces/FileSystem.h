@@ -19,4 +19,4 @@ std::string SystemErrorUtf8(const std::error_code& error);
 // Puts the file from in the place of to in one step: a reader of to finds the old file or the new
 // one, never neither (to need not exist; on Windows, too, an existing to is replaced). Returns
 // the failure, empty on success; from is then left as it was.
-std::error_code ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) noexcept;
+std::error_code MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) noexcept;

@@ -2,8 +2,14 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace nsf {
 
@@ -24,34 +30,60 @@ constexpr std::array<char16_t, 128> kCp850 = {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// The code page of each group byte that is converted through Qt's converters (ICU).
-const char* CodePageOf(uint8_t group) {
+// The code page of each group byte that is converted by a converter of Qt's (which knows them
+// with ICU) or, on Windows, of the system's: its name and its Windows number.
+struct CodePage {
+    const char* name;
+    unsigned number;
+};
+CodePage CodePageOf(uint8_t group) {
     switch (group) {
     case 0x02:
-        return "ibm-851";
+        return {"ibm-851", 851};
     case 0x03:
-        return "windows-1255";
+        return {"windows-1255", 1255};
     case 0x04:
-        return "windows-1256";
+        return {"windows-1256", 1256};
     case 0x05:
-        return "windows-1251";
+        return {"windows-1251", 1251};
     case 0x06:
-        return "ibm-852";
+        return {"ibm-852", 852};
     case 0x08:
-        return "windows-1254";
+        return {"windows-1254", 1254};
     case 0x0B:
-        return "windows-874";
+        return {"windows-874", 874};
     case 0x10:
-        return "Shift_JIS";
+        return {"Shift_JIS", 932};
     case 0x11:
-        return "windows-949";
+        return {"windows-949", 949};
     case 0x12:
-        return "Big5";
+        return {"Big5", 950};
     case 0x13:
-        return "GB18030"; // contains GBK, code page 936
+        return {"GB18030", 936}; // GB18030 contains GBK, code page 936, which is what the group holds
     default:
-        return nullptr;
+        return {nullptr, 0};
     }
+}
+
+// The run's bytes in code page, as UTF-16; nothing where no converter knows the code page.
+std::optional<std::u16string> Decode(CodePage codePage, std::string_view bytes) {
+#ifdef _WIN32
+    if (codePage.number == 0 || bytes.empty())
+        return codePage.number == 0 ? std::nullopt : std::optional<std::u16string>(std::u16string());
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage.number, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0)
+        return std::nullopt;
+    std::u16string text(static_cast<size_t>(length), u'\0');
+    MultiByteToWideChar(codePage.number, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), length);
+    return text;
+#else
+    QStringDecoder decoder(codePage.name ? codePage.name : "", QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    const QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+#endif
 }
 
 bool IsDoubleByteGroup(uint8_t group) {
@@ -71,15 +103,12 @@ public:
     void flush(LmbcsText& out) {
         if (m_count == 0)
             return;
-        const char* name = CodePageOf(m_group);
-        QStringDecoder decoder(name ? name : "", QStringConverter::Flag::Stateless);
-        if (!decoder.isValid()) {
+        if (const auto text = Decode(CodePageOf(m_group), m_bytes)) {
+            out.text += *text;
+            out.unconverted += static_cast<size_t>(std::count(text->begin(), text->end(), kReplacement));
+        } else {
             out.text.append(m_count, kReplacement);
             out.unconverted += m_count;
-        } else {
-            const QString text = decoder(QByteArrayView(m_bytes.data(), static_cast<qsizetype>(m_bytes.size())));
-            out.text.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-            out.unconverted += static_cast<size_t>(text.count(QChar(QChar::ReplacementCharacter)));
         }
         m_bytes.clear();
         m_count = 0;
@@ -140,7 +169,7 @@ LmbcsText LmbcsToUtf16(std::string_view bytes) {
             }
             run.add(c, bytes.substr(i + 1, width), out);
             i += 1 + width;
-        } else if (CodePageOf(c) && i + 1 < n) {
+        } else if (CodePageOf(c).name && i + 1 < n) {
             run.add(c, bytes.substr(i + 1, 1), out);
             i += 2;
         } else if (c >= 0x15 && c <= 0x19 && i + 2 < n) {

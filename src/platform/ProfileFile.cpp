@@ -2,6 +2,7 @@
 
 #include "platform/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -16,7 +17,6 @@
 
 #include <vector>
 #else
-#include <QCoreApplication>
 #include <unistd.h>
 #endif
 

@@ -1,5 +1,6 @@
 #include "platform/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +17,6 @@
 #include <io.h>
 #include <sys/stat.h>
 #else
-#include <QCoreApplication>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -105,7 +105,7 @@ std::pair<QString, int> NewTemporaryBeside(const QString& path) {
 
 // Puts temporary in path's place, removing it when that fails.
 void PutInPlace(const QString& temporary, const QString& path) {
-    if (const std::error_code error = ReplaceFile(FileSystemPath(temporary), FileSystemPath(path))) {
+    if (const std::error_code error = MoveIntoPlace(FileSystemPath(temporary), FileSystemPath(path))) {
         QFile::remove(temporary);
         Fail(QString::fromStdU16String(SystemErrorText(error)));
     }

@@ -18,7 +18,7 @@ public:
 
 // Replaces the content of path with bytes (creating the file with newFilePermissions when it is
 // missing). The bytes go to a temporary file of a unique name beside the file, synced to the disk,
-// which then replaces it in one step (ReplaceFile); a symbolic link is written through (the file
+// which then replaces it in one step (MoveIntoPlace); a symbolic link is written through (the file
 // it points to gets the content). Where no file can be made beside it (a folder the user
 // may not write), the file is rewritten in place, as RewriteInPlace does. Raises WholeFileError.
 void WriteWholeFile(const QString& path, const QByteArray& bytes,

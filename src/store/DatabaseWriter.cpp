@@ -427,7 +427,7 @@ void DatabaseWriter::commit() {
         m_db = {};
         // A journal left beside the old database would be taken for the new one's.
         RemoveSideFiles(m_target);
-        if (const std::error_code ec = ReplaceFile(m_building, m_target)) {
+        if (const std::error_code ec = MoveIntoPlace(m_building, m_target)) {
             RemoveDatabaseFiles(m_building);
             m_committed = true;
             throw std::runtime_error("cannot put the new database in place: " + m_target.string() + ": " +

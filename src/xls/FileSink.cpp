@@ -103,7 +103,7 @@ void FileSink::commit() {
     errno = 0;
     if (std::fclose(file) != 0)
         fail(errno);
-    if (const std::error_code ec = ReplaceFile(m_temporary, m_target))
+    if (const std::error_code ec = MoveIntoPlace(m_temporary, m_target))
         throw Error(Error::Code::Io, "Cannot save the workbook " + PathText(m_target) + ": " + ec.message(), ec);
     m_temporary.clear();
 }

@@ -433,7 +433,7 @@ private:
         // The new workbook takes the old one's place in one step: there is always one of them.
         if (exists) {
             if (const std::error_code error =
-                    ReplaceFile(FileSystemPath(WorkbookPath(target)), FileSystemPath(workbook))) {
+                    MoveIntoPlace(FileSystemPath(WorkbookPath(target)), FileSystemPath(workbook))) {
                 QFile::remove(WorkbookPath(target));
                 return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
                                          .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
@@ -444,7 +444,7 @@ private:
         QString list = result.missingList;
         // The list was named after the temporary workbook: it follows the workbook's name.
         if (!list.isEmpty() && list != MissingFileListPath(workbook) &&
-            !ReplaceFile(FileSystemPath(list), FileSystemPath(MissingFileListPath(workbook))))
+            !MoveIntoPlace(FileSystemPath(list), FileSystemPath(MissingFileListPath(workbook))))
             list = MissingFileListPath(workbook);
         const MissingCounts counts = CountMissing(result.missing);
         return fail(kFilesMissing,
@@ -467,7 +467,7 @@ private:
                         app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
         }
         if (target != workbook)
-            if (const std::error_code error = ReplaceFile(FileSystemPath(target), FileSystemPath(workbook))) {
+            if (const std::error_code error = MoveIntoPlace(FileSystemPath(target), FileSystemPath(workbook))) {
                 QFile::remove(target);
                 return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
                                          .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));

@@ -1,0 +1,16 @@
+# The version resource of a Windows executable, and the program's icon where one was drawn
+# (VERDANIX_WINDOWS_ICON, an .ico file): verdanix_windows_resource(target "description").
+function(verdanix_windows_resource target description)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(VERDANIX_RC_DESCRIPTION "${description}")
+    set(VERDANIX_RC_FILE "${target}.exe")
+    set(VERDANIX_RC_ICON "")
+    if(VERDANIX_WINDOWS_ICON)
+        set(VERDANIX_RC_ICON "1 ICON \"${VERDANIX_WINDOWS_ICON}\"")
+    endif()
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
