@@ -36,8 +36,14 @@ enable_sources() {
     [ -f "$list" ] && return 0
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    awk 'BEGIN { RS = ""; ORS = "\n\n" } /URIs:/ && !/security/ { sub(/Types: deb/, "Types: deb-src"); print }' \
-        /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } /URIs:/ && !/security/ { sub(/Types: deb/, "Types: deb-src"); print }' \
+            /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
+    else
+        list=/etc/apt/sources.list.d/verdanix-sources.list
+        [ -f "$list" ] && return 0
+        sed -n '/security/d; s/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee "$list" >/dev/null
+    fi
     $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
 }
 

@@ -1,4 +1,5 @@
 #include "import/NsfImport.h"
+#include "interfaces/FileSystem.h"
 
 #include "import/ReportText.h"
 #include "platform/WholeFile.h"
@@ -551,7 +552,7 @@ void ImportDominoDatabase(const fs::path& file, ImportTarget& target) {
         nsf::Database db(file);
         NativeImport(file, target).run(db);
     } catch (const nsf::FormatError& e) {
-        throw ImportError(file.string() + ": " + e.what());
+        throw ImportError(PathUtf8(file) + ": " + e.what());
     }
 }
 

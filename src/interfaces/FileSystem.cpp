@@ -113,6 +113,10 @@ std::u16string SystemErrorText(const std::error_code& error) {
     return text;
 }
 
+std::string PathUtf8(const std::filesystem::path& path) {
+    return Utf16ToUtf8(path.u16string());
+}
+
 std::string SystemErrorUtf8(const std::error_code& error) {
     return Utf16ToUtf8(SystemErrorText(error));
 }

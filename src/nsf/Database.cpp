@@ -1,4 +1,5 @@
 #include "nsf/Database.h"
+#include "interfaces/FileSystem.h"
 
 #include "nsf/Cx.h"
 #include "nsf/Lmbcs.h"
@@ -41,7 +42,7 @@ bool Database::HasSignature(std::string_view firstBytes) {
 Database::Database(const std::filesystem::path& file) : m_file(std::make_unique<QFile>()) {
     m_file->setFileName(QString::fromStdU16String(file.u16string()));
     if (!m_file->open(QIODevice::ReadOnly))
-        throw FormatError(reason_text::Nested(file.string(), m_file->errorString().toStdString()));
+        throw FormatError(reason_text::Nested(PathUtf8(file), m_file->errorString().toStdString()));
     m_fileSize = static_cast<uint64_t>(m_file->size());
     readHeader();
     readSuperblock();

@@ -150,7 +150,7 @@ std::optional<Note> Database::readNote(const NoteRef& ref) {
             item.name = m_names[name].name;
             item.type = m_names[name].type;
         } else {
-            const std::string number = "#" + std::to_string(name);
+            const std::string number = std::string("#") + std::to_string(name);
             item.name.assign(number.begin(), number.end());
             item.unreadable = reason_text::NameNotInTable(name);
         }

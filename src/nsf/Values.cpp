@@ -106,7 +106,7 @@ std::string TimeText(const Time& time) {
     if (time.centiseconds) {
         const uint32_t seconds = *time.centiseconds / 100;
         std::snprintf(text, sizeof text, "%02u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60);
-        out += time.julianDay ? "T" + std::string(text) + "Z" : std::string(text);
+        out += time.julianDay ? std::string("T") + text + "Z" : std::string(text);
     }
     return out;
 }

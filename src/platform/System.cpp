@@ -64,4 +64,10 @@ std::string LocalHostName() {
     return ResolveOfficialName(name);
 }
 
+void UseUtf8Console() {
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
 } // namespace platform

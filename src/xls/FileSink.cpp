@@ -51,7 +51,10 @@ FileSink::FileSink(std::filesystem::path target) : m_target(std::move(target)) {
     int error = 0;
     for (uint64_t attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path name = m_target.filename();
-        name += "." + std::to_string((seed + attempt * 7919) % 1000000007) + ".tmp";
+        std::string ending = std::to_string((seed + attempt * 7919) % 1000000007);
+        ending.insert(ending.begin(), '.');
+        ending += ".tmp";
+        name += ending;
         m_temporary = folder / name;
         errno = 0;
         m_file = OpenNew(m_temporary);

@@ -1,5 +1,6 @@
 #include "Demo.h"
 #include "DemoFiles.h"
+#include "interfaces/FileSystem.h"
 
 #include "platform/ComClassFactory.h"
 #include "platform/ProfileFile.h"
@@ -457,7 +458,7 @@ void WriteText(const fs::path& file, const std::string& text) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
     if (!out.flush())
-        throw std::runtime_error("cannot write " + file.string());
+        throw std::runtime_error("cannot write " + PathUtf8(file));
 }
 
 // Writes keys in order into section of a profile file (a new one is readable by its owner only).

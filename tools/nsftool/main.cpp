@@ -19,6 +19,7 @@
 #include "import/Import.h"
 #include "platform/Folders.h"
 #include "platform/Language.h"
+#include "platform/System.h"
 #include "store/Description.h"
 #include "store/Messages.h"
 #include "store/StoreFile.h"
@@ -81,6 +82,7 @@ int Create(const std::filesystem::path& nsf, const std::filesystem::path& descri
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::UseUtf8Console();
     QCoreApplication app(argc, argv);
     const InterfaceLanguage language(
         CommandLineLanguage(app.arguments(), SettingsFilePath(SettingsFolder(QCoreApplication::applicationDirPath()))));

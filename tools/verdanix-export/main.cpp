@@ -19,6 +19,7 @@
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
+#include "platform/System.h"
 #include "platform/WholeFile.h"
 #include "store/LocalStore.h"
 #include "xls/XlsSpreadsheetAutomation.h"
@@ -483,6 +484,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::UseUtf8Console();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("verdanix-export"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VERDANIX_VERSION));
