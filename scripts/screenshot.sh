@@ -67,9 +67,17 @@ else
     "${program[@]}" &
 fi
 app=$!
+# The main window, up to half a minute (Wine starts its services first).
+for _ in $(seq 30); do
+    xdotool search --onlyvisible --name "^VerdanixV$version\$" >/dev/null 2>&1 && break
+    sleep 1
+done
 sleep 3
-[ -n "$windows_app" ] && sleep 5 # Wine starts its services first
 browse=""
+# The tree lists a folder's entries as the file system enumerates them: here the contacts database
+# comes first; Windows (and Wine) enumerate by name, which puts it last of the opened tree.
+contacts_y=89 view_y=102
+[ -n "$windows_app" ] && contacts_y=209 view_y=226
 case "$what" in views | page | selected | last | detail | detailwide | export | missing | savedialog) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
@@ -102,12 +110,12 @@ if [ "$what" = missing ]; then
     sleep 2
 elif [ -n "$browse" ]; then
     # The contacts database (the tree's first database), then its first view.
-    xdotool mousemove --window "$win" 70 89 click 1
+    xdotool mousemove --window "$win" 70 "$contacts_y" click 1
     sleep 1
 fi
 if [ "$what" = page ] || [ "$what" = selected ] || [ "$what" = last ] || [ "$what" = detail ] ||
     [ "$what" = detailwide ] || [ "$what" = export ] || [ "$what" = savedialog ]; then
-    xdotool mousemove --window "$win" 90 102 click 1
+    xdotool mousemove --window "$win" 90 "$view_y" click 1
     sleep 2
 fi
 if [ "$what" = selected ]; then
