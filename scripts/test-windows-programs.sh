@@ -93,7 +93,7 @@ label="verdanix-export.exe of the demo's document library: the same workbooks an
 check compare_exports "$work/library-linux" "$work/library-windows"
 
 wineserver -k >/dev/null 2>&1 || true
-label="the window under Wine, logged on, a view listed: $WINBUILD/windows-page.png"
+label="the window under Wine, logged on, a database's views shown: $WINBUILD/windows-page.png"
 check env VERDANIX_WINDOWS_APP="$app" WINEPREFIX="$WINEPREFIX" "$ROOT/scripts/screenshot.sh" \
     "$WINBUILD/windows-page.png" page
 exit $failed
