@@ -76,8 +76,8 @@ EOF
 }
 
 if [ -f "$samples/apiug.nsf" ]; then
-    XDG_CONFIG_HOME="$work/linux-config" "$BUILD/bin/verdanix-export" --file "$samples/apiug.nsf" --all-views \
-        --quiet --output "$work/apiug-linux" >/dev/null 2>&1 || true
+    XDG_CONFIG_HOME="$work/linux-config" "$BUILD/bin/verdanix-export" --program-dir "$work/demo-linux/program" \
+        --file "$samples/apiug.nsf" --all-views --quiet --output "$work/apiug-linux" >/dev/null 2>&1 || true
     wine "$app/verdanix-export.exe" --program-dir "$(winepath -w "$work/demo/program")" \
         --file "$(winepath -w "$samples/apiug.nsf")" --all-views --quiet \
         --output "$(winepath -w "$work/apiug-windows")" >/dev/null 2>&1 || true
