@@ -1594,5 +1594,9 @@ user is given without one, from the first line of standard input.</translation>
         <source>视图“%1”没有文档：%2 只有标题行</source>
         <translation>view “%1” holds no documents: %2 has its header row only</translation>
     </message>
+    <message>
+        <source>无法创建文件夹：%1</source>
+        <translation>cannot make the folder %1</translation>
+    </message>
 </context>
 </TS>

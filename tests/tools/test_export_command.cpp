@@ -242,3 +242,23 @@ TEST_F(ExportCommand, ADominoDatabaseFileExportsThroughTheCache) {
     for (int r = 1; r < 5; ++r)
         EXPECT_TRUE(rows[r].toArray().contains(QJsonValue("Student"))) << r;
 }
+
+// A local file needs no installation: a copy of the program with nothing registered beside it
+// reads it with its own, kept in its settings folder.
+TEST_F(ExportCommand, ADominoDatabaseFileNeedsNoInstallation) {
+    const QString sample = QStringLiteral(VERDANIX_NSF_SAMPLES "/knowndt.nsf");
+    if (!QFile::exists(sample))
+        GTEST_SKIP() << "the .nsf samples are not beside the project";
+    const QString lonely = out.filePath("bin/verdanix-export");
+    ASSERT_TRUE(QDir().mkpath(out.filePath("bin")));
+    ASSERT_TRUE(QFile::copy(VERDANIX_EXPORT, lonely));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", config.path());
+    process.setProcessEnvironment(env);
+    process.start(lonely, {"--file", sample, "--all-views", "--quiet", "--output", out.filePath("known")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath("known/All.xls")));
+    EXPECT_TRUE(QFile::exists(out.filePath("bin/own-installation/program/notes.ini")));
+}
