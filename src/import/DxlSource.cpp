@@ -1,6 +1,6 @@
 #include "import/DxlSource.h"
-#include "interfaces/FileSystem.h"
 
+#include "interfaces/FileSystem.h"
 #include "store/StoreFile.h"
 
 #include <QDate>
@@ -169,7 +169,7 @@ std::vector<fs::path> InputFiles(const std::vector<fs::path>& inputs) {
         }
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(input, ec)) {
-            const auto extension = PathUtf8(entry.path().extension());
+            const auto extension = PathText(entry.path().extension());
             if (entry.is_regular_file(ec) &&
                 (extension == ".xml" || extension == ".dxl" || extension == ".XML" || extension == ".DXL"))
                 found.push_back(entry.path());
@@ -184,21 +184,21 @@ std::vector<fs::path> InputFiles(const std::vector<fs::path>& inputs) {
 // there already is a store database, so that a mistaken argument (a DXL file, a folder) is never
 // overwritten.
 std::optional<std::string> TargetProblem(const fs::path& target) {
-    std::string extension = PathUtf8(target.extension());
+    std::string extension = PathText(target.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension != ".nsf")
-        return "the target " + PathUtf8(target) + " is not named as a database (.nsf)";
+        return "the target " + PathText(target) + " is not named as a database (.nsf)";
     std::error_code ec;
     const auto status = fs::symlink_status(target, ec);
     if (!fs::exists(status))
         return std::nullopt;
     if (!fs::is_regular_file(fs::status(target, ec)))
-        return "the target " + PathUtf8(target) + " is not a database file";
+        return "the target " + PathText(target) + " is not a database file";
     try {
         OpenDatabaseFile(target);
     } catch (const std::exception&) {
-        return "the target " + PathUtf8(target) + " is there and is not a store database: it is left alone";
+        return "the target " + PathText(target) + " is there and is not a store database: it is left alone";
     }
     return std::nullopt;
 }

@@ -22,7 +22,7 @@ using namespace dxl;
 namespace {
 
 bool EndsWithNsf(const fs::path& file) {
-    std::string extension = PathUtf8(file.extension());
+    std::string extension = PathText(file.extension());
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension == ".nsf";

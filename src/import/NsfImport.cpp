@@ -1,11 +1,11 @@
 #include "import/NsfImport.h"
-#include "interfaces/FileSystem.h"
 
 #include "import/ReportText.h"
 #include "platform/WholeFile.h"
 
 #include "import/DxlSource.h"
 #include "interfaces/DominoObjects.h"
+#include "interfaces/FileSystem.h"
 #include "nsf/Database.h"
 #include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
@@ -552,7 +552,7 @@ void ImportDominoDatabase(const fs::path& file, ImportTarget& target) {
         nsf::Database db(file);
         NativeImport(file, target).run(db);
     } catch (const nsf::FormatError& e) {
-        throw ImportError(PathUtf8(file) + ": " + e.what());
+        throw ImportError(PathText(file) + ": " + e.what());
     }
 }
 

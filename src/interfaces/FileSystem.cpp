@@ -113,8 +113,9 @@ std::u16string SystemErrorText(const std::error_code& error) {
     return text;
 }
 
-std::string PathUtf8(const std::filesystem::path& path) {
-    return Utf16ToUtf8(path.u16string());
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string SystemErrorUtf8(const std::error_code& error) {

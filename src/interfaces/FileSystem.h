@@ -9,7 +9,7 @@
 
 // A path as UTF-8 text for a message, whatever the system's code page (std::filesystem::path's
 // string() raises on Windows for a name outside it).
-std::string PathUtf8(const std::filesystem::path& path);
+std::string PathText(const std::filesystem::path& path);
 
 // Why a file-system call failed, as the program tells it (Chinese): the cause itself ("没有权限",
 // "磁盘已满"), never the system's own text where the program knows the cause.

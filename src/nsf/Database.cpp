@@ -1,6 +1,6 @@
 #include "nsf/Database.h"
-#include "interfaces/FileSystem.h"
 
+#include "interfaces/FileSystem.h"
 #include "nsf/Cx.h"
 #include "nsf/Lmbcs.h"
 #include "nsf/ReasonText.h"
@@ -42,7 +42,7 @@ bool Database::HasSignature(std::string_view firstBytes) {
 Database::Database(const std::filesystem::path& file) : m_file(std::make_unique<QFile>()) {
     m_file->setFileName(QString::fromStdU16String(file.u16string()));
     if (!m_file->open(QIODevice::ReadOnly))
-        throw FormatError(reason_text::Nested(PathUtf8(file), m_file->errorString().toStdString()));
+        throw FormatError(reason_text::Nested(PathText(file), m_file->errorString().toStdString()));
     m_fileSize = static_cast<uint64_t>(m_file->size());
     readHeader();
     readSuperblock();
@@ -108,10 +108,13 @@ void Database::readNewestCopy(
         uint64_t position;
         std::string head;
         BlockHeader header;
+        bool read = false;  // body and damage are known
+        std::string body;   // its pieces expanded
+        std::string damage; // why it is no sound block, or empty
     };
     std::vector<Copy> written;
     std::string failures;
-    const auto fail = [&](const std::string& what, const char* reason) {
+    const auto fail = [&](const std::string& what, const std::string& reason) {
         const std::string line = reason_text::Nested(what, reason);
         failures = failures.empty() ? line : reason_text::Also(failures, line);
     };
@@ -123,11 +126,30 @@ void Database::readNewestCopy(
             const BlockHeader header = shape.readHeader(Bytes(head));
             // A copy never written holds one byte throughout (zeros, or 0xAA).
             if (head.find_first_not_of(head.front()) != std::string::npos)
-                written.push_back({copy.position, std::move(head), header});
+                written.push_back({copy.position, std::move(head), header, false, {}, {}});
         } catch (const FormatError& e) {
             fail(shape.name() + Where(copy.position), e.what());
         }
     }
+    // Each copy's own checks, made once: its signature, header, sizes, pieces and trailer.
+    const auto sound = [&](Copy& copy) {
+        if (!copy.read) {
+            copy.read = true;
+            try {
+                if (copy.header.signature != shape.signature)
+                    throw FormatError(reason_text::NoSignature());
+                if (shape.checkHeader)
+                    shape.checkHeader(Bytes(copy.head));
+                if (copy.header.storedSize < shape.headerSize)
+                    throw FormatError(reason_text::BlockStoredSize(copy.header.storedSize));
+                const std::string block = readAt(copy.position, copy.header.storedSize, shape.name);
+                copy.body = ReadBlockBody(Bytes(block), shape.headerSize, copy.header);
+            } catch (const FormatError& e) {
+                copy.damage = e.what();
+            }
+        }
+        return copy.damage.empty();
+    };
     // A damaged write count cannot be told, but a damaged copy is then refused for its body.
     std::stable_sort(written.begin(), written.end(),
                      [](const Copy& a, const Copy& b) { return a.header.writeCount > b.header.writeCount; });
@@ -137,19 +159,14 @@ void Database::readNewestCopy(
     const std::string headerFailures = failures;
     for (const bool strict : {true, false}) {
         failures = headerFailures;
-        for (const Copy& copy : written) {
+        for (Copy& copy : written) {
             const std::string what = shape.name() + Where(copy.position);
+            if (!sound(copy)) {
+                fail(what, copy.damage);
+                continue;
+            }
             try {
-                const Bytes h(copy.head);
-                if (copy.header.signature != shape.signature)
-                    throw FormatError(reason_text::NoSignature());
-                if (shape.checkHeader)
-                    shape.checkHeader(h);
-                if (copy.header.storedSize < shape.headerSize)
-                    throw FormatError(reason_text::BlockStoredSize(copy.header.storedSize));
-                const std::string block = readAt(copy.position, copy.header.storedSize, shape.name);
-                const std::string body = ReadBlockBody(Bytes(block), shape.headerSize, copy.header);
-                take(h, Bytes(body), what, strict);
+                take(Bytes(copy.head), Bytes(copy.body), what, strict);
             } catch (const FormatError& e) {
                 fail(what, e.what());
                 continue;

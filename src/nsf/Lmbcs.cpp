@@ -68,8 +68,10 @@ CodePage CodePageOf(uint8_t group) {
 // The run's bytes in code page, as UTF-16; nothing where no converter knows the code page.
 std::optional<std::u16string> Decode(CodePage codePage, std::string_view bytes) {
 #ifdef _WIN32
-    if (codePage.number == 0 || bytes.empty())
-        return codePage.number == 0 ? std::nullopt : std::optional<std::u16string>(std::u16string());
+    if (codePage.number == 0)
+        return std::nullopt;
+    if (bytes.empty())
+        return std::u16string();
     const int size = static_cast<int>(bytes.size());
     const int length = MultiByteToWideChar(codePage.number, 0, bytes.data(), size, nullptr, 0);
     if (length <= 0)

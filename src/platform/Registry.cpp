@@ -1,9 +1,9 @@
 #include "platform/Registry.h"
-#include "interfaces/FileSystem.h"
 
 #include "platform/WholeFile.h"
 
 #include "interfaces/ComObject.h"
+#include "interfaces/FileSystem.h"
 
 #include <fstream>
 #include <sstream>
@@ -133,7 +133,7 @@ void SaveFile(const std::filesystem::path& file, const RegistryData& data) {
                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                            QFileDevice::ReadOther);
     } catch (const WholeFileError& error) {
-        throw RegistryError("cannot write " + PathUtf8(file) + ": " + error.what());
+        throw RegistryError("cannot write " + PathText(file) + ": " + error.what());
     }
 }
 
@@ -150,7 +150,7 @@ public:
         // to the file as it is now.
         auto current = LoadFile(m_file);
         if (!current)
-            throw RegistryError("cannot read " + PathUtf8(m_file));
+            throw RegistryError("cannot read " + PathText(m_file));
         const auto key = current->AddKey(m_key);
         MemoryKey(*current, key).WriteString(name, value);
         SaveFile(m_file, *current);
@@ -303,10 +303,10 @@ std::unique_ptr<IRegistryKey> FileRegistry::CreateKey(const std::u16string& path
     RegistryData data;
     if (std::filesystem::exists(m_file, ec)) {
         if (!FileIsUsable(m_file))
-            throw RegistryError("the registry file " + PathUtf8(m_file) + " cannot be written");
+            throw RegistryError("the registry file " + PathText(m_file) + " cannot be written");
         auto loaded = LoadFile(m_file);
         if (!loaded)
-            throw RegistryError("cannot read " + PathUtf8(m_file));
+            throw RegistryError("cannot read " + PathText(m_file));
         data = std::move(*loaded);
     }
     const auto key = data.AddKey(path);

@@ -430,7 +430,7 @@ void DatabaseWriter::commit() {
         if (const std::error_code ec = MoveIntoPlace(m_building, m_target)) {
             RemoveDatabaseFiles(m_building);
             m_committed = true;
-            throw std::runtime_error("cannot put the new database in place: " + PathUtf8(m_target) + ": " +
+            throw std::runtime_error("cannot put the new database in place: " + PathText(m_target) + ": " +
                                      ec.message());
         }
     }

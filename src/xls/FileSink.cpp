@@ -39,11 +39,6 @@ std::FILE* OpenNew(const std::filesystem::path& path) {
 
 } // namespace
 
-std::string PathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 FileSink::FileSink(std::filesystem::path target) : m_target(std::move(target)) {
     const std::filesystem::path folder = m_target.parent_path();
     const auto seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^

@@ -34,7 +34,4 @@ private:
     std::FILE* m_file = nullptr;
 };
 
-// A path as UTF-8 text, for messages.
-std::string PathText(const std::filesystem::path& path);
-
 } // namespace xls

@@ -3,6 +3,7 @@
 #include "BiffReader.h"
 #include "support/SharedStrings.h"
 
+#include "interfaces/FileSystem.h"
 #include "xls/CompoundFile.h"
 #include "xls/FileSink.h"
 #include "xls/Sst.h"
@@ -399,7 +400,7 @@ TEST_F(XlsSaveTest, FailuresNameThePathAndReason) {
         FAIL() << "saved into a missing folder";
     } catch (const xls::Error& e) {
         EXPECT_EQ(e.code(), xls::Error::Code::Io);
-        EXPECT_NE(std::string(e.what()).find(xls::PathText(missing)), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(PathText(missing)), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
     }
 
@@ -433,7 +434,7 @@ TEST_F(XlsSaveTest, WriteFailureKeepsTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
 
-    EXPECT_NE(message.find(xls::PathText(path)), std::string::npos) << message;
+    EXPECT_NE(message.find(PathText(path)), std::string::npos) << message;
     EXPECT_NE(message.find("too large"), std::string::npos) << message;
     EXPECT_EQ(read(path), "old");
     EXPECT_EQ(files(), std::vector<std::string>{"out.xls"});

@@ -458,7 +458,7 @@ void WriteText(const fs::path& file, const std::string& text) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
     if (!out.flush())
-        throw std::runtime_error("cannot write " + PathUtf8(file));
+        throw std::runtime_error("cannot write " + PathText(file));
 }
 
 // Writes keys in order into section of a profile file (a new one is readable by its owner only).
