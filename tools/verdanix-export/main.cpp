@@ -246,13 +246,14 @@ public:
         IComClassFactory* factory = &namedFactory;
         ISpreadsheetAutomation* spreadsheet = &writer;
         QString dataDir;
+        const QString settingsFolder = SettingsFolder(QCoreApplication::applicationDirPath());
         QString programDir = m_options.value("program-dir");
         // A local file needs no installation: where none is registered, the program's own reads it.
         if (programDir.isEmpty() && !file.isEmpty()) {
-            backEnds = std::make_unique<BackEnds>(SettingsFolder(QCoreApplication::applicationDirPath()));
+            backEnds = std::make_unique<BackEnds>(settingsFolder);
             if (!backEnds->registry().OpenKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))) {
                 try {
-                    programDir = OwnInstallation(SettingsFolder(QCoreApplication::applicationDirPath()));
+                    programDir = OwnInstallation(settingsFolder);
                 } catch (const std::exception& error) {
                     return fail(kNotFound, ExceptionMessage(error));
                 }
@@ -270,7 +271,7 @@ public:
             }
         } else {
             if (!backEnds)
-                backEnds = std::make_unique<BackEnds>(SettingsFolder(QCoreApplication::applicationDirPath()));
+                backEnds = std::make_unique<BackEnds>(settingsFolder);
             factory = &backEnds->comFactory();
             spreadsheet = &backEnds->spreadsheet();
             dataDir = GetDominoDataPath(backEnds->registry());
@@ -462,15 +463,9 @@ private:
                 QFile::remove(result.missingList); // named after the temporary workbook, which is gone
             return kFailed;
         }
-        // The new workbook takes the old one's place in one step: there is always one of them.
-        if (exists) {
-            if (const std::error_code error =
-                    MoveIntoPlace(FileSystemPath(WorkbookPath(target)), FileSystemPath(workbook))) {
-                QFile::remove(WorkbookPath(target));
-                return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
-                                         .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
-            }
-        }
+        if (exists)
+            if (const int status = putInPlace(WorkbookPath(target), workbook); status != kDone)
+                return status;
         if (result.missing.empty())
             return kDone;
         QString list = result.missingList;
@@ -488,6 +483,16 @@ private:
                                             : QDir::toNativeSeparators(list)));
     }
 
+    // The new workbook takes the old one's place in one step: there is always one of them.
+    int putInPlace(const QString& written, const QString& workbook) {
+        if (const std::error_code error = MoveIntoPlace(FileSystemPath(written), FileSystemPath(workbook))) {
+            QFile::remove(written);
+            return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
+                                     .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
+        }
+        return kDone;
+    }
+
     // A view without documents: a workbook of the header row alone, told as such.
     int exportEmptyView(ISpreadsheetAutomation& spreadsheet, const QString& view, const QString& workbook,
                         const QString& target) {
@@ -499,11 +504,8 @@ private:
                         app_text::WorkbookNotSaved(QDir::toNativeSeparators(workbook), ExceptionMessage(error)));
         }
         if (target != workbook)
-            if (const std::error_code error = MoveIntoPlace(FileSystemPath(target), FileSystemPath(workbook))) {
-                QFile::remove(target);
-                return fail(kFailed, QCoreApplication::translate("verdanix-export", "无法替换 %1（它保持原样）：%2")
-                                         .arg(workbook, QString::fromStdU16String(SystemErrorText(error))));
-            }
+            if (const int status = putInPlace(target, workbook); status != kDone)
+                return status;
         Print(QCoreApplication::translate("verdanix-export", "视图“%1”没有文档：%2 只有标题行")
                   .arg(view, QDir::toNativeSeparators(workbook)));
         return kDone;
