@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>BackEnds</name>
+    <message>
+        <source>无法创建文件夹：%1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+</context>
+<context>
     <name>ComClassFactory</name>
     <message>
         <source>没有注册类</source>
@@ -1593,10 +1600,6 @@ user is given without one, from the first line of standard input.</translation>
     <message>
         <source>视图“%1”没有文档：%2 只有标题行</source>
         <translation>view “%1” holds no documents: %2 has its header row only</translation>
-    </message>
-    <message>
-        <source>无法创建文件夹：%1</source>
-        <translation>cannot make the folder %1</translation>
     </message>
 </context>
 </TS>

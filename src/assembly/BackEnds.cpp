@@ -1,10 +1,18 @@
 #include "assembly/BackEnds.h"
 
+#include "access/ErrorMessage.h"
+#include "assembly/dominointerface.h"
 #include "import/NsfCache.h"
+#include "interfaces/DominoObjects.h"
 #include "platform/ComClassFactory.h"
+#include "platform/ProfileFile.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 #include "store/LocalStore.h"
 #include "xls/XlsSpreadsheetAutomation.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 #ifdef _WIN32
 #include "win32/Win32ComClassFactory.h"
@@ -42,15 +50,60 @@ std::unique_ptr<IRegistry> CreateSystemRegistry([[maybe_unused]] const QString& 
 #endif
 }
 
+// The keys an installation of the local store has, held in memory: they are made afresh on each
+// start, so they always name the installation as it is now.
+std::unique_ptr<IRegistry> OwnInstallationRegistry(const QString& programDir, const QString& dataDir) {
+    auto registry = std::make_unique<MemoryRegistry>();
+    auto domino = registry->CreateKey(dominointerface::kDominoKey.toStdU16String());
+    domino->WriteString(u"Path", QDir::toNativeSeparators(programDir).toStdU16String());
+    domino->WriteString(u"DataPath", QDir::toNativeSeparators(dataDir).toStdU16String());
+    registry->CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
+        ->WriteString(u"", QDir::toNativeSeparators(ComponentFilePath(programDir)).toStdU16String());
+    return registry;
+}
+
 } // namespace
+
+QString MakeOwnInstallation(const QString& settingsFolder) {
+    const QString root = QDir(settingsFolder).filePath(QStringLiteral("own-installation"));
+    const QString program = root + QStringLiteral("/program"), data = root + QStringLiteral("/data");
+    if (!QDir().mkpath(program) || !QDir().mkpath(data))
+        throw std::runtime_error(QCoreApplication::translate("BackEnds", "无法创建文件夹：%1")
+                                     .arg(QDir::toNativeSeparators(root))
+                                     .toStdString());
+    const std::filesystem::path component = FileSystemPath(ComponentFilePath(program));
+    if (PortableComClassFactory::ComponentKind(component) != store::kComponentKind)
+        PortableComClassFactory::WriteComponentFile(component, store::kComponentKind);
+    ProfileFile notesIni(program + QStringLiteral("/notes.ini"));
+    if (notesIni.ReadString(QStringLiteral("Notes"), QStringLiteral("Directory"), QString()).isEmpty())
+        notesIni.WriteString(QStringLiteral("Notes"), QStringLiteral("Directory"), data);
+    return program;
+}
 
 struct BackEnds::Parts {
 #ifdef _WIN32
     // COM for this thread, before any object exists and after every one is gone.
     ComApartment apartment;
 #endif
-    explicit Parts(const QString& folder) : registry(CreateSystemRegistry(folder)) {}
+    explicit Parts(const QString& folder) : registry(ChooseRegistry(folder)) {}
 
+    // The system's registry where Notes or Domino is installed, else the program's own
+    // installation's keys (or the system's again, with the reason, where those cannot be made).
+    std::unique_ptr<IRegistry> ChooseRegistry(const QString& folder) {
+        auto system = CreateSystemRegistry(folder);
+        if (IsNotesInstalled(*system) || IsDominoInstalled(*system))
+            return system;
+        try {
+            const QString program = MakeOwnInstallation(folder);
+            const store::Installation own = store::ReadInstallation(program.toStdU16String());
+            return OwnInstallationRegistry(program, QString::fromStdU16String(own.dataDir.u16string()));
+        } catch (const std::exception& error) {
+            ownInstallationProblem = ExceptionMessage(error);
+            return system;
+        }
+    }
+
+    QString ownInstallationProblem;
     std::unique_ptr<IRegistry> registry;
     PortableComClassFactory portableFactory{*registry};
 #ifdef _WIN32
@@ -69,6 +122,10 @@ BackEnds::BackEnds(const QString& settingsFolder) : m_parts(std::make_unique<Par
 }
 
 BackEnds::~BackEnds() = default;
+
+const QString& BackEnds::ownInstallationProblem() const {
+    return m_parts->ownInstallationProblem;
+}
 
 IRegistry& BackEnds::registry() {
     return *m_parts->registry;

@@ -70,6 +70,7 @@ MainEnvironment ProgramEnvironment::environment() {
     env.leftButtonDown = [] { return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton); };
     env.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     env.hostName = [] { return GetLocalHostName(); };
+    env.installationProblem = m_parts->backEnds.ownInstallationProblem();
     return env;
 }
 

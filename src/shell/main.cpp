@@ -339,8 +339,11 @@ void TfrmMain::FormShow() {
     const bool notes = IsNotesInstalled(registry);
     const bool domino = IsDominoInstalled(registry);
     if (!notes && !domino) {
-        ShowMessage(*m_env.prompter, tr("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
-                                        "请安装Domino环境后再运行本系统!"));
+        QString text = tr("对不起，Quarrix要求运行的电脑上已经安装过Domino客户端或服务器端软件!"
+                          "请安装Domino环境后再运行本系统!");
+        if (!m_env.installationProblem.isEmpty())
+            text += QLatin1Char('\n') + m_env.installationProblem;
+        ShowMessage(*m_env.prompter, text);
         if (m_env.terminate)
             m_env.terminate();
         return;

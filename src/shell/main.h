@@ -44,6 +44,7 @@ struct MainEnvironment {
     std::function<bool()> leftButtonDown;        // state of the left mouse button
     std::function<void(const QString&)> openUrl; // the shell's "open" of a web address
     std::function<QString()> hostName;           // GetLocalHostName
+    QString installationProblem;                 // why the program's own installation is missing
 };
 
 // The splitter between tree and list: reports every mouse move in its own coordinates.

@@ -36,6 +36,10 @@ public:
 
     void InitializeUsingNotesUserName(const std::u16string& userName, const std::u16string& password) override {
         m_state = State::None;
+        // An installation without a server of its own (a client's, the program's own) has no
+        // server to log on to: as for a server that does not answer.
+        if (TrimBlanks(m_installation.serverName).empty())
+            Raise(notes_text::ServerNotResponding());
         const std::u16string name = TrimBlanks(userName);
         if (name.empty())
             Raise(notes_text::AnonymousRefused(), notes_code::kNoAccess);

@@ -2,6 +2,8 @@
 #include "support/RecordingPrompter.h"
 #include "support/SessionClassKey.h"
 
+#include "access/Domino_TLB.h"
+#include "assembly/BackEnds.h"
 #include "assembly/dominointerface.h"
 #include "platform/ComClassFactory.h"
 #include "platform/Registry.h"
@@ -115,6 +117,32 @@ TEST(ComponentRegistration, FailureToRegisterShowsTheSecondMessage) {
     RegisterComponentFile(registry, prompter, file);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].text.startsWith("您好，系统在注册domino组件时失败，或许是您的系统对权限的限制，"));
+}
+
+// With nothing installed the program runs on its own installation: found by the probe, with an
+// empty data folder, and no server to log on to; a registered installation wins.
+TEST(OwnInstallation, StandsInWhereNothingIsInstalledAndHasNoServer) {
+    QTemporaryDir settings;
+    {
+        BackEnds backEnds(settings.path());
+        EXPECT_TRUE(backEnds.ownInstallationProblem().isEmpty());
+        ASSERT_TRUE(IsDominoInstalled(backEnds.registry()));
+        const QString data = QDir::toNativeSeparators(settings.filePath("own-installation/data"));
+        EXPECT_EQ(GetDominoDataPath(backEnds.registry()), data);
+        EXPECT_TRUE(QDir(data).isEmpty());
+        TNotesSession session(backEnds.comFactory());
+        EXPECT_ANY_THROW(session.InitializeUsingNotesUserName(u"Zhang Wei", u"pw"));
+    }
+    WriteAll(settings.filePath("registry.reg"), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Lotus\\Notes]\n");
+    BackEnds withNotes(settings.path());
+    EXPECT_TRUE(IsNotesInstalled(withNotes.registry()));
+    EXPECT_FALSE(IsDominoInstalled(withNotes.registry()));
+
+    QTemporaryDir blocked;
+    WriteAll(blocked.filePath("own-installation"), "a file where the folder goes");
+    BackEnds failing(blocked.path());
+    EXPECT_TRUE(failing.ownInstallationProblem().contains("own-installation"));
+    EXPECT_FALSE(IsDominoInstalled(failing.registry()));
 }
 
 TEST(LocalHostName, IsThisComputersNameInUpperCase) {

@@ -1,4 +1,5 @@
 // verdanix-export run as a process on local store databases, without a display.
+#include "support/Files.h"
 #include "support/RecordingProgress.h"
 #include "support/RecordingPrompter.h"
 #include "support/StoreInstallation.h"
@@ -261,4 +262,11 @@ TEST_F(ExportCommand, ADominoDatabaseFileNeedsNoInstallation) {
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(out.filePath("known/All.xls")));
     EXPECT_TRUE(QFile::exists(out.filePath("bin/own-installation/program/notes.ini")));
+    // It has no server: a server's database fails as for one that does not answer.
+    WriteAll(out.filePath("pw"), "pw\n");
+    process.start(lonely, {"--server", "S1", "--user", "u", "--password-file", out.filePath("pw"), "--database",
+                           "names.nsf", "--all-views", "--output", out.filePath("names")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains("连接服务器失败")) << "no server";
 }

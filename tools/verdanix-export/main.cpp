@@ -16,7 +16,6 @@
 #include "platform/ComClassFactory.h"
 #include "platform/Folders.h"
 #include "platform/Language.h"
-#include "platform/ProfileFile.h"
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
 #include "platform/Registry.h"
@@ -183,24 +182,6 @@ std::optional<WorkbookFormat> NamedFormat(const QString& name) {
     return std::nullopt;
 }
 
-// The program's own installation, for local files where neither Notes, Domino nor a demo is
-// registered: the local store with an empty data folder, kept in the settings folder. Raises
-// std::runtime_error when it cannot be made.
-QString OwnInstallation(const QString& settingsFolder) {
-    const QString root = QDir(settingsFolder).filePath(QStringLiteral("own-installation"));
-    const QString program = root + QStringLiteral("/program"), data = root + QStringLiteral("/data");
-    if (!QDir().mkpath(program) || !QDir().mkpath(data))
-        throw std::runtime_error(
-            QCoreApplication::translate("verdanix-export", "无法创建文件夹：%1").arg(root).toStdString());
-    const std::filesystem::path component = FileSystemPath(program) / "nlsxbe.dll";
-    if (PortableComClassFactory::ComponentKind(component) != store::kComponentKind)
-        PortableComClassFactory::WriteComponentFile(component, store::kComponentKind);
-    ProfileFile notesIni(program + QStringLiteral("/notes.ini"));
-    if (notesIni.ReadString(QStringLiteral("Notes"), QStringLiteral("Directory"), QString()).isEmpty())
-        notesIni.WriteString(QStringLiteral("Notes"), QStringLiteral("Directory"), data);
-    return program;
-}
-
 QString FormatNames() {
     QStringList names;
     for (const WorkbookFormatInfo& info : kWorkbookFormats)
@@ -246,19 +227,7 @@ public:
         IComClassFactory* factory = &namedFactory;
         ISpreadsheetAutomation* spreadsheet = &writer;
         QString dataDir;
-        const QString settingsFolder = SettingsFolder(QCoreApplication::applicationDirPath());
-        QString programDir = m_options.value("program-dir");
-        // A local file needs no installation: where none is registered, the program's own reads it.
-        if (programDir.isEmpty() && !file.isEmpty()) {
-            backEnds = std::make_unique<BackEnds>(settingsFolder);
-            if (!backEnds->registry().OpenKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))) {
-                try {
-                    programDir = OwnInstallation(settingsFolder);
-                } catch (const std::exception& error) {
-                    return fail(kNotFound, ExceptionMessage(error));
-                }
-            }
-        }
+        const QString programDir = m_options.value("program-dir");
         if (!programDir.isEmpty()) {
             store::RegisterLocalStore(namedFactory, importer::DominoDatabaseReader());
             namedRegistry.CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
@@ -270,8 +239,10 @@ public:
                 return fail(kNotFound, ExceptionMessage(error));
             }
         } else {
-            if (!backEnds)
-                backEnds = std::make_unique<BackEnds>(settingsFolder);
+            // Where nothing is installed, the program's own installation: local files need no other.
+            backEnds = std::make_unique<BackEnds>(SettingsFolder(QCoreApplication::applicationDirPath()));
+            if (!backEnds->ownInstallationProblem().isEmpty())
+                return fail(kNotFound, backEnds->ownInstallationProblem());
             factory = &backEnds->comFactory();
             spreadsheet = &backEnds->spreadsheet();
             dataDir = GetDominoDataPath(backEnds->registry());
