@@ -75,9 +75,10 @@ done
 sleep 3
 browse=""
 # The tree lists a folder's entries as the file system enumerates them: here the contacts database
-# comes first; Windows (and Wine) enumerate by name, which puts it last of the opened tree.
-contacts_y=89 view_y=102
-[ -n "$windows_app" ] && contacts_y=209 view_y=226
+# comes first; Windows (and Wine) enumerate by name, which puts it last of the opened tree. Wine
+# draws the list's rows taller, so its first row is lower.
+contacts_y=89 view_y=102 row_y=96
+[ -n "$windows_app" ] && contacts_y=227 view_y=242 row_y=106
 case "$what" in views | page | selected | last | detail | detailwide | export | missing | savedialog) browse=1 ;; esac
 if [ "$what" = connected ] || [ "$what" = failed ] || [ "$what" = dialog ] || [ -n "$browse" ]; then
     # The toolbar's first button, then Tab to the confirm button of the connect dialog.
@@ -119,7 +120,7 @@ if [ "$what" = page ] || [ "$what" = selected ] || [ "$what" = last ] || [ "$wha
     sleep 2
 fi
 if [ "$what" = selected ]; then
-    xdotool mousemove --window "$win" 330 96 click 1 # the first row, then one down with the keyboard
+    xdotool mousemove --window "$win" 330 "$row_y" click 1 # the first row, then one down with the keyboard
     sleep 0.5
     xdotool key Down
     sleep 1
@@ -129,7 +130,7 @@ if [ "$what" = last ]; then
     sleep 2
 fi
 if [ "$what" = detail ] || [ "$what" = detailwide ]; then
-    xdotool mousemove --window "$win" 330 96 click 1 click 1
+    xdotool mousemove --window "$win" 330 "$row_y" click 1 click 1
     sleep 2
 fi
 if [ "$what" = detailwide ]; then
@@ -154,6 +155,8 @@ if [ "$what" = export ] || [ "$what" = missing ]; then
     [ "$what" = missing ] && target="$BUILD/export/library.xls" && touch "$BUILD/export/按类别附件"
     xdotool mousemove --window "$win" 173 45 click 1 # the toolbar's "导出数据"
     sleep 2
+    # Windows' save dialog takes a Windows path; Wine's drive Z: is the root folder.
+    [ -n "$windows_app" ] && target=$(winepath -w "$target")
     xdotool type "$target"
     xdotool key Return
     sleep 8
@@ -190,12 +193,12 @@ case "$what" in nsf*)
         sleep 2
     fi
     if [ "$what" = nsfdetail ]; then
-        xdotool mousemove --window "$win" 330 96 click 1 click 1
+        xdotool mousemove --window "$win" 330 "$row_y" click 1 click 1
         sleep 2
     fi
     if [ "$what" = nsfattachment ]; then
         # The 87th row of its first view holds the document with outline_template.c.
-        xdotool mousemove --window "$win" 330 96 click 1
+        xdotool mousemove --window "$win" 330 "$row_y" click 1
         for _ in $(seq 86); do xdotool key Down; done
         sleep 0.5
         xdotool mousemove --window "$win" 241 45 click 1 # the toolbar's "文档详情"

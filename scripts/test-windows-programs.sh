@@ -6,8 +6,10 @@
 # - verdanix-export.exe exporting every view of a real .nsf (apiug.nsf, with its attachment) and
 #   a view of the demo installation: the same files, the attachments byte for byte and the
 #   workbooks' cells equal (read back with xlrd);
-# - the window on the demo installation, under Xvfb: a screenshot (scripts/screenshot.sh with
-#   VERDANIX_WINDOWS_APP), which needs a CJK font registered for Wine.
+# - verdanix-export.exe reading a .nsf file with nothing installed (the program's own installation);
+# - the window on the demo installation, under Xvfb: screenshots of a view listed, a document's
+#   details and an export's end (scripts/screenshot.sh with VERDANIX_WINDOWS_APP), which need a
+#   CJK font registered for Wine.
 # Builds the Windows programs first when their zip is not there.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -34,6 +36,14 @@ check() {
 
 label="verdanix-export.exe --help"
 check bash -c "wine '$app/verdanix-export.exe' --help 2>&1 | grep -q -- --program-dir"
+
+# With nothing installed, a database file is read on the program's own installation.
+if [ -f "$samples/knowndt.nsf" ]; then
+    wine "$app/verdanix-export.exe" --file "$(winepath -w "$samples/knowndt.nsf")" --all-views --quiet \
+        --output "$(winepath -w "$work/own")" >/dev/null 2>&1 || true
+    label="verdanix-export.exe --file knowndt.nsf with nothing installed: its own installation"
+    check test -f "$work/own/All.xls" -a -f "$app/own-installation/program/notes.ini"
+fi
 
 # The demo installation as the Windows build makes it (Windows paths in notes.ini and the
 # registry), registered in Wine's registry as on Windows.
@@ -93,7 +103,9 @@ label="verdanix-export.exe of the demo's document library: the same workbooks an
 check compare_exports "$work/library-linux" "$work/library-windows"
 
 wineserver -k >/dev/null 2>&1 || true
-label="the window under Wine, logged on, a database's views shown: $WINBUILD/windows-page.png"
-check env VERDANIX_WINDOWS_APP="$app" WINEPREFIX="$WINEPREFIX" "$ROOT/scripts/screenshot.sh" \
-    "$WINBUILD/windows-page.png" page
+for what in page detail export; do
+    label="the window under Wine ($what): $WINBUILD/windows-$what.png"
+    check env VERDANIX_WINDOWS_APP="$app" WINEPREFIX="$WINEPREFIX" "$ROOT/scripts/screenshot.sh" \
+        "$WINBUILD/windows-$what.png" "$what"
+done
 exit $failed
