@@ -4,6 +4,7 @@
 #include "platform/Prompter.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 inline const QString kAppTitle = QStringLiteral("VerdanixV" VERDANIX_VERSION);
 
@@ -51,7 +52,7 @@ inline QString ReadingDominoFile() {
 inline QString DominoFileUnread(qsizetype count, const QString& list) {
     return QCoreApplication::translate("app_text", "数据库文件中有%1项内容未能读取或已简化，清单见：%2")
         .arg(count)
-        .arg(list);
+        .arg(QDir::toNativeSeparators(list));
 }
 // Then the folder.
 inline QString ExportDone() {

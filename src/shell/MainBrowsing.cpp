@@ -61,22 +61,23 @@ void TfrmMain::openfileExecute() {
         return; // start-up stopped before the session existed
     // The databases are in the data folder (the program folder holds none).
     const QString dataFolder = dataPath.isEmpty() ? GetDominoDataPath(*m_env.registry) : dataPath;
-    const auto path = m_env.prompter->OpenFileName(tr("NSF文件|*.nsf"), dataFolder);
-    if (!path)
+    const auto chosen = m_env.prompter->OpenFileName(tr("NSF文件|*.nsf"), dataFolder);
+    if (!chosen)
         return;
-    if (IsFileLocked(*path)) {
-        ShowMessage(*m_env.prompter, tr("文件%1正在被其它程序锁定，无法打开!").arg(*path));
+    const QString path = QDir::toNativeSeparators(*chosen); // as the system writes paths
+    if (IsFileLocked(path)) {
+        ShowMessage(*m_env.prompter, tr("文件%1正在被其它程序锁定，无法打开!").arg(path));
         return;
     }
-    if (!ReadDominoFileFirst(*path))
+    if (!ReadDominoFileFirst(path))
         return;
-    const QStringList views = OpenLocalFileViews(*session, *path);
-    dbPath = *path;
+    const QStringList views = OpenLocalFileViews(*session, path);
+    dbPath = path;
     docCount = 0; // a view of the database shown before is no longer listed
     m_tree->clear();
     setTreeTag(2);
     QTreeWidgetItem* fileNode =
-        AddTreeNode(m_tree, nullptr, *path, tree_node::kDatabaseImage, tree_node::kDatabaseImage);
+        AddTreeNode(m_tree, nullptr, path, tree_node::kDatabaseImage, tree_node::kDatabaseImage);
     for (const QString& name : views)
         AddTreeNode(m_tree, fileNode, name, tree_node::kViewImage, tree_node::kViewImage);
     m_list->clearItems();

@@ -199,8 +199,9 @@ public:
         const bool listDatabases = m_options.isSet("list-databases");
         const bool listViews = m_options.isSet("list-views");
         // A local file is named from where the command runs, not from the data folder.
-        const QString file =
-            m_options.value("file").isEmpty() ? QString() : QFileInfo(m_options.value("file")).absoluteFilePath();
+        const QString file = m_options.value("file").isEmpty()
+                                 ? QString()
+                                 : QDir::toNativeSeparators(QFileInfo(m_options.value("file")).absoluteFilePath());
         const QString databasePath = m_options.value("database");
         if (!listDatabases && file.isEmpty() && databasePath.isEmpty())
             return fail(kBadArguments,
