@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test. With --sanitize the build and the tests
 # use AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/); with --threads the tests of
-# the code that runs threads of its own (the workbook's cell pipe and deflating thread, the export's
+# the code that runs threads of its own (the worker they all run on, the workbook's cell pipe and deflating thread, the export's
 # file queue, the import's writing thread, the store's reading ahead, the tree's folder walk) are
 # built with ThreadSanitizer and run (in build-tsan/).
 set -euo pipefail
@@ -17,7 +17,7 @@ if [ "${1:-}" = "--threads" ]; then
     dir="$ROOT/build-tsan"
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERDANIX_THREAD_SANITIZE=ON \
         -DVERDANIX_BUILD_BENCH=OFF >/dev/null
-    cmake --build "$dir" -j"$(nproc)" --target xls_tests test_export import_tests test_browse \
+    cmake --build "$dir" -j"$(nproc)" --target test_interfaces xls_tests test_export import_tests test_browse \
         store_tests
     export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}"
     # One process per test: a mutex of the standard library is made without a call the sanitizer
@@ -28,6 +28,7 @@ if [ "${1:-}" = "--threads" ]; then
             QT_QPA_PLATFORM=offscreen "$binary" --gtest_filter="$test" --gtest_brief=1
         done
     }
+    run_each "$dir/tests/interfaces/test_interfaces" 'Worker.*'
     run_each "$dir/tests/xls/xls_tests" 'XlsAutomation*:XlsxZip.*:XlsWorkbook.*'
     run_each "$dir/tests/import/import_tests" 'DxlImportTest.*'
     run_each "$dir/tests/browse/test_browse" 'AddFolderNodes.*'

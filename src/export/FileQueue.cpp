@@ -6,109 +6,53 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <limits>
+#include <utility>
+
 namespace {
-constexpr size_t kBatch = 64; // tasks gathered before the thread is woken
+constexpr size_t kBatch = 64; // tasks gathered before the thread is woken: waking costs more than a small file
 } // namespace
 
 FileQueue::FileQueue(qsizetype maxPendingBytes, Writer writeFile)
-    : m_maxPendingBytes(maxPendingBytes),
-      m_writeFile(writeFile ? std::move(writeFile) : Writer([](const QString& path, const QByteArray& bytes) {
+    : m_writeFile(writeFile ? std::move(writeFile) : Writer([](const QString& path, const QByteArray& bytes) {
           WriteThroughTemporary(path, bytes);
       })),
-      m_outOfMemory(QCoreApplication::translate("Export", "内存不足")), m_thread([this] { run(); }) {}
+      m_outOfMemory(QCoreApplication::translate("Export", "内存不足")),
+      m_worker(Worker::Limits{std::numeric_limits<size_t>::max(), static_cast<size_t>(maxPendingBytes), kBatch}) {}
 
 FileQueue::~FileQueue() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
+    try {
+        m_worker.finish();
+    } catch (...) {
+        // Told by finish() or write() already, where the export asked.
     }
-    m_changed.notify_all();
-    m_thread.join();
 }
 
 void FileQueue::makeFolder(const QString& folder) {
-    push({folder, {}, true, {}, 0});
+    m_worker.post([this, task = Task{folder, {}, true, {}, 0}]() mutable { run(task); });
 }
 
 void FileQueue::write(const QString& path, QByteArray bytes, MissingFile ifFailed, uint64_t order) {
-    push({path, std::move(bytes), false, std::move(ifFailed), order});
-}
-
-bool FileQueue::Full() const {
-    return m_tasks.size() >= kBatch || m_pendingBytes >= m_maxPendingBytes / 4;
-}
-
-void FileQueue::push(Task task) {
-    std::unique_lock lock(m_mutex);
-    // A file larger than the limit waits only for the queue to empty.
-    if (!m_tasks.empty() && m_pendingBytes + task.bytes.size() > m_maxPendingBytes) {
-        ++m_waiting;
-        m_changed.notify_all();
-        m_changed.wait(lock,
-                       [&] { return m_tasks.empty() || m_pendingBytes + task.bytes.size() <= m_maxPendingBytes; });
-        --m_waiting;
-    }
-    m_pendingBytes += task.bytes.size();
-    m_tasks.push_back(std::move(task));
-    // The thread is woken for a batch, not for each file: a wake-up costs more than a small file.
-    const bool wake = m_idle && Full();
-    lock.unlock();
-    if (wake)
-        m_changed.notify_all();
+    const size_t size = static_cast<size_t>(bytes.size());
+    Task task{path, std::move(bytes), false, std::move(ifFailed), order};
+    m_worker.post([this, task = std::move(task)]() mutable { run(task); }, size);
 }
 
 std::vector<std::pair<uint64_t, MissingFile>> FileQueue::finish() {
-    std::unique_lock lock(m_mutex);
-    ++m_waiting;
-    m_changed.notify_all(); // the thread may wait for a fuller batch
-    m_changed.wait(lock, [&] { return m_tasks.empty() && m_idle; });
-    --m_waiting;
+    m_worker.finish();
     return std::exchange(m_failed, {});
 }
 
-void FileQueue::run() {
-    std::deque<Task> batch;
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        if (m_tasks.empty()) {
-            m_idle = true;
-            if (m_waiting > 0)
-                m_changed.notify_all();
-            m_changed.wait(lock, [&] { return m_stop || (!m_tasks.empty() && (m_waiting > 0 || Full())); });
-            if (m_tasks.empty())
-                return; // stopped, and nothing left to make
-            m_idle = false;
-        }
-        // All that waits is taken at once: the lock is taken once a batch, not once a file.
-        batch.swap(m_tasks);
-        lock.unlock();
-
-        qsizetype done = 0;
-        qsizetype written = 0;
-        std::vector<std::pair<uint64_t, MissingFile>> failed;
-        failed.reserve(batch.size()); // before the files: no failure is lost for want of memory after them
-        for (Task& task : batch) {
-            done += task.bytes.size();
-            QString reason = make(task);
-            if (task.folder)
-                continue;
-            if (reason.isEmpty()) {
-                ++written;
-                continue;
-            }
-            task.ifFailed.reason = std::move(reason);
-            failed.emplace_back(task.order, std::move(task.ifFailed));
-        }
-        batch.clear();
-
-        lock.lock();
-        m_pendingBytes -= done;
-        m_written += written;
-        for (auto& entry : failed)
-            m_failed.push_back(std::move(entry));
-        if (m_waiting > 0)
-            m_changed.notify_all();
+void FileQueue::run(Task& task) {
+    QString reason = make(task);
+    if (task.folder)
+        return;
+    if (reason.isEmpty()) {
+        ++m_written;
+        return;
     }
+    task.ifFailed.reason = std::move(reason);
+    m_failed.emplace_back(task.order, std::move(task.ifFailed)); // no memory for it: the queue breaks
 }
 
 QString FileQueue::make(const Task& task) noexcept {

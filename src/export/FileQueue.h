@@ -5,17 +5,14 @@
 #pragma once
 
 #include "export/DocumentFiles.h"
+#include "interfaces/Worker.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 class FileQueue {
@@ -35,7 +32,8 @@ public:
     // the files queued for it.
     void makeFolder(const QString& folder);
     // Writes bytes to path (replacing a file of that name); when it cannot, ifFailed (its reason
-    // filled in) is kept under order.
+    // filled in) is kept under order. Raises only where the queue itself broke (no memory to keep
+    // a failure), as finish() does.
     void write(const QString& path, QByteArray bytes, MissingFile ifFailed, uint64_t order);
 
     // Waits until everything queued is made; returns the failures so far, each with its order.
@@ -52,25 +50,17 @@ private:
         uint64_t order = 0;
     };
 
-    void push(Task task);
-    bool Full() const; // enough waits to wake the thread for
-    void run();
+    // Makes one task on the thread, keeping a failure; raises only when that cannot be kept.
+    void run(Task& task);
     // Makes one task; the reason when it could not. Never raises.
     QString make(const Task& task) noexcept;
     QString tryMake(const Task& task);
 
-    const qsizetype m_maxPendingBytes;
     const Writer m_writeFile;
     const QString m_outOfMemory; // told where even the reason cannot be made
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Task> m_tasks;
-    qsizetype m_pendingBytes = 0;
-    bool m_idle = false; // the thread waits for tasks
-    int m_waiting = 0;   // callers waiting for the thread
-    bool m_stop = false;
+    // The thread's own: what failed, the files written, folders that could not be made and why.
     std::vector<std::pair<uint64_t, MissingFile>> m_failed;
     qsizetype m_written = 0;
-    QHash<QString, QString> m_failedFolders; // the thread's own: folders that could not be made, and why
-    std::thread m_thread;                    // last: started once the rest is ready
+    QHash<QString, QString> m_failedFolders;
+    Worker m_worker; // last: its jobs use the rest
 };

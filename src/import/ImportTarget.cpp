@@ -19,76 +19,12 @@ const std::u16string kAllDocumentsView = u"所有文档";
 } // namespace
 
 ImportTarget::ImportTarget(DatabaseWriter& writer, ImportReport& report, bool append)
-    : m_writer(writer), m_report(report), m_append(append), m_thread([this] { run(); }) {}
+    : m_writer(writer), m_report(report), m_append(append) {}
 
-ImportTarget::~ImportTarget() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
-}
+ImportTarget::~ImportTarget() = default;
 
 void ImportTarget::post(std::function<void()> call, size_t weight) {
-    std::unique_lock lock(m_mutex);
-    if (m_failure)
-        std::rethrow_exception(m_failure);
-    if (m_calls.size() >= kMostWaiting || (m_waitingBytes >= kMostWaitingBytes && !m_calls.empty())) {
-        m_callerWaits = true;
-        m_changed.wait(lock, [this] {
-            return m_calls.size() < kMostWaiting / 2 && (m_waitingBytes < kMostWaitingBytes / 2 || m_calls.empty());
-        });
-        m_callerWaits = false;
-    }
-    m_calls.emplace_back(std::move(call), weight);
-    m_waitingBytes += weight;
-    // The thread is woken for a batch of calls, not for each: waking costs more than a call.
-    const bool wake = m_threadWaits && (m_calls.size() >= kBatch || m_waitingBytes >= kMostWaitingBytes / 2);
-    lock.unlock();
-    if (wake)
-        m_changed.notify_all();
-}
-
-void ImportTarget::run() {
-    for (;;) {
-        std::pair<std::function<void()>, size_t> call;
-        bool failed = false;
-        {
-            std::unique_lock lock(m_mutex);
-            if (m_calls.empty()) {
-                m_threadWaits = true;
-                m_changed.wait(lock, [this] { return !m_calls.empty() || m_stop; });
-                m_threadWaits = false;
-            }
-            if (m_stop)
-                return;
-            call = std::move(m_calls.front());
-            m_calls.pop_front();
-            m_busy = true;
-            failed = m_failure != nullptr;
-        }
-        std::exception_ptr failure;
-        if (!failed) {
-            try {
-                call.first();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        }
-        call.first = nullptr; // what it held goes before the next is taken
-        bool wake = false;
-        {
-            std::lock_guard lock(m_mutex);
-            m_busy = false;
-            m_waitingBytes -= call.second;
-            if (failure)
-                m_failure = failure;
-            wake = m_callerWaits;
-        }
-        if (wake)
-            m_changed.notify_all();
-    }
+    m_worker.post(std::move(call), weight);
 }
 
 void ImportTarget::addDocument(NoteData doc, const QString& where) {
@@ -155,14 +91,7 @@ void ImportTarget::setTitle(const std::u16string& title) {
 
 void ImportTarget::finish() {
     post([this] { writeFinish(); }, 0);
-    std::unique_lock lock(m_mutex);
-    m_callerWaits = true;
-    if (m_threadWaits)
-        m_changed.notify_all();
-    m_changed.wait(lock, [this] { return m_calls.empty() && !m_busy; });
-    m_callerWaits = false;
-    if (m_failure)
-        std::rethrow_exception(m_failure);
+    m_worker.finish();
 }
 
 void ImportTarget::writeDocument(NoteData doc, const QString& where) {

@@ -7,17 +7,13 @@
 #pragma once
 
 #include "import/Import.h"
+#include "interfaces/Worker.h"
 #include "store/Note.h"
 
 #include <QHash>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <functional>
-#include <mutex>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -64,7 +60,6 @@ private:
     // Hands a call over to the writing thread; weight is about the bytes it holds. Waits while
     // much is waiting, so that memory stays flat.
     void post(std::function<void()> call, size_t weight);
-    void run();
 
     // The calls themselves, on the writing thread.
     void writeDocument(NoteData document, const QString& where);
@@ -86,20 +81,9 @@ private:
     QString m_runText, m_runFirst, m_runLast;
     qsizetype m_runCount = 0;
 
-    // The calls waiting for the writing thread, guarded by m_mutex.
-    static constexpr size_t kMostWaiting = 256;
-    static constexpr size_t kMostWaitingBytes = 16 << 20;
-    static constexpr size_t kBatch = 32;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::pair<std::function<void()>, size_t>> m_calls;
-    size_t m_waitingBytes = 0;
-    bool m_busy = false;
-    bool m_stop = false;
-    bool m_threadWaits = false; // for calls
-    bool m_callerWaits = false; // for room, or for the end
-    std::exception_ptr m_failure;
-    std::thread m_thread; // last: it starts once everything else is made
+    // The writing thread: at most 256 calls or 16 MB of documents wait; it is woken for 32 calls,
+    // as waking it costs more than a call.
+    Worker m_worker{Worker::Limits{256, 16 << 20, 32}}; // last: its calls use the rest
 };
 
 } // namespace importer

@@ -59,15 +59,7 @@ ReadAheadConnection::Statements::Statements(const sql::Connection& db)
 ReadAheadConnection::ReadAheadConnection(const std::filesystem::path& path)
     : db(path, sql::Connection::Mode::ReadOnly) {}
 
-ReadAheadConnection::~ReadAheadConnection() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_changed.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
-}
+ReadAheadConnection::~ReadAheadConnection() = default;
 
 ReadAheadConnection::Statements& ReadAheadConnection::statements() {
     if (!m_statements)
@@ -76,28 +68,9 @@ ReadAheadConnection::Statements& ReadAheadConnection::statements() {
 }
 
 void ReadAheadConnection::post(std::function<void()> job) {
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { run(); });
-    {
-        std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
-    }
-    m_changed.notify_all();
-}
-
-void ReadAheadConnection::run() {
-    for (;;) {
-        std::function<void()> job;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
-            if (m_stop)
-                return;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-        }
-        job();
-    }
+    if (!m_worker)
+        m_worker = std::make_unique<Worker>(Worker::Limits{16});
+    m_worker->post(std::move(job));
 }
 
 void ReadAheadClose::operator()(ReadAheadConnection* connection) const {
@@ -139,6 +112,22 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
                       int64_t count) {
     if (!file.ahead)
         return;
+    // A job's count of reading is given back when the job ends, or when it is dropped unrun.
+    struct Ticket {
+        std::shared_ptr<ViewReadAhead> ahead;
+        bool counted = false;
+        ~Ticket() {
+            if (!counted)
+                return;
+            {
+                std::lock_guard lock(ahead->mutex);
+                --ahead->reading;
+            }
+            ahead->changed.notify_all();
+        }
+    };
+    const auto ticket = std::make_shared<Ticket>();
+    ticket->ahead = ahead;
     int64_t from = 0;
     uint64_t generation = 0;
     {
@@ -152,9 +141,11 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
         ahead->scheduledEnd += kRunsPerJob * ViewWindow::kRows;
         generation = ahead->generation;
         ++ahead->reading;
+        ticket->counted = true;
     }
     ReadAheadConnection& connection = *file.ahead;
-    const auto job = [&connection, ahead, viewId, from, generation] {
+    const auto job = [&connection, ticket, viewId, from, generation] {
+        const std::shared_ptr<ViewReadAhead>& ahead = ticket->ahead;
         try {
             for (int64_t position = from; position < from + kRunsPerJob * ViewWindow::kRows;
                  position += ViewWindow::kRows) {
@@ -182,18 +173,12 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
             if (ahead->generation == generation)
                 Drop(*ahead);
         }
-        {
-            std::lock_guard lock(ahead->mutex);
-            --ahead->reading;
-        }
-        ahead->changed.notify_all();
     };
     try {
         connection.post(job);
     } catch (...) {
         // No thread, or no memory for the job: nothing is read ahead, the caller reads as before.
         std::lock_guard lock(ahead->mutex);
-        --ahead->reading;
         Drop(*ahead);
     }
 }

@@ -6,6 +6,7 @@
 // caller reads as it would have.
 #pragma once
 
+#include "interfaces/Worker.h"
 #include "store/LocalParts.h"
 
 #include <condition_variable>
@@ -15,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace store::local {
 
@@ -28,7 +28,8 @@ public:
     ReadAheadConnection(const ReadAheadConnection&) = delete;
     ReadAheadConnection& operator=(const ReadAheadConnection&) = delete;
 
-    // Raises when no thread can be started or the job cannot be kept.
+    // Raises when no thread can be started or the job cannot be kept. A job dropped unrun (the
+    // connection closing) is destroyed, so what it holds is given back.
     void post(std::function<void()> job);
 
     // For the jobs, on the thread: the statements, prepared for the first job.
@@ -41,14 +42,8 @@ public:
     Statements& statements();
 
 private:
-    void run();
-
     std::optional<Statements> m_statements;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::function<void()>> m_jobs;
-    bool m_stop = false;
-    std::thread m_thread;
+    std::unique_ptr<Worker> m_worker; // last: its jobs use the rest
 };
 
 // A run of a view's entries from one position on, copied ahead, with the view's size and the rows

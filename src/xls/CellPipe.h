@@ -5,16 +5,13 @@
 // workbook while the thread may be writing to it.
 #pragma once
 
+#include "interfaces/Worker.h"
 #include "xls/Workbook.h"
 #include "xls/XlsxWorkbook.h"
 
-#include <condition_variable>
 #include <cstdint>
-#include <exception>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace xls {
@@ -28,11 +25,16 @@ public:
 
     // Sets a cell's text in the active sheet, later, in the order of the calls. A cell outside the
     // worksheet is refused at once; a failure of an earlier text (too many distinct texts, no
-    // memory) is raised here or by book().
+    // memory) is raised here and by every later call: no text after it goes in.
     void setText(uint32_t row, uint32_t column, std::u16string_view text);
     // The workbook, once every text handed over is in it; raises an earlier failure. The
     // reference is good until the next setText().
     Book& book();
+    // The workbook as far as it was written: the texts before a failure, none after it. For
+    // saving what was written once a text has failed; raises nothing of the texts.
+    Book& bookAsWritten();
+    // The failure of a text, once one has failed.
+    std::exception_ptr failure() const { return m_worker.failure(); }
 
 private:
     struct Cell {
@@ -47,22 +49,15 @@ private:
     };
     static constexpr size_t kBatchCells = 16384;
 
-    void flush();
     void handOver();
-    void run();
-    void raisePending();
+    void fill(Batch& batch);
 
     Book m_book;
-    Batch m_filling;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    Batch m_handed; // guarded by m_mutex
-    bool m_full = false;
-    bool m_busy = false;
-    bool m_stop = false;
-    std::exception_ptr m_failure;
-    bool m_broken = false; // a text failed: the thread takes in no more (only it reads and writes this)
-    std::thread m_thread;
+    // One batch waits for the thread and one is being written while the third fills; so the
+    // one filled next is never one the thread still reads.
+    Batch m_batches[3];
+    size_t m_filling = 0;
+    Worker m_worker{Worker::Limits{1}}; // last: its jobs use the rest
 };
 
 extern template class CellPipe<Workbook>;

@@ -4,22 +4,19 @@
 // memory stays flat; their buffers come back to the caller for the next chunks.
 #pragma once
 
+#include "interfaces/Worker.h"
 #include "xls/Zip.h"
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace xls {
 
 class DeflateThread {
 public:
-    DeflateThread();
-    ~DeflateThread(); // ends the thread; what still waits is dropped
+    DeflateThread() = default;
+    ~DeflateThread() = default; // what still waits is dropped
     DeflateThread(const DeflateThread&) = delete;
     DeflateThread& operator=(const DeflateThread&) = delete;
 
@@ -33,27 +30,11 @@ public:
     void wait();
 
 private:
-    struct Job {
-        Deflater* stream;
-        std::string chunk;
-        bool finish;
-    };
     static constexpr size_t kWaiting = 8; // chunks of 64 KB or so
 
-    void push(Job job, std::string* spent);
-    void run();
-    void raiseFailure(); // with m_mutex held
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Job> m_jobs;
-    std::vector<std::string> m_spent;
-    bool m_busy = false;
-    bool m_threadWaits = false; // for a job
-    bool m_callerWaits = false; // for room, or for the end
-    bool m_stop = false;
-    std::exception_ptr m_failure;
-    std::thread m_thread;
+    std::mutex m_spentMutex;
+    std::vector<std::string> m_spent;          // buffers compressed, for the next chunks
+    Worker m_worker{Worker::Limits{kWaiting}}; // last: its jobs use the rest
 };
 
 } // namespace xls

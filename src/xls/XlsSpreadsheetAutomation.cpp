@@ -93,34 +93,35 @@ public:
         checkRunning();
         m_writer.reset();
         m_writer = std::make_unique<Writer>();
+        m_failureTold = false;
     }
 
     void AddSheet() override {
-        RaisingWriterErrors([&] { activeWorkbook().addSheet(); });
+        writing([&] { activeWorkbook().addSheet(); });
     }
 
     void ActivateSheet(int32_t index) override {
         checkOpen();
         if (index < 1)
             Raise("Sheet " + std::to_string(index) + " is before the first sheet (1)", hresult::kBadIndex);
-        RaisingWriterErrors([&] { activeWorkbook().setActiveSheet(static_cast<uint32_t>(index - 1)); });
+        writing([&] { activeWorkbook().setActiveSheet(static_cast<uint32_t>(index - 1)); });
     }
 
     void SetSheetName(const std::u16string& name) override {
-        RaisingWriterErrors([&] { activeWorkbook().setSheetName(name); });
+        writing([&] { activeWorkbook().setSheetName(name); });
     }
 
     void SetColumnWidth(int32_t column, int32_t width) override {
         checkOpen();
         checkColumn(column);
-        RaisingWriterErrors([&] { activeWorkbook().setColumnWidth(static_cast<uint32_t>(column - 1), width); });
+        writing([&] { activeWorkbook().setColumnWidth(static_cast<uint32_t>(column - 1), width); });
     }
 
     void SetCellNumberFormat(int32_t row, int32_t column, const std::u16string& format) override {
         checkOpen();
         checkCell(row, column);
         const bool text = IsTextFormat(format);
-        RaisingWriterErrors([&] {
+        writing([&] {
             activeWorkbook().setTextFormat(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text);
         });
     }
@@ -128,15 +129,20 @@ public:
     void SetCellValue(int32_t row, int32_t column, std::u16string_view text) override {
         checkOpen();
         checkCell(row, column);
-        RaisingWriterErrors(
-            [&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
+        writing([&] { m_writer->setText(static_cast<uint32_t>(row - 1), static_cast<uint32_t>(column - 1), text); });
     }
 
     void SaveActiveWorkbookAs(const std::u16string& path) override {
         checkOpen();
         if (path.empty())
             Raise("No file name to save the workbook under", hresult::kFail);
-        RaisingWriterErrors([&] { activeWorkbook().save(std::filesystem::path(path)); });
+        // As a spreadsheet program does, a workbook whose cell failed can still be saved: once that
+        // failure was raised to the caller, the save writes the cells before it. One not yet told
+        // is raised instead, so that no workbook is saved as if whole.
+        writing([&] {
+            auto& book = m_failureTold ? m_writer->bookAsWritten() : activeWorkbook();
+            book.save(std::filesystem::path(path));
+        });
     }
 
     void Quit() override {
@@ -145,6 +151,17 @@ public:
     }
 
 private:
+    // A call that reaches the workbook; its errors come out as the automation's, and a failed
+    // text raised by it counts as told.
+    template <typename Call> void writing(Call&& call) {
+        try {
+            RaisingWriterErrors(std::forward<Call>(call));
+        } catch (...) {
+            m_failureTold = m_writer && m_writer->failure();
+            throw;
+        }
+    }
+
     void checkRunning() const {
         if (m_quit)
             Raise("The spreadsheet application has quit", hresult::kFail);
@@ -164,6 +181,7 @@ private:
     }
 
     std::unique_ptr<Writer> m_writer;
+    bool m_failureTold = false; // a text that failed was raised to the caller
     bool m_quit = false;
 };
 
