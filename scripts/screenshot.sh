@@ -57,8 +57,8 @@ wm=$!
 sleep 1
 # Domino database files are read into a cache of their own for the screenshot.
 case "$what" in nsf*)
-    XDG_CONFIG_HOME="$(mktemp -d)"
-    export XDG_CONFIG_HOME
+    XDG_CONFIG_HOME="$(mktemp -d)" XDG_CACHE_HOME="$(mktemp -d)"
+    export XDG_CONFIG_HOME XDG_CACHE_HOME
     ;;
 esac
 if [ "$what" = progress ] || [ "$what" = blocking ]; then

@@ -37,6 +37,10 @@
         <source>文档ID</source>
         <translation>Document ID</translation>
     </message>
+    <message>
+        <source>（%1 个文档的列值未能读取）</source>
+        <translation> (the column values of %1 documents could not be read)</translation>
+    </message>
 </context>
 <context>
     <name>Domino</name>
@@ -460,6 +464,26 @@
     <message>
         <source>%1：其记录列表（RRV 表）未能读取，一个文档也没有读到</source>
         <translation>%1: its list of notes (the RRV table) could not be read, and not one document was read</translation>
+    </message>
+    <message>
+        <source>%1（不完整）</source>
+        <translation>%1 (incomplete)</translation>
+    </message>
+    <message>
+        <source>已清除上次中断的导入留在目标旁的工作副本</source>
+        <translation>cleared the working copy an interrupted import left beside the target</translation>
+    </message>
+    <message>
+        <source>目标 %1 没有以数据库的扩展名（.nsf）命名</source>
+        <translation>the target %1 is not named as a database (.nsf)</translation>
+    </message>
+    <message>
+        <source>目标 %1 不是数据库文件</source>
+        <translation>the target %1 is not a database file</translation>
+    </message>
+    <message>
+        <source>目标 %1 已存在，但不是存储数据库：保持原样</source>
+        <translation>the target %1 is there and is not a store database: it is left alone</translation>
     </message>
 </context>
 <context>

@@ -2,9 +2,11 @@
 // 100,000-document view of the local store into the real list widget (offscreen), for the first
 // page and a page in the middle; and of one detail window for a document with 50 items. Each
 // figure is printed on a line of its own at the end (target: a page in at most 30 ms).
+#include "access/Databases.h"
 #include "access/Domino_TLB.h"
 #include "browse/DocumentPage.h"
 #include "browse/docDetail.h"
+#include "import/NsfCache.h"
 #include "platform/ProfileFile.h"
 #include "shell/ListView.h"
 #include "shell/WaitMsg.h"
@@ -94,6 +96,26 @@ void BM_Detail(benchmark::State& state) {
 }
 BENCHMARK(BM_Detail)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// A click on a view of an opened Domino database file, as the window makes it: the database
+// opened by its path, the view's first page listed (the file was read into the cache before).
+TNotesSession* g_nsfSession = nullptr;
+const QString kNsfSample = QStringLiteral(VERDANIX_NSF_SAMPLES "/sample.nsf");
+
+void BM_NsfViewClick(benchmark::State& state) {
+    if (!g_nsfSession)
+        return state.SkipWithError("the .nsf samples are not beside the project");
+    WaitMsgWindow progress;
+    for (auto _ : state) {
+        const auto begin = std::chrono::steady_clock::now();
+        const auto db = OpenDatabase(*g_nsfSession, QString(), kNsfSample);
+        DocumentPage page = LoadDocumentPage(*db, QStringLiteral("All"), 0, progress);
+        benchmark::DoNotOptimize(page.rows);
+        Record("nsf_view_click_ms",
+               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+    }
+}
+BENCHMARK(BM_NsfViewClick)->Unit(benchmark::kMillisecond)->Iterations(50);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +145,21 @@ int main(int argc, char** argv) {
     database.ConnectTo(session.GetDatabase(u"", u"bench.nsf", false));
     g_session = &session;
     g_database = &database;
+
+    qputenv("XDG_CACHE_HOME", dir.path().toLocal8Bit());
+    struct NsfClasses : IComClassFactory {
+        fs::path programDir;
+        std::shared_ptr<IDispatchObject> CreateByClass(const std::u16string&) override {
+            return store::CreateSession(programDir, importer::DominoDatabaseReader());
+        }
+    } nsfClasses;
+    nsfClasses.programDir = root / "program";
+    TNotesSession nsfSession(nsfClasses);
+    nsfSession.Initialize(u"");
+    if (QFile::exists(kNsfSample)) {
+        importer::CacheDominoDatabase(kNsfSample.toStdU16String()); // as opening it in the window does
+        g_nsfSession = &nsfSession;
+    }
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

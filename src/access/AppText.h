@@ -69,7 +69,6 @@ inline QString WorkbookNotSaved(const QString& workbook, const QString& reason) 
     return QCoreApplication::translate("app_text", "Excel文件未能保存：%1\n原因：%2").arg(workbook, reason);
 }
 // Follows the two messages of a failed component registration.
-// Namespace app_text.
 inline QString ContactSupplier() {
     return QCoreApplication::translate("app_text", "请与软件供应商联系：Verdanix 技术支持，support@verdanix.com。");
 }

@@ -3,7 +3,7 @@
 // bound with ConnectTo to an interface a call returned.
 //
 // Failing calls raise EOleException (interfaces/ComObject.h) carrying the server's message and
-// code. Standard C++ only.
+// code. Its texts for the user go through Qt's translation.
 #pragma once
 
 #include "interfaces/DominoObjects.h"

@@ -50,8 +50,8 @@ std::unique_ptr<IRegistry> CreateSystemRegistry([[maybe_unused]] const QString& 
 #endif
 }
 
-// The keys an installation of the local store has, held in memory: they are made afresh on each
-// start, so they always name the installation as it is now.
+// The keys of an installation of the local store (the program's own, or one named), held in
+// memory: made afresh on each start, they always name the installation as it is now.
 std::unique_ptr<IRegistry> OwnInstallationRegistry(const QString& programDir, const QString& dataDir) {
     auto registry = std::make_unique<MemoryRegistry>();
     auto domino = registry->CreateKey(dominointerface::kDominoKey.toStdU16String());
@@ -85,7 +85,13 @@ struct BackEnds::Parts {
     // COM for this thread, before any object exists and after every one is gone.
     ComApartment apartment;
 #endif
-    explicit Parts(const QString& folder) : registry(ChooseRegistry(folder)) {}
+    Parts(const QString& folder, const QString& programDir)
+        : registry(programDir.isEmpty() ? ChooseRegistry(folder) : NamedRegistry(programDir)) {}
+
+    static std::unique_ptr<IRegistry> NamedRegistry(const QString& programDir) {
+        const store::Installation named = store::ReadInstallation(programDir.toStdU16String());
+        return OwnInstallationRegistry(programDir, QString::fromStdU16String(named.dataDir.u16string()));
+    }
 
     // The system's registry where Notes or Domino is installed, else the program's own
     // installation's keys (or the system's again, with the reason, where those cannot be made).
@@ -95,8 +101,7 @@ struct BackEnds::Parts {
             return system;
         try {
             const QString program = MakeOwnInstallation(folder);
-            const store::Installation own = store::ReadInstallation(program.toStdU16String());
-            return OwnInstallationRegistry(program, QString::fromStdU16String(own.dataDir.u16string()));
+            return NamedRegistry(program);
         } catch (const std::exception& error) {
             ownInstallationProblem = ExceptionMessage(error);
             return system;
@@ -117,7 +122,10 @@ struct BackEnds::Parts {
 #endif
 };
 
-BackEnds::BackEnds(const QString& settingsFolder) : m_parts(std::make_unique<Parts>(settingsFolder)) {
+BackEnds::BackEnds(const QString& settingsFolder) : BackEnds(settingsFolder, QString()) {}
+
+BackEnds::BackEnds(const QString& settingsFolder, const QString& programDir)
+    : m_parts(std::make_unique<Parts>(settingsFolder, programDir)) {
     store::RegisterLocalStore(m_parts->portableFactory, importer::DominoDatabaseReader());
 }
 

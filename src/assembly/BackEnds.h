@@ -24,6 +24,9 @@ public:
     // settingsFolder: where registry.reg lives (on systems other than Windows). The registry is
     // the system's where it knows Notes or Domino, else the program's own installation's.
     explicit BackEnds(const QString& settingsFolder);
+    // On the installation of the local store in programDir (its notes.ini names the data folder),
+    // whatever the registry holds. Raises std::runtime_error when it is no such installation.
+    BackEnds(const QString& settingsFolder, const QString& programDir);
     ~BackEnds();
 
     // Why the program's own installation, needed, could not be made; empty when it was not needed

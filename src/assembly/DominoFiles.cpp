@@ -2,19 +2,31 @@
 
 #include "import/NsfCache.h"
 #include "import/NsfImport.h"
+#include "interfaces/DominoObjects.h"
+#include "platform/ComClassFactory.h"
 
-bool IsDominoDatabaseFile(const QString& path) {
+namespace {
+
+// The local store serves the session: always where there is no other, and on Windows where the
+// Domino Objects class names one of our component files.
+bool LocalStoreServes([[maybe_unused]] IRegistry& registry) {
 #ifdef _WIN32
-    (void)path;
-    return false;
+    const auto key = registry.OpenKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass));
+    const std::u16string server = key ? key->ReadString(u"").value_or(u"") : std::u16string();
+    return !server.empty() && !PortableComClassFactory::ComponentKind(std::filesystem::path(server)).empty();
 #else
-    return importer::IsDominoDatabaseFile(path.toStdU16String());
+    return true;
 #endif
 }
 
-DominoFileRead ReadDominoFile(const QString& path, const std::function<void()>& reading) {
+} // namespace
+
+std::optional<DominoFileRead> ReadDominoFileAhead(IRegistry& registry, const QString& path,
+                                                  const std::function<void()>& reading) {
+    if (!LocalStoreServes(registry) || !importer::IsDominoDatabaseFile(path.toStdU16String()))
+        return std::nullopt;
     const importer::CachedDatabase cached =
         importer::CacheDominoDatabase(path.toStdU16String(), importer::DominoCacheFolder(), reading);
-    return {static_cast<qsizetype>(cached.unread), cached.losses, QString::fromStdU16String(cached.report.u16string()),
-            cached.readNow};
+    return DominoFileRead{static_cast<qsizetype>(cached.unread), cached.losses,
+                          QString::fromStdU16String(cached.report.u16string()), cached.readNow};
 }

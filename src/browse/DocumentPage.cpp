@@ -59,7 +59,8 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
                     texts << JoinedValueText(value);
                 row.append(texts.mid(0, n));
             } catch (const std::exception&) {
-                // A row whose values cannot be read or converted keeps its ID alone.
+                // A row whose values cannot be read or converted keeps its ID alone, and is counted.
+                ++page.unreadRows;
             }
             doc.ConnectTo(view.GetNextDocument(doc.DefaultInterface()));
             const int32_t count = view.EntryCount();
@@ -69,6 +70,8 @@ DocumentPage LoadDocumentPage(TNotesDatabase& db, const QString& viewName, int32
     } catch (const std::exception& error) {
         page.error = ExceptionMessage(error);
     }
+    if (page.unreadRows > 0)
+        page.status += QCoreApplication::translate("DocumentPage", "（%1 个文档的列值未能读取）").arg(page.unreadRows);
     return page;
 }
 

@@ -25,7 +25,8 @@ struct DocumentPage {
     // Set once the page's first document was fetched: the view's count and the status text.
     bool listed = false;
     int32_t docCount = 0;
-    QString status;
+    QString status; // the view and its count, and how many rows' values could not be read
+    int32_t unreadRows = 0;
     // The message of a failure after which the page stopped (rows read before it stay).
     std::optional<QString> error;
 };

@@ -54,7 +54,7 @@ public:
     void save();
 
 private:
-    const QString& m_parent;
+    const QString m_parent; // a copy: a temporary given as the parent would leave a reference dangling
     QString m_folder;
     QString m_documentId;
     std::vector<MissingFile>& m_missing;

@@ -1,5 +1,8 @@
 #include "import/DxlSource.h"
 
+#include "import/ReportText.h"
+#include "platform/WholeFile.h"
+
 #include "interfaces/FileSystem.h"
 #include "store/StoreFile.h"
 
@@ -188,17 +191,17 @@ std::optional<std::string> TargetProblem(const fs::path& target) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension != ".nsf")
-        return "the target " + PathText(target) + " is not named as a database (.nsf)";
+        return report_text::TargetNotNamedNsf(QtPath(target)).toStdString();
     std::error_code ec;
     const auto status = fs::symlink_status(target, ec);
     if (!fs::exists(status))
         return std::nullopt;
     if (!fs::is_regular_file(fs::status(target, ec)))
-        return "the target " + PathText(target) + " is not a database file";
+        return report_text::TargetNotAFile(QtPath(target)).toStdString();
     try {
         OpenDatabaseFile(target);
     } catch (const std::exception&) {
-        return "the target " + PathText(target) + " is there and is not a store database: it is left alone";
+        return report_text::TargetNotAStoreDatabase(QtPath(target)).toStdString();
     }
     return std::nullopt;
 }

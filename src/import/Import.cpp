@@ -45,7 +45,7 @@ ImportReport Import(const std::vector<fs::path>& inputs, const fs::path& target,
         // A run that was killed left its copy and journal: the target itself was never touched.
         if (fs::exists(work, ec) || fs::exists(fs::path(work) += "-journal", ec)) {
             RemoveWorkFiles(work);
-            report.notes.push_back("cleared the working copy an interrupted import left beside the target");
+            report.notes.push_back(report_text::WorkCopyCleared().toStdString());
         }
         if (!fs::copy_file(target, work, fs::copy_options::overwrite_existing, ec))
             throw ImportError(

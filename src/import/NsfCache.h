@@ -17,8 +17,9 @@ struct CachedDatabase {
     bool readNow = false;         // false: the cache was up to date
 };
 
-// The cache folder: nsf-cache in the user's configuration folder for this program
-// ($XDG_CONFIG_HOME/verdanix, usually ~/.config/verdanix).
+// The cache folder: nsf-cache in the user's cache folder for this program ($XDG_CACHE_HOME/verdanix,
+// usually ~/.cache/verdanix; %LOCALAPPDATA%\cache\verdanix on Windows). A cache kept in the
+// configuration folder before is moved here once.
 std::filesystem::path DominoCacheFolder();
 
 // The store database of source: from the cache when it was read from the file as it is now (same
@@ -28,7 +29,8 @@ CachedDatabase CacheDominoDatabase(const std::filesystem::path& source,
                                    const std::filesystem::path& cacheFolder = DominoCacheFolder(),
                                    const std::function<void()>& reading = {});
 
-// The store's reader of Domino database files: each is opened from the cache.
+// The store's reader of Domino database files: each is opened from the cache, resolved to its cache
+// database once in a run of the program (CacheDominoDatabase renews that).
 store::ForeignDatabaseReader DominoDatabaseReader();
 
 } // namespace importer

@@ -301,7 +301,7 @@ private:
             if (text.unconverted > 0)
                 m_target.reportLoss(where, report_text::Unconverted(name, static_cast<qsizetype>(text.unconverted)));
             RichTextBuilder builder;
-            std::map<std::string, qsizetype> notKept;
+            std::map<std::pair<std::string, bool>, qsizetype> notKept; // by kind, and whether only cut short
             size_t next = 0;
             const auto picturesUpTo = [&](size_t paragraphs) {
                 for (; next < text.pictures.size() && text.pictures[next].paragraph <= paragraphs; ++next) {
@@ -313,7 +313,7 @@ private:
                                            picture.width, picture.height);
                         ++m_pictures;
                     } else {
-                        ++notKept[nsf::PictureKindName(picture.kind) + (kept ? " (incomplete)" : "")];
+                        ++notKept[{nsf::PictureKindName(picture.kind), kept}];
                     }
                 }
             };
@@ -323,8 +323,11 @@ private:
                 picturesUpTo(i + 1);
             }
             picturesUpTo(SIZE_MAX);
-            for (const auto& [kind, count] : notKept)
-                m_target.reportLoss(where, report_text::PicturesNotKept(name, count, QString::fromStdString(kind)));
+            for (const auto& [kind, count] : notKept) {
+                const QString kindName = QString::fromStdString(kind.first);
+                m_target.reportLoss(where, report_text::PicturesNotKept(
+                                               name, count, kind.second ? report_text::CutShort(kindName) : kindName));
+            }
             item.richText = builder.fragment();
         }
         m_richText.clear();

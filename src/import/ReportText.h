@@ -57,6 +57,22 @@ inline QString MailItemDamaged(const QString& item) {
 inline QString RichTextDamaged(const QString& item) {
     return QCoreApplication::translate("ReportText", "项 %1：RTF 内容已损坏，保留损坏之前的文本").arg(item);
 }
+// A kind of picture whose bytes end early.
+inline QString CutShort(const QString& kind) {
+    return QCoreApplication::translate("ReportText", "%1（不完整）").arg(kind);
+}
+inline QString WorkCopyCleared() {
+    return QCoreApplication::translate("ReportText", "已清除上次中断的导入留在目标旁的工作副本");
+}
+inline QString TargetNotNamedNsf(const QString& file) {
+    return QCoreApplication::translate("ReportText", "目标 %1 没有以数据库的扩展名（.nsf）命名").arg(file);
+}
+inline QString TargetNotAFile(const QString& file) {
+    return QCoreApplication::translate("ReportText", "目标 %1 不是数据库文件").arg(file);
+}
+inline QString TargetNotAStoreDatabase(const QString& file) {
+    return QCoreApplication::translate("ReportText", "目标 %1 已存在，但不是存储数据库：保持原样").arg(file);
+}
 inline QString PicturesNotKept(const QString& item, qsizetype count, const QString& kind) {
     return QCoreApplication::translate("ReportText", "项 %1：%2 张图片（%3）未保留（只保留 GIF 和 JPEG 图片）")
         .arg(item)

@@ -83,21 +83,21 @@ void TfrmMain::openfileExecute() {
     m_list->clearItems();
 }
 
-// A database file as Domino writes it is read into the store's cache under the progress window;
-// what it held that could not be read is told. False when it cannot be read at all.
+// A database file as Domino writes it is read into the store's cache under the progress window
+// (shown only where it must be read); what it held that could not be read is told. False when it
+// cannot be read at all.
 bool TfrmMain::ReadDominoFileFirst(const QString& path) {
-    if (!IsDominoDatabaseFile(path))
-        return true;
-    DominoFileRead read;
+    std::optional<DominoFileRead> read;
     try {
-        WaitMsgScope wait(*m_env.progress, app_text::ReadingDominoFile());
-        read = ReadDominoFile(path);
+        std::optional<WaitMsgScope> wait;
+        read = ReadDominoFileAhead(*m_env.registry, path,
+                                   [&] { wait.emplace(*m_env.progress, app_text::ReadingDominoFile()); });
     } catch (const std::exception& error) {
         ShowMessage(*m_env.prompter, app_text::DatabaseError() + ExceptionMessage(error));
         return false;
     }
-    if (read.unread > 0)
-        ShowMessage(*m_env.prompter, app_text::DominoFileUnread(read.unread, read.report));
+    if (read && read->unread > 0)
+        ShowMessage(*m_env.prompter, app_text::DominoFileUnread(read->unread, read->report));
     return true;
 }
 

@@ -78,8 +78,9 @@ struct DbFile {
     // in its place later.
     std::unique_ptr<ReadAheadConnection, ReadAheadClose> ahead;
 
-    DbFile(sql::Connection connection, const std::filesystem::path& path) : inUse(path), db(std::move(connection)) {
-        views = LoadViews(db);
+    // design: the views, as the check of the file read them.
+    DbFile(sql::Connection connection, std::vector<ViewDef> design, const std::filesystem::path& path)
+        : inUse(path), db(std::move(connection)), views(std::move(design)) {
         auto meta = db.prepare("SELECT value FROM meta WHERE key = 'replicaid'");
         if (meta.step())
             replicaId = meta.text(0);

@@ -48,7 +48,7 @@ void Connection::fail(int rc) const {
     throw Error(rc, m_db ? sqlite3_errmsg(m_db.get()) : sqlite3_errstr(rc));
 }
 
-Statement::Statement(const Connection& db, std::string_view sql) : m_db(&db) {
+Statement::Statement(const Connection& db, std::string_view sql) {
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v3(db.get(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
                                       &raw, nullptr);
@@ -57,15 +57,20 @@ Statement::Statement(const Connection& db, std::string_view sql) : m_db(&db) {
         db.fail(rc);
 }
 
+void Statement::fail(int rc) const {
+    sqlite3* db = m_stmt ? sqlite3_db_handle(m_stmt.get()) : nullptr;
+    throw Error(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
+
 Statement& Statement::bind(int index, int64_t value) {
     if (const int rc = sqlite3_bind_int64(m_stmt.get(), index, value); rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
 Statement& Statement::bind(int index, double value) {
     if (const int rc = sqlite3_bind_double(m_stmt.get(), index, value); rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
@@ -73,7 +78,7 @@ Statement& Statement::bind(int index, std::string_view text) {
     if (const int rc =
             sqlite3_bind_text64(m_stmt.get(), index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
@@ -89,19 +94,19 @@ int BindBlob(sqlite3_stmt* stmt, int index, std::string_view bytes, sqlite3_dest
 
 Statement& Statement::bindBlob(int index, std::string_view bytes) {
     if (const int rc = BindBlob(m_stmt.get(), index, bytes, SQLITE_TRANSIENT); rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
 Statement& Statement::bindBlobInPlace(int index, std::string_view bytes) {
     if (const int rc = BindBlob(m_stmt.get(), index, bytes, SQLITE_STATIC); rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
 Statement& Statement::bindNull(int index) {
     if (const int rc = sqlite3_bind_null(m_stmt.get(), index); rc != SQLITE_OK)
-        m_db->fail(rc);
+        fail(rc);
     return *this;
 }
 
@@ -112,7 +117,7 @@ bool Statement::step() {
     if (rc == SQLITE_DONE)
         return false;
     sqlite3_reset(m_stmt.get());
-    m_db->fail(rc);
+    fail(rc);
 }
 
 void Statement::run() {

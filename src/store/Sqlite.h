@@ -17,12 +17,11 @@ class Error : public std::runtime_error {
 public:
     Error(int code, const std::string& message) : std::runtime_error(message), m_code(code) {}
     int code() const noexcept { return m_code; }
-    // True when SQLite reports the file as something other than a sound database.
+    // True when SQLite reports the file as something other than a sound database. Errors of a
+    // statement itself (SQLITE_ERROR, a bad binding) are the program's and are told as they are.
     bool isNotADatabase() const noexcept {
         const int primary = m_code & 0xFF;
-        return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_FORMAT ||
-               primary == SQLITE_SCHEMA || primary == SQLITE_RANGE || primary == SQLITE_MISMATCH ||
-               primary == SQLITE_ERROR;
+        return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_FORMAT;
     }
 
 private:
@@ -89,7 +88,10 @@ public:
     std::string text(int col) const { return std::string(bytes(col)); }
 
 private:
-    const Connection* m_db = nullptr;
+    // Raises the connection's message for rc: found through the statement, so that a connection
+    // moved after its statements were made is no concern of theirs.
+    [[noreturn]] void fail(int rc) const;
+
     StatementHandle m_stmt;
 };
 

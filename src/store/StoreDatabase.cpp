@@ -232,7 +232,11 @@ private:
 
 std::shared_ptr<DbFile> OpenDb(const std::filesystem::path& path) {
     try {
-        return Guarded([&] { return std::make_shared<DbFile>(OpenDatabaseFile(path), path); });
+        return Guarded([&] {
+            std::vector<ViewDef> views;
+            sql::Connection db = OpenDatabaseFile(path, &views);
+            return std::make_shared<DbFile>(std::move(db), std::move(views), path);
+        });
     } catch (const OpenError& e) {
         if (e.reason() == OpenError::Reason::Missing)
             Raise(notes_text::FileDoesNotExist(), notes_code::kFileNotFound);

@@ -15,7 +15,7 @@ namespace {
 
 } // namespace
 
-sql::Connection OpenDatabaseFile(const std::filesystem::path& file) {
+sql::Connection OpenDatabaseFile(const std::filesystem::path& file, std::vector<ViewDef>* views) {
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
     if (ec || !std::filesystem::exists(status))
@@ -46,7 +46,9 @@ sql::Connection OpenDatabaseFile(const std::filesystem::path& file) {
         }
         if (format != kFormatName || version != std::to_string(kFormatVersion))
             NotADatabase("unknown format or version");
-        LoadViews(db); // the design must be readable
+        std::vector<ViewDef> design = LoadViews(db); // the design must be readable
+        if (views)
+            *views = std::move(design);
         return db;
     } catch (const sql::Error& e) {
         NotADatabase(e.what());

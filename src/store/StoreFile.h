@@ -34,8 +34,9 @@ inline constexpr char kFormatName[] = "verdanix-nsf";
 inline constexpr int kFormatVersion = 1;
 
 // Opens a store database read-only and checks that it is one: an SQLite file with the store's
-// application id, format name and version, and readable view design. Raises OpenError.
-sql::Connection OpenDatabaseFile(const std::filesystem::path& file);
+// application id, format name and version, and readable view design (given back in views where
+// asked for, so that it is read once). Raises OpenError.
+sql::Connection OpenDatabaseFile(const std::filesystem::path& file, std::vector<ViewDef>* views = nullptr);
 
 // Reads the views' design in database order.
 std::vector<ViewDef> LoadViews(const sql::Connection& db);

@@ -1,6 +1,7 @@
-// The portable spreadsheet automation back end: an "application" whose workbook is an
-// xls::Workbook, saved as an Excel 97-2003 file. Rows and columns count from 1 as in the
-// automation interface; every failure is raised as EOleException with the writer's message.
+// The portable spreadsheet automation back end: an "application" whose workbook is the program's
+// own writer's, saved as an Excel 97-2003 (.xls) or Office Open XML (.xlsx) file. Rows and columns
+// count from 1 as in the automation interface; every failure is raised as EOleException with the
+// writer's message.
 #pragma once
 
 #include "interfaces/SpreadsheetAutomation.h"

@@ -314,7 +314,7 @@ TEST_F(Browsing, ADominoDatabaseFileOpensThroughTheCache) {
     if (!QFile::exists(sample))
         GTEST_SKIP() << "the .nsf samples are not beside the project";
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", config.path().toLocal8Bit());
     fx.prompter.fileNames = {sample};
     main->openfileExecute();
     ASSERT_EQ(fx.prompter.texts().size(), 1);
@@ -334,7 +334,7 @@ TEST_F(Browsing, ADominoDatabaseFileOpensThroughTheCache) {
     Click(Node({"real.nsf"}));
     EXPECT_EQ(Node({"real.nsf"})->childCount(), 9);
     EXPECT_EQ(fx.prompter.texts().size(), 2) << "what could not be read is told again";
-    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(Browsing, CommandsWaitWhileAnExportRuns) {

@@ -233,7 +233,7 @@ TEST_F(StoreTest, AKilledAppendLeavesNothingThatBlocksTheNext) {
     std::ofstream(dataDir / "t.nsf.importing-journal") << std::string(4096, 'j');
     const auto report = ImportText(m_root, target, kOneDocument, true);
     EXPECT_EQ(report.documents, 1);
-    EXPECT_TRUE(Reports(report, "interrupted"));
+    EXPECT_TRUE(Reports(report, "中断"));
     EXPECT_FALSE(fs::exists(dataDir / "t.nsf.importing-journal"));
     EXPECT_FALSE(fs::exists(dataDir / "t.nsf.importing"));
 }

@@ -43,11 +43,12 @@ struct ExportCommand : ::testing::Test {
                              std::move(notes));
     }
 
-    QTemporaryDir config; // the user's configuration folder, where the cache of Domino files goes
+    QTemporaryDir config; // the user's configuration and cache folder, where the cache of Domino files goes
 
     QProcess* Start(QStringList arguments, QProcess& process) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("XDG_CACHE_HOME", config.path());
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
@@ -256,12 +257,19 @@ TEST_F(ExportCommand, ADominoDatabaseFileNeedsNoInstallation) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", config.path());
+    // A cache kept in the configuration folder before is moved to the cache folder.
+    QTemporaryDir cache;
+    env.insert("XDG_CACHE_HOME", cache.path());
+    ASSERT_TRUE(QDir().mkpath(config.filePath("verdanix/nsf-cache")));
+    WriteAll(config.filePath("verdanix/nsf-cache/kept.txt"), "kept");
     process.setProcessEnvironment(env);
     process.start(lonely, {"--file", sample, "--all-views", "--quiet", "--output", out.filePath("known")});
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_TRUE(QFile::exists(out.filePath("known/All.xls")));
     EXPECT_TRUE(QFile::exists(out.filePath("bin/own-installation/program/notes.ini")));
+    EXPECT_EQ(ReadBytes(cache.filePath("verdanix/nsf-cache/kept.txt")), "kept");
+    EXPECT_FALSE(QFile::exists(config.filePath("verdanix/nsf-cache")));
     // It has no server: a server's database fails as for one that does not answer.
     WriteAll(out.filePath("pw"), "pw\n");
     process.start(lonely, {"--server", "S1", "--user", "u", "--password-file", out.filePath("pw"), "--database",

@@ -11,18 +11,13 @@
 #include "assembly/dominointerface.h"
 #include "export/ExportToExcel.h"
 #include "export/SafePath.h"
-#include "import/NsfCache.h"
 #include "interfaces/FileSystem.h"
-#include "platform/ComClassFactory.h"
 #include "platform/Folders.h"
 #include "platform/Language.h"
 #include "platform/Progress.h"
 #include "platform/Prompter.h"
-#include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/WholeFile.h"
-#include "store/LocalStore.h"
-#include "xls/XlsSpreadsheetAutomation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -220,34 +215,20 @@ public:
                 return fail(kBadArguments, problem);
         }
 
-        // The registered installation, as the window finds it, or the one named.
+        // The registered installation, as the window finds it (the program's own where nothing is
+        // installed: local files need no other), or the one named.
         std::unique_ptr<BackEnds> backEnds;
-        MemoryRegistry namedRegistry;
-        PortableComClassFactory namedFactory(namedRegistry);
-        XlsSpreadsheetAutomation writer;
-        IComClassFactory* factory = &namedFactory;
-        ISpreadsheetAutomation* spreadsheet = &writer;
-        QString dataDir;
-        const QString programDir = m_options.value("program-dir");
-        if (!programDir.isEmpty()) {
-            store::RegisterLocalStore(namedFactory, importer::DominoDatabaseReader());
-            namedRegistry.CreateKey(IComClassFactory::InprocServerKey(domino_ids::kNotesSessionClass))
-                ->WriteString(u"", ComponentFilePath(programDir).toStdU16String());
-            try {
-                dataDir =
-                    QString::fromStdU16String(store::ReadInstallation(programDir.toStdU16String()).dataDir.u16string());
-            } catch (const std::exception& error) {
-                return fail(kNotFound, ExceptionMessage(error));
-            }
-        } else {
-            // Where nothing is installed, the program's own installation: local files need no other.
-            backEnds = std::make_unique<BackEnds>(SettingsFolder(QCoreApplication::applicationDirPath()));
-            if (!backEnds->ownInstallationProblem().isEmpty())
-                return fail(kNotFound, backEnds->ownInstallationProblem());
-            factory = &backEnds->comFactory();
-            spreadsheet = &backEnds->spreadsheet();
-            dataDir = GetDominoDataPath(backEnds->registry());
+        try {
+            backEnds = std::make_unique<BackEnds>(SettingsFolder(QCoreApplication::applicationDirPath()),
+                                                  m_options.value("program-dir"));
+        } catch (const std::exception& error) {
+            return fail(kNotFound, ExceptionMessage(error));
         }
+        if (!backEnds->ownInstallationProblem().isEmpty())
+            return fail(kNotFound, backEnds->ownInstallationProblem());
+        IComClassFactory* factory = &backEnds->comFactory();
+        ISpreadsheetAutomation* spreadsheet = &backEnds->spreadsheet();
+        const QString dataDir = GetDominoDataPath(backEnds->registry());
         TNotesSession session(*factory);
         const int loggedOn = logOn(session, file.isEmpty());
         if (loggedOn != kDone)
@@ -256,16 +237,16 @@ public:
             return this->listDatabases(m_options.isSet("data-dir") ? m_options.value("data-dir") : dataDir);
 
         bool readWithLosses = false;
-        if (!file.isEmpty() && IsDominoDatabaseFile(file)) {
+        if (!file.isEmpty()) {
             // Read once into the local store's cache, which the open below then uses; what could
             // not be read is told when the file is read, and its status given on every run.
             try {
-                const DominoFileRead read = ReadDominoFile(file, [&] {
+                const auto read = ReadDominoFileAhead(backEnds->registry(), file, [&] {
                     Print(QCoreApplication::translate("verdanix-export", "正在读取数据库文件 %1 ...").arg(file));
                 });
-                if (read.unread > 0 && read.readNow)
-                    Print(app_text::DominoFileUnread(read.unread, read.report));
-                readWithLosses = read.losses > 0;
+                if (read && read->unread > 0 && read->readNow)
+                    Print(app_text::DominoFileUnread(read->unread, read->report));
+                readWithLosses = read && read->losses > 0;
             } catch (const std::exception& error) {
                 return fail(kNotFound, app_text::DatabaseError() + ExceptionMessage(error) + QLatin1Char(' ') + file);
             }
