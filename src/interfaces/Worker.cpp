@@ -19,12 +19,16 @@ Worker::~Worker() {
     m_thread.join();
 } // the dropped jobs go here, once the thread has ended
 
+bool Worker::halfDone() const {
+    return m_jobs.empty() || (m_jobs.size() <= m_limits.jobs / 2 && m_bytes <= m_limits.bytes / 2);
+}
+
 bool Worker::roomFor(size_t bytes) const {
     return m_jobs.empty() || (m_jobs.size() < m_limits.jobs && m_bytes + bytes <= m_limits.bytes);
 }
 
 bool Worker::enoughToWake() const {
-    return m_jobs.size() >= m_limits.batch || m_bytes >= m_limits.bytes / 4 || m_callersWaiting > 0;
+    return m_jobs.size() >= m_limits.batch || m_bytes >= m_limits.bytes / 4 || m_roomWaiting > 0 || m_endWaiting > 0;
 }
 
 void Worker::wake() {
@@ -38,13 +42,13 @@ void Worker::post(std::function<void()> job, size_t bytes) {
         std::rethrow_exception(m_failure);
     if (!roomFor(bytes)) {
         // Full: wait until half of it is done, so that the two threads do not wake each other per job.
-        ++m_callersWaiting;
+        ++m_roomWaiting;
         wake();
         m_callerChanged.wait(lock, [&] {
             return m_failure || m_jobs.empty() ||
                    (m_jobs.size() <= m_limits.jobs / 2 && m_bytes + bytes <= m_limits.bytes);
         });
-        --m_callersWaiting;
+        --m_roomWaiting;
         if (m_failure)
             std::rethrow_exception(m_failure);
     }
@@ -58,10 +62,10 @@ void Worker::post(std::function<void()> job, size_t bytes) {
 
 void Worker::finish() {
     std::unique_lock lock(m_mutex);
-    ++m_callersWaiting;
+    ++m_endWaiting;
     wake();
     m_callerChanged.wait(lock, [this] { return m_jobs.empty() && !m_running; });
-    --m_callersWaiting;
+    --m_endWaiting;
     if (m_failure)
         std::rethrow_exception(m_failure);
 }
@@ -71,9 +75,9 @@ void Worker::drop() {
     std::unique_lock lock(m_mutex);
     dropped.swap(m_jobs);
     m_bytes = 0;
-    ++m_callersWaiting;
+    ++m_endWaiting;
     m_callerChanged.wait(lock, [this] { return !m_running; });
-    --m_callersWaiting;
+    --m_endWaiting;
     lock.unlock();
 } // the dropped jobs go here, outside the lock
 
@@ -87,7 +91,7 @@ void Worker::run() {
     for (;;) {
         if (m_jobs.empty()) {
             m_idle = true;
-            if (m_callersWaiting > 0)
+            if (m_endWaiting > 0)
                 m_callerChanged.notify_all();
             m_threadChanged.wait(lock, [this] { return m_stop || (!m_jobs.empty() && enoughToWake()); });
             m_idle = false;
@@ -98,7 +102,11 @@ void Worker::run() {
         m_jobs.pop_front();
         m_bytes -= job.bytes;
         m_running = true;
+        // A poster waiting for room goes on while this job runs, so that the two threads overlap.
+        const bool room = m_roomWaiting > 0 && halfDone();
         lock.unlock();
+        if (room)
+            m_callerChanged.notify_all();
 
         std::exception_ptr failure;
         try {
@@ -120,8 +128,7 @@ void Worker::run() {
             lock.lock();
         }
         m_running = false;
-        if (m_callersWaiting > 0 &&
-            (m_jobs.empty() || (m_jobs.size() <= m_limits.jobs / 2 && m_bytes <= m_limits.bytes / 2)))
+        if ((m_roomWaiting > 0 && halfDone()) || (m_endWaiting > 0 && m_jobs.empty()))
             m_callerChanged.notify_all();
     }
 }

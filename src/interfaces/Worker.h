@@ -49,6 +49,7 @@ private:
 
     void run();
     bool roomFor(size_t bytes) const; // with m_mutex held
+    bool halfDone() const;            // with m_mutex held: what a poster waiting for room waits for
     bool enoughToWake() const;        // with m_mutex held: an idle thread is woken for what waits
     void wake();                      // with m_mutex held: the other side, where it waits
 
@@ -59,8 +60,9 @@ private:
     std::deque<Job> m_jobs;
     size_t m_bytes = 0; // of the jobs waiting
     bool m_running = false;
-    bool m_idle = false; // the thread waits for jobs
-    int m_callersWaiting = 0;
+    bool m_idle = false;   // the thread waits for jobs
+    int m_roomWaiting = 0; // posters waiting for room
+    int m_endWaiting = 0;  // callers of finish() or drop()
     bool m_stop = false;
     std::exception_ptr m_failure;
     std::thread m_thread; // last: it starts once the rest is made

@@ -126,8 +126,7 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
             ahead->changed.notify_all();
         }
     };
-    const auto ticket = std::make_shared<Ticket>();
-    ticket->ahead = ahead;
+    std::shared_ptr<Ticket> ticket;
     int64_t from = 0;
     uint64_t generation = 0;
     {
@@ -137,6 +136,8 @@ void KeepReadingAhead(DbFile& file, int64_t viewId, const std::shared_ptr<ViewRe
         if (ahead->next != end || ahead->scheduledEnd - ahead->next >= kRunsAhead * ViewWindow::kRows ||
             ahead->scheduledEnd > count)
             return;
+        ticket = std::make_shared<Ticket>(); // before the count: no count is taken that nothing gives back
+        ticket->ahead = ahead;
         from = ahead->scheduledEnd;
         ahead->scheduledEnd += kRunsPerJob * ViewWindow::kRows;
         generation = ahead->generation;
