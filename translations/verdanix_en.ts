@@ -989,6 +989,10 @@ Reason: %2</translation>
         <source>在 %1 中找不到 notes.ini</source>
         <translation>No notes.ini in %1</translation>
     </message>
+    <message>
+        <source>新数据库未能放到 %1 处：%2</source>
+        <translation>cannot put the new database in place at %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>nsf_reason</name>

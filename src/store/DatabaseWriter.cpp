@@ -1,5 +1,7 @@
 #include "store/StoreFile.h"
 
+#include "store/Messages.h"
+
 #include "interfaces/FileSystem.h"
 #include "interfaces/Text.h"
 
@@ -217,7 +219,7 @@ std::u16string DatabaseWriter::addNote(NoteData note) {
     if (note.unid.empty())
         note.unid = NewUnid();
     if (!IsValidUnid(note.unid))
-        throw std::runtime_error("invalid universal ID " + Utf16ToUtf8(note.unid));
+        throw std::runtime_error(Utf16ToUtf8(notes_text::InvalidUnid() + u" " + note.unid));
     note.unid = AsciiUpper(note.unid);
     const double now = m_now;
     if (note.created == 0)
@@ -430,8 +432,8 @@ void DatabaseWriter::commit() {
         if (const std::error_code ec = MoveIntoPlace(m_building, m_target)) {
             RemoveDatabaseFiles(m_building);
             m_committed = true;
-            throw std::runtime_error("cannot put the new database in place: " + PathText(m_target) + ": " +
-                                     ec.message());
+            throw std::runtime_error(Utf16ToUtf8(notes_text::NotPutInPlace(
+                QString::fromStdU16String(m_target.u16string()), QString::fromStdU16String(SystemErrorText(ec)))));
         }
     }
     m_committed = true;

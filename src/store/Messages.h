@@ -19,6 +19,10 @@ inline std::u16string NotADatabase() {
 inline std::u16string InvalidUnid() {
     return QCoreApplication::translate("notes_text", "无效的通用 ID").toStdU16String();
 }
+// A database written in full that could not take the place of the file it replaces.
+inline std::u16string NotPutInPlace(const QString& target, const QString& cause) {
+    return QCoreApplication::translate("notes_text", "新数据库未能放到 %1 处：%2").arg(target, cause).toStdU16String();
+}
 inline std::u16string ServerNotResponding() {
     return QCoreApplication::translate(
                "notes_text",
