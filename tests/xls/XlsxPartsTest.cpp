@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -177,8 +178,12 @@ TEST(XlsxZip, ACellPipeTakesNoTextAfterAFailedOne) {
         EXPECT_THROW(pipe.book(), xls::Error) << "a failure stays";
         pipe.bookAsWritten().save(path);
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove(path); // the shared temporary folder keeps nothing of the test
     const std::string name = "xl/worksheets/sheet1.xml";
     size_t at = bytes.find(std::string("PK\x03\x04", 4));
     while (at != std::string::npos && bytes.substr(at + 30, U16(bytes, at + 26)) != name)
