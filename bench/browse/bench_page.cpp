@@ -11,8 +11,8 @@
 #include "shell/ListView.h"
 #include "shell/WaitMsg.h"
 #include "store/Build.h"
+#include "store/DatabaseWriter.h"
 #include "store/LocalStore.h"
-#include "store/StoreFile.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

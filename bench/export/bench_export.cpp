@@ -15,9 +15,9 @@
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "store/Build.h"
+#include "store/DatabaseWriter.h"
 #include "store/LocalStore.h"
 #include "store/RichText.h"
-#include "store/StoreFile.h"
 #include "xls/Workbook.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 

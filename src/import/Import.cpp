@@ -7,7 +7,7 @@
 #include "import/ReportText.h"
 #include "interfaces/FileSystem.h"
 #include "platform/WholeFile.h"
-#include "store/StoreFile.h"
+#include "store/DatabaseWriter.h"
 
 #include <algorithm>
 #include <cctype>

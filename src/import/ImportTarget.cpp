@@ -4,7 +4,8 @@
 
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Text.h"
-#include "store/StoreFile.h"
+#include "store/DatabaseWriter.h"
+#include "store/Formula.h"
 
 #include <algorithm>
 

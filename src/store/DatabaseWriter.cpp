@@ -1,4 +1,7 @@
+#include "store/DatabaseWriter.h"
+#include "store/NoteReading.h"
 #include "store/StoreFile.h"
+#include "store/ViewIndexer.h"
 
 #include "store/Messages.h"
 

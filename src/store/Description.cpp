@@ -1,8 +1,8 @@
 #include "store/Description.h"
 
+#include "store/DatabaseWriter.h"
 #include "store/Password.h"
 #include "store/RichText.h"
-#include "store/StoreFile.h"
 
 #include <QFile>
 #include <QJsonArray>

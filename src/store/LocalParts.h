@@ -7,7 +7,7 @@
 #include "platform/FileLock.h"
 #include "store/Formula.h"
 #include "store/LocalStore.h"
-#include "store/StoreFile.h"
+#include "store/NoteReading.h"
 
 #include <chrono>
 #include <filesystem>

@@ -4,6 +4,7 @@
 
 #include "interfaces/Text.h"
 #include "store/StoreDocument.h"
+#include "store/StoreFile.h"
 
 namespace store::local {
 

@@ -1,4 +1,6 @@
 #include "store/StoreFile.h"
+#include "store/Formula.h"
+#include "store/NoteReading.h"
 
 #include <algorithm>
 #include <cstring>

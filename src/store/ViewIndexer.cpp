@@ -1,4 +1,4 @@
-#include "store/StoreFile.h"
+#include "store/ViewIndexer.h"
 
 #include "store/RichText.h"
 

@@ -15,8 +15,8 @@
 #include "platform/FileLock.h"
 #include "shell/ListView.h"
 #include "store/Build.h"
+#include "store/DatabaseWriter.h"
 #include "store/LocalStore.h"
-#include "store/StoreFile.h"
 
 #include <QAction>
 #include <QCoreApplication>

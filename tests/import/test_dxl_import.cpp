@@ -7,7 +7,7 @@
 #include "import/Import.h"
 #include "import/ImportTarget.h"
 #include "platform/Registry.h"
-#include "store/StoreFile.h"
+#include "store/DatabaseWriter.h"
 
 #include <QDir>
 #include <QRegularExpression>

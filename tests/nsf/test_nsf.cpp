@@ -11,6 +11,7 @@
 #include "nsf/Structures.h"
 #include "nsf/Values.h"
 #include "store/Formula.h"
+#include "store/NoteReading.h"
 #include "store/StoreFile.h"
 
 #include <QDateTime>

@@ -2,6 +2,8 @@
 // column values.
 #include "StoreFixture.h"
 
+#include "store/ViewIndexer.h"
+
 using namespace storetest;
 using store::sort_order::kAscending;
 using store::sort_order::kDescending;

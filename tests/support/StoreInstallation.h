@@ -5,9 +5,9 @@
 
 #include "interfaces/DominoObjects.h"
 #include "platform/ComClassFactory.h"
+#include "store/DatabaseWriter.h"
 #include "store/Description.h"
 #include "store/LocalStore.h"
-#include "store/StoreFile.h"
 
 #include <QDir>
 #include <QFile>

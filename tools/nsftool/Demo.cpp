@@ -5,10 +5,10 @@
 #include "platform/ComClassFactory.h"
 #include "platform/ProfileFile.h"
 #include "store/Build.h"
+#include "store/DatabaseWriter.h"
 #include "store/LocalStore.h"
 #include "store/Password.h"
 #include "store/RichText.h"
-#include "store/StoreFile.h"
 
 #include <array>
 #include <cmath>

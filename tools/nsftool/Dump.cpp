@@ -1,8 +1,9 @@
 #include "Dump.h"
 
 #include "store/Formula.h"
-#include "store/StoreFile.h"
+#include "store/NoteReading.h"
 #include "store/RichText.h"
+#include "store/StoreFile.h"
 
 namespace dump {
 
