@@ -4,6 +4,7 @@
 #include "platform/WholeFile.h"
 
 #include "interfaces/FileSystem.h"
+#include "store/OleTime.h"
 #include "store/StoreFile.h"
 
 #include <QDate>

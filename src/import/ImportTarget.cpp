@@ -6,6 +6,7 @@
 #include "interfaces/Text.h"
 #include "store/DatabaseWriter.h"
 #include "store/Formula.h"
+#include "store/Unid.h"
 
 #include <algorithm>
 

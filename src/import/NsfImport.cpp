@@ -10,7 +10,10 @@
 #include "nsf/Lmbcs.h"
 #include "nsf/Values.h"
 #include "store/Formula.h"
+#include "store/Names.h"
+#include "store/OleTime.h"
 #include "store/RichText.h"
+#include "store/ValueCodec.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -7,6 +7,9 @@
 
 #include "interfaces/FileSystem.h"
 #include "interfaces/Text.h"
+#include "store/OleTime.h"
+#include "store/Unid.h"
+#include "store/ValueCodec.h"
 
 #include <algorithm>
 #include <deque>

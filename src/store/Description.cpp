@@ -1,8 +1,10 @@
 #include "store/Description.h"
 
 #include "store/DatabaseWriter.h"
+#include "store/OleTime.h"
 #include "store/Password.h"
 #include "store/RichText.h"
+#include "store/Unid.h"
 
 #include <QFile>
 #include <QJsonArray>

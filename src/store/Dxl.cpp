@@ -3,6 +3,7 @@
 #include "store/Formula.h"
 #include "store/Fragment.h"
 #include "store/Images.h"
+#include "store/OleTime.h"
 #include "store/RichText.h"
 
 #include <QByteArray>

@@ -1,6 +1,8 @@
 #include "store/Formula.h"
 
 #include "store/FormulaTree.h"
+#include "store/Names.h"
+#include "store/OleTime.h"
 
 #include <QString>
 

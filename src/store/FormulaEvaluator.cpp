@@ -1,5 +1,6 @@
 #include "store/FormulaTree.h"
 
+#include "store/Names.h"
 #include "store/RichText.h"
 
 #include <QString>

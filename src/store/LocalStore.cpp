@@ -2,9 +2,11 @@
 
 #include "interfaces/Text.h"
 #include "platform/ProfileFile.h"
+#include "store/Names.h"
 #include "store/Password.h"
 #include "store/StoreDatabase.h"
 #include "store/StoreDocument.h"
+#include "store/ValueCodec.h"
 
 #include <QFileInfo>
 #include <QString>

@@ -1,4 +1,8 @@
 #include "store/Note.h"
+#include "store/Names.h"
+#include "store/OleTime.h"
+#include "store/Unid.h"
+#include "store/ValueCodec.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>

@@ -1,5 +1,6 @@
-// The store's in-memory model of a document (note), its items and files, and of a view's design;
-// the binary encoding of value lists kept in the database; helpers for names and times.
+// The store's in-memory model of a document (note), its items and files, and of a view's design.
+// Kept beside it: the encoding of value lists (ValueCodec.h), names (Names.h), OLE dates
+// (OleTime.h) and universal IDs (Unid.h).
 #pragma once
 
 #include "interfaces/ComObject.h"
@@ -90,61 +91,5 @@ struct ViewDef {
     std::u16string selection = u"SELECT @All";
     std::vector<ColumnDef> columns;
 };
-
-// Value lists as stored: a sequence of entries, each 'T' + u32 length + UTF-8, 'N' + f64 or
-// 'D' + f64 (little endian). Decoding checks every bound and raises CorruptData.
-std::string EncodeValues(const ValueList& values);
-ValueList DecodeValues(std::string_view bytes);
-
-// A view entry's column values: per column, u32 byte length + a value list.
-std::string EncodeColumns(const std::vector<ValueList>& columns);
-std::vector<ValueList> DecodeColumns(std::string_view bytes);
-
-// A scalar or value list as an automation value: one value as itself, several as an array,
-// none as empty text.
-Variant ToVariant(const Scalar& value);
-Variant ToVariant(const ValueList& values);
-// Always an array (GetItemValue); an empty list gives one empty text.
-Variant ToVariantArray(const ValueList& values);
-
-// Letter-case-insensitive comparison for names of items, views and people.
-std::u16string FoldCase(std::u16string_view text);
-// Inline: item names are looked up this way for every field read.
-inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x == y)
-            continue;
-        if (x >= 0x80 || y >= 0x80)
-            return FoldCase(a) == FoldCase(b);
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x - u'A' + u'a');
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<char16_t>(y - u'A' + u'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-// Hierarchical names: "CN=Alice Smith/OU=Dev/O=Org" <-> "Alice Smith/Dev/Org".
-std::u16string AbbreviateName(std::u16string_view name);
-
-// OLE date of a civil date and time (no time zone), and back.
-double ToOleDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int msec = 0);
-struct CivilTime {
-    int year, month, day, hour, minute, second, centiseconds;
-};
-CivilTime FromOleDate(double date);
-// "2024-03-05", "2024-03-05T09:30:00", "2024-03-05 09:30" -> OLE date; nothing when unparsable.
-std::optional<double> ParseIsoDate(std::u16string_view text);
-// The current local time as an OLE date.
-double OleNow();
-
-// A new universal ID: 32 upper-case hex digits.
-std::u16string NewUnid();
-bool IsValidUnid(std::u16string_view unid);
 
 } // namespace store

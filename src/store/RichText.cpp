@@ -2,6 +2,7 @@
 
 #include "interfaces/ComObject.h"
 #include "store/Fragment.h"
+#include "store/Names.h"
 #include "store/Note.h"
 
 #include <QByteArray>

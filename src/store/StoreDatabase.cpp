@@ -3,8 +3,10 @@
 #include "store/ReadAhead.h"
 
 #include "interfaces/Text.h"
+#include "store/Names.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
+#include "store/Unid.h"
 
 namespace store::local {
 

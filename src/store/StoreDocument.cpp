@@ -1,6 +1,7 @@
 #include "store/StoreDocument.h"
 
 #include "store/Dxl.h"
+#include "store/Names.h"
 
 namespace store::local {
 

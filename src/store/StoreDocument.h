@@ -4,7 +4,9 @@
 #include "interfaces/FileSystem.h"
 #include "platform/WholeFile.h"
 #include "store/LocalParts.h"
+#include "store/Names.h"
 #include "store/RichText.h"
+#include "store/ValueCodec.h"
 
 #include <QByteArray>
 #include <QString>

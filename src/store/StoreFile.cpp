@@ -1,6 +1,7 @@
 #include "store/StoreFile.h"
 #include "store/Formula.h"
 #include "store/NoteReading.h"
+#include "store/ValueCodec.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,8 @@
 #include "store/ViewIndexer.h"
 
+#include "store/Names.h"
 #include "store/RichText.h"
+#include "store/ValueCodec.h"
 
 #include <cmath>
 #include <cstring>

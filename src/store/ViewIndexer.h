@@ -3,6 +3,7 @@
 
 #include "store/Formula.h"
 #include "store/Note.h"
+#include "store/ValueCodec.h"
 
 #include <optional>
 #include <string>

@@ -12,7 +12,9 @@
 #include "nsf/Values.h"
 #include "store/Formula.h"
 #include "store/NoteReading.h"
+#include "store/OleTime.h"
 #include "store/StoreFile.h"
+#include "store/ValueCodec.h"
 
 #include <QDateTime>
 #include <QDir>

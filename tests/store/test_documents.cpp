@@ -1,5 +1,6 @@
 // Documents: identity, items and their values, rich text's text, file objects, Evaluate.
 #include "StoreFixture.h"
+#include "store/Unid.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -6,6 +6,7 @@
 #include "store/Dxl.h"
 #include "store/Fragment.h"
 #include "store/Images.h"
+#include "store/OleTime.h"
 
 #include <QByteArray>
 #include <QFile>

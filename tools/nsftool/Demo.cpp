@@ -7,6 +7,8 @@
 #include "store/Build.h"
 #include "store/DatabaseWriter.h"
 #include "store/LocalStore.h"
+#include "store/Names.h"
+#include "store/OleTime.h"
 #include "store/Password.h"
 #include "store/RichText.h"
 

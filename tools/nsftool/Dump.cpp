@@ -4,6 +4,7 @@
 #include "store/NoteReading.h"
 #include "store/RichText.h"
 #include "store/StoreFile.h"
+#include "store/ValueCodec.h"
 
 namespace dump {
 
