@@ -2,8 +2,10 @@
 
 #include "interfaces/Text.h"
 #include "platform/ProfileFile.h"
+#include "store/DbFile.h"
 #include "store/Names.h"
 #include "store/Password.h"
+#include "store/ServerErrors.h"
 #include "store/StoreDatabase.h"
 #include "store/StoreDocument.h"
 #include "store/ValueCodec.h"

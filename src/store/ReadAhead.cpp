@@ -1,4 +1,6 @@
 #include "store/ReadAhead.h"
+#include "store/DbFile.h"
+#include "store/ViewWindow.h"
 
 namespace store::local {
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "interfaces/Worker.h"
-#include "store/LocalParts.h"
+#include "store/DbFile.h"
 
 #include <condition_variable>
 #include <deque>

@@ -3,10 +3,13 @@
 #include "store/ReadAhead.h"
 
 #include "interfaces/Text.h"
+#include "store/DbFile.h"
 #include "store/Names.h"
+#include "store/ServerErrors.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "store/Unid.h"
+#include "store/ViewWindow.h"
 
 namespace store::local {
 

@@ -1,7 +1,6 @@
+#include "store/DbFile.h"
 // The store's databases and views.
 #pragma once
-
-#include "store/LocalParts.h"
 
 #include <filesystem>
 #include <memory>

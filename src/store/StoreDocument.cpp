@@ -2,6 +2,7 @@
 
 #include "store/Dxl.h"
 #include "store/Names.h"
+#include "store/ServerErrors.h"
 
 namespace store::local {
 

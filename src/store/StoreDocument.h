@@ -3,10 +3,12 @@
 
 #include "interfaces/FileSystem.h"
 #include "platform/WholeFile.h"
-#include "store/LocalParts.h"
+#include "store/DbFile.h"
 #include "store/Names.h"
 #include "store/RichText.h"
+#include "store/ServerErrors.h"
 #include "store/ValueCodec.h"
+#include "store/ViewWindow.h"
 
 #include <QByteArray>
 #include <QString>
