@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package (build/verdanix_<version>_<arch>.deb) and checks it: its contents, the
-# desktop entry, and verdanix-export --help run from a scratch installation of it.
+# desktop entry, and verdanix-export --help and the export of a .nsf file with nothing else
+# installed, run from a scratch installation of it.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 PACKAGES+=(desktop-file-utils dpkg-dev file)
@@ -25,6 +26,14 @@ trap 'rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch"
 env -u DISPLAY -u QT_QPA_PLATFORM "$scratch/usr/bin/verdanix-export" --help | grep -q -- "--all-views"
 env -u DISPLAY -u QT_QPA_PLATFORM "$scratch/usr/bin/verdanix-export" --version
+# With nothing installed, a .nsf file is read on the program's own installation.
+sample="$ROOT/../shared/data/nsf/knowndt.nsf"
+if [ -f "$sample" ]; then
+    env -u DISPLAY -u QT_QPA_PLATFORM HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
+        XDG_CACHE_HOME="$scratch/cache" "$scratch/usr/bin/verdanix-export" --file "$sample" --all-views --quiet \
+        --output "$scratch/out"
+    [ -f "$scratch/out/All.xls" ] || { echo "the installed verdanix-export did not read $sample"; exit 1; }
+fi
 # The command line runs where no window library is installed.
 if ldd "$scratch/usr/bin/verdanix-export" | grep -q -E 'libQt6(Widgets|Gui)'; then
     echo "verdanix-export links a window library"
