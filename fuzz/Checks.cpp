@@ -3,7 +3,7 @@
 #include "import/Import.h"
 #include "interfaces/DominoObjects.h"
 #include "platform/ProfileFile.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 #include "store/Build.h"
 #include "store/DatabaseWriter.h"
 #include "store/Description.h"

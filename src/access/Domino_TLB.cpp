@@ -1,6 +1,6 @@
 #include "access/Domino_TLB.h"
 
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 #include <QCoreApplication>
 
 void TNotesSession::Connect() {

@@ -3,7 +3,7 @@
 #include "import/NsfCache.h"
 #include "import/NsfImport.h"
 #include "interfaces/DominoObjects.h"
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "access/AppText.h"
 #include "interfaces/DominoObjects.h"
 #include "interfaces/Registry.h"
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 #include "platform/System.h"
 
 #include <QDir>

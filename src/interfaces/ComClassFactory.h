@@ -1,7 +1,7 @@
 // "Connect by class": how a wrapper obtains a new instance of an automation class. On Windows the
 // COM runtime does it (win32/Win32ComClassFactory.h); elsewhere the portable factory reads the
 // class registration and starts the component the registered file names
-// (platform/ComClassFactory.h). Standard C++ only.
+// (platform/PortableComClassFactory.h). Standard C++ only.
 #pragma once
 
 #include "interfaces/ComObject.h"

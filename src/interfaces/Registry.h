@@ -1,6 +1,6 @@
 // HKEY_LOCAL_MACHINE, as the program uses it: open one key with all access (never creating it),
 // read or write string values, close it again. Back ends: memory and a registry-export file
-// (platform/Registry.h), the Win32 registry (win32/Win32Registry.h). Standard C++ only.
+// (platform/PortableRegistry.h), the Win32 registry (win32/Win32Registry.h). Standard C++ only.
 #pragma once
 
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "interfaces/DominoObjects.h"
 #include "win32/Dispatch.h"
-#include "win32/DominoObjects.h"
+#include "win32/Win32DominoObjects.h"
 
 #include <objbase.h>
 

@@ -1,6 +1,6 @@
 #include "access/Domino_TLB.h"
-#include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
+#include "platform/PortableComClassFactory.h"
+#include "platform/PortableRegistry.h"
 
 #include "support/OleError.h"
 

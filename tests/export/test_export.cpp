@@ -11,7 +11,7 @@
 #include "export/FileQueue.h"
 #include "export/RichTextPictures.h"
 #include "export/SafePath.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 #include "store/Build.h"
 #include "store/RichText.h"
 #include "xls/Workbook.h"

@@ -6,7 +6,7 @@
 #include "export/RichTextPictures.h"
 #include "import/Import.h"
 #include "import/ImportTarget.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 #include "store/DatabaseWriter.h"
 
 #include <QDir>

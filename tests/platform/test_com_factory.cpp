@@ -1,5 +1,5 @@
-#include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
+#include "platform/PortableComClassFactory.h"
+#include "platform/PortableRegistry.h"
 
 #include <QTemporaryDir>
 

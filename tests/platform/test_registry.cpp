@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 
 #include <QFile>
 #include <QTemporaryDir>

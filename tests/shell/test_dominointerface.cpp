@@ -5,8 +5,8 @@
 #include "access/Domino_TLB.h"
 #include "assembly/BackEnds.h"
 #include "assembly/dominointerface.h"
-#include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
+#include "platform/PortableComClassFactory.h"
+#include "platform/PortableRegistry.h"
 
 #include <QDir>
 #include <QTemporaryDir>

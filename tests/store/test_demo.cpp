@@ -4,7 +4,7 @@
 
 #include "Demo.h"
 #include "access/Domino_TLB.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 
 #include <fstream>
 

@@ -3,7 +3,7 @@
 #include "StoreFixture.h"
 
 #include "access/Domino_TLB.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 #include "store/Password.h"
 
 using namespace storetest;

@@ -5,8 +5,8 @@
 
 #include "browse/FormRunner.h"
 #include "export/SpreadsheetTestDoubles.h"
-#include "platform/ComClassFactory.h"
-#include "platform/Registry.h"
+#include "platform/PortableComClassFactory.h"
+#include "platform/PortableRegistry.h"
 #include "shell/WaitMsg.h"
 #include "shell/main.h"
 #include "support/RecordingPrompter.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "interfaces/DominoObjects.h"
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 #include "store/DatabaseWriter.h"
 #include "store/Description.h"
 #include "store/LocalStore.h"

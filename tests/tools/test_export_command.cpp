@@ -6,7 +6,7 @@
 
 #include "access/Domino_TLB.h"
 #include "export/ExportToExcel.h"
-#include "platform/Registry.h"
+#include "platform/PortableRegistry.h"
 #include "store/Build.h"
 #include "xls/XlsSpreadsheetAutomation.h"
 

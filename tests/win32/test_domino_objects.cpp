@@ -4,7 +4,7 @@
 #include "support/OleError.h"
 
 #include "interfaces/DominoObjects.h"
-#include "win32/DominoObjects.h"
+#include "win32/Win32DominoObjects.h"
 #include "win32/Win32ComClassFactory.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "DemoFiles.h"
 #include "interfaces/FileSystem.h"
 
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 #include "platform/ProfileFile.h"
 #include "store/Build.h"
 #include "store/DatabaseWriter.h"

@@ -1,4 +1,4 @@
-#include "platform/ComClassFactory.h"
+#include "platform/PortableComClassFactory.h"
 
 #include "interfaces/Text.h"
 

@@ -1,4 +1,4 @@
-#include "win32/DominoObjects.h"
+#include "win32/Win32DominoObjects.h"
 
 #include "win32/Dispatch.h"
 
