@@ -2,6 +2,8 @@
 // names and values.
 #pragma once
 
+#include "browse/DocumentItems.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -11,16 +13,6 @@ class QFrame;
 class QPushButton;
 class QTableWidget;
 class TNotesSession;
-
-struct ItemText {
-    QString name;
-    QString value; // the item's first value as text
-};
-
-// The items of the document with universal ID id in the database at path on server (an empty
-// server: the local file), in the document's order. Raises the server's error when the database
-// or the document cannot be opened or a value cannot be converted.
-QList<ItemText> DocumentItems(TNotesSession& session, const QString& server, const QString& path, const QString& id);
 
 // Shows a new detail window for that document modally (through forms); raises as DocumentItems
 // does, and then shows no window.
