@@ -1,7 +1,10 @@
-// The tree of folders and database files of the Domino data directory, and the way back from a
-// node to its path relative to that directory. The walk returns plain nodes; AddFolderNodes
-// shows them in a tree control, whose nodes carry their text and image indexes only.
+// The tree of folders and database files of the Domino data directory in a tree control, and the
+// way back from a node to its path relative to that directory. The walk (FolderWalk.h) returns
+// plain nodes; AddFolderNodes shows them, the tree's nodes carrying their text and image indexes
+// only.
 #pragma once
+
+#include "browse/FolderWalk.h"
 
 #include <QList>
 #include <QString>
@@ -9,15 +12,6 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-
-namespace tree_node {
-constexpr int kImageIndexRole = Qt::UserRole + 1;
-constexpr int kSelectedIndexRole = Qt::UserRole + 2;
-constexpr int kServerImage = 0;
-constexpr int kFolderImage = 1;
-constexpr int kDatabaseImage = 2;
-constexpr int kViewImage = 3;
-} // namespace tree_node
 
 // Appends a node with text as the last child of parent (a top-level node when parent is null).
 // selectedIndex -1 leaves it unset.
@@ -36,21 +30,6 @@ public:
 private:
     QTreeWidget* m_tree;
 };
-
-// A node of the walk: its text, its image index and the nodes below it.
-struct TreeNode {
-    QString text;
-    int image = tree_node::kFolderImage;
-    QList<TreeNode> children;
-    friend bool operator==(const TreeNode&, const TreeNode&) = default;
-};
-
-// One folder node for each subdirectory of directory (with the nodes of its own contents) and,
-// with withDatabases, one database node for each file whose name ends in "NSF" in any letter
-// case; in the order the file system lists them. Hidden and system entries and names beginning
-// with "." are skipped; a directory that cannot be listed gives nothing. A directory link back
-// to one of its ancestors is given as a folder but not walked.
-QList<TreeNode> FolderNodes(const QString& directory, bool withDatabases);
 
 // Adds nodes below parent (at the top level when parent is null), in order, each with its
 // image as both image and selected image.
