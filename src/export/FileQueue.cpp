@@ -24,7 +24,8 @@ FileQueue::~FileQueue() {
     try {
         m_worker.finish();
     } catch (...) {
-        // Told by finish() or write() already, where the export asked.
+        // The export asks finish() for its failures; a queue ended without it belongs to an
+        // export that is failing already and says so itself.
     }
 }
 

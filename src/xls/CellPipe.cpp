@@ -2,6 +2,15 @@
 
 namespace xls {
 
+namespace {
+
+template <class Batch> void Empty(Batch& batch) {
+    batch.cells.clear();
+    batch.texts.clear();
+}
+
+} // namespace
+
 template <class Book> CellPipe<Book>::CellPipe() {
     for (Batch& batch : m_batches)
         batch.cells.reserve(kBatchCells);
@@ -50,25 +59,21 @@ template <class Book> void CellPipe<Book>::handOver() {
     try {
         m_worker.post([this, &batch] { fill(batch); });
     } catch (...) {
-        batch.cells.clear();
-        batch.texts.clear();
+        Empty(batch); // refused: its texts go nowhere, and the batch fills afresh
         throw;
     }
     m_filling = (m_filling + 1) % 3;
 }
 
 template <class Book> void CellPipe<Book>::fill(Batch& batch) {
+    // Emptied on every way out, so that the batch serves again; a failure goes on to the worker.
+    const struct Emptied {
+        Batch& batch;
+        ~Emptied() { Empty(batch); }
+    } emptied{batch};
     const std::u16string_view texts(batch.texts);
-    try {
-        for (const Cell& cell : batch.cells)
-            m_book.setText(cell.row, cell.column, texts.substr(cell.offset, cell.length));
-    } catch (...) {
-        batch.cells.clear();
-        batch.texts.clear();
-        throw;
-    }
-    batch.cells.clear();
-    batch.texts.clear();
+    for (const Cell& cell : batch.cells)
+        m_book.setText(cell.row, cell.column, texts.substr(cell.offset, cell.length));
 }
 
 template class CellPipe<Workbook>;
